@@ -1,0 +1,46 @@
+# The README's commands. `make check` is what CI runs on a fresh machine.
+JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD     ?= build
+ASAN      ?= build-asan
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+
+# Debian packages the build and the tests need.
+DEB_PACKAGES := cmake g++ make ninja-build libcjson-dev libgtest-dev libgmock-dev \
+                libbenchmark-dev liborocos-kdl-dev binutils
+
+.PHONY: all build check test test-asan deps clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(DEB_PACKAGES); do \
+	  dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(ASAN)/CMakeCache.txt:
+	cmake -S . -B $(ASAN) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DARX_SANITIZE=ON
+
+build: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
+
+test-asan: $(ASAN)/CMakeCache.txt
+	cmake --build $(ASAN) -j $(JOBS)
+	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest -j $(JOBS) --output-on-failure
+
+check: deps
+	$(MAKE) test
+	$(MAKE) test-asan
+
+clean:
+	rm -rf $(BUILD) $(ASAN)

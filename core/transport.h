@@ -1,0 +1,35 @@
+// The four ways a command line reaches the controller. Commands build the line
+// and choose a path; registering, sending, waiting and routing live here.
+#pragma once
+
+#include "arx_api.h"
+
+#include <functional>
+#include <string_view>
+
+namespace arx::core {
+
+// Decodes a stored reply (zero-terminated text) into the caller's outputs and
+// returns the command's result code.
+using ReplyDecoder = std::function<int(const char* reply)>;
+
+// Blocking path: registers a pending slot for `kind` (20 when the table is
+// full), sends `line` on the calling thread (6 on failure), waits up to the
+// reply timeout plus `extension_ms` (7 on time-out) and returns decode(reply).
+int request_blocking(SOCKHANDLE handle, std::string_view line, int kind,
+                     const ReplyDecoder& decode, int extension_ms = 0);
+
+// Non-blocking path: queues `line` for the send thread and returns 0. A full
+// queue, or a queue released by Arx_API_UnInit, drops the line.
+int queue_line(SOCKHANDLE handle, std::string_view line);
+
+// Send-only path: sends on the calling thread without waiting; 6 when the send
+// reports fewer than one byte, else 0.
+int send_only(SOCKHANDLE handle, std::string_view line);
+
+// Callback-mode path: registers a slot nobody polls (20 when full), sends the
+// line (6 on failure, slot removed) and returns 0; the receive thread turns the
+// matching report into a CallbackData for the application callback.
+int request_callback(SOCKHANDLE handle, std::string_view line, int kind);
+
+}  // namespace arx::core

@@ -1,0 +1,233 @@
+/*
+ * arx: client library for the robot-arm controller.
+ *
+ * The whole public interface: records, enumerations, result codes and every
+ * exported function. Functions have plain C names; records are plain data laid
+ * out exactly as below (their sizes are checked at compile time).
+ *
+ * Calling order: Arx_API_Init once, Arm_Socket_Start per controller, commands on
+ * the returned handle, Arm_Socket_Close per handle, Arx_API_UnInit last.
+ */
+#ifndef ARX_API_H
+#define ARX_API_H
+
+#include <stdbool.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(ARX_BUILDING_LIBRARY)
+#    define ARX_API __declspec(dllexport)
+#  else
+#    define ARX_API __declspec(dllimport)
+#  endif
+#else
+#  define ARX_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ------------------------------------------------------------------ types */
+
+/* Connection handle: an unsigned 64-bit socket value; 0 is never a connection. */
+typedef uint64_t SOCKHANDLE;
+
+/* Arm models. ARM_MODEL_B has seven joints, the others six. */
+typedef int32_t ArmModel;
+enum {
+    ARM_MODEL_A = 0,
+    ARM_MODEL_B = 1,
+    ARM_MODEL_C1 = 2,
+    ARM_MODEL_C2 = 3
+};
+
+/* Result codes shared by every command. */
+enum {
+    ARX_SUCCESS = 0,               /* sent (non-blocking) or reply received and decoded */
+    ARX_CONTROLLER_FALSE = 1,      /* the controller answered with a false state */
+    ARX_NOT_INITIALISED = 2,       /* library not initialised; Arm_Socket_Start: model unsupported */
+    ARX_NETWORK_START_FAILED = 4,  /* Arm_Socket_Start: network start-up, socket creation, registry full */
+    ARX_CONNECT_FAILED = 5,        /* Arm_Socket_Start: connect failed; commands: handle is 0 */
+    ARX_SEND_FAILED = 6,           /* sending the request failed */
+    ARX_REPLY_TIMEOUT = 7,         /* no matching reply within the time limit */
+    ARX_STATE_TYPE_ERROR = 8,      /* a true/false member has another type (boolean-8 decoders) */
+    ARX_REPLY_NOT_JSON = 9,        /* reply is not JSON, or a needed member is missing */
+    ARX_ARRAY_ERROR = 10,          /* a reply array has the wrong type or length (where stated) */
+    ARX_TYPE_ERROR = 11,           /* unexpected member type or array length; request refused */
+    ARX_POSE_ARRAY_ERROR = 12,     /* a reply array does not hold the six values of a pose */
+    ARX_MOVE_NOT_COMPLETED = 14,   /* a move's completion report did not arrive in time */
+    ARX_PATH_TOO_LONG = 15,        /* trajectory upload: path longer than 300 characters */
+    ARX_PATH_OR_PROJECT = 16,      /* trajectory upload: no directory separator, or project refused */
+    ARX_FILE_UNREADABLE = 17,      /* trajectory upload: file cannot be opened or is empty */
+    ARX_FILE_TRANSFER_BUSY = 18,   /* a trajectory upload is in progress; nothing was done */
+    ARX_NULL_POINTER = 19,         /* a required pointer argument is null; nothing was sent */
+    ARX_PENDING_TABLE_FULL = 20    /* too many blocking requests in flight; nothing was sent */
+};
+
+/* Failure values of Arm_Socket_Start besides 2, 4 and 5. */
+#define ARX_START_FAILED_HANDLE ((SOCKHANDLE)~(SOCKHANDLE)0)
+
+/* Euler angles in radians, fixed axes applied X, then Y, then Z. */
+typedef struct { float rx; float ry; float rz; } eul;
+
+/* Unit quaternion, scalar first. */
+typedef struct { float w; float x; float y; float z; } ort;
+
+/* Pose for the kinematics: position (m), quaternion and Euler angles. */
+typedef struct {
+    float x, y, z;
+    ort quaternion;
+    eul euler;
+} Pose;
+
+/* Pose for the commands: position (m) and Euler angles (rad). */
+typedef struct {
+    float x, y, z;
+    float rx, ry, rz;
+} POSE;
+
+/* Homogeneous transform (4 x 4) or rotation (3 x 3), row by row; translation in column 3. */
+typedef struct {
+    int32_t irow;
+    int32_t iline;
+    float data[4][4];
+} Matrix;
+
+/* A frame or tool name: at most 9 characters and a terminating zero. */
+typedef struct { char name[10]; } FRAME_NAME;
+
+/* A tool frame or work frame as the controller reports it. */
+typedef struct {
+    FRAME_NAME frame_name;
+    POSE pose;
+    float payload;        /* payload mass (tool frames only) */
+    float x, y, z;        /* payload centre of mass, m (tool frames only) */
+} FRAME;
+
+/* Joint telemetry of Get_Arm_All_State; the first joint-count elements are written. */
+typedef struct {
+    float unused_a[7];
+    float unused_b[7];
+    float voltage[7];
+    float current[7];
+    uint8_t en_flag[7];
+    uint16_t err_flag[7];
+    uint16_t sys_err;
+} JOINT_STATE;
+
+/* A report delivered to the application callback on the receive thread. */
+typedef struct {
+    int32_t socket;       /* low 32 bits of the connection's handle */
+    int32_t code;         /* 1 pushed joint state, 2 pushed pose state, 3 force-position state */
+    int32_t err_code;     /* decoding result: 0, 9 or 11 */
+    POSE pose;            /* codes 1 and 2 */
+    float joint[7];       /* the first joint-count values filled, 0 elsewhere */
+    int32_t force;        /* code 3: reported force / 10, truncated toward zero */
+    uint16_t arm_err;     /* code 3: reported arm error if present; 8 otherwise */
+} CallbackData;
+
+/* Application callback; called on the receive thread. */
+typedef void (*ArxCallback)(CallbackData data);
+
+/* Trajectory type reported by the controller. */
+typedef enum {
+    ARM_CTRL_NONE = 0,   /* "none" */
+    ARM_CTRL_MOVEJ = 1,  /* "movej" */
+    ARM_CTRL_MOVEL = 2,  /* "movel" */
+    ARM_CTRL_MOVEC = 3   /* "movec" */
+} ARM_CTRL_MODES;
+
+/* Position axis of the teaching commands. */
+typedef enum { POS_TEACH_X = 0, POS_TEACH_Y = 1, POS_TEACH_Z = 2 } POS_TEACH_MODES;
+
+/* Orientation axis of the teaching commands. */
+typedef enum { ORT_TEACH_RX = 0, ORT_TEACH_RY = 1, ORT_TEACH_RZ = 2 } ORT_TEACH_MODES;
+
+/* ------------------------------------------------- library and connections */
+
+/* Stores the arm model and callback, loads the model's kinematics, creates the
+ * send queue; the first call also starts the send and receive threads. Returns 0. */
+ARX_API int Arx_API_Init(int model, ArxCallback callback);
+
+/* Releases the send queue; threads and connections stay. Returns nonzero on success. */
+ARX_API int Arx_API_UnInit(void);
+
+/* The library version text "4.0.6"; do not modify or free. */
+ARX_API char* API_Version(void);
+
+/* Connects to a controller and returns its handle. Failures: 2 unsupported arm
+ * model, 4 network start-up failed or 300 connections open, 5 connect failed,
+ * ARX_START_FAILED_HANDLE when the start-up queries failed. recv_timeout in ms. */
+ARX_API SOCKHANDLE Arm_Socket_Start(char* ip, int port, int recv_timeout);
+
+/* Closes the connection and frees its registry entry; 0 is ignored. */
+ARX_API void Arm_Socket_Close(SOCKHANDLE handle);
+
+/* Probes whether the connection can still be written to: 0, or 18, 5, 2, 6. */
+ARX_API int Arm_Socket_State(SOCKHANDLE handle);
+
+/* ---------------------------------------------------------------- kinematics */
+/* Pure computation on the process-wide kinematic state (arm model, geometry,
+ * install angles, tool-frame and work-frame matrices). Joint angles in degrees,
+ * positions in metres, Euler angles in radians. */
+
+/* Loads the geometry and limits of a model (Arx_API_Init calls it). */
+ARX_API void Init_Sys_Data(int model);
+/* Install (mounting) angles of the arm base, in degrees. */
+ARX_API void setAngle(float x, float y, float z);
+/* Selects end-link variant 0, 1 or 2 of the active model; other values are ignored. */
+ARX_API void setLwt(int type);
+
+/* Tool pose in the base frame for 6 joint angles (7 for ARM_MODEL_B). */
+ARX_API Pose Forward_Kinematics(const float* joint);
+/* Joint angles reaching `target`, chosen near `current_joint`. Returns 1 on
+ * success; the other codes are listed with the kinematics documentation. */
+ARX_API int inverse_kinematics(const float* current_joint, const Pose* target,
+                               float* joint_out, unsigned char flag);
+
+/* Conversions between poses, matrices, Euler angles and quaternions. */
+ARX_API Matrix pos2matrix(Pose pose);
+ARX_API Pose matrix2pos(Matrix matrix);
+ARX_API Matrix euler2matrix(eul angles);
+ARX_API ort euler2quaternion(eul angles);
+ARX_API eul quaternion2euler(ort quaternion);
+
+/* Frame transforms and Cartesian helpers. */
+ARX_API Pose Base_To_WorkFrame(Matrix work, Pose pose);
+ARX_API Pose WorkFrame_To_Base(Matrix work, Pose pose);
+ARX_API Pose end2tool(Pose end, Pose tool_frame, Pose work_frame);
+ARX_API Pose tool2end(Pose tool_pose, Pose tool_frame, Pose work_frame);
+ARX_API Pose Cartesian_Tool(const float* joint, float dx, float dy, float dz, int mode);
+ARX_API Pose RotateMove(const float* joint, int axis, float angle, Pose choose_axis);
+
+/* ------------------------------------------------------------------ commands */
+/* (command sections) */
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#ifdef __cplusplus
+static_assert(sizeof(eul) == 12, "eul layout");
+static_assert(sizeof(ort) == 16, "ort layout");
+static_assert(sizeof(Pose) == 40, "Pose layout");
+static_assert(sizeof(POSE) == 24, "POSE layout");
+static_assert(sizeof(Matrix) == 72, "Matrix layout");
+static_assert(sizeof(FRAME_NAME) == 10, "FRAME_NAME layout");
+static_assert(sizeof(FRAME) == 52, "FRAME layout");
+static_assert(sizeof(JOINT_STATE) == 136, "JOINT_STATE layout");
+static_assert(sizeof(CallbackData) == 72, "CallbackData layout");
+#else
+_Static_assert(sizeof(eul) == 12, "eul layout");
+_Static_assert(sizeof(ort) == 16, "ort layout");
+_Static_assert(sizeof(Pose) == 40, "Pose layout");
+_Static_assert(sizeof(POSE) == 24, "POSE layout");
+_Static_assert(sizeof(Matrix) == 72, "Matrix layout");
+_Static_assert(sizeof(FRAME_NAME) == 10, "FRAME_NAME layout");
+_Static_assert(sizeof(FRAME) == 52, "FRAME layout");
+_Static_assert(sizeof(JOINT_STATE) == 136, "JOINT_STATE layout");
+_Static_assert(sizeof(CallbackData) == 72, "CallbackData layout");
+#endif
+
+#endif /* ARX_API_H */

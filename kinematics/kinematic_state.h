@@ -1,0 +1,19 @@
+// The parts of the process-wide kinematic state that commands and the
+// connection start-up write. Implemented beside the kinematics.
+#pragma once
+
+#include "arx_api.h"
+
+namespace arx::kin {
+
+// Install angles given in degrees, stored as radians (the conversion of setAngle).
+void store_install_angles_deg(float x, float y, float z);
+
+// Active end-link length in metres (as the controller's fourth DH value).
+void store_end_link_length(float length);
+
+// Flange-to-tool transform and base-to-work-frame transform (4 x 4).
+void store_tool_frame(const Matrix& tool);
+void store_work_frame(const Matrix& work);
+
+}  // namespace arx::kin
