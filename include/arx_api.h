@@ -204,6 +204,19 @@ ARX_API Pose RotateMove(const float* joint, int axis, float angle, Pose choose_a
 /* ------------------------------------------------------------------ commands */
 /* (command sections) */
 
+/* ---------------------------------------------------- joint configuration */
+/* Joint numbers are the controller's; per-joint arrays hold one value per joint
+ * of the connection (7 for ARM_MODEL_B, else 6). block: true waits for the
+ * reply, false queues the line and returns 0. */
+
+/* Maximum speed of one joint (deg/s). 8: reply state not true/false;
+ * 11: speed not finite or out of range (nothing sent). */
+ARX_API int Set_Joint_Speed(SOCKHANDLE handle, unsigned char joint, float speed, bool block);
+/* Maximum speed of every joint (deg/s). 10: reply array missing its joint count. */
+ARX_API int Get_Joint_Speed(SOCKHANDLE handle, float* speed);
+/* Current angle of every joint (deg); at most the joint count is written. 11: no array. */
+ARX_API int Get_Joint_Degree(SOCKHANDLE handle, float* degree);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

@@ -1,0 +1,97 @@
+// What every command source includes: the export checks, the request builder,
+// the decoder families and the per-connection joint helpers.
+//
+// A command reads like its row in the protocol table:
+//
+//   int Get_Joint_Speed(SOCKHANDLE h, float* speed) {
+//       ARX_GUARD(h, Transfer, NotNull(speed), Pause);
+//       return Request("get_joint_max_speed")
+//           .query(h, 1, JointArray(h, "joint_speed", speed, Thousandths, 10, 10));
+//   }
+//
+// ARX_GUARD(handle, checks...) runs the checks in the order written and returns
+// the first failure's code from the enclosing function:
+//   Transfer        a trajectory file is being downloaded      -> 18
+//   NotNull(p, ...) one of the pointers is null                 -> 19
+//   Handle          the handle is 0                             -> 5
+//   Init            Arx_API_Init has not run                    -> 2
+//   Pause           the 20 ms pause before the command is built (never fails)
+#pragma once
+
+#include "arx_api.h"
+#include "core/library.h"
+#include "protocol/decoders.h"
+#include "protocol/request.h"
+
+#include <tuple>
+
+namespace arx::protocol {
+
+struct TransferCheck {
+    int operator()(SOCKHANDLE) const { return core::file_transfer_active() ? ARX_FILE_TRANSFER_BUSY : 0; }
+};
+struct HandleCheck {
+    int operator()(SOCKHANDLE h) const { return h == 0 ? ARX_CONNECT_FAILED : 0; }
+};
+struct InitCheck {
+    int operator()(SOCKHANDLE) const { return core::initialised() ? 0 : ARX_NOT_INITIALISED; }
+};
+struct PauseStep {
+    int operator()(SOCKHANDLE) const {
+        core::pause_ms(core::kCommandPauseMs);
+        return 0;
+    }
+};
+template <class... Pointers>
+struct NullCheck {
+    std::tuple<const Pointers*...> pointers;
+    int operator()(SOCKHANDLE) const {
+        const bool any_null = std::apply([](auto... p) { return ((p == nullptr) || ...); }, pointers);
+        return any_null ? ARX_NULL_POINTER : 0;
+    }
+};
+
+inline constexpr TransferCheck Transfer{};
+inline constexpr HandleCheck Handle{};
+inline constexpr InitCheck Init{};
+inline constexpr PauseStep Pause{};
+
+template <class... Pointers>
+NullCheck<Pointers...> NotNull(const Pointers*... pointers) {
+    return {{pointers...}};
+}
+
+// First failing check's code, or 0; later checks (and the pause) do not run.
+template <class... Checks>
+int guard(SOCKHANDLE handle, const Checks&... checks) {
+    int rc = 0;
+    (((rc = checks(handle)) == 0) && ...);
+    return rc;
+}
+
+// Joint values a reply carries for this connection (its recorded joint count).
+inline int joints(SOCKHANDLE handle) { return core::joint_count(handle); }
+
+// Joint values a request carries for this connection: seven for ARM_MODEL_B.
+inline int request_joints(SOCKHANDLE handle) { return core::connection_model(handle) == ARM_MODEL_B ? 7 : 6; }
+
+// Per-joint reply arrays: exactly the connection's joint count, or (UpTo) any
+// length with no more than the joint count written, so the caller's array of
+// one value per joint is never overrun.
+template <class T, class Convert>
+Field JointArray(SOCKHANDLE h, const char* key, T* out, Convert convert, int not_array_code,
+                 int mismatch_code) {
+    return CountedArray(key, out, joints(h), convert, not_array_code, mismatch_code);
+}
+template <class T, class Convert>
+Field JointArrayUpTo(SOCKHANDLE h, const char* key, T* out, Convert convert, int not_array_code) {
+    return ArrayUpTo(key, out, joints(h), convert, not_array_code);
+}
+
+}  // namespace arx::protocol
+
+#define ARX_GUARD(handle, ...)                                                               \
+    do {                                                                                     \
+        if (const int arx_guard_rc = ::arx::protocol::guard((handle), __VA_ARGS__); arx_guard_rc != 0) \
+            return arx_guard_rc;                                                             \
+    } while (0)

@@ -1,0 +1,168 @@
+// Reading the controller's replies: the decoder families and the pieces that
+// composite decoders are built from.
+//
+// A reply is the first JSON value of the stored text (anything after it is
+// ignored); member names match ignoring letter case. A Field reads members of
+// one JSON object and returns a result code; called on reply text it parses
+// first (not JSON -> 9). Fields write outputs as they go: what was written
+// before a failure stays written.
+//
+// Families (key: a string literal; codes beyond these are the caller's):
+//   Boolean(key)            true 0, false 1, other type 11, missing 9
+//   Boolean8(key)           as Boolean, other type 8
+//   Integer(key, out)       not a number 11; *out = integer part (low bits for
+//                           narrow unsigned outputs)
+//   Scaled(key, out[, d])   as Integer, *out = integer part / d (default 1000),
+//                           in single precision: 1234.9 -> 1.234
+//   CountedArray(key, out, count, convert, not_array, mismatch)
+//                           not an array -> not_array; length != count ->
+//                           mismatch (nothing written); out[i] = convert(element i)
+//   ArrayUpTo(key, out, capacity, convert, not_array)
+//                           no length check; writes min(length, capacity)
+//   PoseArray(key, pose)    not an array 11, not six elements 12; x y z / 1e6,
+//                           rx ry rz / 1000
+//   Within(key, fields...)  member must be an object (missing 9, other 11);
+//                           the fields read inside it
+//   All(fields...)          the fields in order; the first failure ends
+// Element converters: Thousandths, Millionths, Tenths, IntegerPart (assigned to
+// the output type: to float it is the whole number, to unsigned char / short the
+// low 8 / 16 bits), LowByteAsFloat, NumberAsFloat (fraction kept). An element
+// that is not a number gives 11.
+//
+// For decoders these families cannot express, write a lambda over the reply
+// text with Reply, member() and the read_* helpers below.
+#pragma once
+
+#include "arx_api.h"
+
+#include <cjson/cJSON.h>
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <utility>
+
+namespace arx::protocol {
+
+constexpr int kMissing = ARX_REPLY_NOT_JSON;  // 9: not JSON, or a member missing
+constexpr int kWrongType = ARX_TYPE_ERROR;    // 11
+
+// The first JSON value of a reply text, released with the object.
+class Reply {
+public:
+    explicit Reply(const char* text);
+    explicit operator bool() const { return root_ != nullptr; }
+    const cJSON* root() const { return root_.get(); }
+
+private:
+    struct Release {
+        void operator()(cJSON* item) const { cJSON_Delete(item); }
+    };
+    std::unique_ptr<cJSON, Release> root_;
+};
+
+// Member of a JSON object by name, ignoring letter case; null when `object` is
+// not an object or has no such member.
+const cJSON* member(const cJSON* object, const char* key);
+
+// A number's integer value: truncated toward zero, saturated to 32 bits.
+int integer_part(const cJSON* number);
+
+// Element converters.
+float Thousandths(const cJSON* number);
+float Millionths(const cJSON* number);
+float Tenths(const cJSON* number);
+int IntegerPart(const cJSON* number);
+float LowByteAsFloat(const cJSON* number);
+float NumberAsFloat(const cJSON* number);
+
+// Typed member readers: 9 when the member is missing, else as stated.
+int read_bool(const cJSON* object, const char* key, int other_type_code);  // true 0, false 1
+int read_array(const cJSON* object, const char* key, const cJSON** array, int not_array_code);
+int read_object(const cJSON* object, const char* key, const cJSON** found, int not_object_code = kWrongType);
+// Copies at most `width` characters, zero-filling a shorter text up to `width`
+// and writing no terminator when the text is as long or longer. 11 when not a string.
+int read_text(const cJSON* object, const char* key, char* out, std::size_t width);
+
+template <class T, class Convert>
+int read_number(const cJSON* object, const char* key, T* out, Convert convert) {
+    const cJSON* item = member(object, key);
+    if (item == nullptr) return kMissing;
+    if (!cJSON_IsNumber(item)) return kWrongType;
+    *out = static_cast<T>(convert(item));
+    return 0;
+}
+
+// out[i] = convert(element i) for i < count (count <= the array's size).
+template <class T, class Convert>
+int read_elements(const cJSON* array, T* out, int count, Convert convert) {
+    const cJSON* item = array != nullptr ? array->child : nullptr;
+    for (int i = 0; i < count && item != nullptr; ++i, item = item->next) {
+        if (!cJSON_IsNumber(item)) return kWrongType;
+        out[i] = static_cast<T>(convert(item));
+    }
+    return 0;
+}
+
+// A decoder step over one JSON object; on reply text it parses first.
+class Field {
+public:
+    using Read = std::function<int(const cJSON* object)>;
+    explicit Field(Read read) : read_(std::move(read)) {}
+
+    int read(const cJSON* object) const { return read_(object); }
+    int operator()(const char* reply_text) const;
+
+private:
+    Read read_;
+};
+
+Field Boolean(const char* key);
+Field Boolean8(const char* key);
+Field Scaled(const char* key, float* out, float divisor = 1000.0f);
+Field PoseArray(const char* key, POSE* out);
+
+template <class T>
+Field Integer(const char* key, T* out) {
+    return Field([=](const cJSON* object) { return read_number(object, key, out, IntegerPart); });
+}
+
+template <class T, class Convert>
+Field CountedArray(const char* key, T* out, int count, Convert convert, int not_array_code,
+                   int mismatch_code) {
+    return Field([=](const cJSON* object) {
+        const cJSON* array = nullptr;
+        if (int rc = read_array(object, key, &array, not_array_code)) return rc;
+        if (cJSON_GetArraySize(array) != count) return mismatch_code;
+        return read_elements(array, out, count, convert);
+    });
+}
+
+template <class T, class Convert>
+Field ArrayUpTo(const char* key, T* out, int capacity, Convert convert, int not_array_code) {
+    return Field([=](const cJSON* object) {
+        const cJSON* array = nullptr;
+        if (int rc = read_array(object, key, &array, not_array_code)) return rc;
+        return read_elements(array, out, capacity, convert);
+    });
+}
+
+template <class... Fields>
+Field All(Fields... fields) {
+    return Field([=](const cJSON* object) {
+        int rc = 0;
+        (((rc = fields.read(object)) == 0) && ...);
+        return rc;
+    });
+}
+
+template <class... Fields>
+Field Within(const char* key, Fields... fields) {
+    return Field([key, inner = All(std::move(fields)...)](const cJSON* object) {
+        const cJSON* nested = nullptr;
+        if (int rc = read_object(object, key, &nested)) return rc;
+        return inner.read(nested);
+    });
+}
+
+}  // namespace arx::protocol

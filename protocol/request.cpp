@@ -1,0 +1,171 @@
+#include "protocol/request.h"
+
+#include "protocol/number_text.h"
+
+#include <cmath>
+
+namespace arx::protocol {
+
+namespace {
+
+// Floats in [-2^31, 2^31) truncate to a 32-bit integer without overflow; NaN
+// fails both comparisons.
+constexpr float kInt32Low = -2147483648.0f;
+constexpr float kInt32High = 2147483648.0f;
+
+}  // namespace
+
+Value Int(long long v) { return Value::number(static_cast<double>(v)); }
+
+Value Truncated(float v, float factor) {
+    const float product = v * factor;  // single precision, as the controller's units expect
+    if (!(product >= kInt32Low && product < kInt32High)) return Value::refused(kRequestRefused);
+    return Value::number(static_cast<double>(static_cast<std::int32_t>(product)));
+}
+
+Value Milli(float v) { return Truncated(v, 1000.0f); }
+Value Micro(float v) { return Truncated(v, 1000000.0f); }
+
+Value MilliNumber(float v) { return Number(static_cast<double>(v * 1000.0f)); }
+
+Value Number(double v) {
+    if (!std::isfinite(v)) return Value::refused(kRequestRefused);
+    return Value::number(v);
+}
+
+Value Text(const char* s) { return Value::text(s); }
+Value Flag(bool b) { return Value::flag(b); }
+
+Request::Request(std::string_view command) {
+    write('{');
+    levels_[0] = {false, true};
+    depth_ = 1;
+    write_string("command");
+    write(':');
+    write_string(command);
+}
+
+void Request::write(std::string_view s) {
+    if (fault_ != 0) return;
+    if (length_ + s.size() > kMaxLineLength) {
+        fail(kRequestRefused);
+        return;
+    }
+    for (char c : s) text_[length_++] = c;
+}
+
+void Request::write_string(std::string_view s) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    write('"');
+    for (char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"': write("\\\""); break;
+            case '\\': write("\\\\"); break;
+            case '\b': write("\\b"); break;
+            case '\f': write("\\f"); break;
+            case '\n': write("\\n"); break;
+            case '\r': write("\\r"); break;
+            case '\t': write("\\t"); break;
+            default:
+                if (c < 0x20) {
+                    const char escaped[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
+                    write(std::string_view(escaped, sizeof escaped));
+                } else {
+                    write(ch);  // bytes from 128 up pass through unchanged
+                }
+        }
+    }
+    write('"');
+}
+
+void Request::begin_member(std::string_view key) {
+    if (finished_ || depth_ == 0) {
+        fail(kRequestRefused);
+        return;
+    }
+    Level& level = levels_[depth_ - 1];
+    if (level.has_members) write(',');
+    level.has_members = true;
+    if (!level.is_array) {
+        write_string(key);
+        write(':');
+    }
+}
+
+void Request::write_value(const Value& value) {
+    if (value.fault() != 0) {
+        fail(value.fault());
+        return;
+    }
+    switch (value.type()) {
+        case Value::Type::Number: write(NumberText(value.as_number()).view()); break;
+        case Value::Type::Text: write_string(value.as_text()); break;
+        case Value::Type::Flag: write(value.as_flag() ? "true" : "false"); break;
+    }
+}
+
+Request& Request::add(std::string_view key, const Value& value) {
+    begin_member(key);
+    write_value(value);
+    return *this;
+}
+
+Request& Request::push(const Value& value) {
+    if (depth_ == 0 || !levels_[depth_ - 1].is_array) {
+        fail(kRequestRefused);
+        return *this;
+    }
+    return add("", value);
+}
+
+void Request::open(std::string_view key, bool is_array) {
+    begin_member(key);
+    if (depth_ >= kMaxDepth) {
+        fail(kRequestRefused);
+        return;
+    }
+    write(is_array ? '[' : '{');
+    levels_[depth_++] = {is_array, false};
+}
+
+Request& Request::open_object(std::string_view key) {
+    open(key, false);
+    return *this;
+}
+
+Request& Request::open_array(std::string_view key) {
+    open(key, true);
+    return *this;
+}
+
+Request& Request::close() {
+    if (finished_ || depth_ <= 1) {  // the root object is closed by line()
+        fail(kRequestRefused);
+        return *this;
+    }
+    --depth_;
+    write(levels_[depth_].is_array ? ']' : '}');
+    return *this;
+}
+
+Request& Request::array(std::string_view key, std::initializer_list<Value> values) {
+    open_array(key);
+    for (const Value& v : values) push(v);
+    return close();
+}
+
+std::string_view Request::line() {
+    if (!finished_) {
+        while (depth_ > 0) {
+            --depth_;
+            write(levels_[depth_].is_array ? ']' : '}');
+        }
+        write("\r\n");
+        finished_ = true;
+    }
+    if (fault_ != 0) return {};
+    return {text_.data(), length_};
+}
+
+}  // namespace arx::protocol

@@ -1,0 +1,151 @@
+// The request line of a command: one compact JSON object, "command" first, the
+// members in the order the command adds them, ended by CR LF.
+//
+//   Request r("set_joint_max_speed");
+//   r.array("joint_max_speed", {Int(joint), Milli(speed)});
+//   return r.run(h, block, 2, Boolean8("joint_max_speed"));
+//
+// Values:
+//   Int(v)          integer, unchanged
+//   Milli(f)        f x 1000 in single precision, truncated toward zero to 32 bits
+//   Micro(f)        f x 1000000, likewise
+//   Truncated(f,k)  f x k, likewise (e.g. k = 10)
+//   MilliNumber(f)  f x 1000 in single precision, sent with its fraction
+//   Number(d)       sent as is (a float argument widens to double)
+//   Text(s)         JSON string, escaped
+//   Flag(b)         JSON true / false
+// Numbers are written by the rule of number_text.h.
+//
+// A request that cannot be sent soundly is refused, never sent: a float that is
+// not finite or whose scaled product leaves the 32-bit range, or a line that
+// would not fit the 300-byte line buffer (at most 299 characters with CR LF),
+// makes fault() 11; a null text makes it 19. Every transport method below
+// returns fault() without sending when it is set, so a command cannot forget to
+// check.
+//
+// Transport (defined in command.cpp, so the builder links without the core):
+//   run(h, block, kind, decoder[, extension_ms])  block ? blocking : queued
+//   query(h, kind, decoder[, extension_ms])       always blocking
+//   queue(h)                                      queued, returns 0
+//   send(h)                                       send-only, 0 or 6
+//   callback(h, kind)                             callback-mode slot, 0 / 20 / 6
+// The decoder is a core::ReplyDecoder; the families in decoders.h (Field) fit.
+#pragma once
+
+#include "arx_api.h"
+#include "core/transport.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+
+namespace arx::protocol {
+
+constexpr int kRequestRefused = ARX_TYPE_ERROR;   // bad value or overlong line
+constexpr int kRequestNullText = ARX_NULL_POINTER;
+
+// One request member value, validated when it is made.
+class Value {
+public:
+    enum class Type : std::uint8_t { Number, Text, Flag };
+
+    static Value number(double d) { return Value(Type::Number, d, nullptr, false, 0); }
+    static Value text(const char* s) { return Value(Type::Text, 0, s, false, s ? 0 : kRequestNullText); }
+    static Value flag(bool b) { return Value(Type::Flag, 0, nullptr, b, 0); }
+    static Value refused(int code) { return Value(Type::Number, 0, nullptr, false, code); }
+
+    Type type() const { return type_; }
+    double as_number() const { return number_; }
+    const char* as_text() const { return text_; }
+    bool as_flag() const { return flag_; }
+    int fault() const { return fault_; }  // 0, or the code the call returns instead
+
+private:
+    Value(Type t, double d, const char* s, bool b, int fault)
+        : type_(t), number_(d), text_(s), flag_(b), fault_(fault) {}
+    Type type_;
+    double number_;
+    const char* text_;
+    bool flag_;
+    int fault_;
+};
+
+Value Int(long long v);
+Value Truncated(float v, float factor);
+Value Milli(float v);
+Value Micro(float v);
+Value MilliNumber(float v);
+Value Number(double v);
+Value Text(const char* s);
+Value Flag(bool b);
+
+class Request {
+public:
+    // 300-byte line buffer: at most 299 characters including CR LF, and a zero.
+    static constexpr std::size_t kLineCapacity = 300;
+    static constexpr std::size_t kMaxLineLength = kLineCapacity - 1;
+
+    explicit Request(std::string_view command);
+
+    // A member of the innermost open object.
+    Request& add(std::string_view key, const Value& value);
+
+    // An array member built element by element in index order.
+    Request& array(std::string_view key, std::initializer_list<Value> values);
+    template <class T, class ToValue>
+    Request& array(std::string_view key, const T* values, int count, ToValue to_value) {
+        open_array(key);
+        if (values == nullptr && count > 0) fail(kRequestNullText);
+        for (int i = 0; values != nullptr && i < count; ++i) push(to_value(values[i]));
+        return close();
+    }
+
+    // Nested containers: open_* inside an object takes a key, inside an array
+    // it does not (pass ""). push() adds an element to the innermost open
+    // array. Containers still open when the line is finished are closed.
+    Request& open_object(std::string_view key);
+    Request& open_array(std::string_view key);
+    Request& push(const Value& value);
+    Request& close();
+
+    // 0, or the code the call returns instead of sending (11 or 19).
+    int fault() const { return fault_; }
+
+    // The finished line with CR LF; empty when the request is refused.
+    std::string_view line();
+
+    int run(SOCKHANDLE handle, bool block, int kind, const core::ReplyDecoder& decode,
+            int extension_ms = 0);
+    int query(SOCKHANDLE handle, int kind, const core::ReplyDecoder& decode, int extension_ms = 0);
+    int queue(SOCKHANDLE handle);
+    int send(SOCKHANDLE handle);
+    int callback(SOCKHANDLE handle, int kind);
+
+private:
+    static constexpr int kMaxDepth = 8;
+    struct Level {
+        bool is_array;
+        bool has_members;
+    };
+
+    void fail(int code) {
+        if (fault_ == 0) fault_ = code;
+    }
+    void begin_member(std::string_view key);
+    void open(std::string_view key, bool is_array);
+    void write_value(const Value& value);
+    void write_string(std::string_view s);
+    void write(std::string_view s);
+    void write(char c) { write(std::string_view(&c, 1)); }
+
+    std::array<char, kLineCapacity> text_{};
+    std::size_t length_ = 0;
+    std::array<Level, kMaxDepth> levels_{};
+    int depth_ = 0;
+    bool finished_ = false;
+    int fault_ = 0;
+};
+
+}  // namespace arx::protocol
