@@ -1,0 +1,57 @@
+#include "kinematics/kinematic_state.h"
+
+#include <type_traits>
+
+#include "kinematics/state.h"
+
+namespace arx::kin {
+
+namespace {
+
+static_assert(std::is_trivially_destructible_v<KinematicState>, "state must outlive every thread at exit");
+
+KinematicState g_state;
+
+float degrees_to_radians(float degrees) { return static_cast<float>(degrees * 3.1415926 / 180.0); }
+
+}  // namespace
+
+const KinematicState& kinematic_state() { return g_state; }
+
+void store_install_angles_deg(float x, float y, float z) {
+    g_state.install[0] = degrees_to_radians(x);
+    g_state.install[1] = degrees_to_radians(y);
+    g_state.install[2] = degrees_to_radians(z);
+}
+
+void store_end_link_length(float length) { g_state.end_link = length; }
+
+void store_tool_frame(const Matrix& tool) { g_state.tool = Transform::from(tool); }
+
+void store_work_frame(const Matrix& work) { g_state.work = Transform::from(work); }
+
+}  // namespace arx::kin
+
+using namespace arx::kin;
+
+void Init_Sys_Data(int model) {
+    const ArmModelData* arm = arm_model_data(model);
+    if (arm == nullptr) return;
+    g_state.model = model;
+    g_state.arm = arm;
+    g_state.end_link = arm->end_link[0];
+    // The controller of the six-axis C family reports its tool frame and mounting
+    // at connect; the other models start from a bare flange on a level base.
+    if (model == ARM_MODEL_A || model == ARM_MODEL_B) {
+        g_state.tool = Transform::identity();
+        g_state.install[0] = 0.0f;
+        g_state.install[1] = 0.0f;
+    }
+}
+
+void setAngle(float x, float y, float z) { store_install_angles_deg(x, y, z); }
+
+void setLwt(int type) {
+    if (g_state.arm == nullptr || type < 0 || type > 2) return;
+    g_state.end_link = g_state.arm->end_link[type];
+}

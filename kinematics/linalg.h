@@ -1,0 +1,69 @@
+// Small value types for the kinematics.
+//
+// Transform is the 4 x 4 homogeneous transform exactly as the records carry it:
+// single-precision elements, products accumulated in double. Vec3 and Rot3 are
+// double-precision helpers for the closed-form inverse kinematics.
+#pragma once
+
+#include <cmath>
+
+#include "arx_api.h"
+
+namespace arx::kin {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kTwoPi = 6.283185307179586;
+
+struct Transform {
+    float m[4][4];
+
+    static constexpr Transform identity() {
+        return {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+    }
+    static constexpr Transform zero() { return {}; }
+    static Transform translation(float x, float y, float z) {
+        Transform t = identity();
+        t.m[0][3] = x;
+        t.m[1][3] = y;
+        t.m[2][3] = z;
+        return t;
+    }
+    static Transform from(const Matrix& matrix);
+    Matrix to_matrix() const;  // both counts 4
+};
+
+// (a * b)[i][j] = sum over k of the float products a[i][k] * b[k][j], summed in double.
+Transform operator*(const Transform& a, const Transform& b);
+
+// Gauss-Jordan elimination with full pivoting. A pivot smaller than 1e-6 of the
+// matrix's largest element means the matrix is singular: the result is then false
+// and *out is the zero matrix, so every product with it collapses to zero instead
+// of dividing by zero.
+bool invert(const Transform& a, Transform* out);
+
+// The inverse, or the zero matrix when `a` is singular (see invert).
+Transform inverse_or_zero(const Transform& a);
+
+struct Vec3 {
+    double x, y, z;
+};
+inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vec3 operator*(double s, Vec3 a) { return {s * a.x, s * a.y, s * a.z}; }
+
+struct Rot3 {
+    double r[3][3];
+
+    static constexpr Rot3 identity() { return {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}; }
+    static Rot3 about_x(double angle);
+    static Rot3 about_z(double angle);
+    Rot3 transposed() const;
+    Vec3 column(int j) const { return {r[0][j], r[1][j], r[2][j]}; }
+};
+Rot3 operator*(const Rot3& a, const Rot3& b);
+
+// Rotation and translation of a Transform, widened to double.
+Rot3 rotation_of(const Transform& t);
+Vec3 translation_of(const Transform& t);
+
+}  // namespace arx::kin
