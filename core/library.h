@@ -3,6 +3,7 @@
 #pragma once
 
 #include "arx_api.h"
+#include "core/platform.h"
 
 namespace arx::core {
 
@@ -26,5 +27,15 @@ int connection_model(SOCKHANDLE handle);
 
 // Pause on the calling thread.
 void pause_ms(int milliseconds);
+
+// The library's one lock: slot registration and removal, the reply store and
+// scan, queue pushes and each pop-and-send of the send thread. Never destroyed.
+platform::Mutex& library_mutex();
+
+// The application callback stored by Arx_API_Init (may be null).
+ArxCallback application_callback();
+
+// Base limit of every blocking wait (kReplyTimeoutMs once initialised).
+int reply_timeout_ms();
 
 }  // namespace arx::core

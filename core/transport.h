@@ -5,6 +5,7 @@
 #include "arx_api.h"
 
 #include <functional>
+#include <optional>
 #include <string_view>
 
 namespace arx::core {
@@ -31,5 +32,29 @@ int send_only(SOCKHANDLE handle, std::string_view line);
 // line (6 on failure, slot removed) and returns 0; the receive thread turns the
 // matching report into a CallbackData for the application callback.
 int request_callback(SOCKHANDLE handle, std::string_view line, int kind);
+
+// Lower-level pieces for commands with their own wait (the moves). A slot id
+// stays valid until the slot is removed; request_blocking is built from these.
+
+constexpr int kReplyPollMs = 10;   // interval of the common blocking wait
+
+// Registers a pending slot (waiting = a caller polls it; false: callback
+// mode). The slot id, or std::nullopt when the table is full (result 20).
+std::optional<int> register_slot(SOCKHANDLE handle, int kind, bool waiting);
+
+// Sends `line` whole on the calling thread: 0, or 6 when the send reports
+// fewer than one byte.
+int send_line(SOCKHANDLE handle, std::string_view line);
+
+// One reply check: when the slot's reply has arrived, decodes it, removes the
+// slot and returns the decoder's result; std::nullopt while nothing arrived.
+std::optional<int> take_reply(int slot, const ReplyDecoder& decode);
+
+// Waits on a registered slot: pauses `poll_ms`, then checks every `poll_ms`
+// until `limit_ms` have passed since the call. Returns the decoder's result,
+// or 7 on time-out. The slot is removed either way.
+int wait_reply(int slot, int poll_ms, int limit_ms, const ReplyDecoder& decode);
+
+void remove_slot(int slot);
 
 }  // namespace arx::core

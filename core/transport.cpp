@@ -1,0 +1,102 @@
+#include "core/transport.h"
+
+#include "core/library.h"
+#include "core/message_queue.h"
+#include "core/pending_table.h"
+#include "core/platform.h"
+#include "core/threads.h"
+
+#include <mutex>
+#include <string>
+
+namespace arx::core {
+
+namespace {
+
+using Lock = std::lock_guard<platform::Mutex>;
+
+}  // namespace
+
+std::optional<int> register_slot(SOCKHANDLE handle, int kind, bool waiting) {
+    Lock lock(library_mutex());
+    int id = pending_table().add(handle, kind, waiting);
+    if (id < 0) return std::nullopt;
+    return id;
+}
+
+void remove_slot(int slot) {
+    Lock lock(library_mutex());
+    pending_table().remove(slot);
+}
+
+int send_line(SOCKHANDLE handle, std::string_view line) {
+    long sent = platform::send_bytes(handle, line.data(), line.size());
+    return sent < 1 ? ARX_SEND_FAILED : ARX_SUCCESS;
+}
+
+std::optional<int> take_reply(int slot, const ReplyDecoder& decode) {
+    std::string reply;
+    {
+        Lock lock(library_mutex());
+        PendingSlot& s = pending_table().slot(slot);
+        if (!pending_table().in_use(slot) || !s.arrived) return std::nullopt;
+        reply.assign(s.text, s.length);
+        pending_table().remove(slot);
+    }
+    // Decoded outside the lock: a JSON parse must not hold up the receive thread.
+    return decode(reply.c_str());
+}
+
+int wait_reply(int slot, int poll_ms, int limit_ms, const ReplyDecoder& decode) {
+    const std::int64_t start = platform::monotonic_ms();
+    platform::sleep_ms(poll_ms);
+    while (platform::monotonic_ms() - start < limit_ms) {
+        if (auto result = take_reply(slot, decode)) return *result;
+        platform::sleep_ms(poll_ms);
+    }
+    // A reply stored during the last pause still counts.
+    if (auto result = take_reply(slot, decode)) return *result;
+    remove_slot(slot);
+    return ARX_REPLY_TIMEOUT;
+}
+
+int request_blocking(SOCKHANDLE handle, std::string_view line, int kind,
+                     const ReplyDecoder& decode, int extension_ms) {
+    std::optional<int> slot = register_slot(handle, kind, true);
+    if (!slot) return ARX_PENDING_TABLE_FULL;
+    if (send_line(handle, line) != ARX_SUCCESS) {
+        remove_slot(*slot);
+        return ARX_SEND_FAILED;
+    }
+    return wait_reply(*slot, kReplyPollMs, reply_timeout_ms() + extension_ms, decode);
+}
+
+int queue_line(SOCKHANDLE handle, std::string_view line) {
+    Lock lock(library_mutex());
+    // Full, released or oversized: the line is dropped; the command still succeeds.
+    send_queue().push(handle, line.data(), line.size());
+    return ARX_SUCCESS;
+}
+
+int send_only(SOCKHANDLE handle, std::string_view line) { return send_line(handle, line); }
+
+int request_callback(SOCKHANDLE handle, std::string_view line, int kind) {
+    std::optional<int> slot = register_slot(handle, kind, false);
+    if (!slot) return ARX_PENDING_TABLE_FULL;
+    if (send_line(handle, line) != ARX_SUCCESS) {
+        remove_slot(*slot);
+        return ARX_SEND_FAILED;
+    }
+    return ARX_SUCCESS;
+}
+
+bool send_one_queued_line() {
+    Lock lock(library_mutex());
+    QueuedMessage message;
+    if (!send_queue().pop(message)) return false;
+    // A line that fails to send is lost, as the non-blocking path promises nothing.
+    platform::send_bytes(message.socket, message.text, static_cast<std::size_t>(message.length));
+    return true;
+}
+
+}  // namespace arx::core
