@@ -1,13 +1,35 @@
-// What every command source includes: the export checks, the request builder,
-// the decoder families and the per-connection joint helpers.
+// What every command source includes: the export checks, the request builder
+// (request.h), the decoder families (decoders.h) and the per-connection joint
+// helpers. A command reads like its row in the protocol table:
 //
-// A command reads like its row in the protocol table:
+//   // setting, blocking or queued: checks, line, kind, decoder
+//   int Set_Joint_Speed(SOCKHANDLE h, unsigned char joint, float speed, bool block) {
+//       ARX_GUARD(h, Transfer, Handle, Init);
+//       return Request("set_joint_max_speed")
+//           .array("joint_max_speed", {Int(joint), Milli(speed)})
+//           .run(h, block, 2, Boolean8("joint_max_speed"));
+//   }
 //
+//   // query, always blocking
 //   int Get_Joint_Speed(SOCKHANDLE h, float* speed) {
 //       ARX_GUARD(h, Transfer, NotNull(speed), Pause);
 //       return Request("get_joint_max_speed")
 //           .query(h, 1, JointArray(h, "joint_speed", speed, Thousandths, 10, 10));
 //   }
+//
+//   // composite decoder: fields in reply order, the first failure ends
+//   return Request("get_controller_state")
+//       .query(h, 85, All(Scaled("voltage", voltage), Scaled("current", current),
+//                         Scaled("temperature", temperature), Integer("err_flag", err_flag)));
+//
+// More shapes:
+//   per-joint request array   r.array("offset", offset, request_joints(h), Milli)
+//   send-only                 return Request("set_RS485").add("baudrate", Int(b)).send(h);
+//   longer wait               .run(h, block, 121, Boolean("set_state"), 10000)
+//   work after the reply      Request r(...); ...; const int rc = r.run(...); if (rc == 0) ...
+//   a decoder no family fits  .query(h, 59, [&](const char* text) {
+//                                 Reply reply(text); if (!reply) return 9; ... })
+// Reply kinds are the numbers of the classifier table, written as in the row.
 //
 // ARX_GUARD(handle, checks...) runs the checks in the order written and returns
 // the first failure's code from the enclosing function:
