@@ -217,6 +217,20 @@ ARX_API int Get_Joint_Speed(SOCKHANDLE handle, float* speed);
 /* Current angle of every joint (deg); at most the joint count is written. 11: no array. */
 ARX_API int Get_Joint_Degree(SOCKHANDLE handle, float* degree);
 
+/* (joint configuration: further functions) */
+
+/* ---------------------------------------- arm limits, installation and servo */
+/* (arm limits section) */
+
+/* ------------------------------------------- tool frames, work frames, payload */
+/* (frames section) */
+
+/* ------------------------------------------------ arm state and joint telemetry */
+/* (arm state section) */
+
+/* ---------------------------- controller state, versions, runtime and network */
+/* (controller section) */
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif
