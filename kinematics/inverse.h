@@ -1,0 +1,57 @@
+// Closed-form inverse kinematics, shared pieces and the two solver families.
+//
+// Every angle here is a kinematic angle theta = joint angle + offset, in radians.
+#pragma once
+
+#include "kinematics/arm_models.h"
+#include "kinematics/linalg.h"
+
+namespace arx::kin {
+
+// Flange pose to reach, in the world-aligned base frame (install rotation and
+// tool frame already removed).
+struct FlangeTarget {
+    Rot3 rotation;
+    Vec3 position;
+};
+
+// Thetas of one solution or of the current joints.
+struct Thetas {
+    double v[kMaxJoints];
+};
+
+// Rotation of the first `count` links: RotX(alpha_1) Rz(theta_1) ... RotX(alpha_n) Rz(theta_n).
+Rot3 chain_rotation(const ArmModelData& arm, const Thetas& theta, int count);
+
+// Spherical wrist. With the wrist rotation, relative to the frame before its
+// first joint's RotX(+90), written as
+//   N = Rz(a) RotX(-90) Rz(b) RotX(tau 90) Rz(c),
+// multiplying out gives
+//   N02 = tau cos a sin b,  N12 = tau sin a sin b,  N22 = tau cos b,
+//   N20 = -sin b cos c,     N21 = sin b sin c,
+// so b = atan2(+-sqrt(N02^2 + N12^2), tau N22) and a, c follow from the signs.
+struct WristAngles {
+    double first, middle, last;
+};
+void solve_wrist(const Rot3& n, int tau, WristAngles out[2]);
+
+// Near b = 0 (tau = +1) only a + c is determined: N00 = cos(a + c),
+// N10 = sin(a + c). The sum is split so that a - c keeps its current value,
+// taking the turn of the sum that moves the joints least.
+void split_wrist(const Rot3& n, WristAngles& w, double first_current, double last_current);
+
+double wrap_pi(double angle);                          // into (-pi, pi]
+double bring_into(double theta, const Range& window);  // one turn up or down when outside
+double unwrap_near(double theta, double current);      // within (-pi, pi) of current
+
+// Six-axis models (A, C1, C2): best of the eight closed-form candidates inside
+// the windows, or false when there is none.
+bool solve_six_axis(const ArmModelData& arm, bool split_singular_wrist, float end_link, const FlangeTarget& target,
+                    const Thetas& current, Thetas* best);
+
+// Seven-axis model (B): 1 with *best filled, -1 wrist point out of reach,
+// -3 no solution within `step` of the current joints.
+int solve_seven_axis(const ArmModelData& arm, float end_link, const FlangeTarget& target, const Thetas& current,
+                     float step, Thetas* best);
+
+}  // namespace arx::kin
