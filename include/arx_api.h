@@ -221,6 +221,11 @@ ARX_API int Get_Joint_Degree(SOCKHANDLE handle, float* degree);
 
 /* ---------------------------------------- arm limits, installation and servo */
 /* (arm limits section) */
+/* No function of this section checks the handle or the initialisation. */
+
+/* Installation (mounting) angles in degrees; on success they become the
+ * kinematics' install angles. 11: "pose" not an array of at least 3 numbers. */
+ARX_API int Get_Install_Pose(SOCKHANDLE handle, float* x, float* y, float* z);
 
 /* ------------------------------------------- tool frames, work frames, payload */
 /* (frames section) */

@@ -19,6 +19,9 @@
 //                           mismatch (nothing written); out[i] = convert(element i)
 //   ArrayUpTo(key, out, capacity, convert, not_array)
 //                           no length check; writes min(length, capacity)
+//   LeadingElements(key, {&a, &b}, convert, not_array, too_short)
+//                           elements 0.. to separate outputs; shorter array ->
+//                           too_short (nothing written)
 //   PoseArray(key, pose)    not an array 11, not six elements 12; x y z / 1e6,
 //                           rx ry rz / 1000
 //   Within(key, fields...)  member must be an object (missing 9, other 11);
@@ -37,6 +40,7 @@
 
 #include <cjson/cJSON.h>
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -144,6 +148,25 @@ Field ArrayUpTo(const char* key, T* out, int capacity, Convert convert, int not_
         const cJSON* array = nullptr;
         if (int rc = read_array(object, key, &array, not_array_code)) return rc;
         return read_elements(array, out, capacity, convert);
+    });
+}
+
+// The first elements of an array, each to its own output in order: fewer
+// elements than outputs -> short_code, nothing written; longer arrays are fine.
+template <class T, std::size_t N, class Convert>
+Field LeadingElements(const char* key, const std::array<T*, N>& outs, Convert convert, int not_array_code,
+                      int short_code) {
+    return Field([=](const cJSON* object) {
+        const cJSON* array = nullptr;
+        if (int rc = read_array(object, key, &array, not_array_code)) return rc;
+        if (cJSON_GetArraySize(array) < static_cast<int>(N)) return short_code;
+        const cJSON* item = array->child;
+        for (T* out : outs) {
+            if (!cJSON_IsNumber(item)) return kWrongType;
+            *out = static_cast<T>(convert(item));
+            item = item->next;
+        }
+        return 0;
     });
 }
 
