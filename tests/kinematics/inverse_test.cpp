@@ -111,7 +111,9 @@ TEST(InverseSixAxis, OutOfReachAndLimits) {
         const Pose target = Forward_Kinematics(c.from);
         float out[6] = {};
         EXPECT_EQ(inverse_kinematics(c.from, &target, out, 1), c.code) << c.what;
-        if (c.code != -9) EXPECT_NEAR(out[2], c.from[2], 1e-3) << "the rejected solution is reported";
+        if (c.code != -9) {
+            EXPECT_NEAR(out[2], c.from[2], 1e-3) << "the rejected solution is reported";
+        }
     }
     for (int model : {ARM_MODEL_A, ARM_MODEL_C1, ARM_MODEL_C2, ARM_MODEL_B}) {
         Init_Sys_Data(model);
