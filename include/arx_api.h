@@ -172,17 +172,34 @@ ARX_API int Arm_Socket_State(SOCKHANDLE handle);
  * install angles, tool-frame and work-frame matrices). Joint angles in degrees,
  * positions in metres, Euler angles in radians. */
 
-/* Loads the geometry and limits of a model (Arx_API_Init calls it). */
+/* Loads the geometry, limits and end-link variant 0 of a model (Arx_API_Init
+ * calls it); an unknown code changes nothing. For ARM_MODEL_A and ARM_MODEL_B it
+ * also resets the tool frame to identity and the install angles about x and y to
+ * 0. Until a connection loads them, the tool and work frames are the identity. */
 ARX_API void Init_Sys_Data(int model);
 /* Install (mounting) angles of the arm base, in degrees. */
 ARX_API void setAngle(float x, float y, float z);
 /* Selects end-link variant 0, 1 or 2 of the active model; other values are ignored. */
 ARX_API void setLwt(int type);
 
-/* Tool pose in the base frame for 6 joint angles (7 for ARM_MODEL_B). */
+/* Tool pose in the base frame for 6 joint angles (7 for ARM_MODEL_B). Euler
+ * angles are reported in [-3.13, 2 pi - 3.13). No model loaded or a null
+ * pointer: the zero pose. */
 ARX_API Pose Forward_Kinematics(const float* joint);
-/* Joint angles reaching `target`, chosen near `current_joint`. Returns 1 on
- * success; the other codes are listed with the kinematics documentation. */
+/* Joint angles (degrees) reaching the tool pose `target`, chosen near
+ * `current_joint`. flag 0 reads the target's quaternion, other values its Euler
+ * angles; for ARM_MODEL_B flag 2 also reads the quaternion and lets the joints
+ * move more than 0.26 rad from the current ones. Returns:
+ *    1  solved, `joint_out` holds the solution;
+ *    2  no arm model loaded;
+ *   19  a pointer argument is null;
+ *   ARM_MODEL_A, ARM_MODEL_C1, ARM_MODEL_C2:
+ *   -3..-8   joint 1..6 beyond its limit (`joint_out` holds the rejected solution);
+ *   -9       no solution (out of reach, or the tool frame is singular);
+ *   ARM_MODEL_B (`joint_out` untouched on -1 and -3):
+ *   -5..-11  joint 1..7 beyond its limit (`joint_out` holds the rejected solution);
+ *   -3       no solution within 0.26 rad of the current joints (or singular tool frame);
+ *   -1       the wrist point is out of reach. */
 ARX_API int inverse_kinematics(const float* current_joint, const Pose* target,
                                float* joint_out, unsigned char flag);
 
@@ -193,7 +210,10 @@ ARX_API Matrix euler2matrix(eul angles);
 ARX_API ort euler2quaternion(eul angles);
 ARX_API eul quaternion2euler(ort quaternion);
 
-/* Frame transforms and Cartesian helpers. */
+/* Frame transforms and Cartesian helpers. A singular matrix has no inverse: where
+ * one would be inverted (the work matrix of Base_To_WorkFrame, and through it of
+ * end2tool and Cartesian_Tool) its inverse counts as all zero and the result is
+ * the zero pose: position 0, Euler angles 0, quaternion (1, 0, 0, 0). */
 ARX_API Pose Base_To_WorkFrame(Matrix work, Pose pose);
 ARX_API Pose WorkFrame_To_Base(Matrix work, Pose pose);
 ARX_API Pose end2tool(Pose end, Pose tool_frame, Pose work_frame);
