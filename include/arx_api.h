@@ -238,17 +238,153 @@ ARX_API int Get_Joint_Speed(SOCKHANDLE handle, float* speed);
 ARX_API int Get_Joint_Degree(SOCKHANDLE handle, float* degree);
 
 /* (joint configuration: further functions) */
+/* The setters below refuse a value that is not finite or out of range with 11
+ * (nothing sent); 8: reply state not true/false. Min_Pos, Max_Pos and
+ * EN_State make no handle or initialisation check. */
+/* Maximum acceleration of one joint (deg/s^2). */
+ARX_API int Set_Joint_Acc(SOCKHANDLE handle, unsigned char joint, float acc, bool block);
+/* Lower position limit of one joint (deg). */
+ARX_API int Set_Joint_Min_Pos(SOCKHANDLE handle, unsigned char joint, float pos, bool block);
+/* Upper position limit of one joint (deg). */
+ARX_API int Set_Joint_Max_Pos(SOCKHANDLE handle, unsigned char joint, float pos, bool block);
+/* Enables (true) or disables one joint. */
+ARX_API int Set_Joint_EN_State(SOCKHANDLE handle, unsigned char joint, bool state, bool block);
+/* Takes the joint's current position as its zero. */
+ARX_API int Set_Joint_Zero_Pos(SOCKHANDLE handle, unsigned char joint, bool block);
+/* Clears the joint's error. */
+ARX_API int Set_Joint_Err_Clear(SOCKHANDLE handle, unsigned char joint, bool block);
+/* Zero offsets of every joint (deg), one per joint. 11: reply state not
+ * true/false, or an offset not finite or out of range. */
+ARX_API int Set_Joint_Zero_Offset(SOCKHANDLE handle, const float* offset, bool block);
+/* Starts / stops the joint calibration. */
+ARX_API int Start_Calibrate(SOCKHANDLE handle, bool block);
+ARX_API int Stop_Calibrate(SOCKHANDLE handle, bool block);
+
+/* Per-joint queries: one value per joint is written only when the reply holds
+ * exactly that many. */
+/* Maximum acceleration of every joint (deg/s^2). 10: not an array or wrong length. */
+ARX_API int Get_Joint_Acc(SOCKHANDLE handle, float* acc);
+/* Lower position limits (deg). 10: not an array or wrong length. */
+ARX_API int Get_Joint_Min_Pos(SOCKHANDLE handle, float* pos);
+/* Upper position limits (deg). 10: not an array; 11: wrong length. */
+ARX_API int Get_Joint_Max_Pos(SOCKHANDLE handle, float* pos);
+/* Enable states (low 8 bits). 10: not an array; 11: wrong length. */
+ARX_API int Get_Joint_EN_State(SOCKHANDLE handle, unsigned char* state);
+/* Error flags (low 16 bits). 10: not an array; 11: wrong length. */
+ARX_API int Get_Joint_Err_Flag(SOCKHANDLE handle, unsigned short* flags);
+/* Firmware versions. 10: not an array; 11: wrong length. */
+ARX_API int Get_Joint_Software_Version(SOCKHANDLE handle, float* version);
+/* Calibration state of every joint (0 to 255, the low 8 bits); `second` and
+ * `third` must be given but are not written. 9: not an array; 10: wrong length. */
+ARX_API int Get_Calibrate_State(SOCKHANDLE handle, float* state, unsigned short* second, int* third);
 
 /* ---------------------------------------- arm limits, installation and servo */
 /* (arm limits section) */
-/* No function of this section checks the handle or the initialisation. */
+/* No function of this section checks the handle or the initialisation.
+ * Setters: 8 or 11 (as stated) when the reply state is not true/false, and 11
+ * for a value that is not finite or out of range (nothing sent). */
+
+/* Cartesian limits: line speed (m/s), line acceleration (m/s^2), angular
+ * speed (rad/s), angular acceleration (rad/s^2). 8: reply state not true/false. */
+ARX_API int Set_Arm_Line_Speed(SOCKHANDLE handle, float speed, bool block);
+ARX_API int Set_Arm_Line_Acc(SOCKHANDLE handle, float acc, bool block);
+ARX_API int Set_Arm_Angular_Speed(SOCKHANDLE handle, float speed, bool block);
+ARX_API int Set_Arm_Angular_Acc(SOCKHANDLE handle, float acc, bool block);
+/* The same limits read back. 11: not a number. */
+ARX_API int Get_Arm_Line_Speed(SOCKHANDLE handle, float* speed);
+ARX_API int Get_Arm_Line_Acc(SOCKHANDLE handle, float* acc);
+ARX_API int Get_Arm_Angular_Speed(SOCKHANDLE handle, float* speed);
+ARX_API int Get_Arm_Angular_Acc(SOCKHANDLE handle, float* acc);
+
+/* Initialises the end of the arm. 11: reply state not true/false. */
+ARX_API int Set_Arm_Tip_Init(SOCKHANDLE handle, bool block);
+/* Collision sensitivity stage. 11: reply state not true/false. */
+ARX_API int Set_Collision_Stage(SOCKHANDLE handle, int stage, bool block);
+/* Collision sensitivity stage read back. 11: not a number. */
+ARX_API int Get_Collision_Stage(SOCKHANDLE handle, int* stage);
+
+/* DH values (sent x10, truncated); the fourth is the end-link length, which the
+ * kinematics take at once when queued, on success when blocking. 11: reply
+ * state not true/false. */
+ARX_API int Set_DH_Data(SOCKHANDLE handle, float dh1, float dh2, float dh3, float end_link, float dh5,
+                        bool block);
+/* DH values read back; on success the fourth becomes the end-link length.
+ * 11: "data" not an array of at least 5 numbers. */
+ARX_API int Get_DH_Data(SOCKHANDLE handle, float* dh1, float* dh2, float* dh3, float* end_link, float* dh5);
+/* Dynamic parameters: 12, or 14 on an ARM_MODEL_B connection. 11: reply state
+ * not true/false. */
+ARX_API int Set_Arm_Dynamic_Parm(SOCKHANDLE handle, const float* parm, bool block);
+
+/* Initial (home) joint position (deg), one per joint. 11: reply state not true/false. */
+ARX_API int Set_Arm_Init_Pose(SOCKHANDLE handle, const float* joint, bool block);
+/* Initial joint position read back. 11: not an array, or not one value per joint. */
+ARX_API int Get_Arm_Init_Pose(SOCKHANDLE handle, float* joint);
+/* Installation (mounting) angles in degrees, sent as given; the kinematics take
+ * them at once when queued, on success when blocking. 11: reply state not true/false. */
+ARX_API int Set_Install_Pose(SOCKHANDLE handle, float x, float y, float z, bool block);
 
 /* Installation (mounting) angles in degrees; on success they become the
  * kinematics' install angles. 11: "pose" not an array of at least 3 numbers. */
 ARX_API int Get_Install_Pose(SOCKHANDLE handle, float* x, float* y, float* z);
 
+/* Servo switches and arm power (sent as 1 / 0). 11: reply state not true/false. */
+ARX_API int Set_Arm_Servo_State(SOCKHANDLE handle, bool state, bool block);
+ARX_API int Set_System_State_Servo(SOCKHANDLE handle, bool state, bool block);
+ARX_API int Set_Arm_Power(SOCKHANDLE handle, bool on, bool block);
+/* Arm power state. 11: not a number. */
+ARX_API int Get_Arm_Power_State(SOCKHANDLE handle, int* state);
+
 /* ------------------------------------------- tool frames, work frames, payload */
 /* (frames section) */
+/* Frame names are at most 9 characters as stored (longer names are cut to 9,
+ * with no terminator). block: true waits for the reply, false queues the line
+ * and returns 0. Only Arm_Socket_Start loads the active frames into the
+ * kinematics: changing a frame here does not update them. */
+
+/* Name lists fill at most this many FRAME_NAME entries: the caller's array must
+ * hold ARX_FRAME_NAME_CAPACITY names. */
+#define ARX_FRAME_NAME_CAPACITY 10
+
+/* Teaches the tool frame from point point_num (1..) of the automatic method. 11: reply state not true/false. */
+ARX_API int Auto_Set_Tool_Frame(SOCKHANDLE handle, unsigned char point_num, bool block);
+/* Computes and saves the taught tool frame `name` with payload (kg) at x, y, z (m). 11: state type. */
+ARX_API int Generate_Auto_Tool_Frame(SOCKHANDLE handle, const char* name, float payload, float x, float y,
+                                     float z, bool block);
+/* Saves tool frame `name` with its pose, payload (kg, sent unscaled) and centre of mass (m). 11: state type. */
+ARX_API int Manual_Set_Tool_Frame(SOCKHANDLE handle, const char* name, POSE pose, float payload, float x,
+                                  float y, float z, bool block);
+/* Makes tool frame `name` active; blocking calls wait 300 ms more after the reply. 11: state type. */
+ARX_API int Change_Tool_Frame(SOCKHANDLE handle, const char* name, bool block);
+/* Deletes tool frame `name`. 11: state type. */
+ARX_API int Delete_Tool_Frame(SOCKHANDLE handle, const char* name, bool block);
+/* Sets the active tool's payload (sent unchanged) and its centre of mass (m). 11: state type. */
+ARX_API int Set_Payload(SOCKHANDLE handle, int payload, float x, float y, float z, bool block);
+/* Clears the active tool's payload. 11: state type. */
+ARX_API int Set_None_Payload(SOCKHANDLE handle, bool block);
+/* Reads the active tool frame (payload as its whole number). 11: wrong type or
+ * "position" not 3 values; 12: pose not 6 values. */
+ARX_API int Get_Current_Tool_Frame(SOCKHANDLE handle, FRAME* frame);
+/* Reads tool frame `name` (its name field is not written; payload with fraction).
+ * 11: wrong type or "position" not 3 values; 12: pose not 6 values. */
+ARX_API int Get_Given_Tool_Frame(SOCKHANDLE handle, const char* name, FRAME* frame);
+/* Lists the tool frame names up to the controller's "NULL" entry, at most
+ * ARX_FRAME_NAME_CAPACITY; *count is written only when a name is copied. 11: no list. */
+ARX_API int Get_All_Tool_Frame(SOCKHANDLE handle, FRAME_NAME* names, int* count);
+/* Teaches work frame `name` from point point_num (1..) of the automatic method. 11: state type. */
+ARX_API int Auto_Set_Work_Frame(SOCKHANDLE handle, const char* name, unsigned char point_num, bool block);
+/* Saves work frame `name` at `pose`. 11: state type. */
+ARX_API int Manual_Set_Work_Frame(SOCKHANDLE handle, const char* name, POSE pose, bool block);
+/* Makes work frame `name` active; blocking calls wait 300 ms more after the reply. 11: state type. */
+ARX_API int Change_Work_Frame(SOCKHANDLE handle, const char* name, bool block);
+/* Deletes work frame `name`. 11: state type. */
+ARX_API int Delete_Work_Frame(SOCKHANDLE handle, const char* name, bool block);
+/* Reads the active work frame's name and pose (payload and centre of mass are
+ * not written). 11: name not text or pose not an array; 12: pose not 6 values. */
+ARX_API int Get_Current_Work_Frame(SOCKHANDLE handle, FRAME* frame);
+/* Reads the pose of work frame `name`. 11: pose not an array; 12: pose not 6 values. */
+ARX_API int Get_Given_Work_Frame(SOCKHANDLE handle, const char* name, POSE* pose);
+/* Lists the work frame names, as Get_All_Tool_Frame. 11: no list. */
+ARX_API int Get_All_Work_Frame(SOCKHANDLE handle, FRAME_NAME* names, int* count);
 
 /* ------------------------------------------------ arm state and joint telemetry */
 /* (arm state section) */

@@ -1,6 +1,7 @@
 #include "protocol/decoders.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 
@@ -93,6 +94,31 @@ Field PoseArray(const char* key, POSE* out) {
         if (int rc = read_elements(array, v, 6, IntegerPart)) return rc;
         *out = POSE{v[0] / 1000000.0f, v[1] / 1000000.0f, v[2] / 1000000.0f,
                     v[3] / 1000.0f, v[4] / 1000.0f, v[5] / 1000.0f};
+        return 0;
+    });
+}
+
+Field IntegerText(const char* key, char* out, std::size_t capacity) {
+    return Field([=](const cJSON* object) {
+        int value = 0;
+        if (int rc = read_number(object, key, &value, IntegerPart)) return rc;
+        std::snprintf(out, capacity, "%d", value);
+        return 0;
+    });
+}
+
+Field NameList(const char* key, FRAME_NAME* names, int capacity, int* count) {
+    constexpr std::size_t kNameChars = sizeof(FRAME_NAME::name) - 1;
+    return Field([=](const cJSON* object) {
+        const cJSON* array = nullptr;
+        if (int rc = read_array(object, key, &array, kWrongType)) return rc;
+        int copied = 0;
+        for (const cJSON* item = array->child; item != nullptr && copied < capacity; item = item->next) {
+            if (!cJSON_IsString(item) || item->valuestring == nullptr) return kWrongType;
+            if (std::strcmp(item->valuestring, "NULL") == 0) break;
+            std::strncpy(names[copied].name, item->valuestring, kNameChars);
+            *count = ++copied;
+        }
         return 0;
     });
 }

@@ -22,6 +22,15 @@
 //   LeadingElements(key, {&a, &b}, convert, not_array, too_short)
 //                           elements 0.. to separate outputs; shorter array ->
 //                           too_short (nothing written)
+//   ExactElements(key, {&a, &b}, convert, not_array, mismatch)
+//                           as LeadingElements, but exactly as many elements
+//   Converted(key, out, convert)
+//                           one number member: *out = convert(it), other type 11
+//   IntegerText(key, out, capacity)
+//                           one number member written as "%d" text
+//   NameList(key, names, capacity, count)
+//                           names up to the first "NULL", at most capacity;
+//                           *count = names copied, untouched when none
 //   PoseArray(key, pose)    not an array 11, not six elements 12; x y z / 1e6,
 //                           rx ry rz / 1000
 //   Within(key, fields...)  member must be an object (missing 9, other 11);
@@ -169,6 +178,38 @@ Field LeadingElements(const char* key, const std::array<T*, N>& outs, Convert co
         return 0;
     });
 }
+
+template <class T, std::size_t N, class Convert>
+Field ExactElements(const char* key, const std::array<T*, N>& outs, Convert convert, int not_array_code,
+                    int mismatch_code) {
+    return Field([=](const cJSON* object) {
+        const cJSON* array = nullptr;
+        if (int rc = read_array(object, key, &array, not_array_code)) return rc;
+        if (cJSON_GetArraySize(array) != static_cast<int>(N)) return mismatch_code;
+        const cJSON* item = array->child;
+        for (T* out : outs) {
+            if (!cJSON_IsNumber(item)) return kWrongType;
+            *out = static_cast<T>(convert(item));
+            item = item->next;
+        }
+        return 0;
+    });
+}
+
+template <class T, class Convert>
+Field Converted(const char* key, T* out, Convert convert) {
+    return Field([=](const cJSON* object) { return read_number(object, key, out, convert); });
+}
+
+// The integer value as decimal text with its terminator; `capacity` of 12
+// holds every 32-bit value.
+Field IntegerText(const char* key, char* out, std::size_t capacity);
+
+// Names of a list reply, each copied with the FRAME_NAME limit of 9
+// characters (no terminator written for 9 or more; the tenth never written).
+// Stops at the element "NULL" or after `capacity` names; an element that is
+// not a string gives 11.
+Field NameList(const char* key, FRAME_NAME* names, int capacity, int* count);
 
 template <class... Fields>
 Field All(Fields... fields) {

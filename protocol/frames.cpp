@@ -1,0 +1,154 @@
+// Tool frames, work frames and payload.
+#include "core/library.h"
+#include "protocol/command.h"
+
+using namespace arx::protocol;
+
+namespace {
+
+// The controller switches frames asynchronously; a blocking change waits for
+// it to settle before the caller moves on.
+constexpr int kFrameChangeSettleMs = 300;
+
+// FRAME_NAME holds 9 characters; the tenth is the caller's terminator.
+constexpr std::size_t kNameChars = sizeof(FRAME_NAME::name) - 1;
+
+Field Name(const char* key, FRAME_NAME* out) {
+    return Field([=](const cJSON* object) { return read_text(object, key, out->name, kNameChars); });
+}
+
+// Payload centre of mass: three millionths.
+Field Position(FRAME* frame, int not_array_code) {
+    return ExactElements("position", std::array<float*, 3>{&frame->x, &frame->y, &frame->z}, Millionths,
+                         not_array_code, ARX_TYPE_ERROR);
+}
+
+// A pose on the wire: x, y, z in millionths, rx, ry, rz in thousandths.
+Request& pose_member(Request& r, const char* key, const POSE& p) {
+    return r.array(key, {Micro(p.x), Micro(p.y), Micro(p.z), Milli(p.rx), Milli(p.ry), Milli(p.rz)});
+}
+
+int settle_after(bool block, int rc) {
+    if (block) arx::core::pause_ms(kFrameChangeSettleMs);
+    return rc;
+}
+
+}  // namespace
+
+// ---- tool frames
+
+int Auto_Set_Tool_Frame(SOCKHANDLE h, unsigned char point_num, bool block) {
+    ARX_GUARD(h, Transfer, Pause);
+    return Request("set_auto_tool_frame").add("point_num", Int(point_num)).run(h, block, 37, Boolean("auto_tool_frame"));
+}
+
+int Generate_Auto_Tool_Frame(SOCKHANDLE h, const char* name, float payload, float x, float y, float z, bool block) {
+    ARX_GUARD(h, Transfer, NotNull(name), Pause);
+    // The reply carries "generate_auto_tool_frame" and so classifies as 38.
+    return Request("generate_auto_tool_frame")
+        .add("tool_name", Text(name))
+        .add("payload", MilliNumber(payload))
+        .array("position", {Milli(x), Milli(y), Milli(z)})
+        .run(h, block, 38, Boolean("auto_tool_frame"));
+}
+
+int Manual_Set_Tool_Frame(SOCKHANDLE h, const char* name, POSE pose, float payload, float x, float y, float z,
+                          bool block) {
+    ARX_GUARD(h, Transfer, NotNull(name), Pause);
+    Request r("set_manual_tool_frame");
+    r.add("tool_name", Text(name));
+    pose_member(r, "tool_pose", pose)
+        .add("payload", Number(payload))
+        .array("position", {Milli(x), Milli(y), Milli(z)});
+    return r.run(h, block, 39, Boolean("manual_tool_frame"));
+}
+
+int Change_Tool_Frame(SOCKHANDLE h, const char* name, bool block) {
+    ARX_GUARD(h, Transfer, NotNull(name), Pause);
+    return settle_after(block, Request("set_change_tool_frame")
+                                   .add("tool_name", Text(name))
+                                   .run(h, block, 40, Boolean("change_tool_frame")));
+}
+
+int Delete_Tool_Frame(SOCKHANDLE h, const char* name, bool block) {
+    ARX_GUARD(h, Transfer, NotNull(name), Pause);
+    return Request("set_delete_tool_frame").add("tool_name", Text(name)).run(h, block, 41, Boolean("delete_tool_frame"));
+}
+
+int Set_Payload(SOCKHANDLE h, int payload, float x, float y, float z, bool block) {
+    ARX_GUARD(h, Transfer, Pause);
+    return Request("set_payload")
+        .add("payload", Int(payload))
+        .array("position", {Milli(x), Milli(y), Milli(z)})
+        .run(h, block, 42, Boolean("set_state"));
+}
+
+int Set_None_Payload(SOCKHANDLE h, bool block) {
+    ARX_GUARD(h, Transfer, Pause);
+    return Request("set_none_payload").run(h, block, 43, Boolean("set_state"));
+}
+
+int Get_Current_Tool_Frame(SOCKHANDLE h, FRAME* frame) {
+    ARX_GUARD(h, Transfer, NotNull(frame), Pause);
+    return Request("get_current_tool_frame")
+        .query(h, 44, All(Name("tool_name", &frame->frame_name), PoseArray("pose", &frame->pose),
+                          Integer("payload", &frame->payload), Position(frame, /*not array*/ 9)));
+}
+
+int Get_Given_Tool_Frame(SOCKHANDLE h, const char* name, FRAME* frame) {
+    ARX_GUARD(h, Transfer, NotNull(name, frame), Pause);
+    return Request("get_tool_frame")
+        .add("tool_name", Text(name))
+        .query(h, 45, All(PoseArray("pose", &frame->pose), Converted("payload", &frame->payload, NumberAsFloat),
+                          Position(frame, /*not array*/ 11)));
+}
+
+int Get_All_Tool_Frame(SOCKHANDLE h, FRAME_NAME* names, int* count) {
+    ARX_GUARD(h, Transfer, NotNull(names, count), Pause);
+    return Request("get_total_tool_frame").query(h, 46, NameList("tool_names", names, ARX_FRAME_NAME_CAPACITY, count));
+}
+
+// ---- work frames
+
+int Auto_Set_Work_Frame(SOCKHANDLE h, const char* name, unsigned char point_num, bool block) {
+    ARX_GUARD(h, Transfer, NotNull(name), Pause);
+    return Request("set_auto_work_frame")
+        .add("frame_name", Text(name))
+        .add("point_num", Int(point_num))
+        .run(h, block, 47, Boolean("auto_work_frame"));
+}
+
+int Manual_Set_Work_Frame(SOCKHANDLE h, const char* name, POSE pose, bool block) {
+    ARX_GUARD(h, Transfer, NotNull(name), Pause);
+    Request r("set_manual_work_frame");
+    r.add("frame_name", Text(name));
+    return pose_member(r, "frame_pose", pose).run(h, block, 48, Boolean("manual_work_frame"));
+}
+
+int Change_Work_Frame(SOCKHANDLE h, const char* name, bool block) {
+    ARX_GUARD(h, Transfer, NotNull(name), Pause);
+    return settle_after(block, Request("set_change_work_frame")
+                                   .add("frame_name", Text(name))
+                                   .run(h, block, 49, Boolean("change_work_frame")));
+}
+
+int Delete_Work_Frame(SOCKHANDLE h, const char* name, bool block) {
+    ARX_GUARD(h, Transfer, NotNull(name), Pause);
+    return Request("set_delete_work_frame").add("frame_name", Text(name)).run(h, block, 50, Boolean("delete_work_frame"));
+}
+
+int Get_Current_Work_Frame(SOCKHANDLE h, FRAME* frame) {
+    ARX_GUARD(h, Transfer, NotNull(frame), Pause);
+    return Request("get_current_work_frame")
+        .query(h, 51, All(Name("frame_name", &frame->frame_name), PoseArray("pose", &frame->pose)));
+}
+
+int Get_Given_Work_Frame(SOCKHANDLE h, const char* name, POSE* pose) {
+    ARX_GUARD(h, Transfer, NotNull(name, pose), Pause);
+    return Request("get_work_frame").add("frame_name", Text(name)).query(h, 52, PoseArray("pose", pose));
+}
+
+int Get_All_Work_Frame(SOCKHANDLE h, FRAME_NAME* names, int* count) {
+    ARX_GUARD(h, Transfer, NotNull(names, count), Pause);
+    return Request("get_total_work_frame").query(h, 53, NameList("frame_names", names, ARX_FRAME_NAME_CAPACITY, count));
+}
