@@ -87,7 +87,7 @@ NullCheck<Pointers...> NotNull(const Pointers*... pointers) {
 template <class... Checks>
 int guard(SOCKHANDLE handle, const Checks&... checks) {
     int rc = 0;
-    (((rc = checks(handle)) == 0) && ...);
+    static_cast<void>((((rc = checks(handle)) == 0) && ...));
     return rc;
 }
 
