@@ -388,6 +388,25 @@ ARX_API int Get_All_Work_Frame(SOCKHANDLE handle, FRAME_NAME* names, int* count)
 
 /* ------------------------------------------------ arm state and joint telemetry */
 /* (arm state section) */
+/* Always blocking. Per-joint arrays hold one value per joint of the connection
+ * (7 for ARM_MODEL_B, else 6); a reply array of another length gives 11. */
+
+/* Joint angles (deg), end pose and error codes in one reply. 11: wrong type or
+ * joint count; 12: pose not 6 values (nothing written). */
+ARX_API int Get_Current_Arm_State(SOCKHANDLE handle, float* joint, POSE* pose, unsigned short* arm_err,
+                                  unsigned short* sys_err);
+/* Joint temperatures. 11: no array or wrong joint count. */
+ARX_API int Get_Joint_Temperature(SOCKHANDLE handle, float* temperature);
+/* Joint currents. 11: no array or wrong joint count. */
+ARX_API int Get_Joint_Current(SOCKHANDLE handle, float* current);
+/* Joint voltages. 11: no array or wrong joint count. */
+ARX_API int Get_Joint_Voltage(SOCKHANDLE handle, float* voltage);
+/* Voltage, current, enable and error flags of every joint and the system error;
+ * the leading unused fields are not written. Prints the raw reply as
+ * "all_state:<reply>" on standard output. 11: wrong type or joint count. */
+ARX_API int Get_Arm_All_State(SOCKHANDLE handle, JOINT_STATE* state);
+/* Number of the trajectory plan being executed. 11: not a number. */
+ARX_API int Get_Arm_Plan_Num(SOCKHANDLE handle, int* plan);
 
 /* ---------------------------- controller state, versions, runtime and network */
 /* (controller section) */
