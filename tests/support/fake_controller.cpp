@@ -82,6 +82,7 @@ Reply Reply::then_close() const {
 struct FakeController::Connection {
     platform::Socket socket;
     bool open = true;
+    bool closed_by_peer = false;
     std::string pending;  // bytes of an unfinished request line
     std::string raw;
 };
@@ -211,6 +212,14 @@ bool FakeController::wait_connections(int n, int timeout_ms) const {
                              [&] { return static_cast<int>(connections_.size()) >= n; });
 }
 
+bool FakeController::wait_closed_by_library(int connection, int timeout_ms) const {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
+        return connection < static_cast<int>(connections_.size()) &&
+               connections_[connection]->closed_by_peer;
+    });
+}
+
 // Called with the mutex held.
 void FakeController::schedule(int connection, const Reply& reply) {
     auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(reply.delay_ms);
@@ -293,6 +302,8 @@ void FakeController::run() {
             if (got <= 0) {
                 platform::close_socket(c.socket);
                 c.open = false;
+                c.closed_by_peer = true;
+                changed_.notify_all();
                 continue;
             }
             c.raw.append(buffer, static_cast<std::size_t>(got));
@@ -311,7 +322,11 @@ void FakeController::run() {
 
 SOCKHANDLE connect_to(const FakeController& fc, int recv_timeout_ms) {
     char ip[] = "127.0.0.1";
-    return Arm_Socket_Start(ip, fc.port(), recv_timeout_ms);
+    const int before = fc.connections();
+    SOCKHANDLE h = Arm_Socket_Start(ip, fc.port(), recv_timeout_ms);
+    // Accepted by the fake too, so push() reaches this connection at once.
+    if (h > 5 && h != ARX_START_FAILED_HANDLE) fc.wait_connections(before + 1);
+    return h;
 }
 
 void ControllerTest::SetUp() {

@@ -103,6 +103,8 @@ public:
     bool wait_command(const std::string& command, std::size_t n = 1, int timeout_ms = 2000) const;
     int connections() const;
     bool wait_connections(int n, int timeout_ms = 2000) const;
+    // Waits until the library has closed connection `connection`.
+    bool wait_closed_by_library(int connection, int timeout_ms = 2000) const;
 
 private:
     struct Connection;
@@ -126,7 +128,8 @@ private:
     std::thread thread_;
 };
 
-// Arm_Socket_Start("127.0.0.1", fc.port(), recv_timeout_ms).
+// Arm_Socket_Start("127.0.0.1", fc.port(), recv_timeout_ms); on success also
+// waits until the fake has accepted the connection.
 SOCKHANDLE connect_to(const FakeController& fc, int recv_timeout_ms = 100);
 
 // A test that starts the library (ARM_MODEL_A, no callback) and one
