@@ -410,6 +410,44 @@ ARX_API int Get_Arm_Plan_Num(SOCKHANDLE handle, int* plan);
 
 /* ---------------------------- controller state, versions, runtime and network */
 /* (controller section) */
+/* Queries are always blocking; block: true waits for the reply, false queues
+ * the line and returns 0. The five network settings at the end are send-only:
+ * 0 once sent, 6 if the send fails, no reply awaited. */
+
+/* Supply voltage, current and temperature of the controller and its error flags. 11: not a number. */
+ARX_API int Get_Controller_State(SOCKHANDLE handle, float* voltage, float* current, float* temperature,
+                                 unsigned short* err_flag);
+/* Software versions as decimal text; each buffer must hold 12 characters. 11: not a number. */
+ARX_API int Get_Arm_Software_Version(SOCKHANDLE handle, char* plan, char* ctrl, char* kernel1, char* kernel2);
+/* Tool-end software version. 11: not a number. */
+ARX_API int Get_Tool_Software_Version(SOCKHANDLE handle, int* version);
+/* Asks the controller to produce its log file. 11: reply state not true/false. */
+ARX_API int Get_Log_File(SOCKHANDLE handle, bool block);
+/* Running time of the controller. A reply with a "sys_state" text returns 0 and
+ * writes nothing (state is never written). 11: wrong type. */
+ARX_API int Get_System_Runtime(SOCKHANDLE handle, char* state, int* day, int* hour, int* min, int* sec);
+/* Resets the running-time counter. 11: state type. */
+ARX_API int Clear_System_Runtime(SOCKHANDLE handle, bool block);
+/* Distance travelled by each joint, unscaled; at most the joint count of the
+ * connection is written. "sys_state" text as Get_System_Runtime. 11: wrong type. */
+ARX_API int Get_Joint_Odom(SOCKHANDLE handle, char* state, float* odom);
+/* Resets the joint odometry. 11: state type. */
+ARX_API int Clear_Joint_Odom(SOCKHANDLE handle, bool block);
+/* Clears the system error. 11: state type. */
+ARX_API int Clear_System_Err(SOCKHANDLE handle, bool block);
+/* High-speed Ethernet mode; a blocking call returns 1000 ms after the reply or
+ * the time-out. 11: state type. */
+ARX_API int Set_High_Speed_Eth(SOCKHANDLE handle, unsigned char mode, bool block);
+/* Wi-Fi access point name and password (send-only). */
+ARX_API int Set_WiFi_AP_Data(SOCKHANDLE handle, const char* wifi_name, const char* password);
+/* Wi-Fi client: router name and password (send-only). */
+ARX_API int Set_WiFI_STA_Data(SOCKHANDLE handle, const char* router_name, const char* password);
+/* USB baud rate (send-only). */
+ARX_API int Set_USB_Data(SOCKHANDLE handle, int baudrate);
+/* RS485 baud rate (send-only). */
+ARX_API int Set_RS485(SOCKHANDLE handle, int baudrate);
+/* Switches the controller to wired Ethernet (send-only). */
+ARX_API int Set_Ethernet(SOCKHANDLE handle);
 
 #ifdef __cplusplus
 } /* extern "C" */
