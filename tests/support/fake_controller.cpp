@@ -334,6 +334,7 @@ void ControllerTest::SetUp() {
     h = connect_to(fc);
     ASSERT_GT(h, 5u) << "connect failed with " << h;
     ASSERT_NE(h, ARX_START_FAILED_HANDLE);
+    fc.clear();  // each test sees only its own lines, not the start-up queries
 }
 
 void ControllerTest::TearDown() {
