@@ -28,9 +28,19 @@ int refused_port() {
     return port;
 }
 
+int quick_startup(SOCKHANDLE) { return 0; }
+
+// Registry tests connect hundreds of times; the frame queries of the real
+// start-up are covered elsewhere, so they are skipped here.
+struct QuickStartup {
+    QuickStartup() { core::override_connection_startup(quick_startup); }
+    ~QuickStartup() { core::override_connection_startup(nullptr); }
+};
+
 TEST(Library, VersionText) { EXPECT_STREQ(API_Version(), "4.0.6"); }
 
 TEST(Library, ConnectsBeforeInitialisationWithTheDefaultModel) {
+    QuickStartup quick;
     FakeController fc;
     SOCKHANDLE h = start(fc.port());
     EXPECT_GT(h, 5u);
@@ -61,6 +71,7 @@ TEST(Library, BadAddressGivesFive) {
 }
 
 TEST(Library, JointCountFollowsTheModelAtConnectTime) {
+    QuickStartup quick;
     FakeController fc;
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, nullptr), 0);
     SOCKHANDLE seven = start(fc.port());
@@ -79,6 +90,7 @@ TEST(Library, JointCountFollowsTheModelAtConnectTime) {
 
 // A reused socket number must find the new connection's record, not the old one.
 TEST(Library, ReusedSocketNumberGetsAFreshRecord) {
+    QuickStartup quick;
     FakeController fc;
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, nullptr), 0);
     SOCKHANDLE first = start(fc.port());
@@ -91,6 +103,7 @@ TEST(Library, ReusedSocketNumberGetsAFreshRecord) {
 }
 
 TEST(Library, ConnectAndCloseMoreTimesThanTheRegistryHolds) {
+    QuickStartup quick;
     FakeController fc;
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     for (int i = 0; i < core::kMaxConnections + 1; ++i) {
@@ -102,6 +115,7 @@ TEST(Library, ConnectAndCloseMoreTimesThanTheRegistryHolds) {
 }
 
 TEST(Library, FullRegistryRefusesWithFourAndClosesTheSocket) {
+    QuickStartup quick;
     FakeController fc;
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     std::vector<SOCKHANDLE> open;
@@ -145,6 +159,7 @@ TEST(Library, SecondInitReplacesModelAndCallbackAndKeepsWorking) {
 
 // Arm_Socket_State: the write probe and its refusals.
 TEST(SocketState, ProbeSendsExactLine) {
+    QuickStartup quick;
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     FakeController fc;
     SOCKHANDLE h = start(fc.port());
@@ -173,6 +188,7 @@ TEST(SocketState, TakesTheCommandPause) {
 }
 
 TEST(Library, CloseOfZeroOrUnknownHandleTouchesNothing) {
+    QuickStartup quick;
     FakeController fc;
     SOCKHANDLE h = start(fc.port());
     Arm_Socket_Close(0);
