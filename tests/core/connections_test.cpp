@@ -181,12 +181,6 @@ TEST(SocketState, RefusalCodes) {
     core::set_file_transfer_active(false);
 }
 
-TEST(SocketState, TakesTheCommandPause) {
-    const auto start_ms = platform::monotonic_ms();
-    EXPECT_EQ(Arm_Socket_State(0), ARX_CONNECT_FAILED);
-    EXPECT_GE(platform::monotonic_ms() - start_ms, core::kCommandPauseMs);
-}
-
 TEST(Library, CloseOfZeroOrUnknownHandleTouchesNothing) {
     QuickStartup quick;
     FakeController fc;

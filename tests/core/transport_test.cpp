@@ -57,11 +57,6 @@ TEST_F(Transport, BlockingRequestSendsExactBytesAndDecodesReply) {
     EXPECT_EQ(pending_count(), 0);
 }
 
-TEST_F(Transport, DecoderResultIsTheCommandResult) {
-    fc.on("get_joint_degree", R"({"joint_degree":1})");
-    EXPECT_EQ(request_blocking(h, kDegreeLine, kJointDegree, [](const char*) { return 11; }), 11);
-}
-
 // Replies cut into pieces, or several replies in one write, reach their callers whole.
 struct FramingCase {
     const char* what;
@@ -260,14 +255,6 @@ TEST_F(Transport, QueueAfterUnInitDropsTheLineAndSucceeds) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     EXPECT_EQ(core::queue_line(h, "{\"command\":\"q\"}\r\n"), 0);
     EXPECT_TRUE(fc.wait_lines(1));
-}
-
-TEST_F(Transport, SendOnlyWritesTheLineAndWaitsForNothing) {
-    fc.clear();
-    EXPECT_EQ(core::send_only(h, "{\"command\":\"set_x\"}\r\n"), 0);
-    ASSERT_TRUE(fc.wait_lines(1));
-    EXPECT_EQ(fc.raw_of(0), "{\"command\":\"set_x\"}\r\n");
-    EXPECT_EQ(pending_count(), 0);
 }
 
 // Several threads on several connections at once: every reply reaches the
