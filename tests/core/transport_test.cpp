@@ -1,6 +1,5 @@
-// The four command paths against a fake controller on loopback.
-#include "core/library.h"
-#include "core/message_queue.h"
+// The command paths and report routing against fake controllers on loopback.
+#include "core/classifier.h"
 #include "core/pending_table.h"
 #include "core/platform.h"
 #include "core/transport.h"
@@ -9,290 +8,177 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <future>
+#include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace arx::test {
 namespace {
 
-using core::request_blocking;
+constexpr int kJointDegree = 159, kSoftwareVersion = 90, kForcePositionState = 161;
+const std::string kDegree = R"({"state":"joint_degree","joint":[1,2,3,4,5,6]})";
 
-constexpr int kJointDegree = 159;
-constexpr int kArmSoftwareVersion = 90;
-
-const char kDegreeLine[] = "{\"command\":\"get_joint_degree\"}\r\n";
-
-// A decoder that keeps the reply text and reports success.
-struct Capture {
-    std::string text;
-    core::ReplyDecoder decoder() {
-        return [this](const char* reply) {
-            text = reply;
-            return 0;
-        };
-    }
-};
+// A blocking "get_<word>" request whose decoder keeps the reply text.
+int ask(SOCKHANDLE h, std::string* text = nullptr, int kind = kJointDegree) {
+    const char* word = kind == kJointDegree ? "joint_degree" : "arm_software_version";
+    const std::string line = std::string("{\"command\":\"get_") + word + "\"}\r\n";
+    return core::request_blocking(h, line, kind, [text](const char* r) { return text ? (*text = r, 0) : 0; });
+}
 
 std::int64_t now_ms() { return platform::monotonic_ms(); }
 
-int pending_count() {
-    std::lock_guard<platform::Mutex> lock(core::library_mutex());
-    return core::pending_table().count();
-}
-
 class Transport : public ControllerTest {};
 
-TEST_F(Transport, BlockingRequestSendsExactBytesAndDecodesReply) {
-    fc.on("get_joint_degree", R"({"state":"joint_degree","joint":[1000,2000]})");
-    Capture reply;
-    EXPECT_EQ(request_blocking(h, kDegreeLine, kJointDegree, reply.decoder()), 0);
-    EXPECT_EQ(reply.text, R"({"state":"joint_degree","joint":[1000,2000]})");
-    EXPECT_EQ(fc.lines().back(), R"({"command":"get_joint_degree"})");
-    std::string raw = fc.raw_of(0);
-    EXPECT_EQ(raw.substr(raw.size() - (sizeof kDegreeLine - 1)), kDegreeLine);
-    EXPECT_EQ(pending_count(), 0);
-}
-
-// Replies cut into pieces, or several replies in one write, reach their callers whole.
-struct FramingCase {
-    const char* what;
-    Reply reply;
+// Each request goes out as its exact line; replies whole, cut into pieces,
+// after noise, too long, or stopped mid-line reach the caller (a stopped line
+// after the receive timeout of 100 ms, or when the peer closes).
+TEST_F(Transport, BlockingRequestsSendExactLinesAndGetWholeReplies) {
+    const std::string overlong = kDegree + std::string(6000, ' '), cut = R"({"state":"joint_degree","joi)";
+    const struct { const char* what; Reply reply; std::string expected; int max_ms; } cases[] = {
+        {"whole", Reply{{kDegree + "\r\n"}}, kDegree, 300},
+        {"split", Reply{{kDegree.substr(0, 3), kDegree.substr(3, 20), kDegree.substr(23) + "\r\n"}}, kDegree, 300},
+        {"noise line first", Reply{{"garbage ~~~\r\n" + kDegree + "\r\n"}}, kDegree, 300},
+        {"overlong line", Reply{{overlong + "\r\n"}}, overlong.substr(0, core::kReplyCapacity), 300},
+        {"peer stalls mid-line", Reply{{cut}}, cut, 600},
+        {"peer closes mid-line", Reply{{cut}, true}, cut, 300},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fc.on("get_joint_degree", c.reply);
+        std::string text;
+        const auto start = now_ms();
+        EXPECT_EQ(ask(h, &text), 0);
+        EXPECT_LT(now_ms() - start, c.max_ms);
+        EXPECT_EQ(text, c.expected);
+    }
     std::string expected;
-};
-
-void PrintTo(const FramingCase& c, std::ostream* os) { *os << c.what; }
-
-class Framing : public ControllerTest, public ::testing::WithParamInterface<FramingCase> {};
-
-TEST_P(Framing, ReplyArrivesWhole) {
-    fc.on("get_joint_degree", GetParam().reply);
-    Capture reply;
-    EXPECT_EQ(request_blocking(h, kDegreeLine, kJointDegree, reply.decoder()), 0);
-    EXPECT_EQ(reply.text, GetParam().expected);
-}
-
-const std::string kReply = R"({"state":"joint_degree","joint":[1,2,3,4,5,6]})";
-
-INSTANTIATE_TEST_SUITE_P(
-    Core, Framing,
-    ::testing::Values(
-        FramingCase{"split_in_three", Reply::split(kReply, {3, 20}), kReply},
-        FramingCase{"split_before_line_feed", Reply::split(kReply, {kReply.size() + 1}), kReply},
-        FramingCase{"bare_line_feed", Reply::raw(kReply + "\n"), kReply},
-        FramingCase{"noise_line_first", Reply::lines({"garbage ~~~", kReply}), kReply},
-        FramingCase{"other_kind_first", Reply::lines({R"({"state":"arm_software_version"})", kReply}), kReply},
-        FramingCase{"overlong_line_cut", Reply::line(kReply + std::string(6000, ' ')),
-                    (kReply + std::string(6000, ' ')).substr(0, core::kReplyCapacity)}),
-    [](const auto& info) { return std::string(info.param.what); });
-
-// Two replies in one write, each awaited by its own call, both delivered.
-TEST_F(Transport, TwoRepliesInOneReadBothDelivered) {
-    fc.on("get_arm_software_version", Reply::silence());
-    fc.on("get_joint_degree", Reply::lines({R"({"state":"arm_software_version","v":1})",
-                                            R"({"state":"joint_degree","joint":[7]})"}));
-    Capture version, degree;
-    auto first = std::async(std::launch::async, [&] {
-        return request_blocking(h, "{\"command\":\"get_arm_software_version\"}\r\n",
-                                kArmSoftwareVersion, version.decoder());
-    });
-    ASSERT_TRUE(fc.wait_command("get_arm_software_version"));
-    EXPECT_EQ(request_blocking(h, kDegreeLine, kJointDegree, degree.decoder()), 0);
-    EXPECT_EQ(first.get(), 0);
-    EXPECT_EQ(version.text, R"({"state":"arm_software_version","v":1})");
-    EXPECT_EQ(degree.text, R"({"state":"joint_degree","joint":[7]})");
-}
-
-TEST_F(Transport, NoReplyTimesOutWithSevenAndFreesTheSlot) {
-    fc.on("get_joint_degree", Reply::silence());
-    const auto start = now_ms();
-    EXPECT_EQ(request_blocking(h, kDegreeLine, kJointDegree, Capture{}.decoder()), ARX_REPLY_TIMEOUT);
-    const auto elapsed = now_ms() - start;
-    EXPECT_GE(elapsed, core::kReplyTimeoutMs);
-    EXPECT_LT(elapsed, core::kReplyTimeoutMs + 500);
+    for (int i = 0; i < 6; ++i) expected += "{\"command\":\"get_joint_degree\"}\r\n";
+    EXPECT_EQ(fc.raw_of(0), expected);
     EXPECT_EQ(pending_count(), 0);
 }
 
-TEST_F(Transport, ExtensionAndOwnWaitLimitsAreHonoured) {
-    fc.on("get_joint_degree", Reply::silence());
-    auto slot = core::register_slot(h, kJointDegree, true);
-    ASSERT_TRUE(slot);
-    ASSERT_EQ(core::send_line(h, kDegreeLine), 0);
-    const auto start = now_ms();
-    EXPECT_EQ(core::wait_reply(*slot, 20, 150, Capture{}.decoder()), ARX_REPLY_TIMEOUT);
-    const auto elapsed = now_ms() - start;
-    EXPECT_GE(elapsed, 150);
-    EXPECT_LT(elapsed, 400);
-    EXPECT_EQ(pending_count(), 0);
-}
-
-TEST_F(Transport, LateReplyAfterTimeOutIsDiscarded) {
-    fc.on("get_joint_degree", Reply::silence());
-    auto slot = core::register_slot(h, kJointDegree, true);
-    ASSERT_TRUE(slot);
-    EXPECT_EQ(core::wait_reply(*slot, 10, 50, Capture{}.decoder()), ARX_REPLY_TIMEOUT);
-    fc.push_line(kReply);
-    core::pause_ms(50);  // let the receive thread see (and drop) the late reply
-    // The next call of the same kind must get its own reply, not the stale one.
-    fc.on("get_joint_degree", Reply::line(R"({"state":"joint_degree","fresh":1})").after(100));
-    Capture reply;
-    EXPECT_EQ(request_blocking(h, kDegreeLine, kJointDegree, reply.decoder()), 0);
-    EXPECT_EQ(reply.text, R"({"state":"joint_degree","fresh":1})");
-}
-
-TEST_F(Transport, SendFailureGivesSixAndFreesTheSlot) {
-    Arm_Socket_Close(h);
-    EXPECT_EQ(request_blocking(h, kDegreeLine, kJointDegree, Capture{}.decoder()), ARX_SEND_FAILED);
-    EXPECT_EQ(core::request_callback(h, kDegreeLine, 161), ARX_SEND_FAILED);
-    EXPECT_EQ(core::send_only(h, kDegreeLine), ARX_SEND_FAILED);
-    EXPECT_EQ(pending_count(), 0);
-    h = 0;
-}
-
-TEST_F(Transport, FullTableRefusesWithTwentyAndSendsNothing) {
-    for (int i = 0; i < core::kPendingSlots; ++i) ASSERT_TRUE(core::register_slot(h, 1, true));
-    fc.clear();
-    EXPECT_EQ(request_blocking(h, kDegreeLine, kJointDegree, Capture{}.decoder()), ARX_PENDING_TABLE_FULL);
-    EXPECT_EQ(core::request_callback(h, kDegreeLine, 161), ARX_PENDING_TABLE_FULL);
-    core::pause_ms(50);
-    EXPECT_TRUE(fc.lines().empty());
-}
-
-TEST_F(Transport, EarliestRegisteredCallGetsTheFirstReply) {
-    fc.once("get_joint_degree", Reply::silence());
-    fc.once("get_joint_degree", Reply::lines({R"({"state":"joint_degree","n":1})",
-                                              R"({"state":"joint_degree","n":2})"}));
-    Capture first, second;
-    auto earlier = std::async(std::launch::async, [&] {
-        return request_blocking(h, kDegreeLine, kJointDegree, first.decoder());
-    });
-    ASSERT_TRUE(fc.wait_command("get_joint_degree"));
-    EXPECT_EQ(request_blocking(h, kDegreeLine, kJointDegree, second.decoder()), 0);
+// Two replies of one kind in one read: the earlier registered call gets the
+// first, the other the second (an arrived reply is never overwritten).
+TEST_F(Transport, TwoRepliesInOneReadReachTheirCallersInOrder) {
+    std::string first, second;
+    auto earlier = std::async(std::launch::async, [&] { return ask(h, &first); });
+    ASSERT_TRUE(fc.wait_lines(1));
+    fc.on("get_joint_degree", Reply{{"{\"state\":\"joint_degree\",\"n\":1}\r\n{\"state\":\"joint_degree\",\"n\":2}\r\n"}});
+    EXPECT_EQ(ask(h, &second), 0);
     EXPECT_EQ(earlier.get(), 0);
-    EXPECT_EQ(first.text, R"({"state":"joint_degree","n":1})");
-    EXPECT_EQ(second.text, R"({"state":"joint_degree","n":2})");
+    EXPECT_EQ(first, R"({"state":"joint_degree","n":1})");
+    EXPECT_EQ(second, R"({"state":"joint_degree","n":2})");
 }
 
 TEST_F(Transport, ReplyOnAnotherConnectionDoesNotSatisfyTheWait) {
     FakeController other;
     SOCKHANDLE h2 = connect_to(other);
-    ASSERT_GT(h2, 5u);
     other.on("get_joint_degree", R"({"state":"joint_degree","from":"other"})");
-    fc.on("get_joint_degree", Reply::line(R"({"state":"joint_degree","from":"mine"})").after(150));
-    Capture mine;
-    auto waiting = std::async(std::launch::async, [&] {
-        return request_blocking(h, kDegreeLine, kJointDegree, mine.decoder());
-    });
-    ASSERT_TRUE(fc.wait_command("get_joint_degree"));
-    EXPECT_EQ(request_blocking(h2, kDegreeLine, kJointDegree, Capture{}.decoder()), 0);
+    std::string mine;
+    auto waiting = std::async(std::launch::async, [&] { return ask(h, &mine); });
+    ASSERT_TRUE(fc.wait_lines(1));
+    EXPECT_EQ(ask(h2), 0);
+    fc.push_line(R"({"state":"joint_degree","from":"mine"})");
     EXPECT_EQ(waiting.get(), 0);
-    EXPECT_EQ(mine.text, R"({"state":"joint_degree","from":"mine"})");
+    EXPECT_EQ(mine, R"({"state":"joint_degree","from":"mine"})");
     Arm_Socket_Close(h2);
 }
 
-// A connection with no receive-timeout limit that never speaks must not hold
-// up the replies of another connection.
+// Only the timed-out call's slot goes; another caller of that kind keeps its own.
+TEST_F(Transport, NoReplyTimesOutWithSevenAndRemovesItsSlot) {
+    ASSERT_TRUE(core::register_slot(h, kJointDegree, true));
+    const auto start = now_ms();
+    EXPECT_EQ(ask(h), ARX_REPLY_TIMEOUT);
+    EXPECT_GE(now_ms() - start, 3000);
+    EXPECT_LT(now_ms() - start, 3500);
+    EXPECT_EQ(pending_count(), 1);
+}
+
+TEST_F(Transport, FullTableRefusesWithTwentyAndSendsNothing) {
+    for (int i = 0; i < 2000; ++i) ASSERT_TRUE(core::register_slot(h, 1, true));
+    EXPECT_EQ(ask(h), ARX_PENDING_TABLE_FULL);
+    EXPECT_EQ(core::request_callback(h, "{}\r\n", kForcePositionState), ARX_PENDING_TABLE_FULL);
+    platform::sleep_ms(50);
+    EXPECT_TRUE(fc.lines().empty());
+}
+
+// A connection without a receive-timeout limit that never speaks must not
+// hold up the replies of another connection.
 TEST_F(Transport, QuietConnectionWithoutTimeoutDelaysNobody) {
     FakeController quiet;
     SOCKHANDLE idle = connect_to(quiet, 0);
-    ASSERT_GT(idle, 5u);
-    fc.on("get_joint_degree", kReply);
-    for (int i = 0; i < 5; ++i) {
-        const auto start = now_ms();
-        ASSERT_EQ(request_blocking(h, kDegreeLine, kJointDegree, Capture{}.decoder()), 0);
-        EXPECT_LT(now_ms() - start, 300);
-    }
+    fc.on("get_joint_degree", kDegree);
+    const auto start = now_ms();
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(ask(h), 0);
+    EXPECT_LT(now_ms() - start, 500);
     Arm_Socket_Close(idle);
 }
 
-// A peer that stops mid-line: what came is routed after the receive timeout
-// (100 ms here) or at once when the peer closes, instead of stalling forever.
-struct CutCase {
-    const char* what;
-    Reply reply;
-    int max_ms;
-};
-
-void PrintTo(const CutCase& c, std::ostream* os) { *os << c.what; }
-
-class CutLine : public ControllerTest, public ::testing::WithParamInterface<CutCase> {};
-
-TEST_P(CutLine, PartialLineIsHandedToTheDecoder) {
-    fc.on("get_joint_degree", GetParam().reply);
-    Capture reply;
-    const auto start = now_ms();
-    EXPECT_EQ(request_blocking(h, kDegreeLine, kJointDegree, reply.decoder()), 0);
-    EXPECT_LT(now_ms() - start, GetParam().max_ms);
-    EXPECT_EQ(reply.text, R"({"state":"joint_degree","joi)");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Core, CutLine,
-    ::testing::Values(CutCase{"peer_closes", Reply::close_mid_line(R"({"state":"joint_degree","joi)"), 300},
-                      CutCase{"peer_stalls", Reply::raw(R"({"state":"joint_degree","joi)"), 600}),
-    [](const auto& info) { return std::string(info.param.what); });
-
-TEST_F(Transport, QueuedLinesAreSentInOrderBySendThread) {
-    fc.clear();
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(core::queue_line(h, "{\"command\":\"q\",\"n\":" + std::to_string(i) + "}\r\n"), 0);
-    ASSERT_TRUE(fc.wait_lines(5));
-    EXPECT_EQ(fc.raw_of(0),
-              "{\"command\":\"q\",\"n\":0}\r\n{\"command\":\"q\",\"n\":1}\r\n{\"command\":\"q\",\"n\":2}\r\n"
-              "{\"command\":\"q\",\"n\":3}\r\n{\"command\":\"q\",\"n\":4}\r\n");
-}
-
-TEST_F(Transport, QueueAfterUnInitDropsTheLineAndSucceeds) {
+// After UnInit the queue has no storage: the line is dropped and the call
+// still succeeds; the next Arx_API_Init brings the queue back.
+TEST_F(Transport, QueueAfterUnInitDropsTheLineAndInitRestoresIt) {
     ASSERT_NE(Arx_API_UnInit(), 0);
-    fc.clear();
-    EXPECT_EQ(core::queue_line(h, "{\"command\":\"q\"}\r\n"), 0);
-    core::pause_ms(60);
+    EXPECT_EQ(core::queue_line(h, "{\"command\":\"lost\"}\r\n"), 0);
+    platform::sleep_ms(60);
     EXPECT_TRUE(fc.lines().empty());
-    // A new initialisation brings the queue back.
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
-    EXPECT_EQ(core::queue_line(h, "{\"command\":\"q\"}\r\n"), 0);
-    EXPECT_TRUE(fc.wait_lines(1));
+    for (const char* line : {"{\"n\":1}\r\n", "{\"n\":2}\r\n"}) EXPECT_EQ(core::queue_line(h, line), 0);
+    ASSERT_TRUE(fc.wait_lines(2));
+    EXPECT_EQ(fc.raw_of(0), "{\"n\":1}\r\n{\"n\":2}\r\n");
+}
+
+std::mutex report_mutex;
+std::vector<CallbackData> reports;
+
+// Three callback-mode slots; each report reaches only the earliest, decoded
+// (bad reports carry their fault code).
+TEST_F(Transport, EachReportReachesExactlyOneCallbackSlot) {
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, [](CallbackData data) {
+                  std::lock_guard<std::mutex> lock(report_mutex);
+                  reports.push_back(data);
+              }), 0);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(core::request_callback(h, "{}\r\n", kForcePositionState), 0);
+    for (const char* report : {R"({"state":"Force_Position_State","joint":[1,2,3,4,5,6],"force":123,"arm_err":0})",
+                               "Force_Position_State garbage", R"({"state":"Force_Position_State"})"}) {
+        const int before = pending_count();
+        fc.push_line(report);
+        ASSERT_TRUE(eventually([&] { return pending_count() == before - 1; })) << report;
+    }
+    std::lock_guard<std::mutex> lock(report_mutex);
+    ASSERT_EQ(reports.size(), 3u);
+    const CallbackData& d = reports[0];
+    EXPECT_EQ(std::vector<int>({d.socket, d.code, d.err_code, d.force, d.arm_err}),
+              std::vector<int>({static_cast<int>(h), 3, 0, 12, 0}));
+    EXPECT_FLOAT_EQ(d.joint[5], 6.0f);
+    EXPECT_EQ(reports[1].err_code, ARX_REPLY_NOT_JSON);
+    EXPECT_EQ(reports[2].err_code, ARX_TYPE_ERROR);  // no joint array
 }
 
 // Several threads on several connections at once: every reply reaches the
 // call that asked for it.
 TEST(TransportConcurrency, EveryReplyReachesItsOwnCaller) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
-    constexpr int kConnections = 4;
-    constexpr int kRounds = 15;
     std::vector<std::unique_ptr<FakeController>> fakes;
     std::vector<SOCKHANDLE> handles;
-    for (int c = 0; c < kConnections; ++c) {
+    for (int c = 0; c < 4; ++c) {
         fakes.push_back(std::make_unique<FakeController>());
-        const std::string id = std::to_string(c);
-        fakes[c]->on("get_joint_degree", R"({"state":"joint_degree","c":)" + id + "}");
-        fakes[c]->on("get_arm_software_version", R"({"state":"arm_software_version","c":)" + id + "}");
+        for (const char* word : {"joint_degree", "arm_software_version"})
+            fakes[c]->on(std::string("get_") + word, std::string(R"({"state":")") + word + "\",\"c\":" + std::to_string(c) + "}");
         handles.push_back(connect_to(*fakes[c]));
-        ASSERT_GT(handles[c], 5u);
     }
-    std::atomic<int> wrong{0}, failed{0};
+    std::atomic<int> wrong{0};
     std::vector<std::thread> callers;
-    for (int c = 0; c < kConnections; ++c) {
-        for (int kind : {kJointDegree, kArmSoftwareVersion}) {
-            callers.emplace_back([&, c, kind] {
-                const std::string line = kind == kJointDegree
-                                             ? kDegreeLine
-                                             : "{\"command\":\"get_arm_software_version\"}\r\n";
-                const std::string word = kind == kJointDegree ? "joint_degree" : "arm_software_version";
-                const std::string expected = R"({"state":")" + word + R"(","c":)" + std::to_string(c) + "}";
-                for (int r = 0; r < kRounds; ++r) {
-                    Capture reply;
-                    if (request_blocking(handles[c], line, kind, reply.decoder()) != 0) ++failed;
-                    else if (reply.text != expected) ++wrong;
-                }
-            });
-        }
-    }
+    for (int c = 0; c < 8; ++c)
+        callers.emplace_back([&, c] {
+            const int kind = c % 2 ? kSoftwareVersion : kJointDegree;
+            for (int r = 0; r < 15; ++r) {
+                std::string text;
+                wrong += ask(handles[c / 2], &text, kind) != 0 || core::classify(text) != kind ||
+                         text.find("\"c\":" + std::to_string(c / 2)) == std::string::npos;
+            }
+        });
     for (auto& t : callers) t.join();
-    EXPECT_EQ(failed.load(), 0);
     EXPECT_EQ(wrong.load(), 0);
     EXPECT_EQ(pending_count(), 0);
     for (SOCKHANDLE handle : handles) Arm_Socket_Close(handle);
