@@ -1,0 +1,109 @@
+// Table rows for command tests against the fake controller: "call, expect
+// these exact request bytes and this result" and "answer this, expect this
+// result and decoded value".
+#pragma once
+
+#include "support/fake_controller.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace arx::test {
+
+// A call, the line it must send (nullptr: nothing may be sent), its result,
+// and the controller's answer (nullptr: none, the call must not wait for one).
+// The line is looked for on the latest connection.
+struct SendCase {
+    const char* what;
+    std::function<int()> call;
+    const char* line;
+    int rc = 0;
+    const char* reply = nullptr;
+};
+
+// A query's result and one decoded value of interest (a number or a text).
+struct Got {
+    int rc;
+    double value = 0;
+    std::string text = {};
+};
+
+struct DecodeCase {
+    const char* command;  // answered with `reply`
+    std::string reply;
+    std::function<Got()> call;
+    Got expected;
+};
+
+// "1.5,-2,-99": the values of an output array, to compare in one row.
+template <class T>
+std::string list(const T* values, int count) {
+    std::string out;
+    char one[32];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(one, sizeof one, "%s%g", i ? "," : "", static_cast<double>(values[i]));
+        out += one;
+    }
+    return out;
+}
+
+inline long long ms_since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The "command" value of a request line.
+inline std::string command_of(const std::string& line) {
+    const std::string head = R"({"command":")";
+    return line.substr(head.size(), line.find('"', head.size()) - head.size());
+}
+
+class CommandTest : public ControllerTest {
+protected:
+    static constexpr float kMark = -99.0f;  // an output the call left alone
+
+    // Output buffers the rows write into, marked again before each row.
+    float f[16];
+    int n;
+    char text[4][16];
+    virtual void mark() {
+        std::fill(std::begin(f), std::end(f), kMark);
+        n = -99;
+        std::memset(text, '#', sizeof text);
+        for (auto& t : text) t[15] = 0;
+    }
+
+    void expect_sends(const std::vector<SendCase>& rows) {
+        for (const SendCase& c : rows) {
+            SCOPED_TRACE(c.what);
+            fc.clear();
+            if (c.reply) fc.on(command_of(c.line), c.reply);
+            mark();
+            EXPECT_EQ(c.call(), c.rc);
+            if (!c.line) {
+                EXPECT_TRUE(fc.lines().empty());
+                continue;
+            }
+            ASSERT_TRUE(fc.wait_lines(1));
+            EXPECT_EQ(fc.raw_of(fc.connections() - 1), std::string(c.line) + "\r\n");
+        }
+    }
+
+    void expect_decodes(const std::vector<DecodeCase>& rows) {
+        for (const DecodeCase& c : rows) {
+            SCOPED_TRACE(c.reply);
+            fc.on(c.command, c.reply);
+            mark();
+            const Got got = c.call();
+            EXPECT_EQ(got.rc, c.expected.rc);
+            EXPECT_FLOAT_EQ(static_cast<float>(got.value), static_cast<float>(c.expected.value));
+            EXPECT_EQ(got.text, c.expected.text);
+        }
+    }
+};
+
+}  // namespace arx::test
