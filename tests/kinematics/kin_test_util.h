@@ -3,53 +3,62 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
 
-#include "arx_api.h"
-#include "kinematics/arm_models.h"
 #include "kinematics/conversions.h"
+#include "kinematics/kinematic_state.h"
+#include "kinematics/state.h"
 
 namespace arx::kin::test {
 
-struct ModelCase {
-    const char* name;
-    int model;
-};
+constexpr double kDeg = kPi / 180.0;
+
+struct ModelCase { const char* name; int model; };
 inline const ModelCase kAllModels[] = {
     {"A", ARM_MODEL_A}, {"B", ARM_MODEL_B}, {"C1", ARM_MODEL_C1}, {"C2", ARM_MODEL_C2}};
-
 inline std::string model_name(const testing::TestParamInfo<ModelCase>& info) { return info.param.name; }
 
 // Joint angles (degrees) drawn uniformly from the limits shrunk by `margin_deg`.
 inline std::vector<float> random_joints(std::mt19937& rng, const ArmModelData& arm, float margin_deg) {
     std::vector<float> q(arm.joints);
-    for (int i = 0; i < arm.joints; ++i) {
-        std::uniform_real_distribution<float> d(arm.limit_deg[i].min + margin_deg, arm.limit_deg[i].max - margin_deg);
-        q[i] = d(rng);
-    }
+    for (int i = 0; i < arm.joints; ++i)
+        q[i] = std::uniform_real_distribution<float>(arm.limit_deg[i].min + margin_deg,
+                                                     arm.limit_deg[i].max - margin_deg)(rng);
     return q;
 }
 
 inline Pose make_pose(float x, float y, float z, float rx, float ry, float rz) {
-    Pose p{};
-    p.x = x;
-    p.y = y;
-    p.z = z;
-    p.euler = {rx, ry, rz};
-    p.quaternion = euler2quaternion(p.euler);
-    return p;
+    return {x, y, z, euler2quaternion({rx, ry, rz}), {rx, ry, rz}};
 }
 
-// Largest element difference of the two poses' homogeneous transforms (so
-// Euler angles that differ by a turn still compare equal).
-inline double transform_distance(const Pose& a, const Pose& b) {
-    const Matrix ma = pos2matrix(a), mb = pos2matrix(b);
+// A pose's values in a fixed order: position, Euler angles, quaternion (w, x, y, z).
+inline std::vector<float> pose_values(const Pose& p) {
+    return {p.x, p.y, p.z, p.euler.rx, p.euler.ry, p.euler.rz, p.quaternion.w, p.quaternion.x, p.quaternion.y,
+            p.quaternion.z};
+}
+
+// Element by element; a NaN in `want` leaves that element unchecked.
+inline void expect_near_all(const std::vector<float>& got, const std::vector<float>& want, double tolerance,
+                            const std::string& what) {
+    for (size_t i = 0; i < want.size(); ++i)
+        if (!std::isnan(want[i])) EXPECT_NEAR(got[i], want[i], tolerance) << what << ", element " << i;
+}
+
+inline Transform quarter_turn_about_z() { return euler_transform({0, 0, float(kPi / 2)}, 0, 0, 0); }
+
+// Largest element difference of the two homogeneous transforms (so Euler
+// angles that differ by a turn still compare equal).
+inline double transform_distance(const Transform& a, const Transform& b) {
     double worst = 0.0;
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 4; ++j) worst = std::max(worst, std::fabs(double(ma.data[i][j]) - mb.data[i][j]));
+        for (int j = 0; j < 4; ++j) worst = std::max(worst, std::fabs(double(a.m[i][j]) - b.m[i][j]));
     return worst;
 }
+inline double transform_distance(const Pose& a, const Pose& b) {
+    return transform_distance(pose_transform(a), pose_transform(b)); }
 
 }  // namespace arx::kin::test
