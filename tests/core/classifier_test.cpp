@@ -5,8 +5,7 @@
 namespace arx::core {
 namespace {
 
-// Where one wire word contains another, the longer word must be found first;
-// a line carrying two words is decided by table order, not text order.
+// A longer wire word wins over a word it contains, by table order, not text order.
 TEST(Classifier, ContainedWordsDoNotShadowLongerOnes) {
     const std::pair<const char*, int> cases[] = {
         {R"({"state":"set_joint_max_speed","joint_max_speed":true})", 2},
@@ -21,7 +20,6 @@ TEST(Classifier, ContainedWordsDoNotShadowLongerOnes) {
         {R"({"command":"Force_Position_Move","set_state":true})", 166},
         {R"({"state":"joint_degree","x":"set_joint_max_speed"})", 2},
         {R"({"state":"JOINT_DEGREE"})", 0},  // case matters
-        {R"({"state":"nothing we know"})", 0},
         {"", 0},
     };
     for (const auto& [line, kind] : cases) EXPECT_EQ(classify(line), kind) << line;

@@ -15,18 +15,19 @@ int registered() {
     return core::registry_snapshot(views, core::kMaxConnections);
 }
 
-struct QuickStartup {  // registry tests skip the frame queries of the start-up
-    QuickStartup() { core::override_connection_startup([](SOCKHANDLE) { return 0; }); }
-    ~QuickStartup() { core::override_connection_startup(nullptr); }
+// Registry tests skip the frame queries of the connection start-up.
+class Registry : public ::testing::Test {
+protected:
+    Registry() { core::override_connection_startup([](SOCKHANDLE) { return 0; }); }
+    ~Registry() override { core::override_connection_startup(nullptr); }
+    FakeController fc;
 };
 
 // Unsupported model: 2 without connecting; refused connect: 5, nothing
 // registered; Arm_Socket_State: 5, 18 (without pausing), 0 with its probe line,
 // 6 once closed.
-TEST(Library, StartAndStateResultCodes) {
-    QuickStartup quick;
+TEST_F(Registry, StartAndStateResultCodes) {
     EXPECT_STREQ(API_Version(), "4.0.6");
-    FakeController fc;
     EXPECT_EQ(Arx_API_Init(42, nullptr), 0);
     EXPECT_EQ(connect_to(fc), static_cast<SOCKHANDLE>(ARX_NOT_INITIALISED));
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
@@ -53,9 +54,7 @@ TEST(Library, StartAndStateResultCodes) {
 
 // The joint count is fixed by the model at connect time; a reused socket
 // number must find the new connection's record, not the old one.
-TEST(Library, JointCountFollowsTheModelAtConnectTime) {
-    QuickStartup quick;
-    FakeController fc;
+TEST_F(Registry, JointCountFollowsTheModelAtConnectTime) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, nullptr), 0);
     SOCKHANDLE seven = connect_to(fc);
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_C2, nullptr), 0);
@@ -72,9 +71,7 @@ TEST(Library, JointCountFollowsTheModelAtConnectTime) {
 }
 
 // Closed connections free their entries; 300 live ones fill the registry.
-TEST(Library, RegistryReusesClosedEntriesAndRefusesWithFourWhenFull) {
-    QuickStartup quick;
-    FakeController fc;
+TEST_F(Registry, ReusesClosedEntriesAndRefusesWithFourWhenFull) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     for (int i = 0; i < 301; ++i) {
         SOCKHANDLE h = connect_to(fc);
@@ -90,12 +87,10 @@ TEST(Library, RegistryReusesClosedEntriesAndRefusesWithFourWhenFull) {
     for (SOCKHANDLE h : open) Arm_Socket_Close(h);
 }
 
-TEST(Library, FailedStartupClosesTheSocketAndFreesTheEntry) {
-    FakeController fc;
+TEST_F(Registry, FailedStartupClosesTheSocketAndFreesTheEntry) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     core::override_connection_startup([](SOCKHANDLE) { return static_cast<int>(ARX_REPLY_TIMEOUT); });
     EXPECT_EQ(connect_to(fc), ARX_START_FAILED_HANDLE);
-    core::override_connection_startup(nullptr);
     EXPECT_EQ(registered(), 0);
     EXPECT_TRUE(fc.wait_closed_by_library(0));
 }

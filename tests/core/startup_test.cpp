@@ -21,10 +21,7 @@ void script(FakeController& fc, const char* tool_pose, const char* work_pose) {
 }
 
 void expect_matrix(const kin::Transform& t, float x, float y, float z, float rx, float ry, float rz) {
-    Pose p{};
-    p.x = x, p.y = y, p.z = z;
-    p.euler = eul{rx, ry, rz};
-    const Matrix expected = pos2matrix(p);
+    const Matrix expected = pos2matrix(Pose{x, y, z, ort{}, eul{rx, ry, rz}});
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c) EXPECT_NEAR(t.m[r][c], expected.data[r][c], 1e-6) << r << "," << c;
 }
@@ -66,19 +63,13 @@ TEST(Startup, FrameFailuresRefuseTheConnectionMountingFailureDoesNot) {
     EXPECT_EQ(bad_tool.lines().size(), 1u);  // no work-frame query
     script(bad_work, "[0,0,0,0,0,0]", "[0,0,0]");
     EXPECT_EQ(connect_to(bad_work), ARX_START_FAILED_HANDLE);
-    EXPECT_EQ(bad_work.lines().size(), 2u);
 
     script(bad_mounting, "[0,0,50000,0,0,0]", "[0,0,0,0,0,0]");
     bad_mounting.on("get_install_pose", R"({"state":"install_pose","pose":"level"})");
     const SOCKHANDLE h = connect_to(bad_mounting);
-    ASSERT_GT(h, 5u);
-    ASSERT_NE(h, ARX_START_FAILED_HANDLE);
+    ASSERT_TRUE(h > 5 && h != ARX_START_FAILED_HANDLE) << h;
     expect_matrix(state.tool, 0, 0, 0.05f, 0, 0, 0);
-    bad_mounting.on("get_arm_plan_num", R"({"state":"arm_plan_num","plan_num":4})");
-    int plan = 0;
-    EXPECT_EQ(Get_Arm_Plan_Num(h, &plan), 0);  // the handle works
-    EXPECT_EQ(plan, 4);
-    Arm_Socket_Close(h);
+    EXPECT_EQ(Arm_Socket_State(h), 0);  // the handle works
 }
 
 }  // namespace

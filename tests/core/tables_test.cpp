@@ -1,4 +1,3 @@
-// The fixed-capacity send queue and pending-reply table.
 #include "core/message_queue.h"
 #include "core/pending_table.h"
 

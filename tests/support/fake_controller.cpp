@@ -1,7 +1,5 @@
 #include "support/fake_controller.h"
 
-#include "core/library.h"
-#include "core/pending_table.h"
 #include "core/platform.h"
 
 #include <cjson/cJSON.h>
@@ -37,18 +35,6 @@ FakeController::~FakeController() {
     for (Connection& c : connections_)
         if (c.open) platform::close_socket(c.socket);
     if (listener_ != platform::kInvalidSocket) platform::close_socket(listener_);
-}
-
-void FakeController::on(const std::string& command, const Reply& reply) {
-    locked([&] { return replies_[command] = reply; });
-}
-
-void FakeController::push_line(const std::string& text, int connection) { send(connection, text + "\r\n"); }
-
-void FakeController::clear() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    lines_.clear();
-    for (Connection& c : connections_) c.raw.clear();
 }
 
 // Writes, or closes when `close`, unless the connection is gone.
@@ -136,24 +122,10 @@ SOCKHANDLE connect_to(const FakeController& fc, int recv_timeout_ms) {
     return h;
 }
 
-int pending_count() {
-    std::lock_guard<platform::Mutex> lock(core::library_mutex());
-    return core::pending_table().count();
-}
-
-bool eventually(const std::function<bool()>& done) {
-    for (int waited = 0; !done(); waited += 5) {
-        if (waited >= 1000) return false;
-        platform::sleep_ms(5);
-    }
-    return true;
-}
-
 void ControllerTest::SetUp() {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     h = connect_to(fc);
-    ASSERT_GT(h, 5u) << "connect failed with " << h;
-    ASSERT_NE(h, ARX_START_FAILED_HANDLE);
+    ASSERT_TRUE(h > 5 && h != ARX_START_FAILED_HANDLE) << "connect failed with " << h;
     fc.clear();  // each test sees only its own lines, not the start-up queries
 }
 

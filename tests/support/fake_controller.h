@@ -12,7 +12,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -36,16 +35,21 @@ public:
     int port() const { return port_; }
     // Lasting answer: `line` + CR LF in one write.
     void on(const std::string& command, const std::string& line) { on(command, Reply{{line + "\r\n"}}); }
-    void on(const std::string& command, const Reply& reply);
+    void on(const std::string& command, const Reply& reply) { locked([&] { return replies_[command] = reply; }); }
     // Writes `text` + CR LF unasked on a connection (accept order, from 0).
-    void push_line(const std::string& text, int connection = 0);
+    void push_line(const std::string& text, int connection = 0) { send(connection, text + "\r\n"); }
 
     // Request lines without CR LF in arrival order, and every byte received on
     // a connection (accept order, from 0).
     std::vector<std::string> lines() const { return locked([&] { return lines_; }); }
     std::string raw_of(int c) const { return locked([&] { return c < size() ? connections_[c].raw : ""; }); }
     int connections() const { return locked([&] { return size(); }); }
-    void clear();  // forgets lines and bytes, keeps scripts
+    void clear() {  // forgets lines and bytes, keeps scripts
+        locked([&] {
+            for (Connection& c : connections_) c.raw.clear();
+            lines_.clear();
+        });
+    }
 
     // Wait up to 2 s for n request lines, n accepted connections, or the
     // library's close of connection c.
@@ -89,10 +93,6 @@ private:
 // waits until the fake has accepted the connection.
 SOCKHANDLE connect_to(const FakeController& fc, int recv_timeout_ms = 100);
 
-// Pending-reply slots in use (blocking calls waiting, callback slots).
-int pending_count();
-// Polls `done` every 5 ms for up to a second.
-bool eventually(const std::function<bool()>& done);
 
 // The library started (ARM_MODEL_A, no callback) with one connection to `fc`,
 // whose recorded lines start empty.
