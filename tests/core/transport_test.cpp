@@ -36,7 +36,7 @@ int pending_count() {
 class Transport : public ControllerTest {};
 
 // Each request goes out as its exact line; replies whole, cut into pieces,
-// after noise, too long, or stopped mid-line reach the caller (a stopped line
+// late, after noise, too long, or stopped mid-line reach the caller (a stopped line
 // after the receive timeout of 100 ms, or when the peer closes).
 TEST_F(Transport, BlockingRequestsSendExactLinesAndGetWholeReplies) {
     const std::string overlong = kDegree + std::string(6000, ' '), cut = R"({"state":"joint_degree","joi)";
@@ -44,6 +44,7 @@ TEST_F(Transport, BlockingRequestsSendExactLinesAndGetWholeReplies) {
         {"whole", Reply{{kDegree + "\r\n"}}, kDegree, 300},
         {"split", Reply{{kDegree.substr(0, 3), kDegree.substr(3, 20), kDegree.substr(23) + "\r\n"}}, kDegree, 300},
         {"noise line first", Reply{{"garbage ~~~\r\n" + kDegree + "\r\n"}}, kDegree, 300},
+        {"answered late, within the limit", Reply{{kDegree + "\r\n"}, false, 400}, kDegree, 700},
         {"overlong line", Reply{{overlong + "\r\n"}}, overlong.substr(0, core::kReplyCapacity), 300},
         {"peer stalls mid-line", Reply{{cut}}, cut, 600},
         {"peer closes mid-line", Reply{{cut}, true}, cut, 300},
@@ -58,7 +59,7 @@ TEST_F(Transport, BlockingRequestsSendExactLinesAndGetWholeReplies) {
         EXPECT_EQ(text, c.expected);
     }
     std::string expected;
-    for (int i = 0; i < 6; ++i) expected += "{\"command\":\"get_joint_degree\"}\r\n";
+    for (int i = 0; i < 7; ++i) expected += "{\"command\":\"get_joint_degree\"}\r\n";
     EXPECT_EQ(fc.raw_of(0), expected);
     EXPECT_EQ(pending_count(), 0);
 }

@@ -53,6 +53,7 @@ void FakeController::send(int connection, const std::string& bytes, bool close) 
 
 // Runs on the fake's thread, so a slow answer holds up only this fake.
 void FakeController::answer(int connection, const Reply& reply) {
+    platform::sleep_ms(reply.delay_ms);
     for (std::size_t i = 0; i < reply.writes.size(); ++i) {
         if (i > 0) platform::sleep_ms(20);
         send(connection, reply.writes[i]);

@@ -20,11 +20,12 @@
 
 namespace arx::test {
 
-// One scripted answer: each of `writes` is one send, 20 ms apart; `close`
-// closes the connection after the last write. No writes: silence.
+// One scripted answer: after `delay_ms`, each of `writes` is one send, 20 ms
+// apart; `close` closes the connection after the last write. No writes: silence.
 struct Reply {
     std::vector<std::string> writes;
     bool close = false;
+    int delay_ms = 0;
 };
 
 class FakeController {
