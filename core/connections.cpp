@@ -67,6 +67,12 @@ bool registry_close(SOCKHANDLE socket) {
     return found;
 }
 
+long registry_send(SOCKHANDLE socket, const char* data, std::size_t length) {
+    std::lock_guard<platform::Mutex> lock(registry_mutex());
+    if (!registry_find(socket, nullptr)) return -1;
+    return platform::send_bytes(socket, data, length);
+}
+
 int registry_snapshot(ConnectionView* out, int capacity) {
     int n = 0;
     for (int i = 0; i < kMaxConnections && n < capacity; ++i)

@@ -8,6 +8,7 @@
 #include "arx_api.h"
 #include "core/platform.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace arx::core {
@@ -32,14 +33,21 @@ int registry_add(SOCKHANDLE socket, int model, int recv_timeout_ms);
 // entry matched.
 bool registry_close(SOCKHANDLE socket);
 
+// Sends on `socket` only while it is an open connection of the registry,
+// atomically with respect to registry_close: a line never reaches a socket
+// number that was closed and perhaps reused by another connection. The
+// platform send's result, or -1 for a socket the registry does not hold.
+long registry_send(SOCKHANDLE socket, const char* data, std::size_t length);
+
 // The live entries in entry order; returns how many were written.
 int registry_snapshot(ConnectionView* out, int capacity);
 
 // The entry of `socket`, if any.
 bool registry_find(SOCKHANDLE socket, ConnectionView* out);
 
-// Held by the receive thread around each read and by registry_close, so a
-// socket is never closed (and its number reused) in the middle of a read.
+// Held by the receive thread around each read, by every send and by
+// registry_close, so a socket is never closed (and its number reused) in the
+// middle of a read or a send.
 platform::Mutex& registry_mutex();
 // True while the entry still holds the connection seen at `generation`.
 bool registry_entry_current(int entry, std::uint32_t generation);

@@ -1,5 +1,6 @@
 #include "core/transport.h"
 
+#include "core/connections.h"
 #include "core/library.h"
 #include "core/message_queue.h"
 #include "core/pending_table.h"
@@ -30,7 +31,7 @@ void remove_slot(int slot) {
 }
 
 int send_line(SOCKHANDLE handle, std::string_view line) {
-    long sent = platform::send_bytes(handle, line.data(), line.size());
+    long sent = registry_send(handle, line.data(), line.size());
     return sent < 1 ? ARX_SEND_FAILED : ARX_SUCCESS;
 }
 
@@ -95,7 +96,7 @@ bool send_one_queued_line() {
     QueuedMessage message;
     if (!send_queue().pop(message)) return false;
     // A line that fails to send is lost, as the non-blocking path promises nothing.
-    platform::send_bytes(message.socket, message.text, static_cast<std::size_t>(message.length));
+    registry_send(message.socket, message.text, static_cast<std::size_t>(message.length));
     return true;
 }
 

@@ -25,7 +25,7 @@ protected:
 
 // Unsupported model: 2 without connecting; refused connect: 5, nothing
 // registered; Arm_Socket_State: 5, 18 (without pausing), 0 with its probe line,
-// 6 once closed.
+// 6 once closed or on a socket that is not the library's.
 TEST_F(Registry, StartAndStateResultCodes) {
     EXPECT_STREQ(API_Version(), "4.0.6");
     EXPECT_EQ(Arx_API_Init(42, nullptr), 0);
@@ -50,6 +50,15 @@ TEST_F(Registry, StartAndStateResultCodes) {
     EXPECT_EQ(fc.raw_of(0), "{\"command\":\"get_joint_max_speed\"}\r\n");
     Arm_Socket_Close(h);
     EXPECT_EQ(Arm_Socket_State(h), ARX_SEND_FAILED);
+    // A socket the library does not hold (say, one that took a closed
+    // handle's number) is never written to.
+    platform::Socket foreign = platform::tcp_socket();
+    ASSERT_TRUE(platform::tcp_connect(foreign, ip, fc.port()));
+    ASSERT_TRUE(fc.wait_connections(2));
+    EXPECT_EQ(Arm_Socket_State(foreign), ARX_SEND_FAILED);
+    platform::sleep_ms(50);
+    EXPECT_EQ(fc.raw_of(1), "");
+    platform::close_socket(foreign);
 }
 
 // The joint count is fixed by the model at connect time; a reused socket
