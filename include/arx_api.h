@@ -156,15 +156,20 @@ ARX_API int Arx_API_UnInit(void);
 /* The library version text "4.0.6"; do not modify or free. */
 ARX_API char* API_Version(void);
 
-/* Connects to a controller and returns its handle. Failures: 2 unsupported arm
- * model, 4 network start-up failed or 300 connections open, 5 connect failed,
- * ARX_START_FAILED_HANDLE when the start-up queries failed. recv_timeout in ms. */
+/* Connects to a controller, reads its current tool frame, work frame and
+ * install angles into the kinematics, and returns the handle. recv_timeout (ms)
+ * bounds the wait for the rest of a reply line once it has begun. Failures:
+ * 2 unsupported arm model, 4 network start-up failed or 300 connections already
+ * open, 5 connect failed, ARX_START_FAILED_HANDLE when a frame query failed (the
+ * socket is then closed). */
 ARX_API SOCKHANDLE Arm_Socket_Start(char* ip, int port, int recv_timeout);
 
-/* Closes the connection and frees its registry entry; 0 is ignored. */
+/* Closes the connection and frees its entry for a later connection; 0 and
+ * handles that are not open connections are ignored. */
 ARX_API void Arm_Socket_Close(SOCKHANDLE handle);
 
-/* Probes whether the connection can still be written to: 0, or 18, 5, 2, 6. */
+/* Probes whether the connection can still be written to: 0, or 18, 5, 2, and
+ * 6 when the send fails or the handle is not an open connection. */
 ARX_API int Arm_Socket_State(SOCKHANDLE handle);
 
 /* ---------------------------------------------------------------- kinematics */
@@ -222,7 +227,6 @@ ARX_API Pose Cartesian_Tool(const float* joint, float dx, float dy, float dz, in
 ARX_API Pose RotateMove(const float* joint, int axis, float angle, Pose choose_axis);
 
 /* ------------------------------------------------------------------ commands */
-/* (command sections) */
 
 /* ---------------------------------------------------- joint configuration */
 /* Joint numbers are the controller's; per-joint arrays hold one value per joint
@@ -237,7 +241,6 @@ ARX_API int Get_Joint_Speed(SOCKHANDLE handle, float* speed);
 /* Current angle of every joint (deg); at most the joint count is written. 11: no array. */
 ARX_API int Get_Joint_Degree(SOCKHANDLE handle, float* degree);
 
-/* (joint configuration: further functions) */
 /* The setters below refuse a value that is not finite or out of range with 11
  * (nothing sent); 8: reply state not true/false. Min_Pos, Max_Pos and
  * EN_State make no handle or initialisation check. */
@@ -279,7 +282,6 @@ ARX_API int Get_Joint_Software_Version(SOCKHANDLE handle, float* version);
 ARX_API int Get_Calibrate_State(SOCKHANDLE handle, float* state, unsigned short* second, int* third);
 
 /* ---------------------------------------- arm limits, installation and servo */
-/* (arm limits section) */
 /* No function of this section checks the handle or the initialisation.
  * Setters: 8 or 11 (as stated) when the reply state is not true/false, and 11
  * for a value that is not finite or out of range (nothing sent). */
@@ -335,7 +337,6 @@ ARX_API int Set_Arm_Power(SOCKHANDLE handle, bool on, bool block);
 ARX_API int Get_Arm_Power_State(SOCKHANDLE handle, int* state);
 
 /* ------------------------------------------- tool frames, work frames, payload */
-/* (frames section) */
 /* Frame names are at most 9 characters as stored (longer names are cut to 9,
  * with no terminator). block: true waits for the reply, false queues the line
  * and returns 0. Only Arm_Socket_Start loads the active frames into the
@@ -387,7 +388,6 @@ ARX_API int Get_Given_Work_Frame(SOCKHANDLE handle, const char* name, POSE* pose
 ARX_API int Get_All_Work_Frame(SOCKHANDLE handle, FRAME_NAME* names, int* count);
 
 /* ------------------------------------------------ arm state and joint telemetry */
-/* (arm state section) */
 /* Always blocking. Per-joint arrays hold one value per joint of the connection
  * (7 for ARM_MODEL_B, else 6); a reply array of another length gives 11. */
 
@@ -409,7 +409,6 @@ ARX_API int Get_Arm_All_State(SOCKHANDLE handle, JOINT_STATE* state);
 ARX_API int Get_Arm_Plan_Num(SOCKHANDLE handle, int* plan);
 
 /* ---------------------------- controller state, versions, runtime and network */
-/* (controller section) */
 /* Queries are always blocking; block: true waits for the reply, false queues
  * the line and returns 0. The five network settings at the end are send-only:
  * 0 once sent, 6 if the send fails, no reply awaited. */
