@@ -2,13 +2,14 @@
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD     ?= build
 ASAN      ?= build-asan
+TSAN      ?= build-tsan
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 # Debian packages the build and the tests need.
 DEB_PACKAGES := cmake g++ make ninja-build libcjson-dev libgtest-dev libgmock-dev \
                 libbenchmark-dev liborocos-kdl-dev binutils
 
-.PHONY: all build check test test-asan deps clean
+.PHONY: all build check test test-asan test-tsan deps clean
 
 all: build
 
@@ -27,6 +28,9 @@ $(BUILD)/CMakeCache.txt:
 $(ASAN)/CMakeCache.txt:
 	cmake -S . -B $(ASAN) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DARX_SANITIZE=ON
 
+$(TSAN)/CMakeCache.txt:
+	cmake -S . -B $(TSAN) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DARX_TSAN=ON
+
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
@@ -38,9 +42,16 @@ test-asan: $(ASAN)/CMakeCache.txt
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest -j $(JOBS) --output-on-failure
 
+# The background threads and the application's threads meet in the library:
+# every test also runs under ThreadSanitizer.
+test-tsan: $(TSAN)/CMakeCache.txt
+	cmake --build $(TSAN) -j $(JOBS)
+	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest -j $(JOBS) --output-on-failure
+
 check: deps
 	$(MAKE) test
 	$(MAKE) test-asan
+	$(MAKE) test-tsan
 
 clean:
-	rm -rf $(BUILD) $(ASAN)
+	rm -rf $(BUILD) $(ASAN) $(TSAN)
