@@ -1,6 +1,6 @@
 #include "core/receive.h"
 
-#include "core/callback_report.h"
+#include "protocol/reports.h"
 #include "core/classifier.h"
 #include "core/connections.h"
 #include "core/library.h"
@@ -40,6 +40,11 @@ int mid_line_limit_ms(const ConnectionView& v) {
     return v.recv_timeout_ms > 0 ? v.recv_timeout_ms : kMidLineLimitMs;
 }
 
+// Routes each line framed from connection `v`.
+auto deliver_from(const ConnectionView& v) {
+    return [&v](std::string_view line) { route_line(v.socket, v.joints, line); };
+}
+
 void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
     long got;
     {
@@ -48,7 +53,7 @@ void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
         if (!registry_entry_current(v.entry, v.generation)) return;
         got = platform::receive_bytes(v.socket, g_pass.chunk, sizeof g_pass.chunk);
     }
-    auto deliver = [&](std::string_view line) { route_line(v.socket, v.joints, line); };
+    auto deliver = deliver_from(v);
     if (got > 0) {
         input.lines.feed(g_pass.chunk, static_cast<std::size_t>(got), deliver);
         input.last_bytes_ms = platform::monotonic_ms();
@@ -76,7 +81,7 @@ void receive_pass() {
         // A line begun but not finished within the connection's receive
         // timeout is given up, so one broken peer cannot hold its bytes forever.
         if (input.lines.has_partial() && now - input.last_bytes_ms >= mid_line_limit_ms(v))
-            input.lines.flush([&](std::string_view line) { route_line(v.socket, v.joints, line); });
+            input.lines.flush(deliver_from(v));
         g_pass.sockets[waiting] = v.socket;
         g_pass.view_of_socket[waiting] = i;
         ++waiting;
@@ -98,7 +103,7 @@ void receive_pass() {
 void route_line(SOCKHANDLE socket, int joints, std::string_view line) {
     const int kind = classify(line);
     if (kind == 0) return;
-    const bool reportable = callback_code(kind) != 0;
+    const bool reportable = protocol::callback_code(kind) != 0;
     ArxCallback callback = nullptr;
     {
         std::lock_guard<platform::Mutex> lock(library_mutex());
@@ -115,7 +120,7 @@ void route_line(SOCKHANDLE socket, int joints, std::string_view line) {
         table.remove(id);
     }
     // The callback runs on this thread with no lock held.
-    callback(decode_report(kind, socket, line, joints));
+    callback(protocol::decode_report(kind, socket, line, joints));
 }
 
 void receive_thread_main() {

@@ -7,8 +7,8 @@
 #include "core/platform.h"
 #include "core/threads.h"
 
+#include <cstring>
 #include <mutex>
-#include <string>
 
 namespace arx::core {
 
@@ -36,16 +36,16 @@ int send_line(SOCKHANDLE handle, std::string_view line) {
 }
 
 std::optional<int> take_reply(int slot, const ReplyDecoder& decode) {
-    std::string reply;
+    char reply[kReplyCapacity + 1];
     {
         Lock lock(library_mutex());
-        PendingSlot& s = pending_table().slot(slot);
+        const PendingSlot& s = pending_table().slot(slot);
         if (!pending_table().in_use(slot) || !s.arrived) return std::nullopt;
-        reply.assign(s.text, s.length);
+        std::memcpy(reply, s.text, s.length + 1);  // the stored text is zero-terminated
         pending_table().remove(slot);
     }
     // Decoded outside the lock: a JSON parse must not hold up the receive thread.
-    return decode(reply.c_str());
+    return decode(reply);
 }
 
 int wait_reply(int slot, int poll_ms, int limit_ms, const ReplyDecoder& decode) {
@@ -61,15 +61,28 @@ int wait_reply(int slot, int poll_ms, int limit_ms, const ReplyDecoder& decode) 
     return ARX_REPLY_TIMEOUT;
 }
 
-int request_blocking(SOCKHANDLE handle, std::string_view line, int kind,
-                     const ReplyDecoder& decode, int extension_ms) {
-    std::optional<int> slot = register_slot(handle, kind, true);
-    if (!slot) return ARX_PENDING_TABLE_FULL;
+namespace {
+
+// Registers the slot before sending, so that no reply can arrive unexpected;
+// a failed send takes its slot back. The slot id, or the code to return.
+int register_and_send(SOCKHANDLE handle, std::string_view line, int kind, bool waiting, int* slot) {
+    std::optional<int> id = register_slot(handle, kind, waiting);
+    if (!id) return ARX_PENDING_TABLE_FULL;
     if (send_line(handle, line) != ARX_SUCCESS) {
-        remove_slot(*slot);
+        remove_slot(*id);
         return ARX_SEND_FAILED;
     }
-    return wait_reply(*slot, kReplyPollMs, reply_timeout_ms() + extension_ms, decode);
+    *slot = *id;
+    return ARX_SUCCESS;
+}
+
+}  // namespace
+
+int request_blocking(SOCKHANDLE handle, std::string_view line, int kind,
+                     const ReplyDecoder& decode, int extension_ms) {
+    int slot = -1;
+    if (int rc = register_and_send(handle, line, kind, /*waiting=*/true, &slot)) return rc;
+    return wait_reply(slot, kReplyPollMs, reply_timeout_ms() + extension_ms, decode);
 }
 
 int queue_line(SOCKHANDLE handle, std::string_view line) {
@@ -82,13 +95,8 @@ int queue_line(SOCKHANDLE handle, std::string_view line) {
 int send_only(SOCKHANDLE handle, std::string_view line) { return send_line(handle, line); }
 
 int request_callback(SOCKHANDLE handle, std::string_view line, int kind) {
-    std::optional<int> slot = register_slot(handle, kind, false);
-    if (!slot) return ARX_PENDING_TABLE_FULL;
-    if (send_line(handle, line) != ARX_SUCCESS) {
-        remove_slot(*slot);
-        return ARX_SEND_FAILED;
-    }
-    return ARX_SUCCESS;
+    int slot = -1;
+    return register_and_send(handle, line, kind, /*waiting=*/false, &slot);
 }
 
 bool send_one_queued_line() {

@@ -8,8 +8,6 @@ namespace arx::kin {
 
 namespace {
 
-constexpr float kDegToRad = 0.0174533f;
-
 // Cosine and sine of 0, +90 and -90 degrees, exactly.
 constexpr float cos_of_right(int deg) { return deg == 0 ? 1.0f : 0.0f; }
 constexpr float sin_of_right(int deg) { return deg == 0 ? 0.0f : (deg > 0 ? 1.0f : -1.0f); }

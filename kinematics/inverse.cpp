@@ -10,8 +10,6 @@ namespace arx::kin {
 
 namespace {
 
-constexpr float kDegToRad = 0.0174533f;
-constexpr float kRadToDeg = 57.29578f;
 // A current joint this far past a limit counts as standing on it.
 constexpr float kLimitToleranceDeg = 0.05f;
 constexpr float kStepBoundRad = 0.26f;

@@ -13,6 +13,10 @@ namespace arx::kin {
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 6.283185307179586;
+// The joint-angle factors of the arm's firmware, single precision: degrees to
+// radians on the way into a chain, radians to degrees on the way out.
+constexpr float kDegToRad = 0.0174533f;
+constexpr float kRadToDeg = 57.29578f;
 
 struct Transform {
     float m[4][4];

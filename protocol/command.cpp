@@ -9,27 +9,19 @@ int Request::run(SOCKHANDLE handle, bool block, int kind, const core::ReplyDecod
 }
 
 int Request::query(SOCKHANDLE handle, int kind, const core::ReplyDecoder& decode, int extension_ms) {
-    const std::string_view text = line();
-    if (fault_ != 0) return fault_;
-    return core::request_blocking(handle, text, kind, decode, extension_ms);
+    return deliver([&](std::string_view text) { return core::request_blocking(handle, text, kind, decode, extension_ms); });
 }
 
 int Request::queue(SOCKHANDLE handle) {
-    const std::string_view text = line();
-    if (fault_ != 0) return fault_;
-    return core::queue_line(handle, text);
+    return deliver([&](std::string_view text) { return core::queue_line(handle, text); });
 }
 
 int Request::send(SOCKHANDLE handle) {
-    const std::string_view text = line();
-    if (fault_ != 0) return fault_;
-    return core::send_only(handle, text);
+    return deliver([&](std::string_view text) { return core::send_only(handle, text); });
 }
 
 int Request::callback(SOCKHANDLE handle, int kind) {
-    const std::string_view text = line();
-    if (fault_ != 0) return fault_;
-    return core::request_callback(handle, text, kind);
+    return deliver([&](std::string_view text) { return core::request_callback(handle, text, kind); });
 }
 
 }  // namespace arx::protocol

@@ -107,8 +107,11 @@ Field IntegerText(const char* key, char* out, std::size_t capacity) {
     });
 }
 
+Field FrameName(const char* key, FRAME_NAME* out) {
+    return Field([=](const cJSON* object) { return read_text(object, key, out->name, kFrameNameChars); });
+}
+
 Field NameList(const char* key, FRAME_NAME* names, int capacity, int* count) {
-    constexpr std::size_t kNameChars = sizeof(FRAME_NAME::name) - 1;
     return Field([=](const cJSON* object) {
         const cJSON* array = nullptr;
         if (int rc = read_array(object, key, &array, kWrongType)) return rc;
@@ -116,7 +119,7 @@ Field NameList(const char* key, FRAME_NAME* names, int capacity, int* count) {
         for (const cJSON* item = array->child; item != nullptr && copied < capacity; item = item->next) {
             if (!cJSON_IsString(item) || item->valuestring == nullptr) return kWrongType;
             if (std::strcmp(item->valuestring, "NULL") == 0) break;
-            std::strncpy(names[copied].name, item->valuestring, kNameChars);
+            std::strncpy(names[copied].name, item->valuestring, kFrameNameChars);
             *count = ++copied;
         }
         return 0;

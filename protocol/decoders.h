@@ -28,6 +28,7 @@
 //                           one number member: *out = convert(it), other type 11
 //   IntegerText(key, out, capacity)
 //                           one number member written as "%d" text
+//   FrameName(key, name)    a name member into a FRAME_NAME (9 characters)
 //   NameList(key, names, capacity, count)
 //                           names up to the first "NULL", at most capacity;
 //                           *count = names copied, untouched when none
@@ -160,15 +161,17 @@ Field ArrayUpTo(const char* key, T* out, int capacity, Convert convert, int not_
     });
 }
 
-// The first elements of an array, each to its own output in order: fewer
-// elements than outputs -> short_code, nothing written; longer arrays are fine.
+// Array elements 0.. each to its own output, in order. With `longer_ok` an
+// array may hold more elements than outputs; otherwise it must hold exactly as
+// many. Any other length -> length_code, nothing written.
 template <class T, std::size_t N, class Convert>
-Field LeadingElements(const char* key, const std::array<T*, N>& outs, Convert convert, int not_array_code,
-                      int short_code) {
+Field ElementsTo(const char* key, const std::array<T*, N>& outs, Convert convert, int not_array_code,
+                 int length_code, bool longer_ok) {
     return Field([=](const cJSON* object) {
         const cJSON* array = nullptr;
         if (int rc = read_array(object, key, &array, not_array_code)) return rc;
-        if (cJSON_GetArraySize(array) < static_cast<int>(N)) return short_code;
+        const int size = cJSON_GetArraySize(array);
+        if (size < static_cast<int>(N) || (!longer_ok && size != static_cast<int>(N))) return length_code;
         const cJSON* item = array->child;
         for (T* out : outs) {
             if (!cJSON_IsNumber(item)) return kWrongType;
@@ -180,20 +183,15 @@ Field LeadingElements(const char* key, const std::array<T*, N>& outs, Convert co
 }
 
 template <class T, std::size_t N, class Convert>
+Field LeadingElements(const char* key, const std::array<T*, N>& outs, Convert convert, int not_array_code,
+                      int short_code) {
+    return ElementsTo(key, outs, convert, not_array_code, short_code, /*longer_ok=*/true);
+}
+
+template <class T, std::size_t N, class Convert>
 Field ExactElements(const char* key, const std::array<T*, N>& outs, Convert convert, int not_array_code,
                     int mismatch_code) {
-    return Field([=](const cJSON* object) {
-        const cJSON* array = nullptr;
-        if (int rc = read_array(object, key, &array, not_array_code)) return rc;
-        if (cJSON_GetArraySize(array) != static_cast<int>(N)) return mismatch_code;
-        const cJSON* item = array->child;
-        for (T* out : outs) {
-            if (!cJSON_IsNumber(item)) return kWrongType;
-            *out = static_cast<T>(convert(item));
-            item = item->next;
-        }
-        return 0;
-    });
+    return ElementsTo(key, outs, convert, not_array_code, mismatch_code, /*longer_ok=*/false);
 }
 
 template <class T, class Convert>
@@ -204,6 +202,13 @@ Field Converted(const char* key, T* out, Convert convert) {
 // The integer value as decimal text with its terminator; `capacity` of 12
 // holds every 32-bit value.
 Field IntegerText(const char* key, char* out, std::size_t capacity);
+
+// A frame or tool name holds this many characters; the tenth byte of
+// FRAME_NAME is the caller's terminator and is never written.
+constexpr std::size_t kFrameNameChars = sizeof(FRAME_NAME::name) - 1;
+
+// One name member into a FRAME_NAME (kFrameNameChars limit); 11 when not a string.
+Field FrameName(const char* key, FRAME_NAME* out);
 
 // Names of a list reply, each copied with the FRAME_NAME limit of 9
 // characters (no terminator written for 9 or more; the tenth never written).

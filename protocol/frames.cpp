@@ -10,13 +10,6 @@ namespace {
 // it to settle before the caller moves on.
 constexpr int kFrameChangeSettleMs = 300;
 
-// FRAME_NAME holds 9 characters; the tenth is the caller's terminator.
-constexpr std::size_t kNameChars = sizeof(FRAME_NAME::name) - 1;
-
-Field Name(const char* key, FRAME_NAME* out) {
-    return Field([=](const cJSON* object) { return read_text(object, key, out->name, kNameChars); });
-}
-
 // Payload centre of mass: three millionths.
 Field Position(FRAME* frame, int not_array_code) {
     return ExactElements("position", std::array<float*, 3>{&frame->x, &frame->y, &frame->z}, Millionths,
@@ -91,7 +84,7 @@ int Set_None_Payload(SOCKHANDLE h, bool block) {
 int Get_Current_Tool_Frame(SOCKHANDLE h, FRAME* frame) {
     ARX_GUARD(h, Transfer, NotNull(frame), Pause);
     return Request("get_current_tool_frame")
-        .query(h, 44, All(Name("tool_name", &frame->frame_name), PoseArray("pose", &frame->pose),
+        .query(h, 44, All(FrameName("tool_name", &frame->frame_name), PoseArray("pose", &frame->pose),
                           Integer("payload", &frame->payload), Position(frame, /*not array*/ 9)));
 }
 
@@ -140,7 +133,7 @@ int Delete_Work_Frame(SOCKHANDLE h, const char* name, bool block) {
 int Get_Current_Work_Frame(SOCKHANDLE h, FRAME* frame) {
     ARX_GUARD(h, Transfer, NotNull(frame), Pause);
     return Request("get_current_work_frame")
-        .query(h, 51, All(Name("frame_name", &frame->frame_name), PoseArray("pose", &frame->pose)));
+        .query(h, 51, All(FrameName("frame_name", &frame->frame_name), PoseArray("pose", &frame->pose)));
 }
 
 int Get_Given_Work_Frame(SOCKHANDLE h, const char* name, POSE* pose) {

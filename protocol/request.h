@@ -139,6 +139,12 @@ private:
     void write_string(std::string_view s);
     void write(std::string_view s);
     void write(char c) { write(std::string_view(&c, 1)); }
+    // Finishes the line and hands it to `path`, unless the request was refused.
+    template <class Path>
+    int deliver(Path&& path) {
+        const std::string_view text = line();
+        return fault_ != 0 ? fault_ : path(text);
+    }
 
     std::array<char, kLineCapacity> text_{};
     std::size_t length_ = 0;

@@ -1,11 +1,12 @@
-// Turns a pushed report line into the CallbackData handed to the application.
+// Pushed reports: the lines the receive thread turns into the CallbackData it
+// hands to the application instead of storing them for a waiting call.
 #pragma once
 
 #include "arx_api.h"
 
 #include <string_view>
 
-namespace arx::core {
+namespace arx::protocol {
 
 // The CallbackData code of a reply kind (1 joint state, 2 pose state,
 // 3 force-position state), or 0 when the kind is not reported to the callback.
@@ -16,4 +17,4 @@ int callback_code(int kind);
 // state has no "joint" array. Joint values past `joints` stay 0.
 CallbackData decode_report(int kind, SOCKHANDLE socket, std::string_view line, int joints);
 
-}  // namespace arx::core
+}  // namespace arx::protocol
