@@ -5,7 +5,7 @@
 
 namespace arx::core {
 
-int PendingReplyTable::add(SOCKHANDLE socket, int kind, bool waiting) {
+int PendingReplyTable::add(SOCKHANDLE socket, Kind kind, bool waiting) {
     if (count_ >= kPendingSlots) return -1;
     int id = 0;
     while (used_[id]) ++id;
@@ -31,10 +31,10 @@ void PendingReplyTable::remove(int id) {
     used_[id] = false;
     slots_[id].arrived = false;
     slots_[id].socket = 0;
-    slots_[id].kind = 0;
+    slots_[id].kind = Kind::None;
 }
 
-int PendingReplyTable::route_target(SOCKHANDLE socket, int kind, bool with_callback_slots) const {
+int PendingReplyTable::route_target(SOCKHANDLE socket, Kind kind, bool with_callback_slots) const {
     for (int position = 0; position < count_; ++position) {
         int id = order_[position];
         const PendingSlot& s = slots_[id];

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "arx_api.h"
+#include "core/reply_kinds.h"
 
 #include <cstddef>
 
@@ -18,7 +19,7 @@ constexpr std::size_t kReplyCapacity = 4096;
 
 struct PendingSlot {
     SOCKHANDLE socket;
-    int kind;
+    Kind kind;
     bool arrived;   // the receive thread stored a reply
     bool waiting;   // a blocking caller polls it; false: callback-mode slot
     std::size_t length;
@@ -31,7 +32,7 @@ class PendingReplyTable {
 public:
     // Registers a slot at the end of the order; its id, or -1 when all
     // kPendingSlots are in use.
-    int add(SOCKHANDLE socket, int kind, bool waiting);
+    int add(SOCKHANDLE socket, Kind kind, bool waiting);
     // Frees the slot and closes the gap in the order; unknown ids are ignored.
     void remove(int id);
 
@@ -45,7 +46,7 @@ public:
     // The first slot in registration order for this connection and kind that
     // may take a reply: a waiting slot with no reply yet or, when
     // `with_callback_slots`, a callback-mode slot. -1 when none.
-    int route_target(SOCKHANDLE socket, int kind, bool with_callback_slots) const;
+    int route_target(SOCKHANDLE socket, Kind kind, bool with_callback_slots) const;
 
     // Stores a reply line into a slot and marks it arrived (cut to capacity).
     void store(int id, const char* text, std::size_t length);

@@ -101,8 +101,8 @@ void receive_pass() {
 }  // namespace
 
 void route_line(SOCKHANDLE socket, int joints, std::string_view line) {
-    const int kind = classify(line);
-    if (kind == 0) return;
+    const Kind kind = classify(line);
+    if (kind == Kind::None) return;
     const bool reportable = protocol::callback_code(kind) != 0;
     ArxCallback callback = nullptr;
     {

@@ -18,7 +18,7 @@ using Lock = std::lock_guard<platform::Mutex>;
 
 }  // namespace
 
-std::optional<int> register_slot(SOCKHANDLE handle, int kind, bool waiting) {
+std::optional<int> register_slot(SOCKHANDLE handle, Kind kind, bool waiting) {
     Lock lock(library_mutex());
     int id = pending_table().add(handle, kind, waiting);
     if (id < 0) return std::nullopt;
@@ -65,7 +65,7 @@ namespace {
 
 // Registers the slot before sending, so that no reply can arrive unexpected;
 // a failed send takes its slot back. The slot id, or the code to return.
-int register_and_send(SOCKHANDLE handle, std::string_view line, int kind, bool waiting, int* slot) {
+int register_and_send(SOCKHANDLE handle, std::string_view line, Kind kind, bool waiting, int* slot) {
     std::optional<int> id = register_slot(handle, kind, waiting);
     if (!id) return ARX_PENDING_TABLE_FULL;
     if (send_line(handle, line) != ARX_SUCCESS) {
@@ -78,7 +78,7 @@ int register_and_send(SOCKHANDLE handle, std::string_view line, int kind, bool w
 
 }  // namespace
 
-int request_blocking(SOCKHANDLE handle, std::string_view line, int kind,
+int request_blocking(SOCKHANDLE handle, std::string_view line, Kind kind,
                      const ReplyDecoder& decode, int extension_ms) {
     int slot = -1;
     if (int rc = register_and_send(handle, line, kind, /*waiting=*/true, &slot)) return rc;
@@ -94,7 +94,7 @@ int queue_line(SOCKHANDLE handle, std::string_view line) {
 
 int send_only(SOCKHANDLE handle, std::string_view line) { return send_line(handle, line); }
 
-int request_callback(SOCKHANDLE handle, std::string_view line, int kind) {
+int request_callback(SOCKHANDLE handle, std::string_view line, Kind kind) {
     int slot = -1;
     return register_and_send(handle, line, kind, /*waiting=*/false, &slot);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "arx_api.h"
+#include "core/reply_kinds.h"
 
 #include <functional>
 #include <optional>
@@ -17,7 +18,7 @@ using ReplyDecoder = std::function<int(const char* reply)>;
 // Blocking path: registers a pending slot for `kind` (20 when the table is
 // full), sends `line` on the calling thread (6 on failure), waits up to the
 // reply timeout plus `extension_ms` (7 on time-out) and returns decode(reply).
-int request_blocking(SOCKHANDLE handle, std::string_view line, int kind,
+int request_blocking(SOCKHANDLE handle, std::string_view line, Kind kind,
                      const ReplyDecoder& decode, int extension_ms = 0);
 
 // Non-blocking path: queues `line` for the send thread and returns 0. A full
@@ -31,7 +32,7 @@ int send_only(SOCKHANDLE handle, std::string_view line);
 // Callback-mode path: registers a slot nobody polls (20 when full), sends the
 // line (6 on failure, slot removed) and returns 0; the receive thread turns the
 // matching report into a CallbackData for the application callback.
-int request_callback(SOCKHANDLE handle, std::string_view line, int kind);
+int request_callback(SOCKHANDLE handle, std::string_view line, Kind kind);
 
 // Lower-level pieces for commands with their own wait (the moves). A slot id
 // stays valid until the slot is removed; request_blocking is built from these.
@@ -40,7 +41,7 @@ constexpr int kReplyPollMs = 10;   // interval of the common blocking wait
 
 // Registers a pending slot (waiting = a caller polls it; false: callback
 // mode). The slot id, or std::nullopt when the table is full (result 20).
-std::optional<int> register_slot(SOCKHANDLE handle, int kind, bool waiting);
+std::optional<int> register_slot(SOCKHANDLE handle, Kind kind, bool waiting);
 
 // Sends `line` whole on the calling thread: 0, or 6 when the send reports
 // fewer than one byte.

@@ -12,7 +12,7 @@ namespace {
 // it is queued (the controller's answer is never seen), a blocking one only
 // once the controller has accepted it. A refused request stores nothing.
 template <class Store>
-int run_and_mirror(Request& request, SOCKHANDLE h, bool block, int kind, const Field& decode, Store store) {
+int run_and_mirror(Request& request, SOCKHANDLE h, bool block, Kind kind, const Field& decode, Store store) {
     if (!block && !request.line().empty()) store();
     const int rc = request.run(h, block, kind, decode);
     if (block && rc == 0) store();
@@ -33,55 +33,55 @@ int Set_Arm_Line_Speed(SOCKHANDLE h, float speed, bool block) {
     ARX_GUARD(h, Transfer, Pause);
     return Request("set_arm_max_line_speed")
         .add("arm_line_speed", Milli(speed))
-        .run(h, block, 19, Boolean8("arm_line_speed"));
+        .run(h, block, Kind::SetArmMaxLineSpeed, Boolean8("arm_line_speed"));
 }
 
 int Set_Arm_Line_Acc(SOCKHANDLE h, float acc, bool block) {
     ARX_GUARD(h, Transfer, Pause);
     return Request("set_arm_max_line_acc")
         .add("arm_line_acc", Milli(acc))
-        .run(h, block, 20, Boolean8("arm_line_acc"));
+        .run(h, block, Kind::SetArmMaxLineAcc, Boolean8("arm_line_acc"));
 }
 
 int Set_Arm_Angular_Speed(SOCKHANDLE h, float speed, bool block) {
     ARX_GUARD(h, Transfer, Pause);
     return Request("set_arm_max_angular_speed")
         .add("arm_angular_speed", Milli(speed))
-        .run(h, block, 21, Boolean8("arm_angular_speed"));
+        .run(h, block, Kind::SetArmMaxAngularSpeed, Boolean8("arm_angular_speed"));
 }
 
 int Set_Arm_Angular_Acc(SOCKHANDLE h, float acc, bool block) {
     ARX_GUARD(h, Transfer, Pause);
     return Request("set_arm_max_angular_acc")
         .add("arm_angular_acc", Milli(acc))
-        .run(h, block, 22, Boolean8("arm_angular_acc"));
+        .run(h, block, Kind::SetArmMaxAngularAcc, Boolean8("arm_angular_acc"));
 }
 
 int Get_Arm_Line_Speed(SOCKHANDLE h, float* speed) {
     ARX_GUARD(h, Transfer, NotNull(speed), Pause);
-    return Request("get_arm_max_line_speed").query(h, 23, Scaled("arm_line_speed", speed));
+    return Request("get_arm_max_line_speed").query(h, Kind::ArmMaxLineSpeed, Scaled("arm_line_speed", speed));
 }
 
 int Get_Arm_Line_Acc(SOCKHANDLE h, float* acc) {
     ARX_GUARD(h, Transfer, NotNull(acc), Pause);
-    return Request("get_arm_max_line_acc").query(h, 24, Scaled("arm_line_acc", acc));
+    return Request("get_arm_max_line_acc").query(h, Kind::ArmMaxLineAcc, Scaled("arm_line_acc", acc));
 }
 
 int Get_Arm_Angular_Speed(SOCKHANDLE h, float* speed) {
     ARX_GUARD(h, Transfer, NotNull(speed), Pause);
-    return Request("get_arm_max_angular_speed").query(h, 25, Scaled("arm_angular_speed", speed));
+    return Request("get_arm_max_angular_speed").query(h, Kind::ArmMaxAngularSpeed, Scaled("arm_angular_speed", speed));
 }
 
 int Get_Arm_Angular_Acc(SOCKHANDLE h, float* acc) {
     ARX_GUARD(h, Transfer, NotNull(acc), Pause);
-    return Request("get_arm_max_angular_acc").query(h, 26, Scaled("arm_angular_acc", acc));
+    return Request("get_arm_max_angular_acc").query(h, Kind::ArmMaxAngularAcc, Scaled("arm_angular_acc", acc));
 }
 
 // ------------------------------------------- end of arm, collision stage
 
 int Set_Arm_Tip_Init(SOCKHANDLE h, bool block) {
     ARX_GUARD(h, Transfer, Pause);
-    return Request("set_arm_init").run(h, block, 27, Boolean("arm_init"));
+    return Request("set_arm_init").run(h, block, Kind::SetArmInit, Boolean("arm_init"));
 }
 
 // The controller answers a stage setting with "set_collision_state".
@@ -89,12 +89,12 @@ int Set_Collision_Stage(SOCKHANDLE h, int stage, bool block) {
     ARX_GUARD(h, Transfer, Pause);
     return Request("set_collision_stage")
         .add("collision_stage", Int(stage))
-        .run(h, block, 28, Boolean("collision_state"));
+        .run(h, block, Kind::SetCollisionState, Boolean("collision_state"));
 }
 
 int Get_Collision_Stage(SOCKHANDLE h, int* stage) {
     ARX_GUARD(h, Transfer, NotNull(stage), Pause);
-    return Request("get_collision_stage").query(h, 29, Integer("collision_stage", stage));
+    return Request("get_collision_stage").query(h, Kind::GetCollisionStage, Integer("collision_stage", stage));
 }
 
 // ------------------------------------------- DH values, dynamic parameters
@@ -105,14 +105,14 @@ int Set_DH_Data(SOCKHANDLE h, float dh1, float dh2, float dh3, float end_link, f
     Request r("set_DH_data");
     r.array("data", {Truncated(dh1, 10), Truncated(dh2, 10), Truncated(dh3, 10), Truncated(end_link, 10),
                      Truncated(dh5, 10)});
-    return run_and_mirror(r, h, block, 30, Boolean("set_state"),
+    return run_and_mirror(r, h, block, Kind::SetDHData, Boolean("set_state"),
                           [=] { arx::kin::store_end_link_length(end_link); });
 }
 
 int Get_DH_Data(SOCKHANDLE h, float* dh1, float* dh2, float* dh3, float* end_link, float* dh5) {
     ARX_GUARD(h, Transfer, NotNull(dh1, dh2, dh3, end_link, dh5), Pause);
     const int rc = Request("get_DH_data")
-                       .query(h, 31, LeadingElements("data", std::array{dh1, dh2, dh3, end_link, dh5}, Tenths, 11, 11));
+                       .query(h, Kind::DHData, LeadingElements("data", std::array{dh1, dh2, dh3, end_link, dh5}, Tenths, 11, 11));
     if (rc == 0) arx::kin::store_end_link_length(*end_link);
     return rc;
 }
@@ -121,7 +121,7 @@ int Set_Arm_Dynamic_Parm(SOCKHANDLE h, const float* parm, bool block) {
     ARX_GUARD(h, Transfer, NotNull(parm), Pause);
     return Request("set_arm_dynamic_parm")
         .array("parm", parm, dynamic_parameters(h), MilliNumber)
-        .run(h, block, 33, Boolean("set_state"));
+        .run(h, block, Kind::SetArmDynamicParm, Boolean("set_state"));
 }
 
 // ------------------------------------------------- home pose, installation
@@ -130,12 +130,12 @@ int Set_Arm_Init_Pose(SOCKHANDLE h, const float* joint, bool block) {
     ARX_GUARD(h, Transfer, NotNull(joint), Pause);
     return Request("set_init_pose")
         .array("init_pose", joint, request_joints(h), Milli)
-        .run(h, block, 61, Boolean("init_pose"));
+        .run(h, block, Kind::SetInitPose, Boolean("init_pose"));
 }
 
 int Get_Arm_Init_Pose(SOCKHANDLE h, float* joint) {
     ARX_GUARD(h, Transfer, NotNull(joint), Pause);
-    return Request("get_init_pose").query(h, 62, JointArray(h, "init_pose", joint, Thousandths, 11, 11));
+    return Request("get_init_pose").query(h, Kind::InitPose, JointArray(h, "init_pose", joint, Thousandths, 11, 11));
 }
 
 // Angles in degrees, sent as given.
@@ -143,14 +143,14 @@ int Set_Install_Pose(SOCKHANDLE h, float x, float y, float z, bool block) {
     ARX_GUARD(h, Transfer, Pause);
     Request r("set_install_pose");
     r.array("pose", {Number(x), Number(y), Number(z)});
-    return run_and_mirror(r, h, block, 63, Boolean("set_state"),
+    return run_and_mirror(r, h, block, Kind::SetInstallPose, Boolean("set_state"),
                           [=] { arx::kin::store_install_angles_deg(x, y, z); });
 }
 
 int Get_Install_Pose(SOCKHANDLE h, float* x, float* y, float* z) {
     ARX_GUARD(h, Transfer, NotNull(x, y, z), Pause);
     const int rc = Request("get_install_pose")
-                       .query(h, 167, LeadingElements("pose", std::array{x, y, z}, NumberAsFloat, 11, 11));
+                       .query(h, Kind::InstallPose, LeadingElements("pose", std::array{x, y, z}, NumberAsFloat, 11, 11));
     if (rc == 0) arx::kin::store_install_angles_deg(*x, *y, *z);
     return rc;
 }
@@ -159,22 +159,22 @@ int Get_Install_Pose(SOCKHANDLE h, float* x, float* y, float* z) {
 
 int Set_Arm_Servo_State(SOCKHANDLE h, bool state, bool block) {
     ARX_GUARD(h, Transfer, Pause);
-    return Request("set_arm_servo").add("arm_servo", Switch(state)).run(h, block, 35, Boolean("arm_servo"));
+    return Request("set_arm_servo").add("arm_servo", Switch(state)).run(h, block, Kind::SetArmServo, Boolean("arm_servo"));
 }
 
 int Set_System_State_Servo(SOCKHANDLE h, bool state, bool block) {
     ARX_GUARD(h, Transfer, Pause);
     return Request("set_system_state_servo")
         .add("servo_state", Switch(state))
-        .run(h, block, 36, Boolean("servo_state"));
+        .run(h, block, Kind::SetSystemStateServo, Boolean("servo_state"));
 }
 
 int Set_Arm_Power(SOCKHANDLE h, bool on, bool block) {
     ARX_GUARD(h, Transfer, Pause);
-    return Request("set_arm_power").add("arm_power", Switch(on)).run(h, block, 86, Boolean("arm_power"));
+    return Request("set_arm_power").add("arm_power", Switch(on)).run(h, block, Kind::SetArmPower, Boolean("arm_power"));
 }
 
 int Get_Arm_Power_State(SOCKHANDLE h, int* state) {
     ARX_GUARD(h, Transfer, NotNull(state), Pause);
-    return Request("get_arm_power_state").query(h, 87, Integer("power_state", state));
+    return Request("get_arm_power_state").query(h, Kind::ArmPowerState, Integer("power_state", state));
 }

@@ -3,12 +3,12 @@
 
 namespace arx::protocol {
 
-int Request::run(SOCKHANDLE handle, bool block, int kind, const core::ReplyDecoder& decode,
+int Request::run(SOCKHANDLE handle, bool block, core::Kind kind, const core::ReplyDecoder& decode,
                  int extension_ms) {
     return block ? query(handle, kind, decode, extension_ms) : queue(handle);
 }
 
-int Request::query(SOCKHANDLE handle, int kind, const core::ReplyDecoder& decode, int extension_ms) {
+int Request::query(SOCKHANDLE handle, core::Kind kind, const core::ReplyDecoder& decode, int extension_ms) {
     return deliver([&](std::string_view text) { return core::request_blocking(handle, text, kind, decode, extension_ms); });
 }
 
@@ -20,7 +20,7 @@ int Request::send(SOCKHANDLE handle) {
     return deliver([&](std::string_view text) { return core::send_only(handle, text); });
 }
 
-int Request::callback(SOCKHANDLE handle, int kind) {
+int Request::callback(SOCKHANDLE handle, core::Kind kind) {
     return deliver([&](std::string_view text) { return core::request_callback(handle, text, kind); });
 }
 

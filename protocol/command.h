@@ -7,29 +7,29 @@
 //       ARX_GUARD(h, Transfer, Handle, Init);
 //       return Request("set_joint_max_speed")
 //           .array("joint_max_speed", {Int(joint), Milli(speed)})
-//           .run(h, block, 2, Boolean8("joint_max_speed"));
+//           .run(h, block, Kind::SetJointMaxSpeed, Boolean8("joint_max_speed"));
 //   }
 //
 //   // query, always blocking
 //   int Get_Joint_Speed(SOCKHANDLE h, float* speed) {
 //       ARX_GUARD(h, Transfer, NotNull(speed), Pause);
 //       return Request("get_joint_max_speed")
-//           .query(h, 1, JointArray(h, "joint_speed", speed, Thousandths, 10, 10));
+//           .query(h, Kind::JointMaxSpeed, JointArray(h, "joint_speed", speed, Thousandths, 10, 10));
 //   }
 //
 //   // composite decoder: fields in reply order, the first failure ends
 //   return Request("get_controller_state")
-//       .query(h, 85, All(Scaled("voltage", voltage), Scaled("current", current),
+//       .query(h, Kind::ControllerState, All(Scaled("voltage", voltage), Scaled("current", current),
 //                         Scaled("temperature", temperature), Integer("err_flag", err_flag)));
 //
 // More shapes:
 //   per-joint request array   r.array("offset", offset, request_joints(h), Milli)
 //   send-only                 return Request("set_RS485").add("baudrate", Int(b)).send(h);
-//   longer wait               .run(h, block, 121, Boolean("set_state"), 10000)
+//   longer wait               .run(h, block, Kind::SetForcePosition, Boolean("set_state"), 10000)
 //   work after the reply      Request r(...); ...; const int rc = r.run(...); if (rc == 0) ...
-//   a decoder no family fits  .query(h, 59, [&](const char* text) {
+//   a decoder no family fits  .query(h, Kind::ArmAllState, [&](const char* text) {
 //                                 Reply reply(text); if (!reply) return 9; ... })
-// Reply kinds are the numbers of the classifier table, written as in the row.
+// Reply kinds are named after their classifier row (core/reply_kinds.h).
 //
 // ARX_GUARD(handle, checks...) runs the checks in the order written and returns
 // the first failure's code from the enclosing function:
@@ -48,6 +48,9 @@
 #include <tuple>
 
 namespace arx::protocol {
+
+// Commands name the reply kind they wait for: Kind::SetJointMaxSpeed.
+using core::Kind;
 
 struct TransferCheck {
     int operator()(SOCKHANDLE) const { return core::file_transfer_active() ? ARX_FILE_TRANSFER_BUSY : 0; }

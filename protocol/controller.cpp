@@ -29,14 +29,14 @@ Field StateOr(Field values) {
 int Get_Controller_State(SOCKHANDLE h, float* voltage, float* current, float* temperature, unsigned short* err_flag) {
     ARX_GUARD(h, Transfer, NotNull(voltage, current, temperature, err_flag), Pause);
     return Request("get_controller_state")
-        .query(h, 85, All(Scaled("voltage", voltage), Scaled("current", current), Scaled("temperature", temperature),
+        .query(h, Kind::ControllerState, All(Scaled("voltage", voltage), Scaled("current", current), Scaled("temperature", temperature),
                           Integer("err_flag", err_flag)));
 }
 
 int Get_Arm_Software_Version(SOCKHANDLE h, char* plan, char* ctrl, char* kernel1, char* kernel2) {
     ARX_GUARD(h, Transfer, NotNull(plan, ctrl, kernel1, kernel2), Pause);
     return Request("get_arm_software_version")
-        .query(h, 90, All(IntegerText("Plan_version", plan, kVersionTextCapacity),
+        .query(h, Kind::ArmSoftwareVersion, All(IntegerText("Plan_version", plan, kVersionTextCapacity),
                           IntegerText("Ctrl_version", ctrl, kVersionTextCapacity),
                           IntegerText("Real-time_Kernal1", kernel1, kVersionTextCapacity),
                           IntegerText("Real-time_Kernal2", kernel2, kVersionTextCapacity)));
@@ -44,12 +44,12 @@ int Get_Arm_Software_Version(SOCKHANDLE h, char* plan, char* ctrl, char* kernel1
 
 int Get_Tool_Software_Version(SOCKHANDLE h, int* version) {
     ARX_GUARD(h, Transfer, NotNull(version), Pause);
-    return Request("get_tool_software_version").query(h, 34, Integer("version", version));
+    return Request("get_tool_software_version").query(h, Kind::ToolSoftwareVersion, Integer("version", version));
 }
 
 int Get_Log_File(SOCKHANDLE h, bool block) {
     ARX_GUARD(h, Transfer, Pause);
-    return Request("get_log_file").run(h, block, 91, Boolean("set_state"));
+    return Request("get_log_file").run(h, block, Kind::GetLogFile, Boolean("set_state"));
 }
 
 // ---- runtime, odometry, system error
@@ -57,35 +57,35 @@ int Get_Log_File(SOCKHANDLE h, bool block) {
 int Get_System_Runtime(SOCKHANDLE h, char* state, int* day, int* hour, int* min, int* sec) {
     ARX_GUARD(h, Transfer, NotNull(state, day, hour, min, sec), Pause);
     return Request("get_system_runtime")
-        .query(h, 92, StateOr(All(Integer("day", day), Integer("hour", hour), Integer("min", min),
+        .query(h, Kind::GetSystemRuntime, StateOr(All(Integer("day", day), Integer("hour", hour), Integer("min", min),
                                   Integer("sec", sec))));
 }
 
 int Clear_System_Runtime(SOCKHANDLE h, bool block) {
     ARX_GUARD(h, Transfer, Pause);
-    return Request("clear_system_runtime").run(h, block, 93, Boolean("clear_state"));
+    return Request("clear_system_runtime").run(h, block, Kind::ClearSystemRuntime, Boolean("clear_state"));
 }
 
 int Get_Joint_Odom(SOCKHANDLE h, char* state, float* odom) {
     ARX_GUARD(h, Transfer, NotNull(state, odom), Pause);
-    return Request("get_joint_odom").query(h, 94, StateOr(JointArrayUpTo(h, "odom", odom, IntegerPart, 11)));
+    return Request("get_joint_odom").query(h, Kind::GetJointOdom, StateOr(JointArrayUpTo(h, "odom", odom, IntegerPart, 11)));
 }
 
 int Clear_Joint_Odom(SOCKHANDLE h, bool block) {
     ARX_GUARD(h, Transfer, Pause);
-    return Request("clear_joint_odom").run(h, block, 95, Boolean("clear_state"));
+    return Request("clear_joint_odom").run(h, block, Kind::ClearJointOdom, Boolean("clear_state"));
 }
 
 int Clear_System_Err(SOCKHANDLE h, bool block) {
     ARX_GUARD(h, Transfer, Pause);
-    return Request("clear_system_err").run(h, block, 88, Boolean("clear_state"));
+    return Request("clear_system_err").run(h, block, Kind::ClearSystemErr, Boolean("clear_state"));
 }
 
 // ---- communication settings
 
 int Set_High_Speed_Eth(SOCKHANDLE h, unsigned char mode, bool block) {
     ARX_GUARD(h, Transfer, Pause);
-    const int rc = Request("set_high_speed_eth").add("mode", Int(mode)).run(h, block, 96, Boolean("set_state"));
+    const int rc = Request("set_high_speed_eth").add("mode", Int(mode)).run(h, block, Kind::SetHighSpeedEth, Boolean("set_state"));
     if (block) arx::core::pause_ms(kHighSpeedEthSettleMs);
     return rc;
 }

@@ -32,7 +32,7 @@ int settle_after(bool block, int rc) {
 
 int Auto_Set_Tool_Frame(SOCKHANDLE h, unsigned char point_num, bool block) {
     ARX_GUARD(h, Transfer, Pause);
-    return Request("set_auto_tool_frame").add("point_num", Int(point_num)).run(h, block, 37, Boolean("auto_tool_frame"));
+    return Request("set_auto_tool_frame").add("point_num", Int(point_num)).run(h, block, Kind::SetAutoToolFrame, Boolean("auto_tool_frame"));
 }
 
 int Generate_Auto_Tool_Frame(SOCKHANDLE h, const char* name, float payload, float x, float y, float z, bool block) {
@@ -42,7 +42,7 @@ int Generate_Auto_Tool_Frame(SOCKHANDLE h, const char* name, float payload, floa
         .add("tool_name", Text(name))
         .add("payload", MilliNumber(payload))
         .array("position", {Milli(x), Milli(y), Milli(z)})
-        .run(h, block, 38, Boolean("auto_tool_frame"));
+        .run(h, block, Kind::GenerateAutoToolFrame, Boolean("auto_tool_frame"));
 }
 
 int Manual_Set_Tool_Frame(SOCKHANDLE h, const char* name, POSE pose, float payload, float x, float y, float z,
@@ -53,19 +53,19 @@ int Manual_Set_Tool_Frame(SOCKHANDLE h, const char* name, POSE pose, float paylo
     pose_member(r, "tool_pose", pose)
         .add("payload", Number(payload))
         .array("position", {Milli(x), Milli(y), Milli(z)});
-    return r.run(h, block, 39, Boolean("manual_tool_frame"));
+    return r.run(h, block, Kind::SetManualToolFrame, Boolean("manual_tool_frame"));
 }
 
 int Change_Tool_Frame(SOCKHANDLE h, const char* name, bool block) {
     ARX_GUARD(h, Transfer, NotNull(name), Pause);
     return settle_after(block, Request("set_change_tool_frame")
                                    .add("tool_name", Text(name))
-                                   .run(h, block, 40, Boolean("change_tool_frame")));
+                                   .run(h, block, Kind::SetChangeToolFrame, Boolean("change_tool_frame")));
 }
 
 int Delete_Tool_Frame(SOCKHANDLE h, const char* name, bool block) {
     ARX_GUARD(h, Transfer, NotNull(name), Pause);
-    return Request("set_delete_tool_frame").add("tool_name", Text(name)).run(h, block, 41, Boolean("delete_tool_frame"));
+    return Request("set_delete_tool_frame").add("tool_name", Text(name)).run(h, block, Kind::SetDeleteToolFrame, Boolean("delete_tool_frame"));
 }
 
 int Set_Payload(SOCKHANDLE h, int payload, float x, float y, float z, bool block) {
@@ -73,18 +73,18 @@ int Set_Payload(SOCKHANDLE h, int payload, float x, float y, float z, bool block
     return Request("set_payload")
         .add("payload", Int(payload))
         .array("position", {Milli(x), Milli(y), Milli(z)})
-        .run(h, block, 42, Boolean("set_state"));
+        .run(h, block, Kind::SetPayload, Boolean("set_state"));
 }
 
 int Set_None_Payload(SOCKHANDLE h, bool block) {
     ARX_GUARD(h, Transfer, Pause);
-    return Request("set_none_payload").run(h, block, 43, Boolean("set_state"));
+    return Request("set_none_payload").run(h, block, Kind::SetNonePayload, Boolean("set_state"));
 }
 
 int Get_Current_Tool_Frame(SOCKHANDLE h, FRAME* frame) {
     ARX_GUARD(h, Transfer, NotNull(frame), Pause);
     return Request("get_current_tool_frame")
-        .query(h, 44, All(FrameName("tool_name", &frame->frame_name), PoseArray("pose", &frame->pose),
+        .query(h, Kind::CurrentToolFrame, All(FrameName("tool_name", &frame->frame_name), PoseArray("pose", &frame->pose),
                           Integer("payload", &frame->payload), Position(frame, /*not array*/ 9)));
 }
 
@@ -92,13 +92,13 @@ int Get_Given_Tool_Frame(SOCKHANDLE h, const char* name, FRAME* frame) {
     ARX_GUARD(h, Transfer, NotNull(name, frame), Pause);
     return Request("get_tool_frame")
         .add("tool_name", Text(name))
-        .query(h, 45, All(PoseArray("pose", &frame->pose), Converted("payload", &frame->payload, NumberAsFloat),
+        .query(h, Kind::GivenToolFrame, All(PoseArray("pose", &frame->pose), Converted("payload", &frame->payload, NumberAsFloat),
                           Position(frame, /*not array*/ 11)));
 }
 
 int Get_All_Tool_Frame(SOCKHANDLE h, FRAME_NAME* names, int* count) {
     ARX_GUARD(h, Transfer, NotNull(names, count), Pause);
-    return Request("get_total_tool_frame").query(h, 46, NameList("tool_names", names, ARX_FRAME_NAME_CAPACITY, count));
+    return Request("get_total_tool_frame").query(h, Kind::TotalToolFrame, NameList("tool_names", names, ARX_FRAME_NAME_CAPACITY, count));
 }
 
 // ---- work frames
@@ -108,40 +108,40 @@ int Auto_Set_Work_Frame(SOCKHANDLE h, const char* name, unsigned char point_num,
     return Request("set_auto_work_frame")
         .add("frame_name", Text(name))
         .add("point_num", Int(point_num))
-        .run(h, block, 47, Boolean("auto_work_frame"));
+        .run(h, block, Kind::SetAutoWorkFrame, Boolean("auto_work_frame"));
 }
 
 int Manual_Set_Work_Frame(SOCKHANDLE h, const char* name, POSE pose, bool block) {
     ARX_GUARD(h, Transfer, NotNull(name), Pause);
     Request r("set_manual_work_frame");
     r.add("frame_name", Text(name));
-    return pose_member(r, "frame_pose", pose).run(h, block, 48, Boolean("manual_work_frame"));
+    return pose_member(r, "frame_pose", pose).run(h, block, Kind::SetMaualWorkFrame, Boolean("manual_work_frame"));
 }
 
 int Change_Work_Frame(SOCKHANDLE h, const char* name, bool block) {
     ARX_GUARD(h, Transfer, NotNull(name), Pause);
     return settle_after(block, Request("set_change_work_frame")
                                    .add("frame_name", Text(name))
-                                   .run(h, block, 49, Boolean("change_work_frame")));
+                                   .run(h, block, Kind::SetChangeWorkFrame, Boolean("change_work_frame")));
 }
 
 int Delete_Work_Frame(SOCKHANDLE h, const char* name, bool block) {
     ARX_GUARD(h, Transfer, NotNull(name), Pause);
-    return Request("set_delete_work_frame").add("frame_name", Text(name)).run(h, block, 50, Boolean("delete_work_frame"));
+    return Request("set_delete_work_frame").add("frame_name", Text(name)).run(h, block, Kind::SetDeleteWorkFrame, Boolean("delete_work_frame"));
 }
 
 int Get_Current_Work_Frame(SOCKHANDLE h, FRAME* frame) {
     ARX_GUARD(h, Transfer, NotNull(frame), Pause);
     return Request("get_current_work_frame")
-        .query(h, 51, All(FrameName("frame_name", &frame->frame_name), PoseArray("pose", &frame->pose)));
+        .query(h, Kind::CurrentWorkFrame, All(FrameName("frame_name", &frame->frame_name), PoseArray("pose", &frame->pose)));
 }
 
 int Get_Given_Work_Frame(SOCKHANDLE h, const char* name, POSE* pose) {
     ARX_GUARD(h, Transfer, NotNull(name, pose), Pause);
-    return Request("get_work_frame").add("frame_name", Text(name)).query(h, 52, PoseArray("pose", pose));
+    return Request("get_work_frame").add("frame_name", Text(name)).query(h, Kind::GivenWorkFrame, PoseArray("pose", pose));
 }
 
 int Get_All_Work_Frame(SOCKHANDLE h, FRAME_NAME* names, int* count) {
     ARX_GUARD(h, Transfer, NotNull(names, count), Pause);
-    return Request("get_total_work_frame").query(h, 53, NameList("frame_names", names, ARX_FRAME_NAME_CAPACITY, count));
+    return Request("get_total_work_frame").query(h, Kind::TotalWorkFrame, NameList("frame_names", names, ARX_FRAME_NAME_CAPACITY, count));
 }

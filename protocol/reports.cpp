@@ -43,16 +43,16 @@ int decode_force_position_state(const cJSON* root, int joints, CallbackData& dat
 
 }  // namespace
 
-int callback_code(int kind) {
+int callback_code(core::Kind kind) {
     switch (kind) {
-    case core::kKindJointStateReport: return 1;
-    case core::kKindPoseStateReport: return 2;
-    case core::kKindForcePositionState: return 3;
+    case core::Kind::JointState: return 1;
+    case core::Kind::PoseState: return 2;
+    case core::Kind::ForcePositionState: return 3;
     default: return 0;
     }
 }
 
-CallbackData decode_report(int kind, SOCKHANDLE socket, std::string_view line, int joints) {
+CallbackData decode_report(core::Kind kind, SOCKHANDLE socket, std::string_view line, int joints) {
     CallbackData data{};
     data.socket = static_cast<int32_t>(socket & 0xFFFFFFFFu);
     data.code = callback_code(kind);

@@ -3,7 +3,7 @@
 //
 //   Request r("set_joint_max_speed");
 //   r.array("joint_max_speed", {Int(joint), Milli(speed)});
-//   return r.run(h, block, 2, Boolean8("joint_max_speed"));
+//   return r.run(h, block, Kind::SetJointMaxSpeed, Boolean8("joint_max_speed"));
 //
 // Values:
 //   Int(v)          integer, unchanged
@@ -116,12 +116,12 @@ public:
     // The finished line with CR LF; empty when the request is refused.
     std::string_view line();
 
-    int run(SOCKHANDLE handle, bool block, int kind, const core::ReplyDecoder& decode,
+    int run(SOCKHANDLE handle, bool block, core::Kind kind, const core::ReplyDecoder& decode,
             int extension_ms = 0);
-    int query(SOCKHANDLE handle, int kind, const core::ReplyDecoder& decode, int extension_ms = 0);
+    int query(SOCKHANDLE handle, core::Kind kind, const core::ReplyDecoder& decode, int extension_ms = 0);
     int queue(SOCKHANDLE handle);
     int send(SOCKHANDLE handle);
-    int callback(SOCKHANDLE handle, int kind);
+    int callback(SOCKHANDLE handle, core::Kind kind);
 
 private:
     static constexpr int kMaxDepth = 8;

@@ -16,11 +16,12 @@
 namespace arx::test {
 namespace {
 
-constexpr int kJointDegree = 159, kSoftwareVersion = 90, kForcePositionState = 161;
+constexpr core::Kind kJointDegree = core::Kind::JointDegree, kSoftwareVersion = core::Kind::ArmSoftwareVersion,
+                      kForcePositionState = core::Kind::ForcePositionState;
 const std::string kDegree = R"({"state":"joint_degree","joint":[1,2,3,4,5,6]})";
 
 // A blocking "get_<word>" request whose decoder keeps the reply text.
-int ask(SOCKHANDLE h, std::string* text = nullptr, int kind = kJointDegree) {
+int ask(SOCKHANDLE h, std::string* text = nullptr, core::Kind kind = kJointDegree) {
     const char* word = kind == kJointDegree ? "joint_degree" : "arm_software_version";
     return core::request_blocking(h, std::string("{\"command\":\"get_") + word + "\"}\r\n", kind,
                                   [text](const char* r) { return text ? (*text = r, 0) : 0; });
@@ -93,7 +94,7 @@ TEST_F(Transport, NoReplyTimesOutWithSevenAndRemovesItsSlot) {
 }
 
 TEST_F(Transport, FullTableRefusesWithTwentyAndSendsNothing) {
-    for (int i = 0; i < 2000; ++i) ASSERT_TRUE(core::register_slot(h, 1, true));
+    for (int i = 0; i < 2000; ++i) ASSERT_TRUE(core::register_slot(h, core::Kind::JointMaxSpeed, true));
     EXPECT_EQ(ask(h), ARX_PENDING_TABLE_FULL);
     EXPECT_EQ(core::request_callback(h, "{}\r\n", kForcePositionState), ARX_PENDING_TABLE_FULL);
     platform::sleep_ms(50);
@@ -172,7 +173,7 @@ TEST(TransportConcurrency, EveryReplyReachesItsOwnCaller) {
     std::vector<std::thread> callers;
     for (int c = 0; c < 8; ++c)
         callers.emplace_back([&, c] {
-            const int kind = c % 2 ? kSoftwareVersion : kJointDegree;
+            const core::Kind kind = c % 2 ? kSoftwareVersion : kJointDegree;
             for (int r = 0; r < 15; ++r) {
                 std::string text;
                 wrong += ask(handles[c / 2], &text, kind) != 0 || core::classify(text) != kind ||

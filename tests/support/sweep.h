@@ -1,0 +1,63 @@
+// The sweep over every export: one row per call of an exported function, with
+// the exact line it must send, the controller's scripted answer, the result
+// and the decoded value. Each family's test file registers one table:
+//
+//   const SweepTable kJoints("joints", {
+//       {"Set_Joint_Speed", "queued", [](SOCKHANDLE h) { return Set_Joint_Speed(h, 1, 0.5f, false); },
+//        R"({"command":"set_joint_max_speed","joint_max_speed":[1,500]})"},
+//       {"Get_Joint_Speed", "", [](SOCKHANDLE h) { float v[7]; int rc = Get_Joint_Speed(h, v); got(list(v, 6)); return rc; },
+//        R"({"command":"get_joint_max_speed"})", R"({"state":"joint_max_speed","joint_speed":[1000,2000,0,0,0,0]})",
+//        0, "1,2,0,0,0,0"},
+//   });
+//
+// A row without a line expects nothing on the wire (kinematics, refusals); a
+// row without a reply leaves the controller silent. The sweep fails when a
+// function declared in include/arx_api.h has no row, so a new export arrives
+// with its row.
+#pragma once
+
+#include "arx_api.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace arx::test {
+
+struct SweepRow {
+    const char* function;                  // the export the row calls, as declared
+    const char* variant;                   // "blocking", "queued", or what sets this row apart
+    std::function<int(SOCKHANDLE)> call;   // the call on a connection to the fake controller
+    const char* line = nullptr;            // the exact request line without CR LF; null: nothing sent
+    const char* reply = nullptr;           // the controller's answer to it; null: silence
+    int rc = 0;                            // the call's result
+    const char* value = nullptr;           // what the call passed to got(); null: not compared
+};
+
+// Records the decoded value of interest of the current row.
+void got(const std::string& value);
+// "1.5,-2,-99": the values of an output array.
+template <class T>
+std::string list(const T* values, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) {
+        char one[32];
+        std::snprintf(one, sizeof one, "%s%g", i ? "," : "", static_cast<double>(values[i]));
+        out += one;
+    }
+    return out;
+}
+
+// Registers a family's rows at static initialisation.
+class SweepTable {
+public:
+    SweepTable(const char* family, std::vector<SweepRow> rows);
+};
+
+struct SweepFamily {
+    const char* name;
+    std::vector<SweepRow> rows;
+};
+const std::vector<SweepFamily>& sweep_families();
+
+}  // namespace arx::test

@@ -1,0 +1,106 @@
+// Runs every family's sweep rows against the fake controller, and checks that
+// every function the public header declares has at least one row.
+#include "support/fake_controller.h"
+#include "support/sweep.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+namespace arx::test {
+
+namespace {
+
+std::vector<SweepFamily>& families() {
+    static std::vector<SweepFamily> all;
+    return all;
+}
+
+std::string g_value;
+
+// The "command" value of a request line.
+std::string command_of(const std::string& line) {
+    const std::string head = R"({"command":")";
+    if (line.compare(0, head.size(), head) != 0) return "";
+    return line.substr(head.size(), line.find('"', head.size()) - head.size());
+}
+
+// Names of the functions the public header declares with ARX_API.
+std::set<std::string> declared_functions() {
+    std::ifstream in(ARX_PUBLIC_HEADER);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string s = std::regex_replace(text.str(), std::regex(R"(/\*[\s\S]*?\*/)"), " ");
+    s = std::regex_replace(s, std::regex(R"(//[^\n]*)"), " ");
+    s = std::regex_replace(s, std::regex(R"(\n[ \t]*#[^\n]*)"), "\n");  // the export macro's own definition
+    std::set<std::string> names;
+    const std::regex declaration(R"(\bARX_API\s+[^;{(#]*?(\w+)\s*\()");
+    for (std::sregex_iterator it(s.begin(), s.end(), declaration), end; it != end; ++it)
+        names.insert((*it)[1]);
+    return names;
+}
+
+}  // namespace
+
+void got(const std::string& value) { g_value = value; }
+
+SweepTable::SweepTable(const char* family, std::vector<SweepRow> rows) {
+    families().push_back(SweepFamily{family, std::move(rows)});
+}
+
+const std::vector<SweepFamily>& sweep_families() { return families(); }
+
+namespace {
+
+TEST(Sweep, EveryDeclaredFunctionHasARow) {
+    std::set<std::string> covered;
+    std::size_t rows = 0;
+    for (const SweepFamily& f : sweep_families())
+        for (const SweepRow& r : f.rows) covered.insert(r.function), ++rows;
+    const std::set<std::string> declared = declared_functions();
+    ASSERT_GT(declared.size(), 100u);
+    for (const std::string& name : declared) EXPECT_TRUE(covered.count(name)) << name << " has no sweep row";
+    for (const std::string& name : covered) EXPECT_TRUE(declared.count(name)) << name << " is not declared";
+    std::printf("sweep: %zu rows over %zu of %zu declared functions\n", rows, covered.size(), declared.size());
+}
+
+class SweepFamilyTest : public ControllerTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(SweepFamilyTest, RowsSendTheirLineAndDecodeTheirReply) {
+    const SweepFamily* family = nullptr;
+    for (const SweepFamily& f : sweep_families())
+        if (GetParam() == f.name) family = &f;
+    ASSERT_NE(family, nullptr);
+    for (const SweepRow& row : family->rows) {
+        SCOPED_TRACE(std::string(row.function) + " " + row.variant);
+        fc.clear();
+        const std::string line = row.line ? row.line : "";
+        if (row.line && row.reply) fc.on(command_of(line), row.reply);
+        g_value.clear();
+        EXPECT_EQ(row.call(h), row.rc);
+        if (row.value) EXPECT_EQ(g_value, row.value);
+        if (!row.line) {
+            EXPECT_TRUE(fc.lines().empty());
+            continue;
+        }
+        ASSERT_TRUE(fc.wait_lines(1));
+        EXPECT_EQ(fc.raw_of(fc.connections() - 1), line + "\r\n");
+        // A queued line must have left before the next row clears the record.
+    }
+}
+
+std::vector<std::string> family_names() {
+    std::vector<std::string> names;
+    for (const SweepFamily& f : sweep_families()) names.push_back(f.name);
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, SweepFamilyTest, ::testing::ValuesIn(family_names()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+}  // namespace
+}  // namespace arx::test
