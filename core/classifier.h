@@ -182,6 +182,12 @@ inline constexpr ReplyPattern kReplyPatterns[] = {
     {"install_pose", Kind::InstallPose},
 };
 
+// Kinds whose reports are pushed to the application callback: the earliest
+// callback-mode slot of the connection takes them.
+constexpr bool is_report(Kind kind) {
+    return kind == Kind::JointState || kind == Kind::PoseState || kind == Kind::ForcePositionState;
+}
+
 // The reply kind of a line, Kind::None when no pattern occurs in it.
 constexpr Kind classify(std::string_view line) {
     for (const ReplyPattern& p : kReplyPatterns)

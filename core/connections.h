@@ -1,8 +1,17 @@
 // The connection registry: one entry per open connection, which the receive
 // thread serves and the commands consult for the joint count and model.
-// Entries are freed by Arm_Socket_Close and reused; each reuse bumps the
-// entry's generation so the receive thread never mixes two connections'
-// bytes that happened to share an entry or a socket number.
+//
+// No lock shared between connections is held across a socket call: the
+// registry mutex guards only the bookkeeping. Every read and send holds a
+// lease on its entry instead; Arm_Socket_Close marks the entry closing (no new
+// lease), shuts the socket down so a blocked send or read returns, waits for
+// the leases to end and only then closes the socket. So a line never reaches a
+// socket number that was closed and reused by another connection, and one
+// stuck controller never stalls another.
+//
+// Entries are reused after a close; each reuse bumps the entry's generation so
+// the receive thread never mixes two connections' bytes that happened to
+// share an entry or a socket number.
 #pragma once
 
 #include "arx_api.h"
@@ -26,18 +35,30 @@ struct ConnectionView {
     std::uint32_t generation;
 };
 
+// Connects to a controller and records the connection: the socket, or
+// ARX_NETWORK_START_FAILED (network start-up, socket creation, socket value
+// too large, registry full) or ARX_CONNECT_FAILED (refused, or no answer to
+// the handshake within the reply timeout).
+SOCKHANDLE open_connection(const char* ip, int port, int recv_timeout_ms, int model);
+// Unregisters and closes a connection (see registry_close) and balances the
+// network start-up; false for 0 and handles that are not open connections.
+bool close_connection(SOCKHANDLE handle);
+
 // Records a connection; the entry index, or -1 when kMaxConnections are open.
 int registry_add(SOCKHANDLE socket, int model, int recv_timeout_ms);
-// Frees the entry of `socket` and closes the socket, atomically with respect
-// to the receive thread's reads. Returns false (and closes nothing) when no
-// entry matched.
+// Frees the entry of `socket` and closes the socket once no read or send
+// uses it any more. Returns false (and closes nothing) when no entry matched.
 bool registry_close(SOCKHANDLE socket);
 
-// Sends on `socket` only while it is an open connection of the registry,
-// atomically with respect to registry_close: a line never reaches a socket
-// number that was closed and perhaps reused by another connection. The
-// platform send's result, or -1 for a socket the registry does not hold.
+// Sends the whole of `data` on `socket` while it is an open connection of the
+// registry (see above), within the connection's send limit: its receive
+// timeout, or the reply timeout when that is 0. The bytes sent (= length), or -1 when the registry
+// does not hold the socket or the send failed or timed out part-way.
 long registry_send(SOCKHANDLE socket, const char* data, std::size_t length);
+
+// Reads from the entry's socket while the entry still holds the connection
+// seen at `generation`. The platform read's result, or -1 when it does not.
+long registry_receive(int entry, std::uint32_t generation, char* buffer, std::size_t capacity);
 
 // The live entries in entry order; returns how many were written.
 int registry_snapshot(ConnectionView* out, int capacity);
@@ -45,11 +66,12 @@ int registry_snapshot(ConnectionView* out, int capacity);
 // The entry of `socket`, if any.
 bool registry_find(SOCKHANDLE socket, ConnectionView* out);
 
-// Held by the receive thread around each read, by every send and by
-// registry_close, so a socket is never closed (and its number reused) in the
-// middle of a read or a send.
-platform::Mutex& registry_mutex();
-// True while the entry still holds the connection seen at `generation`.
-bool registry_entry_current(int entry, std::uint32_t generation);
+// Bumped by every add and close; the receive thread rebuilds its list of
+// sockets when it changes.
+std::uint32_t registry_version();
+
+// Signalled by every add and close, so a receive thread blocked on the old
+// list of sockets wakes up.
+platform::WakeUp& registry_changed();
 
 }  // namespace arx::core

@@ -1,10 +1,11 @@
-// Process-wide library state and the initialisation exports.
+// Process-wide library state.
 #include "core/library.h"
 
 #include "core/message_queue.h"
 #include "core/never_destroyed.h"
 #include "core/platform.h"
 #include "core/threads.h"
+#include "core/transport.h"
 
 #include <atomic>
 #include <mutex>
@@ -18,10 +19,9 @@ namespace {
 std::atomic<int> g_model{ARM_MODEL_A};
 std::atomic<int> g_reply_timeout_ms{kReplyTimeoutMs};
 std::atomic<ArxCallback> g_callback{nullptr};
+std::atomic<ReportDecoder> g_report_decoder{nullptr};
 std::atomic<int> g_initialised{0};
 std::atomic<int> g_file_transfer{0};
-
-char g_version[] = "4.0.6";
 
 }  // namespace
 
@@ -30,6 +30,7 @@ void set_file_transfer_active(bool active) { g_file_transfer.store(active ? 1 : 
 bool initialised() { return g_initialised.load() >= 1; }
 int arm_model() { return g_model.load(); }
 ArxCallback application_callback() { return g_callback.load(); }
+ReportDecoder report_decoder() { return g_report_decoder.load(); }
 int reply_timeout_ms() { return g_reply_timeout_ms.load(); }
 void pause_ms(int milliseconds) { platform::sleep_ms(milliseconds); }
 
@@ -38,30 +39,18 @@ platform::Mutex& library_mutex() {
     return *mutex;
 }
 
-}  // namespace arx::core
-
-using namespace arx::core;
-
-int Arx_API_Init(int model, ArxCallback callback) {
+void initialise(int model, ArxCallback callback, ReportDecoder decode_report) {
     g_callback.store(callback);
+    g_report_decoder.store(decode_report);
     g_reply_timeout_ms.store(kReplyTimeoutMs);
     g_model.store(model);
-    Init_Sys_Data(model);
-    {
-        // A repeated initialisation drops the lines still queued; under the
-        // mutex, so the send thread never pops from a queue being re-created.
-        std::lock_guard<arx::platform::Mutex> lock(library_mutex());
-        send_queue().create(kSendQueueCapacity);
-    }
+    // A repeated initialisation drops the lines still queued; under the
+    // mutex, so the send thread never pops from a queue being re-created.
+    queue_create(kSendQueueCapacity);
     int expected = 0;
     if (g_initialised.compare_exchange_strong(expected, 1)) start_background_threads();
-    return 0;
 }
 
-int Arx_API_UnInit(void) {
-    std::lock_guard<arx::platform::Mutex> lock(library_mutex());
-    send_queue().release();
-    return 1;
-}
+void release_send_queue() { queue_release(); }
 
-char* API_Version(void) { return g_version; }
+}  // namespace arx::core

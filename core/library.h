@@ -4,11 +4,25 @@
 
 #include "arx_api.h"
 #include "core/platform.h"
+#include "core/reply_kinds.h"
+
+#include <string_view>
 
 namespace arx::core {
 
 constexpr int kReplyTimeoutMs = 3000;   // base limit of every blocking wait
 constexpr int kCommandPauseMs = 20;     // the pause every command takes before it sends
+
+// Turns a pushed report line into the record the application callback gets.
+// Supplied by the layer above (the protocol decoders) at initialisation.
+using ReportDecoder = CallbackData (*)(Kind kind, SOCKHANDLE socket, std::string_view line, int joints);
+
+// Stores the model, callback and report decoder, sets the reply timeout and
+// re-creates the send queue empty; the first call also starts the send and
+// receive threads.
+void initialise(int model, ArxCallback callback, ReportDecoder decode_report);
+// Releases the send queue: later queued lines are dropped.
+void release_send_queue();
 
 // True while a trajectory file is being downloaded: every command refuses with 18.
 bool file_transfer_active();
@@ -20,20 +34,20 @@ bool initialised();
 // The arm model stored by the last Arx_API_Init (ARM_MODEL_A before any).
 int arm_model();
 
-// Per-connection facts recorded at connect time. A handle with no registry
-// entry is treated as a six-joint connection of the current arm model.
+// The joint count recorded at connect time (7 for ARM_MODEL_B, else 6); a
+// handle with no registry entry counts as a six-joint connection.
 int joint_count(SOCKHANDLE handle);
-int connection_model(SOCKHANDLE handle);
 
 // Pause on the calling thread.
 void pause_ms(int milliseconds);
 
-// The library's one lock: slot registration and removal, the reply store and
-// scan, queue pushes and each pop-and-send of the send thread. Never destroyed.
+// The library's lock: slot registration and removal, the reply store and
+// scan, queue pushes and pops. Never held across a socket call. Never destroyed.
 platform::Mutex& library_mutex();
 
 // The application callback stored by Arx_API_Init (may be null).
 ArxCallback application_callback();
+ReportDecoder report_decoder();
 
 // Base limit of every blocking wait (kReplyTimeoutMs once initialised).
 int reply_timeout_ms();

@@ -32,14 +32,7 @@ public:
 
     bool has_partial() const { return length_ > 0; }
 
-    // Hands out what was gathered of an unfinished line (when the peer closed
-    // or stalled mid-line) and starts afresh.
-    template <typename OnLine>
-    void flush(OnLine&& on_line) {
-        if (length_ > 0) on_line(line());
-        length_ = 0;
-    }
-
+    // Forgets an unfinished line (its peer closed or stalled mid-line).
     void reset() { length_ = 0; }
 
 private:

@@ -25,26 +25,52 @@ void network_cleanup();
 Socket tcp_socket();
 // Receive timeout of blocking reads in milliseconds; 0 waits without limit.
 bool set_receive_timeout(Socket socket, int milliseconds);
-// Connects to a dotted IPv4 address; `port` is used in its low 16 bits.
-bool tcp_connect(Socket socket, const char* ip, int port);
+// Connects to a dotted IPv4 address; `port` is used in its low 16 bits. Gives
+// up after `timeout_ms` when the peer does not answer the handshake.
+bool tcp_connect(Socket socket, const char* ip, int port, int timeout_ms);
+// Ends both directions of the connection without releasing the socket value:
+// a send or receive blocked on it returns at once.
+void shutdown_socket(Socket socket);
 void close_socket(Socket socket);
 
 // Sends in one call; never raises a signal on a broken connection.
 // Returns the bytes sent, or a negative number on failure.
 long send_bytes(Socket socket, const char* data, std::size_t length);
 
+// Sends all of `data` within `timeout_ms`: a peer that stops reading makes it
+// fail after the limit instead of blocking for ever. True when all was sent.
+bool send_all(Socket socket, const char* data, std::size_t length, int timeout_ms);
+
 // Reads what is available (blocks at most for the receive timeout).
 // > 0 bytes read; 0 the peer closed; < 0 failure or time-out.
 long receive_bytes(Socket socket, char* buffer, std::size_t capacity);
 
-// Waits up to `timeout_ms` until any of `sockets` can be read (data, end of
-// stream or an error). Sets ready[i] for each such socket; returns how many
-// are ready, 0 on time-out, negative on failure.
+// Waits up to `timeout_ms` (negative: without limit) until any of `sockets`
+// can be read (data, end of stream or an error). Sets ready[i] for each such
+// socket; returns how many are ready, 0 on time-out, negative on failure.
 int wait_readable(const Socket* sockets, bool* ready, int count, int timeout_ms);
 
+// A descriptor that a thread blocked in wait_readable can be woken through:
+// signal() makes its socket() readable until drain().
+class WakeUp {
+public:
+    WakeUp();
+    ~WakeUp();
+    WakeUp(const WakeUp&) = delete;
+    WakeUp& operator=(const WakeUp&) = delete;
+    Socket socket() const { return read_end_; }
+    void signal();
+    void drain();
+
+private:
+    Socket read_end_ = kInvalidSocket;
+    Socket write_end_ = kInvalidSocket;
+};
+
 // Listening socket on 127.0.0.1 with an ephemeral port (for local peers such
-// as test controllers). Stores the port; kInvalidSocket on failure.
-Socket tcp_listen_loopback(int* port);
+// as test controllers) and room for `backlog` unaccepted connections. Stores
+// the port; kInvalidSocket on failure.
+Socket tcp_listen_loopback(int* port, int backlog = 512);
 // Accepts one pending connection; kInvalidSocket when none.
 Socket tcp_accept(Socket listener);
 
@@ -58,6 +84,27 @@ public:
     Mutex& operator=(const Mutex&) = delete;
     void lock();
     void unlock();
+    void* native() { return native_; }
+
+private:
+    alignas(16) unsigned char native_[64];
+};
+
+// A condition variable over Mutex whose timed waits run on the monotonic
+// clock, so a change of the wall clock never lengthens or cuts a wait.
+class ConditionVariable {
+public:
+    ConditionVariable();
+    ~ConditionVariable();
+    ConditionVariable(const ConditionVariable&) = delete;
+    ConditionVariable& operator=(const ConditionVariable&) = delete;
+    // Waits with `mutex` held (released while waiting) until notified or until
+    // monotonic_ms() reaches `deadline_ms`; may also return spuriously.
+    void wait_until(Mutex& mutex, std::int64_t deadline_ms);
+    // Waits without limit until notified (or spuriously).
+    void wait(Mutex& mutex);
+    void notify_one();
+    void notify_all();
 
 private:
     alignas(16) unsigned char native_[64];

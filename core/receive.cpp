@@ -1,13 +1,14 @@
 #include "core/receive.h"
 
-#include "protocol/reports.h"
 #include "core/classifier.h"
 #include "core/connections.h"
 #include "core/library.h"
 #include "core/line_assembler.h"
 #include "core/pending_table.h"
 #include "core/platform.h"
+#include "core/threads.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <mutex>
 
@@ -27,73 +28,90 @@ struct ConnectionInput {
 // small and is never destroyed.
 ConnectionInput g_inputs[kMaxConnections];
 
-struct PassStorage {
+// The sockets waited on: slot 0 is the registry's wake-up, then one per
+// connection that has not ended. Rebuilt only when the registry changed or a
+// connection ended, not on every pass.
+struct WaitList {
+    std::uint32_t registry_version = ~0u;
+    bool stale = true;
+    int count = 0;
     ConnectionView views[kMaxConnections];
-    platform::Socket sockets[kMaxConnections];
-    bool ready[kMaxConnections];
-    int view_of_socket[kMaxConnections];
+    platform::Socket sockets[kMaxConnections + 1];
+    bool ready[kMaxConnections + 1];
+    int view_of_socket[kMaxConnections + 1];
     char chunk[kReplyCapacity];
 };
-PassStorage g_pass;
+WaitList g_wait;
 
-int mid_line_limit_ms(const ConnectionView& v) {
-    return v.recv_timeout_ms > 0 ? v.recv_timeout_ms : kMidLineLimitMs;
-}
+// A begun line is waited for at least as long as a caller waits for its
+// reply, so a reply that stalls half-way can still complete in time.
+int mid_line_limit_ms(const ConnectionView& v) { return std::max(v.recv_timeout_ms, reply_timeout_ms()); }
 
-// Routes each line framed from connection `v`.
-auto deliver_from(const ConnectionView& v) {
-    return [&v](std::string_view line) { route_line(v.socket, v.joints, line); };
-}
-
-void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
-    long got;
-    {
-        std::lock_guard<platform::Mutex> lock(registry_mutex());
-        // Closed (and perhaps its number reused) since the readiness wait.
-        if (!registry_entry_current(v.entry, v.generation)) return;
-        got = platform::receive_bytes(v.socket, g_pass.chunk, sizeof g_pass.chunk);
-    }
-    auto deliver = deliver_from(v);
-    if (got > 0) {
-        input.lines.feed(g_pass.chunk, static_cast<std::size_t>(got), deliver);
-        input.last_bytes_ms = platform::monotonic_ms();
-        return;
-    }
-    // End of stream or a failed socket: what was gathered is the last line,
-    // and the connection is not waited on again until its entry changes.
-    input.ended = true;
-    input.lines.flush(deliver);
-}
-
-void receive_pass() {
-    const int n = registry_snapshot(g_pass.views, kMaxConnections);
-    const std::int64_t now = platform::monotonic_ms();
-    int waiting = 0;
+void rebuild_wait_list() {
+    g_wait.registry_version = registry_version();
+    g_wait.stale = false;
+    ConnectionView* views = g_wait.views;
+    const int n = registry_snapshot(views, kMaxConnections);
+    g_wait.sockets[0] = registry_changed().socket();
+    g_wait.count = 1;
     for (int i = 0; i < n; ++i) {
-        const ConnectionView& v = g_pass.views[i];
-        ConnectionInput& input = g_inputs[v.entry];
-        if (input.generation != v.generation) {
-            input.generation = v.generation;
+        ConnectionInput& input = g_inputs[views[i].entry];
+        if (input.generation != views[i].generation) {
+            input.generation = views[i].generation;
             input.ended = false;
             input.lines.reset();
         }
         if (input.ended) continue;
-        // A line begun but not finished within the connection's receive
-        // timeout is given up, so one broken peer cannot hold its bytes forever.
-        if (input.lines.has_partial() && now - input.last_bytes_ms >= mid_line_limit_ms(v))
-            input.lines.flush(deliver_from(v));
-        g_pass.sockets[waiting] = v.socket;
-        g_pass.view_of_socket[waiting] = i;
-        ++waiting;
+        g_wait.sockets[g_wait.count] = views[i].socket;
+        g_wait.view_of_socket[g_wait.count] = i;
+        ++g_wait.count;
     }
-    if (waiting == 0) {
-        platform::sleep_ms(kReceiveWaitMs);
+}
+
+void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
+    const long got = registry_receive(v.entry, v.generation, g_wait.chunk, sizeof g_wait.chunk);
+    if (got > 0) {
+        input.lines.feed(g_wait.chunk, static_cast<std::size_t>(got),
+                         [&v](std::string_view line) { route_line(v.socket, v.joints, line); });
+        input.last_bytes_ms = platform::monotonic_ms();
         return;
     }
-    if (platform::wait_readable(g_pass.sockets, g_pass.ready, waiting, kReceiveWaitMs) <= 0) return;
-    for (int k = 0; k < waiting; ++k) {
-        if (!g_pass.ready[k]) continue;
-        const ConnectionView& v = g_pass.views[g_pass.view_of_socket[k]];
+    // End of stream or a failed socket: an unfinished line is no reply and is
+    // dropped; the connection is not waited on again until its entry changes.
+    input.ended = true;
+    input.lines.reset();
+    g_wait.stale = true;
+}
+
+// Drops begun lines that stalled past their limit; the time until the next
+// such limit, or -1 when no line is unfinished.
+int drop_stalled_lines() {
+    const std::int64_t now = platform::monotonic_ms();
+    std::int64_t next = -1;
+    for (int k = 1; k < g_wait.count; ++k) {
+        const ConnectionView& v = g_wait.views[g_wait.view_of_socket[k]];
+        ConnectionInput& input = g_inputs[v.entry];
+        if (!input.lines.has_partial()) continue;
+        const std::int64_t left = input.last_bytes_ms + mid_line_limit_ms(v) - now;
+        if (left <= 0) {
+            // Given up without a caller: the waiting call ends at its own
+            // limit or takes the next whole line.
+            input.lines.reset();
+            continue;
+        }
+        if (next < 0 || left < next) next = left;
+    }
+    return static_cast<int>(next);
+}
+
+void receive_pass() {
+    if (g_wait.stale || g_wait.registry_version != registry_version()) rebuild_wait_list();
+    const int timeout_ms = drop_stalled_lines();
+    if (platform::wait_readable(g_wait.sockets, g_wait.ready, g_wait.count, timeout_ms) <= 0) return;
+    if (g_wait.ready[0]) registry_changed().drain();
+    for (int k = 1; k < g_wait.count; ++k) {
+        if (!g_wait.ready[k]) continue;
+        const ConnectionView& v = g_wait.views[g_wait.view_of_socket[k]];
         read_ready_connection(v, g_inputs[v.entry]);
     }
 }
@@ -103,24 +121,26 @@ void receive_pass() {
 void route_line(SOCKHANDLE socket, int joints, std::string_view line) {
     const Kind kind = classify(line);
     if (kind == Kind::None) return;
-    const bool reportable = protocol::callback_code(kind) != 0;
     ArxCallback callback = nullptr;
+    ReportDecoder decode = nullptr;
     {
         std::lock_guard<platform::Mutex> lock(library_mutex());
         PendingReplyTable& table = pending_table();
-        const int id = table.route_target(socket, kind, reportable);
+        const int id = table.route_target(socket, kind, is_report(kind));
         if (id < 0) return;
         if (table.slot(id).waiting) {
             table.store(id, line.data(), line.size());
+            notify_reply_stored(id);
             return;
         }
         callback = application_callback();
-        if (!callback) return;  // no one to tell: the report is dropped, the slot stays
+        decode = report_decoder();
+        if (!callback || !decode) return;  // no one to tell: the report is dropped, the slot stays
         // Each report reaches exactly one callback-mode slot: the earliest.
         table.remove(id);
     }
     // The callback runs on this thread with no lock held.
-    callback(protocol::decode_report(kind, socket, line, joints));
+    callback(decode(kind, socket, line, joints));
 }
 
 void receive_thread_main() {

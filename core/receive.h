@@ -8,14 +8,6 @@
 
 namespace arx::core {
 
-// How long the receive thread waits for readiness before it looks again at
-// the registry (new and closed connections, stalled partial lines).
-constexpr int kReceiveWaitMs = 10;
-
-// Bound on the wait for the rest of a begun line when the connection's
-// receive timeout is 0 (no limit of its own).
-constexpr int kMidLineLimitMs = 3000;
-
 // Routes one complete reply line of `socket`: classifies it and stores it in
 // the first slot that expects it, or reports it to the application callback
 // when that slot is a callback-mode one. Lines nobody expects are discarded.

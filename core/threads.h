@@ -6,8 +6,12 @@ namespace arx::core {
 // Starts the send thread, then the receive thread.
 void start_background_threads();
 
-// One cycle of the send thread: pops and sends at most one queued line under
-// the library mutex. Returns true when a line was taken.
-bool send_one_queued_line();
+// The send thread's body (core/transport.cpp): sleeps until a line is queued,
+// sends it, and lets at least 10 ms pass before the next. Never returns.
+void send_thread_main();
+
+// Wakes the caller waiting on a pending slot; called with the library mutex
+// held, right after the reply was stored.
+void notify_reply_stored(int slot);
 
 }  // namespace arx::core

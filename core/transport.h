@@ -25,8 +25,8 @@ int request_blocking(SOCKHANDLE handle, std::string_view line, Kind kind,
 // queue, or a queue released by Arx_API_UnInit, drops the line.
 int queue_line(SOCKHANDLE handle, std::string_view line);
 
-// Send-only path: sends on the calling thread without waiting; 6 when the send
-// reports fewer than one byte, else 0.
+// Send-only path: sends on the calling thread without waiting; 6 when the
+// line could not be sent whole, else 0.
 int send_only(SOCKHANDLE handle, std::string_view line);
 
 // Callback-mode path: registers a slot nobody polls (20 when full), sends the
@@ -34,27 +34,32 @@ int send_only(SOCKHANDLE handle, std::string_view line);
 // matching report into a CallbackData for the application callback.
 int request_callback(SOCKHANDLE handle, std::string_view line, Kind kind);
 
+// The send queue: created empty (dropping queued lines) by every
+// initialisation, released by Arx_API_UnInit.
+void queue_create(int capacity);
+void queue_release();
+
 // Lower-level pieces for commands with their own wait (the moves). A slot id
 // stays valid until the slot is removed; request_blocking is built from these.
 
-constexpr int kReplyPollMs = 10;   // interval of the common blocking wait
-
-// Registers a pending slot (waiting = a caller polls it; false: callback
+// Registers a pending slot (waiting = a caller waits on it; false: callback
 // mode). The slot id, or std::nullopt when the table is full (result 20).
 std::optional<int> register_slot(SOCKHANDLE handle, Kind kind, bool waiting);
 
-// Sends `line` whole on the calling thread: 0, or 6 when the send reports
-// fewer than one byte.
+// Sends `line` whole on the calling thread: 0, or 6 when it could not be sent.
 int send_line(SOCKHANDLE handle, std::string_view line);
 
 // One reply check: when the slot's reply has arrived, decodes it, removes the
 // slot and returns the decoder's result; std::nullopt while nothing arrived.
 std::optional<int> take_reply(int slot, const ReplyDecoder& decode);
 
-// Waits on a registered slot: pauses `poll_ms`, then checks every `poll_ms`
-// until `limit_ms` have passed since the call. Returns the decoder's result,
+// Waits up to max_ms for the slot's reply; the reply wakes the wait at once.
+// Decoded result (slot removed) when it arrived; std::nullopt when not (slot kept).
+std::optional<int> await_reply(int slot, int max_ms, const ReplyDecoder& decode);
+
+// Waits up to `limit_ms` for the slot's reply. Returns the decoder's result,
 // or 7 on time-out. The slot is removed either way.
-int wait_reply(int slot, int poll_ms, int limit_ms, const ReplyDecoder& decode);
+int wait_reply(int slot, int limit_ms, const ReplyDecoder& decode);
 
 void remove_slot(int slot);
 

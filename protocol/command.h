@@ -97,8 +97,9 @@ int guard(SOCKHANDLE handle, const Checks&... checks) {
 // Joint values a reply carries for this connection (its recorded joint count).
 inline int joints(SOCKHANDLE handle) { return core::joint_count(handle); }
 
-// Joint values a request carries for this connection: seven for ARM_MODEL_B.
-inline int request_joints(SOCKHANDLE handle) { return core::connection_model(handle) == ARM_MODEL_B ? 7 : 6; }
+// Joint values a request carries for this connection: seven for ARM_MODEL_B;
+// like the reply side, six for a handle the library does not know.
+inline int request_joints(SOCKHANDLE handle) { return core::joint_count(handle); }
 
 // Per-joint reply arrays: exactly the connection's joint count, or (UpTo) any
 // length with no more than the joint count written, so the caller's array of

@@ -1,6 +1,8 @@
 #include "protocol/decoders.h"
 
+#include <cfloat>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <cstring>
@@ -21,6 +23,17 @@ int integer_part(const cJSON* number) {
     if (d >= INT_MAX) return INT_MAX;
     if (d <= INT_MIN) return INT_MIN;
     return static_cast<int>(d);
+}
+
+bool is_usable_number(const cJSON* item) {
+    return cJSON_IsNumber(item) && std::isfinite(item->valuedouble) && std::fabs(item->valuedouble) <= FLT_MAX;
+}
+
+bool usable_numbers(const cJSON* array, int count) {
+    const cJSON* item = array != nullptr ? array->child : nullptr;
+    for (int i = 0; i < count && item != nullptr; ++i, item = item->next)
+        if (!is_usable_number(item)) return false;
+    return true;
 }
 
 float Thousandths(const cJSON* number) { return static_cast<float>(integer_part(number)) / 1000.0f; }

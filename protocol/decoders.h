@@ -4,8 +4,10 @@
 // A reply is the first JSON value of the stored text (anything after it is
 // ignored); member names match ignoring letter case. A Field reads members of
 // one JSON object and returns a result code; called on reply text it parses
-// first (not JSON -> 9). Fields write outputs as they go: what was written
-// before a failure stays written.
+// first (not JSON -> 9). Composite fields write outputs as they go: what an
+// earlier field wrote stays written when a later one fails; one array field
+// writes all its elements or none. A number that does not convert to a
+// finite float counts as not a number (11).
 //
 // Families (key: a string literal; codes beyond these are the caller's):
 //   Boolean(key)            true 0, false 1, other type 11, missing 9
@@ -82,6 +84,13 @@ const cJSON* member(const cJSON* object, const char* key);
 // A number's integer value: truncated toward zero, saturated to 32 bits.
 int integer_part(const cJSON* number);
 
+// A member value the decoders take as a number: a JSON number that converts
+// to a finite float. Anything else (1e300, say) is refused with 11, so a
+// controller's overflow never reaches the caller or the kinematics as inf.
+bool is_usable_number(const cJSON* item);
+// Every element of `array` up to `count` is a usable number.
+bool usable_numbers(const cJSON* array, int count);
+
 // Element converters.
 float Thousandths(const cJSON* number);
 float Millionths(const cJSON* number);
@@ -102,19 +111,18 @@ template <class T, class Convert>
 int read_number(const cJSON* object, const char* key, T* out, Convert convert) {
     const cJSON* item = member(object, key);
     if (item == nullptr) return kMissing;
-    if (!cJSON_IsNumber(item)) return kWrongType;
+    if (!is_usable_number(item)) return kWrongType;
     *out = static_cast<T>(convert(item));
     return 0;
 }
 
-// out[i] = convert(element i) for i < count (count <= the array's size).
+// out[i] = convert(element i) for i < count (count <= the array's size);
+// nothing is written unless every one of them is a usable number.
 template <class T, class Convert>
 int read_elements(const cJSON* array, T* out, int count, Convert convert) {
+    if (!usable_numbers(array, count)) return kWrongType;
     const cJSON* item = array != nullptr ? array->child : nullptr;
-    for (int i = 0; i < count && item != nullptr; ++i, item = item->next) {
-        if (!cJSON_IsNumber(item)) return kWrongType;
-        out[i] = static_cast<T>(convert(item));
-    }
+    for (int i = 0; i < count && item != nullptr; ++i, item = item->next) out[i] = static_cast<T>(convert(item));
     return 0;
 }
 
@@ -172,9 +180,9 @@ Field ElementsTo(const char* key, const std::array<T*, N>& outs, Convert convert
         if (int rc = read_array(object, key, &array, not_array_code)) return rc;
         const int size = cJSON_GetArraySize(array);
         if (size < static_cast<int>(N) || (!longer_ok && size != static_cast<int>(N))) return length_code;
+        if (!usable_numbers(array, static_cast<int>(N))) return kWrongType;
         const cJSON* item = array->child;
         for (T* out : outs) {
-            if (!cJSON_IsNumber(item)) return kWrongType;
             *out = static_cast<T>(convert(item));
             item = item->next;
         }

@@ -9,10 +9,10 @@ namespace arx::protocol {
 
 namespace {
 
-// Reports are read leniently: a missing or non-numeric element reads as 0.
+// Reports are read leniently: a missing, non-numeric or overflowing element reads as 0.
 float element_or_zero(const cJSON* array, int i) {
     const cJSON* item = cJSON_GetArrayItem(array, i);
-    return cJSON_IsNumber(item) ? NumberAsFloat(item) : 0.0f;
+    return is_usable_number(item) ? NumberAsFloat(item) : 0.0f;
 }
 
 void read_joints(const cJSON* array, int joints, float* out) {

@@ -66,10 +66,17 @@ TEST_F(ArmSettings, QueriesDecode) {
          [&] { return Got{Get_Arm_Init_Pose(h, f), f[0]}; }, {11, kMark}},
         {"get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,1449,0]})", dh, {0, 144.9, "240.5,0,256,144.9,0"}},
         {"get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,1449]})", dh, {11, 0.5, "-99,-99,-99,-99,-99"}},
-        {"get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,"1449",0]})", dh, {11, 0.5, "240.5,0,256,-99,-99"}},
+        {"get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,"1449",0]})", dh, {11, 0.5, "-99,-99,-99,-99,-99"}},
         {"get_install_pose", R"({"state":"install_pose","pose":[0.5,-45,90.25,7]})", install, {0, 90.25, "0.5,-45,90.25"}},
         {"get_install_pose", R"({"state":"install_pose","pose":[0.5,-45]})", install, {11, 3, "-99,-99,-99"}},
+        // A number past the float range is refused, not stored as an infinity.
+        {"get_install_pose", R"({"state":"install_pose","pose":[0,1e300,0]})", install, {11, 3, "-99,-99,-99"}},
+        {"get_install_pose", R"({"state":"install_pose","pose":[0,-1e39,0]})", install, {11, 3, "-99,-99,-99"}},
+        {"get_arm_max_line_speed", R"({"state":"arm_max_line_speed","arm_line_speed":1e300})",
+         [&] { return Got{Get_Arm_Line_Speed(h, f), f[0]}; }, {11, kMark}},
     });
+    const float joints[7] = {10, 20, 30, 40, 50, 60, 0};
+    EXPECT_TRUE(std::isfinite(Forward_Kinematics(joints).x));
 }
 
 TEST_F(ArmSettings, DhSettingStoresTheEndLinkQueuedAtOnceBlockingOnSuccess) {

@@ -56,8 +56,8 @@ TEST(Decoders, NumberFamilies) {
     }
 }
 
-// Counted arrays write all or nothing; arrays "up to" a count never write
-// past it.
+// Arrays write all or nothing (an element that is not a number, or leaves
+// the float range, writes none); arrays "up to" a count never write past it.
 TEST(Decoders, ScaledArrays) {
     constexpr float kUntouched = -7.0f;
     struct Case { const char* reply; int counted_rc; int up_to_rc; std::vector<float> counted; int up_to_written; };
@@ -66,7 +66,8 @@ TEST(Decoders, ScaledArrays) {
         {R"({"Joint":[1234.9,-1,0,0,0,999]})", 0, 0, {1.234f, -0.001f, 0, 0, 0, 0.999f}, 6},
         {R"({"joint":[1000,2000,3000,4000,5000]})", 12, 0, {}, 5},
         {R"({"joint":[1000,2000,3000,4000,5000,6000,7000,8000]})", 12, 0, {}, 6},
-        {R"({"joint":[1000,"x",3,4,5,6]})", 11, 11, {1}, 1},
+        {R"({"joint":[1000,"x",3,4,5,6]})", 11, 11, {}, 0},
+        {R"({"joint":[1000,2000,3000,4000,5000,1e300]})", 11, 11, {}, 0},
         {R"({"joint":1000})", 10, 11, {}, 0},
         {R"({"joint_acc":[1,2,3,4,5,6]})", 9, 9, {}, 0},
         {"not json", 9, 9, {}, 0},

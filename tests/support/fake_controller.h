@@ -39,6 +39,8 @@ public:
     void on(const std::string& command, const Reply& reply) { locked([&] { return replies_[command] = reply; }); }
     // Writes `text` + CR LF unasked on a connection (accept order, from 0).
     void push_line(const std::string& text, int connection = 0) { send(connection, text + "\r\n"); }
+    // Writes `bytes` as they are (a line begun, or its rest).
+    void push_bytes(const std::string& bytes, int connection = 0) { send(connection, bytes); }
 
     // Request lines without CR LF in arrival order, and every byte received on
     // a connection (accept order, from 0).

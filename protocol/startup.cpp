@@ -1,12 +1,12 @@
 // Connection start-up: before a new handle is handed out, the controller's
 // active tool frame, work frame and mounting angles are loaded into the
 // process-wide kinematic state (the last successful start-up wins).
-#include "core/startup.h"
+#include "protocol/startup.h"
 
 #include "core/library.h"
 #include "kinematics/kinematic_state.h"
 
-namespace arx::core {
+namespace arx::protocol {
 
 namespace {
 
@@ -30,7 +30,7 @@ int run_connection_startup(SOCKHANDLE handle) {
     if (const int rc = Get_Current_Work_Frame(handle, &work)) return rc;
     kin::store_tool_frame(pos2matrix(pose_of(tool.pose)));
     kin::store_work_frame(pos2matrix(pose_of(work.pose)));
-    pause_ms(kCommandPauseMs);
+    core::pause_ms(core::kCommandPauseMs);
     // Stores the mounting angles itself on success; a failure keeps the old ones
     // and does not fail the connection.
     float x = 0, y = 0, z = 0;
@@ -38,4 +38,4 @@ int run_connection_startup(SOCKHANDLE handle) {
     return 0;
 }
 
-}  // namespace arx::core
+}  // namespace arx::protocol

@@ -2,7 +2,8 @@
 #include "core/connections.h"
 #include "core/library.h"
 #include "core/platform.h"
-#include "core/startup.h"
+#include "protocol/command.h"
+#include "protocol/startup.h"
 #include "support/fake_controller.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +19,8 @@ int registered() {
 // Registry tests skip the frame queries of the connection start-up.
 class Registry : public ::testing::Test {
 protected:
-    Registry() { core::override_connection_startup([](SOCKHANDLE) { return 0; }); }
-    ~Registry() override { core::override_connection_startup(nullptr); }
+    Registry() { protocol::override_connection_startup([](SOCKHANDLE) { return 0; }); }
+    ~Registry() override { protocol::override_connection_startup(nullptr); }
     FakeController fc;
 };
 
@@ -53,7 +54,7 @@ TEST_F(Registry, StartAndStateResultCodes) {
     // A socket the library does not hold (say, one that took a closed
     // handle's number) is never written to.
     platform::Socket foreign = platform::tcp_socket();
-    ASSERT_TRUE(platform::tcp_connect(foreign, ip, fc.port()));
+    ASSERT_TRUE(platform::tcp_connect(foreign, ip, fc.port(), 1000));
     ASSERT_TRUE(fc.wait_connections(2));
     EXPECT_EQ(Arm_Socket_State(foreign), ARX_SEND_FAILED);
     platform::sleep_ms(50);
@@ -96,9 +97,55 @@ TEST_F(Registry, ReusesClosedEntriesAndRefusesWithFourWhenFull) {
     for (SOCKHANDLE h : open) Arm_Socket_Close(h);
 }
 
+// Before Arx_API_Init no thread reads replies: 2 at once, nothing connects.
+TEST_F(Registry, StartBeforeInitReturnsTwoWithoutConnecting) {
+    char ip[] = "127.0.0.1";
+    const auto start = platform::monotonic_ms();
+    EXPECT_EQ(Arm_Socket_Start(ip, fc.port(), 100), static_cast<SOCKHANDLE>(ARX_NOT_INITIALISED));
+    EXPECT_LT(platform::monotonic_ms() - start, 100);
+    platform::sleep_ms(50);
+    EXPECT_EQ(fc.connections(), 0);
+}
+
+// A peer that never answers the handshake (here: a listener whose backlog
+// is full) makes the connect fail with 5 after the reply timeout, not after
+// the system's minutes.
+TEST_F(Registry, ConnectWithoutAnswerGivesUpAfterTheReplyTimeout) {
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
+    int port = 0;
+    const platform::Socket listener = platform::tcp_listen_loopback(&port, 0);
+    char ip[] = "127.0.0.1";
+    std::vector<platform::Socket> fillers;
+    // Fill the backlog: connects that complete until one hangs.
+    for (int i = 0; i < 8; ++i) {
+        platform::Socket s = platform::tcp_socket();
+        fillers.push_back(s);
+        if (!platform::tcp_connect(s, ip, port, 200)) break;
+    }
+    const auto start = platform::monotonic_ms();
+    EXPECT_EQ(Arm_Socket_Start(ip, port, 100), static_cast<SOCKHANDLE>(ARX_CONNECT_FAILED));
+    const auto took = platform::monotonic_ms() - start;
+    EXPECT_GE(took, core::kReplyTimeoutMs - 20);
+    EXPECT_LT(took, core::kReplyTimeoutMs + 500);
+    EXPECT_EQ(registered(), 0);
+    for (platform::Socket s : fillers) platform::close_socket(s);
+    platform::close_socket(listener);
+}
+
+// A handle the library does not know carries six joint values on both sides,
+// whatever the current arm model.
+TEST_F(Registry, UnknownHandleCountsSixJointsBothWays) {
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, nullptr), 0);
+    EXPECT_EQ(protocol::request_joints(123456), 6);
+    EXPECT_EQ(protocol::joints(123456), 6);
+    SOCKHANDLE seven = connect_to(fc);
+    EXPECT_EQ(protocol::request_joints(seven), 7);
+    Arm_Socket_Close(seven);
+}
+
 TEST_F(Registry, FailedStartupClosesTheSocketAndFreesTheEntry) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
-    core::override_connection_startup([](SOCKHANDLE) { return static_cast<int>(ARX_REPLY_TIMEOUT); });
+    protocol::override_connection_startup([](SOCKHANDLE) { return static_cast<int>(ARX_REPLY_TIMEOUT); });
     EXPECT_EQ(connect_to(fc), ARX_START_FAILED_HANDLE);
     EXPECT_EQ(registered(), 0);
     EXPECT_TRUE(fc.wait_closed_by_library(0));

@@ -4,7 +4,7 @@
 
 #include "arx_api.h"
 
-namespace arx::core {
+namespace arx::protocol {
 
 // 0 on success, else the result of the query that failed.
 int run_connection_startup(SOCKHANDLE handle);
@@ -13,4 +13,4 @@ int run_connection_startup(SOCKHANDLE handle);
 using ConnectionStartup = int (*)(SOCKHANDLE handle);
 void override_connection_startup(ConnectionStartup startup);
 
-}  // namespace arx::core
+}  // namespace arx::protocol

@@ -1,0 +1,70 @@
+// The library and connection exports: initialisation, connect with its
+// start-up queries, close, and the write probe.
+#include "core/connections.h"
+#include "protocol/command.h"
+#include "protocol/reports.h"
+#include "protocol/startup.h"
+
+#include <atomic>
+
+namespace arx::protocol {
+namespace {
+
+bool supported_model(int model) {
+    return model == ARM_MODEL_A || model == ARM_MODEL_B || model == ARM_MODEL_C1 ||
+           model == ARM_MODEL_C2;
+}
+
+std::atomic<ConnectionStartup> g_startup_override{nullptr};
+
+int connection_startup(SOCKHANDLE handle) {
+    ConnectionStartup startup = g_startup_override.load();
+    return startup ? startup(handle) : run_connection_startup(handle);
+}
+
+char g_version[] = "4.0.6";
+
+}  // namespace
+
+void override_connection_startup(ConnectionStartup startup) { g_startup_override.store(startup); }
+
+}  // namespace arx::protocol
+
+using namespace arx::protocol;
+namespace core = arx::core;
+
+int Arx_API_Init(int model, ArxCallback callback) {
+    Init_Sys_Data(model);
+    core::initialise(model, callback, decode_report);
+    return 0;
+}
+
+int Arx_API_UnInit(void) {
+    core::release_send_queue();
+    return 1;
+}
+
+char* API_Version(void) { return g_version; }
+
+SOCKHANDLE Arm_Socket_Start(char* ip, int port, int recv_timeout) {
+    // Before Arx_API_Init no thread would read the start-up replies: say so at
+    // once instead of connecting and timing out.
+    if (!core::initialised()) return ARX_NOT_INITIALISED;
+    const int model = core::arm_model();
+    if (!supported_model(model)) return ARX_NOT_INITIALISED;
+    const SOCKHANDLE socket = core::open_connection(ip, port, recv_timeout, model);
+    if (socket == ARX_NETWORK_START_FAILED || socket == ARX_CONNECT_FAILED) return socket;
+    if (connection_startup(socket) != 0) {
+        core::close_connection(socket);
+        return ARX_START_FAILED_HANDLE;
+    }
+    return socket;
+}
+
+void Arm_Socket_Close(SOCKHANDLE handle) { core::close_connection(handle); }
+
+int Arm_Socket_State(SOCKHANDLE h) {
+    ARX_GUARD(h, Transfer, Pause, Handle, Init);
+    // The probe's reply matches no pending slot and is discarded.
+    return Request("get_joint_max_speed").send(h);
+}
