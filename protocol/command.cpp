@@ -1,14 +1,20 @@
 // The ways a finished request line travels; a refused request never leaves.
 #include "protocol/command.h"
 
+#include "core/transport.h"
+
+#include <type_traits>
+
 namespace arx::protocol {
 
-int Request::run(SOCKHANDLE handle, bool block, core::Kind kind, const core::ReplyDecoder& decode,
+static_assert(std::is_same_v<ReplyDecoder, core::ReplyDecoder>, "one decoder type on both sides");
+
+int Request::run(SOCKHANDLE handle, bool block, core::Kind kind, const ReplyDecoder& decode,
                  int extension_ms) {
     return block ? query(handle, kind, decode, extension_ms) : queue(handle);
 }
 
-int Request::query(SOCKHANDLE handle, core::Kind kind, const core::ReplyDecoder& decode, int extension_ms) {
+int Request::query(SOCKHANDLE handle, core::Kind kind, const ReplyDecoder& decode, int extension_ms) {
     return deliver([&](std::string_view text) { return core::request_blocking(handle, text, kind, decode, extension_ms); });
 }
 

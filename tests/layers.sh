@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The layers run one way: kinematics and core know nothing above them, the
+# request builder needs no core header. Usage: layers.sh <source dir>
+set -euo pipefail
+cd "$1"
+status=0
+forbid() {  # forbid <what> <files...> -- <include prefixes...>
+    local what=$1; shift
+    local files=() prefixes=()
+    while [ "$1" != "--" ]; do files+=("$1"); shift; done; shift
+    prefixes=("$@")
+    for p in "${prefixes[@]}"; do
+        if hits=$(grep -Hn "#include \"$p" "${files[@]}" 2>/dev/null); then
+            echo "$what includes $p:"; echo "$hits"; status=1
+        fi
+    done
+}
+forbid "core/" core/*.h core/*.cpp -- protocol/ kinematics/ facade/
+forbid "kinematics/" kinematics/*.h kinematics/*.cpp -- core/ protocol/ facade/
+forbid "the request builder" protocol/request.h protocol/request.cpp protocol/number_text.h protocol/number_text.cpp -- core/
+[ $status -eq 0 ] && echo "layers run one way: kinematics, core <- protocol <- exports"
+exit $status
