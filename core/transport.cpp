@@ -72,7 +72,7 @@ int send_line(SOCKHANDLE handle, std::string_view line) {
     return sent < 1 ? ARX_SEND_FAILED : ARX_SUCCESS;
 }
 
-std::optional<int> take_reply(int slot, const ReplyDecoder& decode) {
+std::optional<int> take_reply(int slot, ReplyDecoder decode) {
     char reply[kReplyCapacity + 1];
     {
         Lock lock(library_mutex());
@@ -82,7 +82,7 @@ std::optional<int> take_reply(int slot, const ReplyDecoder& decode) {
     return decode(reply);
 }
 
-std::optional<int> await_reply(int slot, int max_ms, const ReplyDecoder& decode) {
+std::optional<int> await_reply(int slot, int max_ms, ReplyDecoder decode) {
     char reply[kReplyCapacity + 1];
     {
         std::unique_lock<platform::Mutex> lock(library_mutex());
@@ -91,7 +91,7 @@ std::optional<int> await_reply(int slot, int max_ms, const ReplyDecoder& decode)
     return decode(reply);
 }
 
-int wait_reply(int slot, int limit_ms, const ReplyDecoder& decode) {
+int wait_reply(int slot, int limit_ms, ReplyDecoder decode) {
     char reply[kReplyCapacity + 1];
     {
         std::unique_lock<platform::Mutex> lock(library_mutex());
@@ -121,7 +121,7 @@ int register_and_send(SOCKHANDLE handle, std::string_view line, Kind kind, bool 
 }  // namespace
 
 int request_blocking(SOCKHANDLE handle, std::string_view line, Kind kind,
-                     const ReplyDecoder& decode, int extension_ms) {
+                     ReplyDecoder decode, int extension_ms) {
     int slot = -1;
     if (int rc = register_and_send(handle, line, kind, /*waiting=*/true, &slot)) return rc;
     return wait_reply(slot, reply_timeout_ms() + extension_ms, decode);

@@ -3,23 +3,24 @@
 #pragma once
 
 #include "arx_api.h"
+#include "core/function_ref.h"
 #include "core/reply_kinds.h"
 
-#include <functional>
 #include <optional>
 #include <string_view>
 
 namespace arx::core {
 
 // Decodes a stored reply (zero-terminated text) into the caller's outputs and
-// returns the command's result code.
-using ReplyDecoder = std::function<int(const char* reply)>;
+// returns the command's result code. Referenced, not copied: the decoder
+// lives in the calling command for the length of the call.
+using ReplyDecoder = FunctionRef<int(const char* reply)>;
 
 // Blocking path: registers a pending slot for `kind` (20 when the table is
 // full), sends `line` on the calling thread (6 on failure), waits up to the
 // reply timeout plus `extension_ms` (7 on time-out) and returns decode(reply).
 int request_blocking(SOCKHANDLE handle, std::string_view line, Kind kind,
-                     const ReplyDecoder& decode, int extension_ms = 0);
+                     ReplyDecoder decode, int extension_ms = 0);
 
 // Non-blocking path: queues `line` for the send thread and returns 0. A full
 // queue, or a queue released by Arx_API_UnInit, drops the line.
@@ -51,15 +52,15 @@ int send_line(SOCKHANDLE handle, std::string_view line);
 
 // One reply check: when the slot's reply has arrived, decodes it, removes the
 // slot and returns the decoder's result; std::nullopt while nothing arrived.
-std::optional<int> take_reply(int slot, const ReplyDecoder& decode);
+std::optional<int> take_reply(int slot, ReplyDecoder decode);
 
 // Waits up to max_ms for the slot's reply; the reply wakes the wait at once.
 // Decoded result (slot removed) when it arrived; std::nullopt when not (slot kept).
-std::optional<int> await_reply(int slot, int max_ms, const ReplyDecoder& decode);
+std::optional<int> await_reply(int slot, int max_ms, ReplyDecoder decode);
 
 // Waits up to `limit_ms` for the slot's reply. Returns the decoder's result,
 // or 7 on time-out. The slot is removed either way.
-int wait_reply(int slot, int limit_ms, const ReplyDecoder& decode);
+int wait_reply(int slot, int limit_ms, ReplyDecoder decode);
 
 void remove_slot(int slot);
 

@@ -9,12 +9,12 @@ namespace arx::protocol {
 
 static_assert(std::is_same_v<ReplyDecoder, core::ReplyDecoder>, "one decoder type on both sides");
 
-int Request::run(SOCKHANDLE handle, bool block, core::Kind kind, const ReplyDecoder& decode,
+int Request::run(SOCKHANDLE handle, bool block, core::Kind kind, ReplyDecoder decode,
                  int extension_ms) {
     return block ? query(handle, kind, decode, extension_ms) : queue(handle);
 }
 
-int Request::query(SOCKHANDLE handle, core::Kind kind, const ReplyDecoder& decode, int extension_ms) {
+int Request::query(SOCKHANDLE handle, core::Kind kind, ReplyDecoder decode, int extension_ms) {
     return deliver([&](std::string_view text) { return core::request_blocking(handle, text, kind, decode, extension_ms); });
 }
 

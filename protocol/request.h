@@ -30,16 +30,17 @@
 //   send(h)                                       send-only, 0 or 6
 //   callback(h, kind)                             callback-mode slot, 0 / 20 / 6
 // The decoder is a ReplyDecoder (the same type as the core's); the families in
-// decoders.h (Field) fit. This header needs no core header, so the builder can
-// be used alone (a simulated controller, fuzz targets).
+// decoders.h (Field) fit. This header needs only core/function_ref.h, a
+// self-contained utility, so the builder can be used alone (a simulated
+// controller, fuzz targets).
 #pragma once
 
 #include "arx_api.h"
+#include "core/function_ref.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <initializer_list>
 #include <string_view>
 
@@ -50,7 +51,8 @@ enum class Kind : int;  // core/reply_kinds.h
 namespace arx::protocol {
 
 // Decodes a reply text into the caller's outputs; returns the result code.
-using ReplyDecoder = std::function<int(const char* reply)>;
+// Referenced for the length of the call, never copied (allocates nothing).
+using ReplyDecoder = core::FunctionRef<int(const char* reply)>;
 
 constexpr int kRequestRefused = ARX_TYPE_ERROR;   // bad value or overlong line
 constexpr int kRequestNullText = ARX_NULL_POINTER;
@@ -125,9 +127,9 @@ public:
     // The finished line with CR LF; empty when the request is refused.
     std::string_view line();
 
-    int run(SOCKHANDLE handle, bool block, core::Kind kind, const ReplyDecoder& decode,
+    int run(SOCKHANDLE handle, bool block, core::Kind kind, ReplyDecoder decode,
             int extension_ms = 0);
-    int query(SOCKHANDLE handle, core::Kind kind, const ReplyDecoder& decode, int extension_ms = 0);
+    int query(SOCKHANDLE handle, core::Kind kind, ReplyDecoder decode, int extension_ms = 0);
     int queue(SOCKHANDLE handle);
     int send(SOCKHANDLE handle);
     int callback(SOCKHANDLE handle, core::Kind kind);
