@@ -12,7 +12,7 @@ declared=$(perl -0777 -ne '
     while (/\bARX_API\b([^;{(]*)\(/g) { my @w = split /[\s*&]+/, $1; print "$w[-1]\n" if @w; }
     while (/\bclass\s+ARX_API\s+(\w+)[^{;]*\{(.*?)\n\};/gs) {
         my ($class, $body) = ($1, $2);
-        while ($body =~ /(\w+)\s*\(/g) { print "${class}::$1\n" unless $1 eq $class; }
+        while ($body =~ /(\w+)\s*\(/g) { print "${class}::$1\n"; }
     }' "$header" | sort -u)
 
 # Defined dynamic symbols, demangled, without argument lists; linker-made
