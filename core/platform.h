@@ -1,6 +1,6 @@
 // The operating-system layer: sockets, clock, sleep, the mutex and threads.
 // The only code of the library that names the host's socket or thread API;
-// one implementation file per host (platform_posix.cpp, later platform_win32.cpp).
+// one implementation file per host (platform_posix.cpp, platform_win32.cpp).
 #pragma once
 
 #include <cstddef>
@@ -21,7 +21,10 @@ void sleep_ms(int milliseconds);
 bool network_startup();
 void network_cleanup();
 
-// An IPv4 TCP stream socket, or kInvalidSocket.
+// An IPv4 TCP stream socket, or kInvalidSocket. Its value becomes the
+// connection's handle, so it is never 0, 2, 4 or 5 (the failure results of
+// Arm_Socket_Start): every host keeps it at 16 or above (POSIX moves the
+// descriptor up; Windows holds small handle values while it takes another).
 Socket tcp_socket();
 // Receive timeout of blocking reads in milliseconds; 0 waits without limit.
 bool set_receive_timeout(Socket socket, int milliseconds);
