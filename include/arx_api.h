@@ -99,7 +99,7 @@ typedef struct { char name[10]; } FRAME_NAME;
 
 /* A tool frame or work frame as the controller reports it. */
 typedef struct {
-    FRAME_NAME frame_name;
+    FRAME_NAME name;       /* the frame's name */
     POSE pose;
     float payload;        /* payload mass (tool frames only) */
     float x, y, z;        /* payload centre of mass, m (tool frames only) */

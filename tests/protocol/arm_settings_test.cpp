@@ -52,23 +52,23 @@ TEST_F(ArmSettings, QueriesDecode) {
         return Got{Get_Install_Pose(h, &f[0], &f[1], &f[2]), kin().install[2] / radians(1), list(f, 3)};
     };
     expect_decodes({
-        {"get_arm_max_line_speed", R"({"state":"arm_max_line_speed","arm_line_speed":1234.9})",
+        {"line speed thousandths, truncated", "get_arm_max_line_speed", R"({"state":"arm_max_line_speed","arm_line_speed":1234.9})",
          [&] { return Got{Get_Arm_Line_Speed(h, f), f[0]}; }, {0, 1.234}},
-        {"get_arm_max_angular_acc", R"({"state":"arm_max_angular_acc","arm_angular_acc":"1"})",
+        {"angular acc not a number", "get_arm_max_angular_acc", R"({"state":"arm_max_angular_acc","arm_angular_acc":"1"})",
          [&] { return Got{Get_Arm_Angular_Acc(h, f), f[0]}; }, {11, kMark}},
-        {"get_collision_stage", R"({"state":"get_collision_stage","collision_stage":3})",
+        {"collision stage", "get_collision_stage", R"({"state":"get_collision_stage","collision_stage":3})",
          [&] { return Got{Get_Collision_Stage(h, &n), double(n)}; }, {0, 3}},
-        {"get_collision_stage", R"({"state":"get_collision_stage","collision_stage":"3"})",
+        {"collision stage as text", "get_collision_stage", R"({"state":"get_collision_stage","collision_stage":"3"})",
          [&] { return Got{Get_Collision_Stage(h, &n), double(n)}; }, {11, -99}},
-        {"get_arm_power_state", R"({"state":"arm_power_state","power_state":true})",
+        {"power state not a number", "get_arm_power_state", R"({"state":"arm_power_state","power_state":true})",
          [&] { return Got{Get_Arm_Power_State(h, &n), double(n)}; }, {11, -99}},
-        {"get_init_pose", R"({"state":"init_pose","init_pose":[1500,0,-90000,0,0,1,7]})",
+        {"init pose: seven for six joints", "get_init_pose", R"({"state":"init_pose","init_pose":[1500,0,-90000,0,0,1,7]})",
          [&] { return Got{Get_Arm_Init_Pose(h, f), f[0]}; }, {11, kMark}},
-        {"get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,1449,0]})", dh, {0, 144.9, "240.5,0,256,144.9,0"}},
-        {"get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,1449]})", dh, {11, 0.5, "-99,-99,-99,-99,-99"}},
-        {"get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,"1449",0]})", dh, {11, 0.5, "240.5,0,256,-99,-99"}},
-        {"get_install_pose", R"({"state":"install_pose","pose":[0.5,-45,90.25,7]})", install, {0, 90.25, "0.5,-45,90.25"}},
-        {"get_install_pose", R"({"state":"install_pose","pose":[0.5,-45]})", install, {11, 3, "-99,-99,-99"}},
+        {"DH tenths, end link stored", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,1449,0]})", dh, {0, 144.9, "240.5,0,256,144.9,0"}},
+        {"DH too short: nothing written, end link kept", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,1449]})", dh, {11, 0.5, "-99,-99,-99,-99,-99"}},
+        {"DH element not a number: stops there, end link kept", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,"1449",0]})", dh, {11, 0.5, "240.5,0,256,-99,-99"}},
+        {"install angles unscaled, stored", "get_install_pose", R"({"state":"install_pose","pose":[0.5,-45,90.25,7]})", install, {0, 90.25, "0.5,-45,90.25"}},
+        {"install angles too short: kept", "get_install_pose", R"({"state":"install_pose","pose":[0.5,-45]})", install, {11, 3, "-99,-99,-99"}},
     });
 }
 
