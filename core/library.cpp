@@ -1,6 +1,7 @@
 // Process-wide library state and the initialisation exports.
 #include "core/library.h"
 
+#include "arx_version.h"
 #include "core/message_queue.h"
 #include "core/never_destroyed.h"
 #include "core/platform.h"
@@ -21,7 +22,8 @@ std::atomic<ArxCallback> g_callback{nullptr};
 std::atomic<int> g_initialised{0};
 std::atomic<int> g_file_transfer{0};
 
-char g_version[] = "4.0.6";
+// From the project version (CMakeLists.txt), the one place it is written.
+char g_version[] = ARX_VERSION_STRING;
 
 }  // namespace
 
