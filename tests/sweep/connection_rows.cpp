@@ -16,6 +16,8 @@ char kLoopback[] = "127.0.0.1";
 SOCKHANDLE open_second() { return Arm_Socket_Start(kLoopback, controller_port(), 100); }
 bool is_handle(SOCKHANDLE s) { return s > 5 && s != ARX_START_FAILED_HANDLE; }
 
+// One row per line, as the table reads.
+// clang-format off
 const SweepTable kConnection("connection", {
     {"API_Version", "", [](SOCKHANDLE) { got(API_Version()); return 0; }, nullptr, nullptr, 0, ARX_VERSION_STRING},
     {"Arx_API_Init", "again, same model", [](SOCKHANDLE) { return Arx_API_Init(ARM_MODEL_A, nullptr); }},
@@ -27,6 +29,7 @@ const SweepTable kConnection("connection", {
     {"Arm_Socket_Close", "a closed handle is no longer written to", [](SOCKHANDLE) { const SOCKHANDLE s = open_second(); Arm_Socket_Close(s); got(std::to_string(Arm_Socket_State(s))); return 0; }, ARX_STARTUP_LINES, nullptr, 0, "6"},
     {"Arm_Socket_Close", "handle 0 is ignored", [](SOCKHANDLE) { Arm_Socket_Close(0); return 0; }},
 });
+// clang-format on
 
 }  // namespace
 }  // namespace arx::test

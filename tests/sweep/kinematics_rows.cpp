@@ -31,6 +31,8 @@ int inverse_of_bent(SOCKHANDLE) {
     return rc;
 }
 
+// One row per line, as the table reads.
+// clang-format off
 const SweepTable kKinematics("kinematics", {
     {"Init_Sys_Data", "another model's geometry", [](SOCKHANDLE) { Init_Sys_Data(ARM_MODEL_C1); Pose p = Forward_Kinematics(kZero); Init_Sys_Data(ARM_MODEL_A); got(pose_text(p)); return 0; }, nullptr, nullptr, 0, "0.0102,-0.155,1.072|0,0,0"},
     {"setAngle", "install angles turn the base", [](SOCKHANDLE) { setAngle(0, 0, 90); Pose p = Forward_Kinematics(kZero); setAngle(0, 0, 0); got(pose_text(p)); return 0; }, nullptr, nullptr, 0, "0,0,0.8505|0,0,-1.5708"},
@@ -53,6 +55,7 @@ const SweepTable kKinematics("kinematics", {
     {"Cartesian_Tool", "", [](SOCKHANDLE) { got(pose_text(Cartesian_Tool(kBent, 0, 0, 0.05f, 0))); return 0; }, nullptr, nullptr, 0, "-0.098,0.0797,0.7909|-0.9749,0.3292,1.341"},
     {"RotateMove", "", [](SOCKHANDLE) { got(pose_text(RotateMove(kBent, 2, 0.1f, pose(0, 0, 0, 0, 0, 0)))); return 0; }, nullptr, nullptr, 0, "-0.0598,0.0615,0.7644|-0.9731,0.3296,1.3416"},
 });
+// clang-format on
 
 }  // namespace
 }  // namespace arx::test
