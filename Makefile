@@ -6,10 +6,10 @@ TSAN      ?= build-tsan
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 # Debian packages the build and the tests need.
-DEB_PACKAGES := cmake g++ make ninja-build libcjson-dev libgtest-dev libgmock-dev \
+DEB_PACKAGES := cmake g++ make ninja-build libcjson-dev libgtest-dev libgmock-dev clang-format \
                 libbenchmark-dev liborocos-kdl-dev binutils
 
-.PHONY: all build check test test-asan test-tsan deps clean
+.PHONY: all build check test test-asan test-tsan deps clean format
 
 all: build
 
@@ -52,6 +52,11 @@ check: deps
 	$(MAKE) test
 	$(MAKE) test-asan
 	$(MAKE) test-tsan
+
+# Formats the sources in place with .clang-format.
+FORMAT_SOURCES = $(shell find core protocol kinematics include tests -name '*.cpp' -o -name '*.h' -o -name '*.c')
+format:
+	clang-format -i --style=file $(FORMAT_SOURCES)
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(TSAN)

@@ -14,7 +14,7 @@
 //   int Get_Joint_Speed(SOCKHANDLE h, float* speed) {
 //       ARX_GUARD(h, Transfer, NotNull(speed), Pause);
 //       return Request("get_joint_max_speed")
-//           .query(h, Kind::JointMaxSpeed, JointArray(h, "joint_speed", speed, Thousandths, 10, 10));
+//           .query(h, Kind::JointMaxSpeed, JointArray(h, "joint_speed", speed, Thousandths, kArrayErrors));
 //   }
 //
 //   // composite decoder: fields in reply order, the first failure ends
@@ -104,10 +104,10 @@ inline int request_joints(SOCKHANDLE handle) { return core::joint_count(handle);
 // Per-joint reply arrays: exactly the connection's joint count, or (UpTo) any
 // length with no more than the joint count written, so the caller's array of
 // one value per joint is never overrun.
+// The codes come as one named pair (decoders.h): kArrayErrors, kTypeErrors, ...
 template <class T, class Convert>
-Field JointArray(SOCKHANDLE h, const char* key, T* out, Convert convert, int not_array_code,
-                 int mismatch_code) {
-    return CountedArray(key, out, joints(h), convert, not_array_code, mismatch_code);
+Field JointArray(SOCKHANDLE h, const char* key, T* out, Convert convert, ArrayCodes codes) {
+    return CountedArray(key, out, joints(h), convert, codes);
 }
 template <class T, class Convert>
 Field JointArrayUpTo(SOCKHANDLE h, const char* key, T* out, Convert convert, int not_array_code) {

@@ -21,6 +21,7 @@ struct ModelCase { const char* name; int model; };
 inline const ModelCase kAllModels[] = {
     {"A", ARM_MODEL_A}, {"B", ARM_MODEL_B}, {"C1", ARM_MODEL_C1}, {"C2", ARM_MODEL_C2}};
 inline std::string model_name(const testing::TestParamInfo<ModelCase>& info) { return info.param.name; }
+inline void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.name; }  // gtest prints the model, not its bytes
 
 // Joint angles (degrees) drawn uniformly from the limits shrunk by `margin_deg`.
 inline std::vector<float> random_joints(std::mt19937& rng, const ArmModelData& arm, float margin_deg) {

@@ -1,4 +1,5 @@
 // Initialisation and the connection exports.
+#include "arx_version.h"
 #include "core/connections.h"
 #include "core/library.h"
 #include "core/platform.h"
@@ -28,7 +29,7 @@ protected:
 // registered; Arm_Socket_State: 5, 18 (without pausing), 0 with its probe line,
 // 6 once closed or on a socket that is not the library's.
 TEST_F(Registry, StartAndStateResultCodes) {
-    EXPECT_STREQ(API_Version(), "4.0.6");
+    EXPECT_STREQ(API_Version(), ARX_VERSION_STRING);
     EXPECT_EQ(Arx_API_Init(42, nullptr), 0);
     EXPECT_EQ(connect_to(fc), static_cast<SOCKHANDLE>(ARX_NOT_INITIALISED));
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
