@@ -163,17 +163,21 @@ ARX_API int Arx_API_UnInit(void);
 ARX_API char* API_Version(void);
 
 /* Connects to a controller, reads its current tool frame, work frame and
- * install angles into the kinematics, and returns the handle. recv_timeout (ms)
- * bounds the wait for the rest of a reply line once it has begun.
- * Errors (returned as the handle): ARX_NOT_INITIALISED when the arm model is
- * not supported; ARX_NETWORK_START_FAILED when the network start-up or socket
- * creation fails or 300 connections are already open; ARX_CONNECT_FAILED when
- * the connection is refused; ARX_START_FAILED_HANDLE when a frame query fails
- * (the socket is then closed). */
+ * install angles into the kinematics, and returns the handle (the socket
+ * number: once closed, a later connection may get the same number, so never
+ * close a handle twice). recv_timeout (ms) is also the connection's send limit
+ * (3000 ms when 0), and a reply line begun is waited for at least 3000 ms.
+ * Errors (returned as the handle): ARX_NOT_INITIALISED before Arx_API_Init
+ * (nothing is connected) or when the arm model is not supported;
+ * ARX_NETWORK_START_FAILED when the network start-up or socket creation fails
+ * or 300 connections are already open; ARX_CONNECT_FAILED when the connection
+ * is refused or not answered within 3000 ms; ARX_START_FAILED_HANDLE when a
+ * frame query fails (the socket is then closed). */
 ARX_API SOCKHANDLE Arm_Socket_Start(char* ip, int port, int recv_timeout);
 
-/* Closes the connection and frees its entry for a later connection; 0 and
- * handles that are not open connections are ignored. */
+/* Closes the connection and frees its entry for a later connection; a send
+ * blocked on it returns at once. 0 and handles that are not open connections
+ * are ignored. */
 ARX_API void Arm_Socket_Close(SOCKHANDLE handle);
 
 /* Probes whether the connection can still be written to (sends one query line,
