@@ -1,0 +1,65 @@
+#!/usr/bin/env python3
+"""One table of ratios from the JSON results of one `make bench` run.
+
+Every benchmark is named operation/case/implementation. Within an operation
+and case, the implementation "arx" is compared with each other one: the ratio
+is arx time / other time (below 1: arx is faster). A "success" counter, where
+a benchmark reports one, is shown as a percentage. Rows keep the order in
+which the benchmarks ran; any number of result files and rows is accepted.
+"""
+import json
+import sys
+
+SUBJECT = "arx"
+UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+
+def read_results(paths):
+    """(operation/case, implementation) -> (ns per iteration, success or None), in run order."""
+    results = {}
+    for path in paths:
+        with open(path) as f:
+            for b in json.load(f)["benchmarks"]:
+                if b.get("run_type", "iteration") != "iteration":
+                    continue
+                parts = b["name"].split("/")
+                if len(parts) < 3:
+                    continue
+                group, impl = "/".join(parts[:-1]), parts[-1]
+                ns = b["real_time"] * UNIT_NS[b.get("time_unit", "ns")]
+                results[(group, impl)] = (ns, b.get("success"))
+    return results
+
+
+def percent(success):
+    return "" if success is None else f"{100.0 * success:.1f} %"
+
+
+def main(paths):
+    results = read_results(paths)
+    groups = list(dict.fromkeys(group for group, _ in results))
+    rows = []
+    for group in groups:
+        if (group, SUBJECT) not in results:
+            continue
+        ns, success = results[(group, SUBJECT)]
+        others = [(impl, r) for (g, impl), r in results.items() if g == group and impl != SUBJECT]
+        if not others:
+            rows.append((group, f"{ns:.0f}", "", "", "", percent(success), ""))
+        for impl, (other_ns, other_success) in others:
+            rows.append((group, f"{ns:.0f}", impl, f"{other_ns:.0f}", f"{ns / other_ns:.2f}",
+                         percent(success), percent(other_success)))
+
+    header = ("benchmark", "arx ns", "reference", "ref ns", "arx / ref", "arx success", "ref success")
+    widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(len(header))]
+    line = lambda r: "| " + " | ".join(str(v).ljust(w) for v, w in zip(r, widths)) + " |"
+    print(line(header))
+    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    for r in rows:
+        print(line(r))
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 2:
+        sys.exit("usage: ratio_table.py RESULT.json...")
+    main(sys.argv[1:])
