@@ -36,20 +36,23 @@ void solve_wrist(const Rot3& n, int tau, WristAngles out[2]) {
     const double sin_middle = std::hypot(N[0][2], N[1][2]);
     for (int branch = 0; branch < 2; ++branch) {
         const double sign = branch == 0 ? 1.0 : -1.0;
-        out[branch].middle = std::atan2(sign * sin_middle, tau * N[2][2]);
-        out[branch].first = std::atan2(sign * tau * N[1][2], sign * tau * N[0][2]);
-        out[branch].last = std::atan2(sign * N[2][1], -sign * N[2][0]);
+        WristAngles& w = out[branch];
+        w.middle = std::atan2(sign * sin_middle, tau * N[2][2]);
+        w.first = std::atan2(sign * tau * N[1][2], sign * tau * N[0][2]);
+        const double ca = std::cos(w.first), sa = std::sin(w.first);
+        w.last = std::atan2(tau * (ca * N[1][0] - sa * N[0][0]), tau * (ca * N[1][1] - sa * N[0][1]));
     }
 }
 
-void split_wrist(const Rot3& n, WristAngles& w, double first_current, double last_current) {
-    // Closed to about 1e-4 the individual angles are noise; their sum is not.
-    const bool nearly_aligned = std::hypot(n.r[0][2], n.r[1][2]) < 1e-4;
-    double sum = nearly_aligned ? std::atan2(n.r[1][0], n.r[0][0]) : w.first + w.last;
+bool split_wrist(WristAngles& w, double first_current, double last_current) {
     const double current_sum = first_current + last_current;
-    sum = current_sum + wrap_pi(sum - current_sum);
-    w.first = (sum + first_current - last_current) * 0.5;
+    const double sum = current_sum + wrap_pi(w.first + w.last - current_sum);
+    const double first = (sum + first_current - last_current) * 0.5;
+    const double turn = first - w.first;
+    if (4.0 * std::fabs(std::sin(w.middle * 0.5) * std::sin(turn * 0.5)) > kWristSplitToleranceRad) return false;
+    w.first = first;
     w.last = (sum - first_current + last_current) * 0.5;
+    return true;
 }
 
 double wrap_pi(double angle) {

@@ -85,7 +85,7 @@ public:
             solve_wrist(n, 1, wrists);
             for (WristAngles wrist : wrists) {
                 if (std::fabs(wrist.middle) <= static_cast<double>(kAlignedWristRad))
-                    split_wrist(n, wrist, current_.v[4], current_.v[6]);
+                    split_wrist(wrist, current_.v[4], current_.v[6]);
                 t.v[4] = bring_into(wrap_pi(wrist.first), arm_.window[4]);
                 t.v[5] = wrist.middle;
                 t.v[6] = unwrap_near(wrap_pi(wrist.last), current_.v[6]);

@@ -86,7 +86,7 @@ bool solve_six_axis(const ArmModelData& arm, bool split_singular_wrist, float en
             solve_wrist(n, tau, wrists);
             for (WristAngles wrist : wrists) {
                 if (split_singular_wrist && std::fabs(wrist.middle) < static_cast<double>(kAlignedWristRad))
-                    split_wrist(n, wrist, current.v[3], current.v[5]);
+                    split_wrist(wrist, current.v[3], current.v[5]);
                 t.v[3] = wrist.first;
                 t.v[4] = wrist.middle;
                 t.v[5] = unwrap_near(wrap_pi(wrist.last), current.v[5]);

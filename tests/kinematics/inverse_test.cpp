@@ -60,12 +60,15 @@ TEST(Inverse, PinnedSolutionsAndCodes) {
     const J a = {20, 30, 40, 50, 60, 70}, a350 = {20, 30, 40, 50, 60, 350}, b = {20, 30, 40, 50, 60, 70, 80};
     const J b_down = {20, 30, 40, -50, 60, 70, 80}, b35 = {35, 30, 40, 50, 60, 70, 80};
     const J b_straight = {20, 30, 40, -5, 60, 70, 80}, a_aligned = {20, 30, 40, 50, 0, 70};
+    const J a_tilted = {20, 30, 40, 50, 3, 70};
     const IkCase cases[] = {
         {"A flipped wrist", ARM_MODEL_A, a, {20, 30, 40, -130, -60, -110}, 1, 1, 2e-3, {20, 30, 40, -130, -60, -110}},
         {"A upright wrist", ARM_MODEL_A, a, {}, 1, 1, 2e-3, a},
         {"A joint 6 takes the short way", ARM_MODEL_A, a350, {}, 1, 1, 2e-3, {20, 30, 40, 50, 60, -10}},
         {"A joint 6 stays past a turn", ARM_MODEL_A, a350, {0, 0, 0, 0, 0, 350}, 1, 1, 2e-3, a350},
         {"A aligned wrist splits the sum", ARM_MODEL_A, a_aligned, {}, 1, 1, 2e-3, {20, 30, 40, 60, 0, 60}},
+        // Three degrees from aligned the wrist angles matter one by one: no split.
+        {"A nearly aligned wrist stays unsplit", ARM_MODEL_A, a_tilted, {}, 1, 1, 2e-3, a_tilted},
         {"A joint 2 beyond its window", ARM_MODEL_A, {0, 135, 0, 0, 30, 0}, {0, 135, 0, 0, 30, 0}, 1, -9, 0, {}},
         {"B joint 1 14 degrees away", ARM_MODEL_B, b, {34, 30, 40, 50, 60, 70, 80}, 1, 1, 0.05, b},
         {"B joint 1 15 degrees away", ARM_MODEL_B, b, b35, 1, -3, 0, J(7, -1)},  // output untouched
