@@ -55,6 +55,12 @@ bool split_wrist(WristAngles& w, double first_current, double last_current) {
     return true;
 }
 
+bool clamp_cosine(double& cosine) {
+    if (!(std::fabs(cosine) <= 1.0 + kCosineRounding)) return false;
+    cosine = std::fmax(-1.0, std::fmin(1.0, cosine));
+    return true;
+}
+
 double wrap_pi(double angle) {
     const double r = std::remainder(angle, kTwoPi);
     return r <= -kPi ? r + kTwoPi : r;

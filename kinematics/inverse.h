@@ -47,6 +47,12 @@ void solve_wrist(const Rot3& n, int tau, WristAngles out[2]);
 constexpr double kWristSplitToleranceRad = 1e-5;
 bool split_wrist(WristAngles& w, double first_current, double last_current);
 
+// A cosine computed from a single-precision pose can land this far beyond +-1
+// at a stretched or folded joint; it is clamped. Further out the joint cannot
+// reach: false.
+constexpr double kCosineRounding = 1e-5;
+bool clamp_cosine(double& cosine);
+
 double wrap_pi(double angle);                          // into (-pi, pi]
 double bring_into(double theta, const Range& window);  // one turn up or down when outside
 double unwrap_near(double theta, double current);      // within (-pi, pi) of current

@@ -26,9 +26,8 @@ namespace arx::kin {
 
 namespace {
 
-constexpr float kElbowReachTolerance = 1.001f;
+constexpr float kElbowReach = static_cast<float>(1.0 + kCosineRounding);
 constexpr float kElbowStraight = 0.99999f;
-constexpr double kCosineDrop = 1.005;
 constexpr float kAlignedWristRad = 0.0005f;
 constexpr float kScanHalfWidth = 0.0006f;
 constexpr float kScanStep = 0.0002f;
@@ -67,8 +66,7 @@ public:
         const double f = d5 * std::sin(theta4);
         const double rho = std::hypot(d_.x, d_.y);
         double cos_shoulder = std::sin(theta3) * f / rho;
-        if (!(std::fabs(cos_shoulder) < kCosineDrop)) return;
-        cos_shoulder = std::fmax(-1.0, std::fmin(1.0, cos_shoulder));
+        if (!clamp_cosine(cos_shoulder)) return;
         const double phi = direction(d_.x, d_.y);
 
         for (const double side : {1.0, -1.0}) {
@@ -137,7 +135,7 @@ int solve_seven_axis(const ArmModelData& arm, float end_link, const FlangeTarget
     const float upper = arm.link[2].d, fore = arm.link[4].d;
     const float dx = static_cast<float>(d.x), dy = static_cast<float>(d.y), dz = static_cast<float>(d.z);
     float c = (fore * fore + upper * upper - (dx * dx + dy * dy + dz * dz)) / (2.0f * upper * fore);
-    if (!(c <= kElbowReachTolerance && c >= -kElbowReachTolerance)) return -1;
+    if (!(c <= kElbowReach && c >= -kElbowReach)) return -1;
     if (c > kElbowStraight) c = 1.0f;
     if (c < -kElbowStraight) c = -1.0f;
     const double elbow = kPi - std::acos(static_cast<double>(c));

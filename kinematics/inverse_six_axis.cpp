@@ -71,8 +71,8 @@ bool solve_six_axis(const ArmModelData& arm, bool split_singular_wrist, float en
         const double x = shoulder.reach - a2;
         const double z = s * (w.z - d1);
         const double k = (x * x + z * z - a3 * a3 - a4 * a4 - d4 * d4) / (2.0 * a3);
-        const double cos_elbow = k / upper;
-        if (std::fabs(cos_elbow) > 1.0) continue;
+        double cos_elbow = k / upper;
+        if (!clamp_cosine(cos_elbow)) continue;
         for (const double elbow : {1.0, -1.0}) {
             Thetas t{};
             t.v[2] = psi + elbow * std::acos(cos_elbow);
