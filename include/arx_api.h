@@ -195,7 +195,8 @@ ARX_API Pose Forward_Kinematics(const float* joint);
  * `current_joint`. flag 0 reads the target's quaternion, other values its Euler
  * angles; for ARM_MODEL_B flag 2 also reads the quaternion and lets the joints
  * move more than 0.26 rad from the current ones. Returns:
- *    1  solved, `joint_out` holds the solution;
+ *    1  solved, `joint_out` holds the solution, whose forward kinematics
+ *       reproduce the target to within rounding;
  *    2  no arm model loaded;
  *   19  a pointer argument is null;
  *   ARM_MODEL_A, ARM_MODEL_C1, ARM_MODEL_C2:
