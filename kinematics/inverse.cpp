@@ -25,23 +25,26 @@ double offset_rad(const Link& link) { return link.offset_deg * kPi / 180.0; }
 
 }  // namespace
 
-Rot3 chain_rotation(const ArmModelData& arm, const Thetas& theta, int count) {
-    Rot3 r = Rot3::identity();
-    for (int i = 0; i < count; ++i) r = r * Rot3::about_x(arm.link[i].alpha_deg * kPi / 180.0) * Rot3::about_z(theta.v[i]);
-    return r;
+float add_cost(float cost, const Thetas& t, const Thetas& current, int first, int end, float weight) {
+    for (int i = first; i < end; ++i) {
+        const float delta = static_cast<float>(t.v[i] - current.v[i]);
+        cost += delta * weight * delta;
+    }
+    return cost;
 }
 
 void solve_wrist(const Rot3& n, int tau, WristAngles out[2]) {
     const auto& N = n.r;
-    const double sin_middle = std::hypot(N[0][2], N[1][2]);
-    for (int branch = 0; branch < 2; ++branch) {
-        const double sign = branch == 0 ? 1.0 : -1.0;
-        WristAngles& w = out[branch];
-        w.middle = std::atan2(sign * sin_middle, tau * N[2][2]);
-        w.first = std::atan2(sign * tau * N[1][2], sign * tau * N[0][2]);
-        const double ca = std::cos(w.first), sa = std::sin(w.first);
-        w.last = std::atan2(tau * (ca * N[1][0] - sa * N[0][0]), tau * (ca * N[1][1] - sa * N[0][1]));
-    }
+    const double sin_middle = std::sqrt(N[0][2] * N[0][2] + N[1][2] * N[1][2]);
+    WristAngles& w = out[0];
+    w.middle = std::atan2(sin_middle, tau * N[2][2]);
+    // (cos a, sin a) is tau (N02, N12) / sin b; with sin b = 0 any a serves, 0 as well as any.
+    const bool aligned = !(sin_middle > 0.0);
+    w.first = aligned ? 0.0 : std::atan2(tau * N[1][2], tau * N[0][2]);
+    const double ca = aligned ? 1.0 : tau * N[0][2] / sin_middle;
+    const double sa = aligned ? 0.0 : tau * N[1][2] / sin_middle;
+    w.last = std::atan2(tau * (ca * N[1][0] - sa * N[0][0]), tau * (ca * N[1][1] - sa * N[0][1]));
+    out[1] = {wrap_pi(w.first + kPi), -w.middle, wrap_pi(w.last + kPi)};
 }
 
 bool split_wrist(WristAngles& w, double first_current, double last_current) {
@@ -62,8 +65,14 @@ bool clamp_cosine(double& cosine) {
 }
 
 double wrap_pi(double angle) {
-    const double r = std::remainder(angle, kTwoPi);
-    return r <= -kPi ? r + kTwoPi : r;
+    // Angles here are sums of a few atan2 results: one turn either way is the rule.
+    if (angle > kPi) angle -= kTwoPi;
+    else if (angle <= -kPi) angle += kTwoPi;
+    if (angle > kPi || angle <= -kPi) {
+        angle = std::remainder(angle, kTwoPi);
+        if (angle <= -kPi) angle += kTwoPi;
+    }
+    return angle;
 }
 
 double bring_into(double theta, const Range& window) {
@@ -96,9 +105,8 @@ int inverse_kinematics(const float* current_joint, const Pose* target, float* jo
     const Transform goal = euler_transform(angles, target->x, target->y, target->z);
 
     // Flange = I^-1 * goal * tool^-1. A singular tool frame has no flange pose.
-    Transform tool_inverse;
-    if (!invert(s.tool, &tool_inverse)) return no_solution;
-    const Transform flange = inverse_or_zero(install_rotation(s)) * goal * tool_inverse;
+    if (!s.tool_invertible) return no_solution;
+    const Transform flange = s.install_rotation_inverse * goal * s.tool_inverse;
     const FlangeTarget flange_target{rotation_of(flange), translation_of(flange)};
 
     Thetas current{};

@@ -20,8 +20,12 @@ struct Thetas {
     double v[kMaxJoints];
 };
 
-// Rotation of the first `count` links: RotX(alpha_1) Rz(theta_1) ... RotX(alpha_n) Rz(theta_n).
-Rot3 chain_rotation(const ArmModelData& arm, const Thetas& theta, int count);
+// Joint-space distance that picks among solutions: weight times the squared
+// difference to the current theta, summed joint by joint in single precision.
+// Summing the arm joints first lets a candidate whose arm alone is no cheaper
+// than the best so far be dropped before its wrist is solved: later terms only
+// add.
+float add_cost(float cost, const Thetas& t, const Thetas& current, int first, int end, float weight);
 
 // Spherical wrist. With the wrist rotation, relative to the frame before its
 // first joint's RotX(+90), written as
@@ -33,6 +37,7 @@ Rot3 chain_rotation(const ArmModelData& arm, const Thetas& theta, int count);
 // c comes from Rz(a)^T N = A(b) Rz(c), whose row 1 is tau (sin c, cos c, 0).
 // That row keeps unit length as sin b vanishes, so near the aligned wrist,
 // where a is only noise, c still makes up for it and N is reproduced.
+// The second branch is the first turned over: (a + pi, -b, c + pi).
 struct WristAngles {
     double first, middle, last;
 };

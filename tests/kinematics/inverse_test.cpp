@@ -13,7 +13,7 @@ bool well_conditioned(const std::vector<float>& q) {
     const KinematicState& s = kinematic_state();
     Transform f;
     flange_transform(s, q.data(), &f);
-    const Transform base = inverse_or_zero(install_rotation(s)) * f;
+    const Transform base = s.install_rotation_inverse * f;
     const double wx = base.m[0][3] - s.end_link * base.m[0][2], wy = base.m[1][3] - s.end_link * base.m[1][2];
     if (std::hypot(wx, wy) < 0.08) return false;
     auto sine = [&](int i) { return std::fabs(std::sin(q[i] * kDeg)); };
