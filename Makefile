@@ -58,7 +58,8 @@ bench: deps $(BENCHDIR)/CMakeCache.txt
 	cmake --build $(BENCHDIR) -j $(JOBS)
 	rm -f $(BENCHDIR)/bench/*.json
 	for b in $(BENCHDIR)/bench/*_bench; do \
-	  $$b --benchmark_out=$$b.json --benchmark_out_format=json || exit 1; done
+	  $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+	      --benchmark_out=$$b.json --benchmark_out_format=json || exit 1; done
 	python3 bench/ratio_table.py $(BENCHDIR)/bench/*_bench.json
 
 check: deps

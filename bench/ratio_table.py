@@ -3,9 +3,11 @@
 
 Every benchmark is named operation/case/implementation. Within an operation
 and case, the implementation "arx" is compared with each other one: the ratio
-is arx time / other time (below 1: arx is faster). A "success" counter, where
-a benchmark reports one, is shown as a percentage. Rows keep the order in
-which the benchmarks ran; any number of result files and rows is accepted.
+is arx time / other time (below 1: arx is faster). Times are CPU time per
+iteration, the median of the repetitions where there are several (the machine
+may be shared). A "success" counter, where a benchmark reports one, is shown
+as a percentage. Rows keep the order in which the benchmarks ran; any number
+of result files and rows is accepted.
 """
 import json
 import sys
@@ -16,18 +18,20 @@ UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 def read_results(paths):
     """(operation/case, implementation) -> (ns per iteration, success or None), in run order."""
-    results = {}
+    results, medians = {}, {}
     for path in paths:
         with open(path) as f:
             for b in json.load(f)["benchmarks"]:
-                if b.get("run_type", "iteration") != "iteration":
+                median = b.get("run_type") == "aggregate" and b.get("aggregate_name") == "median"
+                if b.get("run_type", "iteration") != "iteration" and not median:
                     continue
-                parts = b["name"].split("/")
+                parts = b["run_name"].split("/")
                 if len(parts) < 3:
                     continue
-                group, impl = "/".join(parts[:-1]), parts[-1]
-                ns = b["real_time"] * UNIT_NS[b.get("time_unit", "ns")]
-                results[(group, impl)] = (ns, b.get("success"))
+                key = ("/".join(parts[:-1]), parts[-1])
+                value = (b["cpu_time"] * UNIT_NS[b.get("time_unit", "ns")], b.get("success"))
+                (medians if median else results)[key] = value
+    results.update(medians)
     return results
 
 
