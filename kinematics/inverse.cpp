@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "kinematics/conversions.h"
-#include "kinematics/forward.h"
 #include "kinematics/state.h"
 
 namespace arx::kin {
