@@ -3,13 +3,14 @@ JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD     ?= build
 ASAN      ?= build-asan
 TSAN      ?= build-tsan
+BENCHDIR  ?= build-bench
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 # Debian packages the build and the tests need.
 DEB_PACKAGES := cmake g++ make ninja-build libcjson-dev libgtest-dev libgmock-dev clang-format \
-                libbenchmark-dev liborocos-kdl-dev binutils
+                libbenchmark-dev liborocos-kdl-dev binutils python3
 
-.PHONY: all build check test test-asan test-tsan deps clean format
+.PHONY: all build check test test-asan test-tsan bench deps clean format
 
 all: build
 
@@ -31,6 +32,9 @@ $(ASAN)/CMakeCache.txt:
 $(TSAN)/CMakeCache.txt:
 	cmake -S . -B $(TSAN) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DARX_TSAN=ON
 
+$(BENCHDIR)/CMakeCache.txt:
+	cmake -S . -B $(BENCHDIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DARX_BUILD_BENCH=ON -DARX_BUILD_TESTS=OFF
+
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
@@ -48,6 +52,16 @@ test-tsan: $(TSAN)/CMakeCache.txt
 	cmake --build $(TSAN) -j $(JOBS)
 	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest -j $(JOBS) --output-on-failure
 
+# Every benchmark binary in bench/, then one table of arx / reference time
+# ratios and success rates from this run. Not part of check.
+bench: deps $(BENCHDIR)/CMakeCache.txt
+	cmake --build $(BENCHDIR) -j $(JOBS)
+	rm -f $(BENCHDIR)/bench/*.json
+	for b in $(BENCHDIR)/bench/*_bench; do \
+	  $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+	      --benchmark_out=$$b.json --benchmark_out_format=json || exit 1; done
+	python3 bench/ratio_table.py $(BENCHDIR)/bench/*_bench.json
+
 check: deps
 	$(MAKE) test
 	$(MAKE) test-asan
@@ -59,4 +73,4 @@ format:
 	clang-format -i --style=file $(FORMAT_SOURCES)
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(TSAN)
+	rm -rf $(BUILD) $(ASAN) $(TSAN) $(BENCHDIR)
