@@ -109,12 +109,10 @@ TEST_F(Force, SensorValuesDecode) {
     const auto fz = [&] { const int rc = Get_Fz(h, &f[0]); return Got{rc, f[0]}; };
     const std::string data = R"({"state":"get_force_data","force_data":)";
     expect_decodes({
-        {"get_force_data", data + "[1500,-2000,0,10,20,30]}", six, {0, 0, "1.5,-2,0,0.01,0.02,0.03|-99,-99"}},
         {"get_force_data", data + "[1,2,3,4,5,6,7,8]}", six, {0, 0, "0.001,0.002,0.003,0.004,0.005,0.006|-99,-99"}},
         {"get_force_data", data + "[2500.5]}", six, {0, 0, "2.5005,-99,-99,-99,-99,-99|-99,-99"}},
         {"get_force_data", data + "12}", six, {11, 0, "-99,-99,-99,-99,-99,-99|-99,-99"}},
         {"get_force_data", R"({"state":"get_force_data"})", six, {9, 0, "-99,-99,-99,-99,-99,-99|-99,-99"}},
-        {"get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":-3.25})", fz, {0, -3.25}},
         {"get_Fz", R"({"state":"get_Fz","Fz":7})", fz, {0, 7}},
         {"get_Fz", R"({"state":"get_Fz","set_state":false,"Fz":-3.25})", fz, {9, kMark}},
         {"get_Fz", R"({"state":"get_Fz","set_state":true})", fz, {8, kMark}},
@@ -143,6 +141,13 @@ TEST_F(Force, SetPointReportsReachTheCallbackOnce) {
     EXPECT_EQ(std::vector<int>({d.socket, d.code, d.err_code, d.force, d.arm_err}),
               std::vector<int>({static_cast<int>(h), 3, 0, -12, 4}));
     EXPECT_EQ(list(d.joint, 7), "1.5,-2,0,0,0,90,0");
+
+    // Members of the wrong type are not read as zeros.
+    ASSERT_EQ(Force_Position_Move_Joint(h, kJoints, 1, 0, 2, 1.0f), 0);
+    fc.push_line(R"({"state":"Force_Position_State","joint":[1,2,3,4,5,6],"force":"55","arm_err":"ok"})");
+    ASSERT_TRUE(wait_reports(before + 2));
+    const CallbackData e = report(before + 1);
+    EXPECT_EQ(std::vector<int>({e.err_code, e.force, e.arm_err}), std::vector<int>({0, 0, 8}));
 }
 
 // Unanswered set-points fill the table of awaited replies; the next is refused

@@ -58,14 +58,12 @@ TEST_F(IO, ChannelReadingsDecode) {
     };
     const auto voltage = [&] { const int rc = Get_Tool_Voltage(h, bytes); return Got{rc, double(bytes[0])}; };
     expect_decodes({
-        {"get_AI_state", R"({"state":"AI_state","voltage":5500})", one(3), {0, 5}},
         {"get_AI_state", R"({"state":"AI_state","voltage":-1500})", one(3), {0, 255}},  // -1 V: low byte
         {"get_AO_state", R"({"state":"AO_state","voltage":999})", one(2), {0, 0}},
         {"get_AO_state", R"({"state":"AO_state","voltage":"5"})", one(2), {11, 77}},
         {"get_DI_state", R"({"state":"DI_state","IO_state":258})", one(1), {0, 2}},
         {"get_DI_state", R"({"state":"DI_state"})", one(1), {9, 77}},
         {"get_DO_state", R"({"state":"DO_state","IO_state":true})", one(0), {11, 77}},
-        {"get_tool_voltage", R"({"state":"tool_voltage_state","voltage_type":3})", voltage, {0, 3}},
         {"get_tool_voltage", R"({"state":"tool_voltage_state","voltage_type":[3]})", voltage, {11, 77}},
     });
 }
