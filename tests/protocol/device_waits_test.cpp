@@ -1,9 +1,13 @@
 // How long the device commands wait: the arrival report of gripper and lift
-// motions, the long calibration and mode waits, and the Modbus settle pause.
-// Each row is its own test, so parallel runs spread the waits.
+// motions, the long calibration and mode waits, the Modbus settle pause; and
+// what returns at once. Each row of the long waits is its own test, so
+// parallel runs spread them.
+#include "core/library.h"
 #include "support/command_cases.h"
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 using arx::test::ControllerTest;
 using arx::test::ms_since;
@@ -64,6 +68,53 @@ TEST_P(DeviceWaits, TakeTheirTime) {
     const long long took = ms_since(start);
     EXPECT_GE(took, c.min_ms);
     EXPECT_LT(took, c.max_ms);
+}
+
+// A file download refuses every device command first, before its pause; the
+// force-position set-points never pause at all.
+TEST_F(ControllerTest, DeviceCommandsThatReturnAtOnce) {
+    const float joint[7] = {};
+    int i;
+    struct Case { const char* what; std::function<int()> call; int rc; };
+    const Case during_download[] = {
+        {"gripper pick", [&] { return Set_Gripper_Pick(h, 1, 1, true); }, 18},
+        {"IO type 9", [&] { return Set_IO_State(h, 9, 1, true, true); }, 18},
+        {"null channel output", [&] { return Get_IO_State(h, 0, 1, nullptr); }, 18},
+        {"pose set-point", [&] { return Force_Position_Move_POSE(h, POSE{}, 0, 0, 0, 1); }, 18},
+        {"Modbus mode", [&] { return Set_Modbus_Mode(h, 1, 9600, 1, true); }, 18},
+        {"car state", [&] { return Get_Car_State(h, &i, &i, &i, &i, &i, &i); }, 18},
+        {"lift speed", [&] { return Set_Lift_Speed(h, 1); }, 18},
+    };
+    const Case set_points[] = {
+        {"joint set-point", [&] { return Force_Position_Move_Joint(h, joint, 0, 0, 0, 1); }, 0},
+        {"pose set-point", [&] { return Force_Position_Move_POSE(h, POSE{}, 0, 0, 0, 1); }, 0},
+        {"tool voltage, null", [&] { return Get_Tool_Voltage(h, nullptr); }, 19},
+    };
+    arx::core::set_file_transfer_active(true);
+    for (const Case& c : during_download) {
+        SCOPED_TRACE(c.what);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(c.call(), c.rc);
+        EXPECT_LT(ms_since(start), arx::core::kCommandPauseMs);
+    }
+    arx::core::set_file_transfer_active(false);
+    for (const Case& c : set_points) {
+        SCOPED_TRACE(c.what);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(c.call(), c.rc);
+        EXPECT_LT(ms_since(start), arx::core::kCommandPauseMs);
+    }
+    ASSERT_TRUE(fc.wait_lines(2));
+    EXPECT_EQ(fc.lines().size(), 2u);
+
+    // Their two reports, so no set-point outlives the test.
+    static std::atomic<int> reports{0};
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, [](CallbackData) { ++reports; }), 0);
+    fc.push_line(R"({"state":"Force_Position_State","joint":[0,0,0,0,0,0]})" "\r\n"
+                 R"({"state":"Force_Position_State","joint":[0,0,0,0,0,0]})");
+    for (int k = 0; k < 200 && reports < 2; ++k) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(reports, 2);
+    Arx_API_Init(ARM_MODEL_A, nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, DeviceWaits, ::testing::ValuesIn(kWaits),
