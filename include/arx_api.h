@@ -523,6 +523,174 @@ ARX_API int Set_RS485(SOCKHANDLE handle, int baudrate);
 /* Switches the controller to wired Ethernet (send-only). */
 ARX_API int Set_Ethernet(SOCKHANDLE handle);
 
+/* ------------------------------------------------------ grippers and hands */
+/* Values are the controller's, sent unchanged. No function of this section
+ * checks the handle or the initialisation. block: true waits, false queues the
+ * line and returns 0. Errors common to the section: ARX_CONTROLLER_FALSE when
+ * the controller answers false; ARX_TYPE_ERROR when the answer is not
+ * true/false. */
+
+/* Opening range of the gripper, min to max. */
+ARX_API int Set_Gripper_Route(SOCKHANDLE handle, int min, int max, bool block);
+/* Gripper motions: release at a speed; pick with a force limit; pick and keep
+ * gripping; go to a position. A blocking call waits for the controller's
+ * arrival report, not for an acknowledgement, within the plain reply timeout.
+ * Errors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout. */
+ARX_API int Set_Gripper_Release(SOCKHANDLE handle, int speed, bool block);
+ARX_API int Set_Gripper_Pick(SOCKHANDLE handle, int speed, int force, bool block);
+ARX_API int Set_Gripper_Pick_On(SOCKHANDLE handle, int speed, int force, bool block);
+ARX_API int Set_Gripper_Position(SOCKHANDLE handle, int position, bool block);
+/* Dexterous hand: stored posture, stored action sequence, speed and force. */
+ARX_API int Set_Hand_Posture(SOCKHANDLE handle, int posture_num, bool block);
+ARX_API int Set_Hand_Seq(SOCKHANDLE handle, int seq_num, bool block);
+ARX_API int Set_Hand_Speed(SOCKHANDLE handle, int speed, bool block);
+ARX_API int Set_Hand_Force(SOCKHANDLE handle, int force, bool block);
+/* Angles of the hand's six fingers; exactly angle[0..5] are sent.
+ * Errors: ARX_NULL_POINTER when angle is null. */
+ARX_API int Set_Hand_Angle(SOCKHANDLE handle, const int* angle, bool block);
+
+/* ---------------------------------------------------- controller and tool IO */
+/* IO numbers are the controller's channel numbers. Analog values are volts.
+ * Errors common to the section: ARX_CONTROLLER_FALSE when the controller
+ * answers false; ARX_TYPE_ERROR when a member has the wrong type. */
+
+/* Channel arrays of a reply fill at most this many elements of each output;
+ * further elements are ignored. Each output must hold ARX_IO_CHANNEL_CAPACITY. */
+#define ARX_IO_CHANNEL_CAPACITY 16
+
+/* One controller output: type 0 digital (state on or off), type 1 analog
+ * (state true is 1 V, false 0 V). Errors: ARX_TYPE_ERROR when type is neither
+ * 0 nor 1 (nothing sent). */
+ARX_API int Set_IO_State(SOCKHANDLE handle, int type, unsigned char io_num, bool state, bool block);
+/* One controller channel: type 0 digital output, 1 digital input, 2 analog
+ * output, 3 analog input; an analog value is written in whole volts, truncated.
+ * Errors: ARX_TYPE_ERROR when type is not 0 to 3 (nothing sent). */
+ARX_API int Get_IO_State(SOCKHANDLE handle, int type, unsigned char io_num, unsigned char* state);
+/* All controller inputs: digital states and analog voltages (V). If the
+ * analog array is missing or wrong, the digital states stay written. */
+ARX_API int Get_IO_Input(SOCKHANDLE handle, unsigned char* di, float* ai);
+/* All controller outputs: digital states and analog voltages (V), as Get_IO_Input. */
+ARX_API int Get_IO_Output(SOCKHANDLE handle, unsigned char* dout, float* aout);
+/* One digital output of the tool. */
+ARX_API int Set_Tool_DO_State(SOCKHANDLE handle, unsigned char io_num, bool state, bool block);
+/* Mode of one tool channel: true output, false input. */
+ARX_API int Set_Tool_IO_Mode(SOCKHANDLE handle, unsigned char io_num, bool mode, bool block);
+/* Modes and states of the tool channels, unscaled; if the states are missing
+ * or wrong, the modes stay written. */
+ARX_API int Get_Tool_IO_State(SOCKHANDLE handle, float* modes, float* states);
+/* Supply voltage type of the tool (the controller's code). */
+ARX_API int Set_Tool_Voltage(SOCKHANDLE handle, unsigned char voltage_type, bool block);
+ARX_API int Get_Tool_Voltage(SOCKHANDLE handle, unsigned char* voltage_type);
+
+/* ------------------------------------------ force sensing and force-position */
+/* Joint arrays in degrees hold six values, seven on ARM_MODEL_B connections
+ * unless stated. Sensor, mode and direction are the controller's codes.
+ * Errors common to the section: ARX_CONTROLLER_FALSE when the controller
+ * answers false; ARX_TYPE_ERROR when the answer is not true/false, or a value
+ * is not finite or out of range (nothing sent). */
+
+/* Values of the six-axis sensor fill at most this many elements; further
+ * elements are ignored. The output must hold ARX_FORCE_DATA_CAPACITY. */
+#define ARX_FORCE_DATA_CAPACITY 6
+
+/* Current sensor values, the controller's thousandths divided by 1000. */
+ARX_API int Get_Force_Data(SOCKHANDLE handle, float* force);
+/* Zeroes the six-axis sensor. */
+ARX_API int Clear_Force_Data(SOCKHANDLE handle, bool block);
+/* Automatic calibration of the six-axis sensor; waits up to 33 s for the result. */
+ARX_API int Set_Force_Sensor(SOCKHANDLE handle);
+/* Manual calibration, one of four poses (joint: six values on every model);
+ * waits up to 33 s. Errors: ARX_TYPE_ERROR when pose_num is not 1 to 4 (nothing sent). */
+ARX_API int Manual_Set_Force(SOCKHANDLE handle, int pose_num, const float* joint);
+/* Stops a running sensor calibration. */
+ARX_API int Stop_Set_Force_Sensor(SOCKHANDLE handle, bool block);
+/* Switches force-position control on: the arm holds force N (sent in tenths)
+ * along direction. block 1 waits up to 13 s; any other value queues. */
+ARX_API int Set_Force_Postion(SOCKHANDLE handle, int sensor, int mode, int direction, int N, int block);
+/* Switches force-position control off. */
+ARX_API int Stop_Force_Postion(SOCKHANDLE handle, bool block);
+/* Starts / stops streaming force-position set-points. */
+ARX_API int Start_Force_Position_Move(SOCKHANDLE handle, bool block);
+ARX_API int Stop_Force_Postion_Move(SOCKHANDLE handle, bool block);
+/* One force-position set-point to joint angles or to a pose, holding force
+ * (sent in tenths). Nothing is awaited: the controller's next force-position
+ * state report on this connection reaches the application callback once
+ * (code 3), or is discarded when no callback is registered; until then the
+ * set-point holds a place in the table of awaited replies. Errors:
+ * ARX_PENDING_TABLE_FULL when 2000 replies or reports are already awaited
+ * (nothing sent); ARX_NULL_POINTER when joint is null. */
+ARX_API int Force_Position_Move_Joint(SOCKHANDLE handle, const float* joint, unsigned char sensor,
+                                      unsigned char mode, int dir, float force);
+ARX_API int Force_Position_Move_POSE(SOCKHANDLE handle, POSE pose, unsigned char sensor, unsigned char mode,
+                                     int dir, float force);
+/* Value of the one-axis sensor, unscaled. Errors: ARX_REPLY_NOT_JSON when the
+ * controller refuses; ARX_STATE_TYPE_ERROR when the value is missing;
+ * ARX_TYPE_ERROR when it is not a number. */
+ARX_API int Get_Fz(SOCKHANDLE handle, float* fz);
+/* Zeroes the one-axis sensor. */
+ARX_API int Clear_Fz(SOCKHANDLE handle, bool block);
+/* Automatic calibration of the one-axis sensor; waits up to 33 s. */
+ARX_API int Auto_Set_Fz(SOCKHANDLE handle);
+/* Manual calibration of the one-axis sensor from two joint poses. */
+ARX_API int Manual_Set_Fz(SOCKHANDLE handle, const float* joint1, const float* joint2);
+
+/* ------------------------------------------------------------------ Modbus */
+/* The controller is the Modbus master on its port; port, address, device,
+ * baud rate and timeout are the controller's, sent unchanged. Errors common to
+ * the section: ARX_CONTROLLER_FALSE when the controller answers false or
+ * refuses a read (output unchanged); ARX_TYPE_ERROR when a member has the
+ * wrong type. */
+
+/* Switches a port into Modbus mode; a blocking call waits up to 5 s for the
+ * answer, then 2 s more for the port to settle. */
+ARX_API int Set_Modbus_Mode(SOCKHANDLE handle, int port, int baudrate, int timeout, bool block);
+/* Switches a port back out of Modbus mode. */
+ARX_API int Close_Modbus_Mode(SOCKHANDLE handle, int port, bool block);
+/* Reads num coils / discrete inputs, or one holding / input register, into
+ * data (the controller's value as one integer). */
+ARX_API int Get_Read_Coils(SOCKHANDLE handle, int port, int address, int num, int device, int* data);
+ARX_API int Get_Read_Input_Status(SOCKHANDLE handle, int port, int address, int num, int device, int* data);
+ARX_API int Get_Read_Holding_Registers(SOCKHANDLE handle, int port, int address, int device, int* data);
+ARX_API int Get_Read_Input_Registers(SOCKHANDLE handle, int port, int address, int device, int* data);
+/* Writes one coil or one register. */
+ARX_API int Write_Single_Coil(SOCKHANDLE handle, int port, int address, int data, int device, bool block);
+ARX_API int Write_Single_Register(SOCKHANDLE handle, int port, int address, int data, int device, bool block);
+/* Writes num coils (eight per byte, ceil(num / 8) bytes) or num registers (two
+ * bytes each) from data. Errors: ARX_TYPE_ERROR when num is negative or the
+ * bytes would not fit one request line (about 55 coil bytes or 27 registers;
+ * nothing sent). */
+ARX_API int Write_Coils(SOCKHANDLE handle, int port, int address, int num, const unsigned char* data, int device,
+                        bool block);
+ARX_API int Write_Registers(SOCKHANDLE handle, int port, int address, int num, const unsigned char* data,
+                            int device, bool block);
+
+/* --------------------------------------------------------- lift and mobile base */
+/* Values are the controller's, sent unchanged. Errors common to the section:
+ * ARX_CONTROLLER_FALSE when the controller answers false; ARX_TYPE_ERROR when
+ * a member has the wrong type. */
+
+/* Lift speed; always queued. */
+ARX_API int Set_Lift_Speed(SOCKHANDLE handle, int speed);
+/* Moves the lift to a height; a blocking call waits for the arrival report,
+ * up to 123 s. */
+ARX_API int Set_Lift_Height(SOCKHANDLE handle, int height, int speed, bool block);
+/* Lift height, current and error flag; reading stops at the first bad member,
+ * the outputs before it stay written. */
+ARX_API int Get_Lift_State(SOCKHANDLE handle, int* height, int* current, int* err_flag);
+/* Base speed commands: speed and angular speed, or linear and angular speed. */
+ARX_API int Set_Vehicle(SOCKHANDLE handle, int speed, int angular, bool block);
+ARX_API int Set_Car_Move(SOCKHANDLE handle, int linear_speed, int angular_speed, bool block);
+/* Navigation: mode, speed, drive to a station, current station number, charging. */
+ARX_API int Set_Car_Navigation_Mode(SOCKHANDLE handle, int mode, bool block);
+ARX_API int Set_Car_Navigation_Speed(SOCKHANDLE handle, int speed, bool block);
+ARX_API int Set_Car_Station(SOCKHANDLE handle, int station, int speed, bool block);
+ARX_API int Set_Car_Station_Num(SOCKHANDLE handle, int station_num, bool block);
+ARX_API int Set_Car_Charge(SOCKHANDLE handle, int charge_state, bool block);
+/* Battery volume, voltage, current, error code, state and current station;
+ * reading stops at the first bad member, the outputs before it stay written. */
+ARX_API int Get_Car_State(SOCKHANDLE handle, int* battery_volume, int* voltage, int* current, int* car_err,
+                          int* car_state, int* station_num);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif
