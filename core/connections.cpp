@@ -67,10 +67,10 @@ bool registry_close(SOCKHANDLE socket) {
     return found;
 }
 
-long registry_send(SOCKHANDLE socket, const char* data, std::size_t length) {
+long registry_send(SOCKHANDLE socket, const char* data, std::size_t length, bool dont_route) {
     std::lock_guard<platform::Mutex> lock(registry_mutex());
     if (!registry_find(socket, nullptr)) return -1;
-    return platform::send_bytes(socket, data, length);
+    return platform::send_bytes(socket, data, length, dont_route);
 }
 
 int registry_snapshot(ConnectionView* out, int capacity) {

@@ -37,7 +37,7 @@ bool registry_close(SOCKHANDLE socket);
 // atomically with respect to registry_close: a line never reaches a socket
 // number that was closed and perhaps reused by another connection. The
 // platform send's result, or -1 for a socket the registry does not hold.
-long registry_send(SOCKHANDLE socket, const char* data, std::size_t length);
+long registry_send(SOCKHANDLE socket, const char* data, std::size_t length, bool dont_route = false);
 
 // The live entries in entry order; returns how many were written.
 int registry_snapshot(ConnectionView* out, int capacity);

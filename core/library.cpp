@@ -19,14 +19,11 @@ std::atomic<int> g_model{ARM_MODEL_A};
 std::atomic<int> g_reply_timeout_ms{kReplyTimeoutMs};
 std::atomic<ArxCallback> g_callback{nullptr};
 std::atomic<int> g_initialised{0};
-std::atomic<int> g_file_transfer{0};
 
 char g_version[] = "4.0.6";
 
 }  // namespace
 
-bool file_transfer_active() { return g_file_transfer.load() == 1; }
-void set_file_transfer_active(bool active) { g_file_transfer.store(active ? 1 : 0); }
 bool initialised() { return g_initialised.load() >= 1; }
 int arm_model() { return g_model.load(); }
 ArxCallback application_callback() { return g_callback.load(); }

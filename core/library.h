@@ -10,10 +10,6 @@ namespace arx::core {
 constexpr int kReplyTimeoutMs = 3000;   // base limit of every blocking wait
 constexpr int kCommandPauseMs = 20;     // the pause every command takes before it sends
 
-// True while a trajectory file is being downloaded: every command refuses with 18.
-bool file_transfer_active();
-void set_file_transfer_active(bool active);
-
 // Arx_API_Init has run at least once.
 bool initialised();
 

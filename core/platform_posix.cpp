@@ -76,10 +76,10 @@ bool tcp_connect(Socket socket, const char* ip, int port) {
 
 void close_socket(Socket socket) { ::close(fd_of(socket)); }
 
-long send_bytes(Socket socket, const char* data, std::size_t length) {
+long send_bytes(Socket socket, const char* data, std::size_t length, bool dont_route) {
     ssize_t sent;
     do {
-        sent = ::send(fd_of(socket), data, length, MSG_NOSIGNAL);
+        sent = ::send(fd_of(socket), data, length, MSG_NOSIGNAL | (dont_route ? MSG_DONTROUTE : 0));
     } while (sent < 0 && errno == EINTR);
     return static_cast<long>(sent);
 }

@@ -3,6 +3,7 @@
 #include "core/library.h"
 #include "core/platform.h"
 #include "core/startup.h"
+#include "core/transfer_state.h"
 #include "core/transport.h"
 
 #include <atomic>
@@ -76,7 +77,7 @@ void Arm_Socket_Close(SOCKHANDLE handle) {
 }
 
 int Arm_Socket_State(SOCKHANDLE handle) {
-    if (file_transfer_active()) return ARX_FILE_TRANSFER_BUSY;
+    if (transfer_active(handle)) return ARX_FILE_TRANSFER_BUSY;
     pause_ms(kCommandPauseMs);
     if (handle == 0) return ARX_CONNECT_FAILED;
     if (!initialised()) return ARX_NOT_INITIALISED;

@@ -61,6 +61,20 @@ int wait_reply(int slot, int poll_ms, int limit_ms, const ReplyDecoder& decode) 
     return ARX_REPLY_TIMEOUT;
 }
 
+std::optional<int> await_reply(int slot, int max_ms, const ReplyDecoder& decode) {
+    const std::int64_t start = platform::monotonic_ms();
+    for (;;) {
+        if (auto result = take_reply(slot, decode)) return result;
+        const std::int64_t left = max_ms - (platform::monotonic_ms() - start);
+        if (left <= 0) return std::nullopt;
+        platform::sleep_ms(static_cast<int>(left < kReplyPollMs ? left : kReplyPollMs));
+    }
+}
+
+long send_raw_piece(SOCKHANDLE handle, std::string_view bytes) {
+    return registry_send(handle, bytes.data(), bytes.size(), /*dont_route=*/true);
+}
+
 namespace {
 
 // Registers the slot before sending, so that no reply can arrive unexpected;
@@ -77,6 +91,10 @@ int register_and_send(SOCKHANDLE handle, std::string_view line, Kind kind, bool 
 }
 
 }  // namespace
+
+int start_request(SOCKHANDLE handle, std::string_view line, Kind kind, int* slot) {
+    return register_and_send(handle, line, kind, /*waiting=*/true, slot);
+}
 
 int request_blocking(SOCKHANDLE handle, std::string_view line, Kind kind,
                      const ReplyDecoder& decode, int extension_ms) {

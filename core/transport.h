@@ -58,4 +58,15 @@ int wait_reply(int slot, int poll_ms, int limit_ms, const ReplyDecoder& decode);
 
 void remove_slot(int slot);
 
+// Waits up to max_ms for the slot's reply. Decoded result (slot removed) when it arrived; std::nullopt when not (slot kept).
+std::optional<int> await_reply(int slot, int max_ms, const ReplyDecoder& decode);
+
+// Registers a waiting slot for `kind` and sends `line`: 0 with *slot set, 20
+// when the table is full, 6 when the send fails (the slot taken back).
+int start_request(SOCKHANDLE handle, std::string_view line, Kind kind, int* slot);
+
+// Raw bytes that are not a request line (a trajectory file's content), sent
+// with the do-not-route flag; the platform send's result.
+long send_raw_piece(SOCKHANDLE handle, std::string_view bytes);
+
 }  // namespace arx::core
