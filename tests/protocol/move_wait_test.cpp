@@ -98,3 +98,17 @@ TEST_F(MoveWaits, ReportBesideTheStallingSampleWins) {
     EXPECT_EQ(state_queries(), 6);
     arx::core::release_transfer(elsewhere);
 }
+
+// Steps and the return to the drag origin wait for the arrival report only as
+// long as any reply: a later report finds no caller.
+TEST_F(MoveWaits, StepWaitsOnlyTheReplyTimeout) {
+    fc.on("set_pos_step", arx::test::Reply{{kArrived + "\r\n"}, false, 3300});
+    const auto start = Clock::now();
+    EXPECT_EQ(Pos_Step_Cmd(h, POS_TEACH_Y, 0.001f, 5, true), ARX_REPLY_TIMEOUT);
+    EXPECT_GE(ms_since(start), 3000);
+    EXPECT_LT(ms_since(start), 3250);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));  // the late report has come and gone
+    const std::string refused = R"({"state":"current_trajectory_state","trajectory_state":false})";
+    fc.on("drag_trajectory_origin", arx::test::Reply{{refused + "\r\n"}, false, 200});
+    EXPECT_EQ(Drag_Trajectory_Origin(h, true), ARX_CONTROLLER_FALSE);
+}
