@@ -26,6 +26,7 @@
 //   per-joint request array   r.array("offset", offset, request_joints(h), Milli)
 //   send-only                 return Request("set_RS485").add("baudrate", Int(b)).send(h);
 //   longer wait               .run(h, block, Kind::SetForcePosition, Boolean("set_state"), 10000)
+//   a move                    .move(h, block, kJointMoveWait)   (protocol/move_wait.h)
 //   work after the reply      Request r(...); ...; const int rc = r.run(...); if (rc == 0) ...
 //   a decoder no family fits  .query(h, Kind::ArmAllState, [&](const char* text) {
 //                                 Reply reply(text); if (!reply) return 9; ... })
