@@ -523,6 +523,144 @@ ARX_API int Set_RS485(SOCKHANDLE handle, int baudrate);
 /* Switches the controller to wired Ethernet (send-only). */
 ARX_API int Set_Ethernet(SOCKHANDLE handle);
 
+/* ------------------------------------------------------------------- motion */
+/* Joint arrays hold one angle (deg) per joint: seven are sent on an
+ * ARM_MODEL_B connection, six (joint[6] unread) on the others. Poses are in
+ * metres and radians. v is the controller's speed value and r the blend
+ * radius, sent x1000. Values are truncated toward zero on the wire; one that
+ * is not finite or out of range is refused with ARX_TYPE_ERROR, nothing sent.
+ * block: true waits for the controller's arrival report, sent when the
+ * trajectory is done; false queues the line and returns ARX_SUCCESS. The
+ * report's state false gives ARX_CONTROLLER_FALSE; another type ARX_TYPE_ERROR.
+ * A blocking move waits 23 s (movel: 5 s) for the report alone, then watches
+ * the arm through Get_Current_Arm_State; ending such a wait takes only the
+ * caller's own report slot, so other moves on the connection keep waiting. */
+
+/* Moves in joint space to joint angles (deg). Errors: ARX_NULL_POINTER when
+ * joint is null; ARX_MOVE_NOT_COMPLETED when, after the 23 s grace period, the
+ * arm stood still (every joint within 0.1 deg) at five samples without a
+ * report; a state query's code when seven of them failed. */
+ARX_API int Movej_Cmd(SOCKHANDLE handle, const float* joint, unsigned char v, float r, bool block);
+/* Moves in a straight line to a pose. Errors: ARX_MOVE_NOT_COMPLETED when,
+ * after the 5 s grace period, the arm stood still at five samples without a
+ * report; a state query's code when nineteen of them failed. */
+ARX_API int Movel_Cmd(SOCKHANDLE handle, POSE pose, unsigned char v, float r, bool block);
+/* Moves on a circle through pose_via to pose_to, `loop` times round. Waits for
+ * as long as the arm answers its state queries. Errors: a state query's code
+ * when seven of them failed after the 23 s grace period. */
+ARX_API int Movec_Cmd(SOCKHANDLE handle, POSE pose_via, POSE pose_to, unsigned char v, float r,
+                      unsigned char loop, bool block);
+/* Moves in joint space to a pose. Errors: ARX_REPLY_TIMEOUT when no report
+ * came within 23 s. */
+ARX_API int Movej_P_Cmd(SOCKHANDLE handle, POSE pose, unsigned char v, float r, bool block);
+
+/* Streaming set-points for control loops: one joint set-point (deg) or pose,
+ * sent at once from the calling thread; no reply, no pause, nothing queued.
+ * A failed send is not reported (ARX_SUCCESS). Errors: ARX_NULL_POINTER when
+ * joint is null. */
+ARX_API int Movej_CANFD(SOCKHANDLE handle, const float* joint);
+ARX_API int Movep_CANFD(SOCKHANDLE handle, POSE pose);
+
+/* Reads the arm state, then moves in a straight line (as Movel_Cmd) by dx, dy,
+ * dz (m) along the tool's own axes from the pose of `joint` (deg); mode is
+ * accepted and unused. Errors: ARX_NULL_POINTER when joint is null; the state
+ * query's code when it fails (nothing moved). */
+ARX_API int MoveCartesianTool_Cmd(SOCKHANDLE handle, float* joint, float dx, float dy, float dz, int mode,
+                                  unsigned char v, float r, bool block);
+/* Reads the arm's joints, then turns the tool's orientation by `angle` (deg)
+ * about axis 1, 2 or 3 (x, y, z) of the frame choose_axis, keeping its
+ * position, with a straight-line move (as Movel_Cmd). Errors: the state
+ * query's code when it fails (nothing moved). */
+ARX_API int MoveRotate_Cmd(SOCKHANDLE handle, int axis, float angle, Pose choose_axis, unsigned char v,
+                           float r, bool block);
+
+/* Stop, pause and continue the motion; delete the current or every queued
+ * trajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false. */
+ARX_API int Move_Stop_Cmd(SOCKHANDLE handle, bool block);
+ARX_API int Move_Pause_Cmd(SOCKHANDLE handle, bool block);
+ARX_API int Move_Continue_Cmd(SOCKHANDLE handle, bool block);
+ARX_API int Clear_Current_Trajectory(SOCKHANDLE handle, bool block);
+ARX_API int Clear_All_Trajectory(SOCKHANDLE handle, bool block);
+/* The current trajectory's type and set-point: joint angles (deg, one per
+ * joint) for ARM_CTRL_NONE and ARM_CTRL_MOVEJ, a pose (x, y, z m, rx, ry, rz
+ * rad) for ARM_CTRL_MOVEL and ARM_CTRL_MOVEC; data holds at least six and at
+ * least the joint count. Errors: ARX_NULL_POINTER when type or data is null;
+ * ARX_TYPE_ERROR when the type is unknown or "data" holds fewer values than it
+ * needs (nothing written). */
+ARX_API int Get_Current_Trajectory(SOCKHANDLE handle, ARM_CTRL_MODES* type, float* data);
+
+/* --------------------------------------------------------- waypoints, timer */
+/* block: true waits for the reply, false queues the line and returns
+ * ARX_SUCCESS. Errors: ARX_TYPE_ERROR when the reply state is not true/false,
+ * except where stated. */
+
+/* Adds a waypoint of joint angles (deg, one per joint). Only a state of false
+ * refuses it (ARX_CONTROLLER_FALSE). Errors: ARX_NULL_POINTER when joint is null. */
+ARX_API int Add_Waypoint(SOCKHANDLE handle, const float* joint, bool block);
+/* Replays the waypoints at `frequency` (the controller's unit). */
+ARX_API int Start_Waypoint(SOCKHANDLE handle, int frequency, bool block);
+/* Stops the replay / clears the waypoints. */
+ARX_API int Stop_Waypoint(SOCKHANDLE handle, bool block);
+ARX_API int Clear_Waypoint(SOCKHANDLE handle, bool block);
+/* Asks the controller to wait `wait_time` (the controller's unit). */
+ARX_API int Timer(SOCKHANDLE handle, int wait_time, bool block);
+
+/* ------------------------------------------------------ teaching and stepping */
+/* direction: non-zero positive, zero negative. Axes other than 0, 1 and 2
+ * name no axis (the controller's default). block: true waits for the reply,
+ * false queues the line and returns ARX_SUCCESS. Errors: ARX_TYPE_ERROR when
+ * the reply state is not true/false, except where stated. */
+
+/* Teaching: the joint, or the tool along / about an axis, moves until
+ * Teach_Stop_Cmd. */
+ARX_API int Joint_Teach_Cmd(SOCKHANDLE handle, unsigned char joint, unsigned char direction, unsigned char v,
+                            bool block);
+ARX_API int Pos_Teach_Cmd(SOCKHANDLE handle, POS_TEACH_MODES axis, unsigned char direction, unsigned char v,
+                          bool block);
+ARX_API int Ort_Teach_Cmd(SOCKHANDLE handle, ORT_TEACH_MODES axis, unsigned char direction, unsigned char v,
+                          bool block);
+ARX_API int Teach_Stop_Cmd(SOCKHANDLE handle, bool block);
+/* Single steps of a joint (deg, sent x1000 with its fraction), along a
+ * position axis (m) or about an orientation axis (rad); blocking calls wait
+ * 3000 ms for the arrival report. Errors: ARX_REPLY_TIMEOUT when the step took
+ * longer. */
+ARX_API int Joint_Step_Cmd(SOCKHANDLE handle, unsigned char joint, float step, unsigned char v, bool block);
+ARX_API int Pos_Step_Cmd(SOCKHANDLE handle, POS_TEACH_MODES axis, float step, unsigned char v, bool block);
+ARX_API int Ort_Step_Cmd(SOCKHANDLE handle, ORT_TEACH_MODES axis, float step, unsigned char v, bool block);
+/* The frame position and orientation teaching move in (the controller's
+ * numbering); block 1 waits, other values queue. Only a state of false
+ * refuses (ARX_CONTROLLER_FALSE). Errors: ARX_STATE_TYPE_ERROR when the reply
+ * has no state. */
+ARX_API int Set_Teach_Frame(SOCKHANDLE handle, int frame_type, int block);
+
+/* ------------------------------------------- drag teaching, trajectory files */
+/* block: true waits for the reply, false queues the line and returns
+ * ARX_SUCCESS. Errors: ARX_TYPE_ERROR when the reply state is not true/false. */
+
+/* Starts (recording the trajectory) / stops drag teaching; starts it in one of
+ * the controller's modes. */
+ARX_API int Start_Drag_Teach(SOCKHANDLE handle, bool block);
+ARX_API int Stop_Drag_Teach(SOCKHANDLE handle, bool block);
+ARX_API int Start_Multi_Drag_Teach(SOCKHANDLE handle, int mode, bool block);
+/* Replays, pauses, continues and stops the recorded trajectory. */
+ARX_API int Run_Drag_Trajectory(SOCKHANDLE handle, bool block);
+ARX_API int Pause_Drag_Trajectory(SOCKHANDLE handle, bool block);
+ARX_API int Continue_Drag_Trajectory(SOCKHANDLE handle, bool block);
+ARX_API int Stop_Drag_Trajectory(SOCKHANDLE handle, bool block);
+/* Moves to the recorded trajectory's origin; blocking calls wait 3000 ms for
+ * the arrival report. Errors: ARX_REPLY_TIMEOUT when the move took longer. */
+ARX_API int Drag_Trajectory_Origin(SOCKHANDLE handle, bool block);
+/* Downloads a text file (up to its first zero byte, at most 102 400 bytes) as
+ * a project named after the path's last component, to run at plan_speed; path
+ * is a file path of path_length bytes. Always blocking; while it runs, every
+ * other command on this connection returns ARX_FILE_TRANSFER_BUSY (other
+ * connections are not affected). Errors: ARX_FILE_TRANSFER_BUSY when a
+ * download already runs on this connection; ARX_NULL_POINTER when path is
+ * null; ARX_PATH_TOO_LONG when path_length is negative or over 300, or the
+ * name does not fit the announcement; ARX_PATH_OR_PROJECT when the path has no
+ * "/" or backslash, or the controller refuses the project or its content;
+ * ARX_FILE_UNREADABLE when the file cannot be opened or is empty. */
+ARX_API int Send_TrajectoryFile(SOCKHANDLE handle, char* path, int path_length, int plan_speed);
 /* ------------------------------------------------------ grippers and hands */
 /* Values are the controller's, sent unchanged. No function of this section
  * checks the handle or the initialisation. block: true waits, false queues the

@@ -26,6 +26,7 @@
 //   per-joint request array   r.array("offset", offset, request_joints(h), Milli)
 //   send-only                 return Request("set_RS485").add("baudrate", Int(b)).send(h);
 //   longer wait               .run(h, block, Kind::SetForcePosition, Boolean("set_state"), 10000)
+//   a move                    .move(h, block, kJointMoveWait)   (protocol/move_wait.h)
 //   work after the reply      Request r(...); ...; const int rc = r.run(...); if (rc == 0) ...
 //   a decoder no family fits  .query(h, Kind::ArmAllState, [&](const char* text) {
 //                                 Reply reply(text); if (!reply) return 9; ... })
@@ -33,7 +34,8 @@
 //
 // ARX_GUARD(handle, checks...) runs the checks in the order written and returns
 // the first failure's code from the enclosing function:
-//   Transfer        a trajectory file is being downloaded      -> 18
+//   Transfer        a trajectory file is being downloaded on
+//                   this connection                            -> 18
 //   NotNull(p, ...) one of the pointers is null                 -> 19
 //   Handle          the handle is 0                             -> 5
 //   Init            Arx_API_Init has not run                    -> 2
@@ -42,6 +44,7 @@
 
 #include "arx_api.h"
 #include "core/library.h"
+#include "core/transfer_state.h"
 #include "protocol/decoders.h"
 #include "protocol/request.h"
 
@@ -53,7 +56,7 @@ namespace arx::protocol {
 using core::Kind;
 
 struct TransferCheck {
-    int operator()(SOCKHANDLE) const { return core::file_transfer_active() ? ARX_FILE_TRANSFER_BUSY : 0; }
+    int operator()(SOCKHANDLE h) const { return core::transfer_active(h) ? ARX_FILE_TRANSFER_BUSY : 0; }
 };
 struct HandleCheck {
     int operator()(SOCKHANDLE h) const { return h == 0 ? ARX_CONNECT_FAILED : 0; }

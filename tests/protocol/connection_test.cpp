@@ -3,6 +3,7 @@
 #include "core/connections.h"
 #include "core/library.h"
 #include "core/platform.h"
+#include "core/transfer_state.h"
 #include "protocol/command.h"
 #include "protocol/startup.h"
 #include "support/fake_controller.h"
@@ -41,11 +42,11 @@ TEST_F(Registry, StartAndStateResultCodes) {
     EXPECT_EQ(fc.connections(), 0);
 
     EXPECT_EQ(Arm_Socket_State(0), ARX_CONNECT_FAILED);
-    core::set_file_transfer_active(true);
+    core::claim_transfer(77);
     const auto start_ms = platform::monotonic_ms();
     EXPECT_EQ(Arm_Socket_State(77), ARX_FILE_TRANSFER_BUSY);
     EXPECT_LT(platform::monotonic_ms() - start_ms, core::kCommandPauseMs);
-    core::set_file_transfer_active(false);
+    core::release_transfer(77);
     SOCKHANDLE h = connect_to(fc);
     EXPECT_EQ(Arm_Socket_State(h), 0);
     ASSERT_TRUE(fc.wait_lines(1));

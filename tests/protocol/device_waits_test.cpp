@@ -3,6 +3,7 @@
 // what returns at once. Each row of the long waits is its own test, so
 // parallel runs spread them.
 #include "core/library.h"
+#include "core/transfer_state.h"
 #include "support/command_cases.h"
 
 #include <atomic>
@@ -90,14 +91,14 @@ TEST_F(ControllerTest, DeviceCommandsThatReturnAtOnce) {
         {"pose set-point", [&] { return Force_Position_Move_POSE(h, POSE{}, 0, 0, 0, 1); }, 0},
         {"tool voltage, null", [&] { return Get_Tool_Voltage(h, nullptr); }, 19},
     };
-    arx::core::set_file_transfer_active(true);
+    ASSERT_TRUE(arx::core::claim_transfer(h));
     for (const Case& c : during_download) {
         SCOPED_TRACE(c.what);
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(c.call(), c.rc);
         EXPECT_LT(ms_since(start), arx::core::kCommandPauseMs);
     }
-    arx::core::set_file_transfer_active(false);
+    arx::core::release_transfer(h);
     for (const Case& c : set_points) {
         SCOPED_TRACE(c.what);
         const auto start = std::chrono::steady_clock::now();

@@ -109,15 +109,15 @@ TEST_F(Force, SensorValuesDecode) {
     const auto fz = [&] { const int rc = Get_Fz(h, &f[0]); return Got{rc, f[0]}; };
     const std::string data = R"({"state":"get_force_data","force_data":)";
     expect_decodes({
-        {"get_force_data", data + "[1,2,3,4,5,6,7,8]}", six, {0, 0, "0.001,0.002,0.003,0.004,0.005,0.006|-99,-99"}},
-        {"get_force_data", data + "[2500.5]}", six, {0, 0, "2.5005,-99,-99,-99,-99,-99|-99,-99"}},
-        {"get_force_data", data + "12}", six, {11, 0, "-99,-99,-99,-99,-99,-99|-99,-99"}},
-        {"get_force_data", R"({"state":"get_force_data"})", six, {9, 0, "-99,-99,-99,-99,-99,-99|-99,-99"}},
-        {"get_Fz", R"({"state":"get_Fz","Fz":7})", fz, {0, 7}},
-        {"get_Fz", R"({"state":"get_Fz","set_state":false,"Fz":-3.25})", fz, {9, kMark}},
-        {"get_Fz", R"({"state":"get_Fz","set_state":true})", fz, {8, kMark}},
-        {"get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":"-3"})", fz, {11, kMark}},
-        {"get_Fz", "get_Fz, not json", fz, {9, kMark}},
+        {"get force data 1", "get_force_data", data + "[1,2,3,4,5,6,7,8]}", six, {0, 0, "0.001,0.002,0.003,0.004,0.005,0.006|-99,-99"}},
+        {"get force data 2", "get_force_data", data + "[2500.5]}", six, {0, 0, "2.5005,-99,-99,-99,-99,-99|-99,-99"}},
+        {"get force data 3", "get_force_data", data + "12}", six, {11, 0, "-99,-99,-99,-99,-99,-99|-99,-99"}},
+        {"get force data 4", "get_force_data", R"({"state":"get_force_data"})", six, {9, 0, "-99,-99,-99,-99,-99,-99|-99,-99"}},
+        {"get Fz 1", "get_Fz", R"({"state":"get_Fz","Fz":7})", fz, {0, 7}},
+        {"get Fz 2", "get_Fz", R"({"state":"get_Fz","set_state":false,"Fz":-3.25})", fz, {9, kMark}},
+        {"get Fz 3", "get_Fz", R"({"state":"get_Fz","set_state":true})", fz, {8, kMark}},
+        {"get Fz 4", "get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":"-3"})", fz, {11, kMark}},
+        {"get Fz 5", "get_Fz", "get_Fz, not json", fz, {9, kMark}},
     });
 }
 

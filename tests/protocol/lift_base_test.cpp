@@ -23,11 +23,11 @@ TEST_F(LiftBase, StateQueriesStopAtTheFirstBadMember) {
     const auto car = [&] { return Got{Get_Car_State(h, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]), 0, list(v, 6)}; };
     const std::string car_head = R"({"state":"get_car_state","battery_volume":80,"voltage":48000,"current":-1200,"car_err":3,)";
     expect_decodes({
-        {"get_lift_state", R"({"state":"lift_state","height":620,"current":"12","err_flag":1})", lift, {11, 0, "620,-99,-99"}},
-        {"get_lift_state", R"({"state":"lift_state","height":620.9,"current":-3,"err_flag":1})", lift, {0, 0, "620,-3,1"}},
-        {"get_lift_state", R"({"state":"lift_state","current":1,"err_flag":1})", lift, {9, 0, "-99,-99,-99"}},
-        {"get_car_state", car_head + R"("station_num":7})", car, {9, 0, "80,48000,-1200,3,-99,-99"}},
-        {"get_car_state", car_head + R"("car_state":2,"station_num":null})", car, {11, 0, "80,48000,-1200,3,2,-99"}},
+        {"get lift state 1", "get_lift_state", R"({"state":"lift_state","height":620,"current":"12","err_flag":1})", lift, {11, 0, "620,-99,-99"}},
+        {"get lift state 2", "get_lift_state", R"({"state":"lift_state","height":620.9,"current":-3,"err_flag":1})", lift, {0, 0, "620,-3,1"}},
+        {"get lift state 3", "get_lift_state", R"({"state":"lift_state","current":1,"err_flag":1})", lift, {9, 0, "-99,-99,-99"}},
+        {"get car state 1", "get_car_state", car_head + R"("station_num":7})", car, {9, 0, "80,48000,-1200,3,-99,-99"}},
+        {"get car state 2", "get_car_state", car_head + R"("car_state":2,"station_num":null})", car, {11, 0, "80,48000,-1200,3,2,-99"}},
     });
 }
 

@@ -56,11 +56,11 @@ TEST_F(Modbus, ReadResults) {
     const auto coils = [&] { n = -99; const int rc = Get_Read_Coils(h, 1, 10, 2, 1, &n); return Got{rc, double(n)}; };
     const std::string head = R"({"command":"read_coils","state":"coils_data",)";
     expect_decodes({
-        {"read_coils", head + R"("data":-7})", coils, {0, -7}},
-        {"read_coils", head + R"("read_state":"ok","data":3})", coils, {0, 3}},
-        {"read_coils", head + R"("read_state":false,"data":513})", coils, {1, -99}},
-        {"read_coils", head + R"("read_state":true})", coils, {9, -99}},
-        {"read_coils", head + R"("read_state":true,"data":"513"})", coils, {11, -99}},
-        {"read_coils", "coils_data, not json", coils, {9, -99}},
+        {"read coils 1", "read_coils", head + R"("data":-7})", coils, {0, -7}},
+        {"read coils 2", "read_coils", head + R"("read_state":"ok","data":3})", coils, {0, 3}},
+        {"read coils 3", "read_coils", head + R"("read_state":false,"data":513})", coils, {1, -99}},
+        {"read coils 4", "read_coils", head + R"("read_state":true})", coils, {9, -99}},
+        {"read coils 5", "read_coils", head + R"("read_state":true,"data":"513"})", coils, {11, -99}},
+        {"read coils 6", "read_coils", "coils_data, not json", coils, {9, -99}},
     });
 }
