@@ -4,16 +4,17 @@ BUILD     ?= build
 ASAN      ?= build-asan
 TSAN      ?= build-tsan
 WIN       ?= build-win
+BENCHDIR  ?= build-bench
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 # Debian packages the build and the tests need.
-DEB_PACKAGES := cmake g++ make ninja-build libcjson-dev libgtest-dev libgmock-dev \
+DEB_PACKAGES := cmake g++ make ninja-build libcjson-dev libgtest-dev libgmock-dev clang-format \
                 libbenchmark-dev liborocos-kdl-dev binutils python3
 # The Windows x64 build and its tests under Wine (cJSON comes as Debian
 # source, fetched by the build with apt-get source and unpacked by dpkg-dev).
 DEB_PACKAGES += g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev
 
-.PHONY: all build check check-windows test test-asan test-tsan test-windows deps clean
+.PHONY: all build check check-windows test test-asan test-tsan test-windows bench deps clean format
 
 all: build
 
@@ -39,6 +40,9 @@ $(WIN)/CMakeCache.txt:
 	cmake -S . -B $(WIN) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 
+$(BENCHDIR)/CMakeCache.txt:
+	cmake -S . -B $(BENCHDIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DARX_BUILD_BENCH=ON -DARX_BUILD_TESTS=OFF
+
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
@@ -56,6 +60,16 @@ test-tsan: $(TSAN)/CMakeCache.txt
 	cmake --build $(TSAN) -j $(JOBS)
 	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest -j $(JOBS) --output-on-failure
 
+# Every benchmark binary in bench/, then one table of arx / reference time
+# ratios and success rates from this run. Not part of check.
+bench: deps $(BENCHDIR)/CMakeCache.txt
+	cmake --build $(BENCHDIR) -j $(JOBS)
+	rm -f $(BENCHDIR)/bench/*.json
+	for b in $(BENCHDIR)/bench/*_bench; do \
+	  $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+	      --benchmark_out=$$b.json --benchmark_out_format=json || exit 1; done
+	python3 bench/ratio_table.py $(BENCHDIR)/bench/*_bench.json
+
 # arx.dll and the same suite cross-built, run under Wine (no sanitizers there).
 test-windows: $(WIN)/CMakeCache.txt
 	cmake --build $(WIN) -j $(JOBS)
@@ -70,5 +84,10 @@ check: deps
 	$(MAKE) test-tsan
 	$(MAKE) test-windows
 
+# Formats the sources in place with .clang-format.
+FORMAT_SOURCES = $(shell find core protocol kinematics include tests -name '*.cpp' -o -name '*.h' -o -name '*.c')
+format:
+	clang-format -i --style=file $(FORMAT_SOURCES)
+
 clean:
-	rm -rf $(BUILD) $(ASAN) $(TSAN) $(WIN)
+	rm -rf $(BUILD) $(ASAN) $(TSAN) $(BENCHDIR) $(WIN)

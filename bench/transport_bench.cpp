@@ -63,8 +63,8 @@ constexpr int kManyConnections = 300;
 const char kQueryLine[] = "{\"command\":\"get_joint_max_speed\"}\r\n";
 
 // ------------------------------------------------------------------- the peer
-// Answers every line at once by its command word; "bench_arrival" gets its
-// arrival report 50 ms later. Runs in a child process until killed.
+// Answers every line at once by its command word; "bench_arrival" and
+// "movej" get their arrival report 50 ms later. Runs in a child process until killed.
 const std::map<std::string, std::string>& answers() {
     static const std::map<std::string, std::string> table = {
         {"get_current_tool_frame",
@@ -116,7 +116,8 @@ std::string command_of(const std::string& line) {
             for (std::size_t end; (end = pending[i].find('\n')) != std::string::npos;) {
                 const std::string command = command_of(pending[i].substr(0, end));
                 pending[i].erase(0, end + 1);
-                if (command == "bench_arrival") arrivals.emplace_back(platform::monotonic_ms() + 50, sockets[i]);
+                if (command == "bench_arrival" || command == "movej")
+                    arrivals.emplace_back(platform::monotonic_ms() + 50, sockets[i]);
                 const auto a = answers().find(command);
                 if (a != answers().end()) out += a->second + "\r\n";
             }
@@ -352,6 +353,22 @@ void BM_ArrivalWake(benchmark::State& state) {
     }
     report_percentiles(state, ms);
 }
+// A blocking Movej_Cmd on a move that arrives after 50 ms: the time past the
+// 50 ms and the 20 ms pause is how late the wait noticed the report.
+void BM_MoveArrival(benchmark::State& state) {
+    const SOCKHANDLE h = connections(1)[0];
+    const float joints[7] = {0, 10, 20, 30, 40, 50, 0};
+    std::vector<double> ms;
+    for (auto _ : state) {
+        const double start = now_ms_precise();
+        const int rc = Movej_Cmd(h, joints, 20, 0, true);
+        ms.push_back(now_ms_precise() - start - 50.0 - kPauseMs);
+        if (rc != 0) state.SkipWithError("move failed");
+    }
+    report_percentiles(state, ms);
+}
+BENCHMARK(BM_MoveArrival)->Name("move_arrival_wake/50ms_move/arx")->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 BENCHMARK(BM_ArrivalWake)->Name("arrival_report_wake/50ms_move/arx")->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // ------------------------------------------------------- allocations

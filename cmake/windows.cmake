@@ -4,19 +4,19 @@
 # Included from the top-level CMakeLists.txt before the targets are defined.
 
 # cJSON from Debian's own source package, fetched into the build folder.
-set(ARX_CJSON_SOURCE ${CMAKE_BINARY_DIR}/_deps/cjson)
+set(ARX_CJSON_SOURCE ${PROJECT_BINARY_DIR}/_deps/cjson)
 if(NOT EXISTS ${ARX_CJSON_SOURCE}/cJSON.c)
   message(STATUS "Fetching Debian's cjson source package")
-  execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/fetch_debian_source.sh cjson ${CMAKE_BINARY_DIR}/_deps
+  execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/fetch_debian_source.sh cjson ${PROJECT_BINARY_DIR}/_deps
                   RESULT_VARIABLE fetch_result)
   if(NOT fetch_result EQUAL 0)
     message(FATAL_ERROR "could not fetch the cjson source package (needs apt-get and dpkg-dev)")
   endif()
 endif()
 # Consumers include <cjson/cJSON.h>, as with the system package.
-file(COPY ${ARX_CJSON_SOURCE}/cJSON.h DESTINATION ${CMAKE_BINARY_DIR}/_deps/include/cjson)
+file(COPY ${ARX_CJSON_SOURCE}/cJSON.h DESTINATION ${PROJECT_BINARY_DIR}/_deps/include/cjson)
 add_library(cjson STATIC ${ARX_CJSON_SOURCE}/cJSON.c)
-target_include_directories(cjson PUBLIC ${CMAKE_BINARY_DIR}/_deps/include)
+target_include_directories(cjson PUBLIC ${PROJECT_BINARY_DIR}/_deps/include)
 # Linked into arx.dll, never exported from it.
 target_compile_definitions(cjson PUBLIC CJSON_HIDE_SYMBOLS)
 
@@ -31,19 +31,20 @@ link_libraries(ws2_32)
 if(ARX_BUILD_TESTS)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_deps/googletest EXCLUDE_FROM_ALL)
+  add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/_deps/googletest EXCLUDE_FROM_ALL)
 endif()
 
 # After the targets exist (called at the end of the top-level CMakeLists.txt).
 function(arx_windows_targets)
   # arx.dll, libarx.dll.a and arx.def (for an import library of another
   # toolchain: lib /def:arx.def /machine:x64 /out:arx.lib).
-  set_target_properties(arx PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
-                        ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-  target_link_options(arx PRIVATE -Wl,--output-def,${CMAKE_BINARY_DIR}/arx.def)
+  set_target_properties(arx PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}
+                        ARCHIVE_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+  target_link_options(arx PRIVATE -Wl,--output-def,${PROJECT_BINARY_DIR}/arx.def)
   # The static archive has its own objects, built without dllexport.
   add_library(arx_static_objects OBJECT ${ARX_SOURCES})
-  target_include_directories(arx_static_objects PUBLIC ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR})
+  target_include_directories(arx_static_objects PUBLIC
+    ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
   target_compile_definitions(arx_static_objects PUBLIC ARX_STATIC)
   target_compile_options(arx_static_objects PRIVATE -Wall -Wextra)
   target_link_libraries(arx_static_objects PUBLIC cjson Threads::Threads)

@@ -127,7 +127,7 @@ bool registry_close(SOCKHANDLE socket) {
     return true;
 }
 
-long registry_send(SOCKHANDLE socket, const char* data, std::size_t length) {
+long registry_send(SOCKHANDLE socket, const char* data, std::size_t length, bool dont_route) {
     Lease lease;
     int send_limit_ms = 0;
     {
@@ -138,7 +138,7 @@ long registry_send(SOCKHANDLE socket, const char* data, std::size_t length) {
     }
     if (send_limit_ms <= 0) send_limit_ms = reply_timeout_ms();
     // Whole within the connection's send limit, or failed.
-    if (!platform::send_all(socket, data, length, send_limit_ms)) return -1;
+    if (!platform::send_all(socket, data, length, send_limit_ms, dont_route)) return -1;
     return static_cast<long>(length);
 }
 

@@ -52,9 +52,10 @@ bool registry_close(SOCKHANDLE socket);
 
 // Sends the whole of `data` on `socket` while it is an open connection of the
 // registry (see above), within the connection's send limit: its receive
-// timeout, or the reply timeout when that is 0. The bytes sent (= length), or -1 when the registry
+// timeout, or the reply timeout when that is 0. `dont_route`: the send flag
+// the trajectory-file pieces travel with. The bytes sent (= length), or -1 when the registry
 // does not hold the socket or the send failed or timed out part-way.
-long registry_send(SOCKHANDLE socket, const char* data, std::size_t length);
+long registry_send(SOCKHANDLE socket, const char* data, std::size_t length, bool dont_route = false);
 
 // Reads from the entry's socket while the entry still holds the connection
 // seen at `generation`. The platform read's result, or -1 when it does not.

@@ -21,12 +21,9 @@ std::atomic<int> g_reply_timeout_ms{kReplyTimeoutMs};
 std::atomic<ArxCallback> g_callback{nullptr};
 std::atomic<ReportDecoder> g_report_decoder{nullptr};
 std::atomic<int> g_initialised{0};
-std::atomic<int> g_file_transfer{0};
 
 }  // namespace
 
-bool file_transfer_active() { return g_file_transfer.load() == 1; }
-void set_file_transfer_active(bool active) { g_file_transfer.store(active ? 1 : 0); }
 bool initialised() { return g_initialised.load() >= 1; }
 int arm_model() { return g_model.load(); }
 ArxCallback application_callback() { return g_callback.load(); }

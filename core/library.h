@@ -24,10 +24,6 @@ void initialise(int model, ArxCallback callback, ReportDecoder decode_report);
 // Releases the send queue: later queued lines are dropped.
 void release_send_queue();
 
-// True while a trajectory file is being downloaded: every command refuses with 18.
-bool file_transfer_active();
-void set_file_transfer_active(bool active);
-
 // Arx_API_Init has run at least once.
 bool initialised();
 

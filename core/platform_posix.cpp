@@ -99,21 +99,21 @@ bool tcp_connect(Socket socket, const char* ip, int port, int timeout_ms) {
 void shutdown_socket(Socket socket) { ::shutdown(fd_of(socket), SHUT_RDWR); }
 void close_socket(Socket socket) { ::close(fd_of(socket)); }
 
-long send_bytes(Socket socket, const char* data, std::size_t length) {
+long send_bytes(Socket socket, const char* data, std::size_t length, bool dont_route) {
     ssize_t sent;
     do {
-        sent = ::send(fd_of(socket), data, length, MSG_NOSIGNAL);
+        sent = ::send(fd_of(socket), data, length, MSG_NOSIGNAL | (dont_route ? MSG_DONTROUTE : 0));
     } while (sent < 0 && errno == EINTR);
     return static_cast<long>(sent);
 }
 
-bool send_all(Socket socket, const char* data, std::size_t length, int timeout_ms) {
+bool send_all(Socket socket, const char* data, std::size_t length, int timeout_ms, bool dont_route) {
     const int fd = fd_of(socket);
     const std::int64_t deadline = monotonic_ms() + timeout_ms;
     std::size_t sent = 0;
     while (sent < length) {
         // Tried at once first: a healthy connection takes the line in one call.
-        const ssize_t n = ::send(fd, data + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n = ::send(fd, data + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT | (dont_route ? MSG_DONTROUTE : 0));
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
             continue;

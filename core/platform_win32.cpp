@@ -133,15 +133,19 @@ bool tcp_connect(Socket socket, const char* ip, int port, int timeout_ms) {
 void shutdown_socket(Socket socket) { shutdown(native(socket), SD_BOTH); }
 void close_socket(Socket socket) { closesocket(native(socket)); }
 
-long send_bytes(Socket socket, const char* data, std::size_t length) {
-    return send(native(socket), data, static_cast<int>(length), 0);
+namespace {
+int send_flags(bool dont_route) { return dont_route ? MSG_DONTROUTE : 0; }
+}  // namespace
+
+long send_bytes(Socket socket, const char* data, std::size_t length, bool dont_route) {
+    return send(native(socket), data, static_cast<int>(length), send_flags(dont_route));
 }
 
-bool send_all(Socket socket, const char* data, std::size_t length, int timeout_ms) {
+bool send_all(Socket socket, const char* data, std::size_t length, int timeout_ms, bool dont_route) {
     const std::int64_t deadline = monotonic_ms() + timeout_ms;
     std::size_t sent = 0;
     while (sent < length) {
-        const int n = send(native(socket), data + sent, static_cast<int>(length - sent), 0);
+        const int n = send(native(socket), data + sent, static_cast<int>(length - sent), send_flags(dont_route));
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
             continue;

@@ -103,6 +103,10 @@ int wait_reply(int slot, int limit_ms, ReplyDecoder decode) {
     return decode(reply);
 }
 
+long send_raw_piece(SOCKHANDLE handle, std::string_view bytes) {
+    return registry_send(handle, bytes.data(), bytes.size(), /*dont_route=*/true);
+}
+
 namespace {
 
 // Registers the slot before sending, so that no reply can arrive unexpected;
@@ -119,6 +123,10 @@ int register_and_send(SOCKHANDLE handle, std::string_view line, Kind kind, bool 
 }
 
 }  // namespace
+
+int start_request(SOCKHANDLE handle, std::string_view line, Kind kind, int* slot) {
+    return register_and_send(handle, line, kind, /*waiting=*/true, slot);
+}
 
 int request_blocking(SOCKHANDLE handle, std::string_view line, Kind kind,
                      ReplyDecoder decode, int extension_ms) {

@@ -64,4 +64,12 @@ int wait_reply(int slot, int limit_ms, ReplyDecoder decode);
 
 void remove_slot(int slot);
 
+// Registers a waiting slot for `kind` and sends `line`: 0 with *slot set, 20
+// when the table is full, 6 when the send fails (the slot taken back).
+int start_request(SOCKHANDLE handle, std::string_view line, Kind kind, int* slot);
+
+// Raw bytes that are not a request line (a trajectory file's content), sent
+// whole with the do-not-route flag; their length, or -1 when the send failed.
+long send_raw_piece(SOCKHANDLE handle, std::string_view bytes);
+
 }  // namespace arx::core

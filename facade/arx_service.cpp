@@ -403,3 +403,367 @@ int Arx_Service::Service_Set_RS485(SOCKHANDLE handle, int baudrate) {
 int Arx_Service::Service_Set_Ethernet(SOCKHANDLE handle) {
     return Set_Ethernet(handle);
 }
+
+int Arx_Service::Service_Movej_Cmd(SOCKHANDLE handle, const float* joint, unsigned char v, float r, bool block) {
+    return Movej_Cmd(handle, joint, v, r, block);
+}
+
+int Arx_Service::Service_Movel_Cmd(SOCKHANDLE handle, POSE pose, unsigned char v, float r, bool block) {
+    return Movel_Cmd(handle, pose, v, r, block);
+}
+
+int Arx_Service::Service_Movec_Cmd(SOCKHANDLE handle, POSE pose_via, POSE pose_to, unsigned char v, float r, unsigned char loop, bool block) {
+    return Movec_Cmd(handle, pose_via, pose_to, v, r, loop, block);
+}
+
+int Arx_Service::Service_Movej_P_Cmd(SOCKHANDLE handle, POSE pose, unsigned char v, float r, bool block) {
+    return Movej_P_Cmd(handle, pose, v, r, block);
+}
+
+int Arx_Service::Service_Movej_CANFD(SOCKHANDLE handle, const float* joint) {
+    return Movej_CANFD(handle, joint);
+}
+
+int Arx_Service::Service_Movep_CANFD(SOCKHANDLE handle, POSE pose) {
+    return Movep_CANFD(handle, pose);
+}
+
+int Arx_Service::Service_MoveCartesianTool_Cmd(SOCKHANDLE handle, float* joint, float dx, float dy, float dz, int mode, unsigned char v, float r, bool block) {
+    return MoveCartesianTool_Cmd(handle, joint, dx, dy, dz, mode, v, r, block);
+}
+
+int Arx_Service::Service_MoveRotate_Cmd(SOCKHANDLE handle, int axis, float angle, Pose choose_axis, unsigned char v, float r, bool block) {
+    return MoveRotate_Cmd(handle, axis, angle, choose_axis, v, r, block);
+}
+
+int Arx_Service::Service_Move_Stop_Cmd(SOCKHANDLE handle, bool block) {
+    return Move_Stop_Cmd(handle, block);
+}
+
+int Arx_Service::Service_Move_Pause_Cmd(SOCKHANDLE handle, bool block) {
+    return Move_Pause_Cmd(handle, block);
+}
+
+int Arx_Service::Service_Move_Continue_Cmd(SOCKHANDLE handle, bool block) {
+    return Move_Continue_Cmd(handle, block);
+}
+
+int Arx_Service::Service_Clear_Current_Trajectory(SOCKHANDLE handle, bool block) {
+    return Clear_Current_Trajectory(handle, block);
+}
+
+int Arx_Service::Service_Clear_All_Trajectory(SOCKHANDLE handle, bool block) {
+    return Clear_All_Trajectory(handle, block);
+}
+
+int Arx_Service::Service_Get_Current_Trajectory(SOCKHANDLE handle, ARM_CTRL_MODES* type, float* data) {
+    return Get_Current_Trajectory(handle, type, data);
+}
+
+int Arx_Service::Service_Add_Waypoint(SOCKHANDLE handle, const float* joint, bool block) {
+    return Add_Waypoint(handle, joint, block);
+}
+
+int Arx_Service::Service_Start_Waypoint(SOCKHANDLE handle, int frequency, bool block) {
+    return Start_Waypoint(handle, frequency, block);
+}
+
+int Arx_Service::Service_Stop_Waypoint(SOCKHANDLE handle, bool block) {
+    return Stop_Waypoint(handle, block);
+}
+
+int Arx_Service::Service_Clear_Waypoint(SOCKHANDLE handle, bool block) {
+    return Clear_Waypoint(handle, block);
+}
+
+int Arx_Service::Service_Timer(SOCKHANDLE handle, int wait_time, bool block) {
+    return Timer(handle, wait_time, block);
+}
+
+int Arx_Service::Service_Joint_Teach_Cmd(SOCKHANDLE handle, unsigned char joint, unsigned char direction, unsigned char v, bool block) {
+    return Joint_Teach_Cmd(handle, joint, direction, v, block);
+}
+
+int Arx_Service::Service_Pos_Teach_Cmd(SOCKHANDLE handle, POS_TEACH_MODES axis, unsigned char direction, unsigned char v, bool block) {
+    return Pos_Teach_Cmd(handle, axis, direction, v, block);
+}
+
+int Arx_Service::Service_Ort_Teach_Cmd(SOCKHANDLE handle, ORT_TEACH_MODES axis, unsigned char direction, unsigned char v, bool block) {
+    return Ort_Teach_Cmd(handle, axis, direction, v, block);
+}
+
+int Arx_Service::Service_Teach_Stop_Cmd(SOCKHANDLE handle, bool block) {
+    return Teach_Stop_Cmd(handle, block);
+}
+
+int Arx_Service::Service_Joint_Step_Cmd(SOCKHANDLE handle, unsigned char joint, float step, unsigned char v, bool block) {
+    return Joint_Step_Cmd(handle, joint, step, v, block);
+}
+
+int Arx_Service::Service_Pos_Step_Cmd(SOCKHANDLE handle, POS_TEACH_MODES axis, float step, unsigned char v, bool block) {
+    return Pos_Step_Cmd(handle, axis, step, v, block);
+}
+
+int Arx_Service::Service_Ort_Step_Cmd(SOCKHANDLE handle, ORT_TEACH_MODES axis, float step, unsigned char v, bool block) {
+    return Ort_Step_Cmd(handle, axis, step, v, block);
+}
+
+int Arx_Service::Service_Set_Teach_Frame(SOCKHANDLE handle, int frame_type, int block) {
+    return Set_Teach_Frame(handle, frame_type, block);
+}
+
+int Arx_Service::Service_Start_Drag_Teach(SOCKHANDLE handle, bool block) {
+    return Start_Drag_Teach(handle, block);
+}
+
+int Arx_Service::Service_Stop_Drag_Teach(SOCKHANDLE handle, bool block) {
+    return Stop_Drag_Teach(handle, block);
+}
+
+int Arx_Service::Service_Start_Multi_Drag_Teach(SOCKHANDLE handle, int mode, bool block) {
+    return Start_Multi_Drag_Teach(handle, mode, block);
+}
+
+int Arx_Service::Service_Run_Drag_Trajectory(SOCKHANDLE handle, bool block) {
+    return Run_Drag_Trajectory(handle, block);
+}
+
+int Arx_Service::Service_Pause_Drag_Trajectory(SOCKHANDLE handle, bool block) {
+    return Pause_Drag_Trajectory(handle, block);
+}
+
+int Arx_Service::Service_Continue_Drag_Trajectory(SOCKHANDLE handle, bool block) {
+    return Continue_Drag_Trajectory(handle, block);
+}
+
+int Arx_Service::Service_Stop_Drag_Trajectory(SOCKHANDLE handle, bool block) {
+    return Stop_Drag_Trajectory(handle, block);
+}
+
+int Arx_Service::Service_Drag_Trajectory_Origin(SOCKHANDLE handle, bool block) {
+    return Drag_Trajectory_Origin(handle, block);
+}
+
+int Arx_Service::Service_Send_TrajectoryFile(SOCKHANDLE handle, char* path, int path_length, int plan_speed) {
+    return Send_TrajectoryFile(handle, path, path_length, plan_speed);
+}
+
+int Arx_Service::Service_Set_Gripper_Route(SOCKHANDLE handle, int min, int max, bool block) {
+    return Set_Gripper_Route(handle, min, max, block);
+}
+
+int Arx_Service::Service_Set_Gripper_Release(SOCKHANDLE handle, int speed, bool block) {
+    return Set_Gripper_Release(handle, speed, block);
+}
+
+int Arx_Service::Service_Set_Gripper_Pick(SOCKHANDLE handle, int speed, int force, bool block) {
+    return Set_Gripper_Pick(handle, speed, force, block);
+}
+
+int Arx_Service::Service_Set_Gripper_Pick_On(SOCKHANDLE handle, int speed, int force, bool block) {
+    return Set_Gripper_Pick_On(handle, speed, force, block);
+}
+
+int Arx_Service::Service_Set_Gripper_Position(SOCKHANDLE handle, int position, bool block) {
+    return Set_Gripper_Position(handle, position, block);
+}
+
+int Arx_Service::Service_Set_Hand_Posture(SOCKHANDLE handle, int posture_num, bool block) {
+    return Set_Hand_Posture(handle, posture_num, block);
+}
+
+int Arx_Service::Service_Set_Hand_Seq(SOCKHANDLE handle, int seq_num, bool block) {
+    return Set_Hand_Seq(handle, seq_num, block);
+}
+
+int Arx_Service::Service_Set_Hand_Speed(SOCKHANDLE handle, int speed, bool block) {
+    return Set_Hand_Speed(handle, speed, block);
+}
+
+int Arx_Service::Service_Set_Hand_Force(SOCKHANDLE handle, int force, bool block) {
+    return Set_Hand_Force(handle, force, block);
+}
+
+int Arx_Service::Service_Set_Hand_Angle(SOCKHANDLE handle, const int* angle, bool block) {
+    return Set_Hand_Angle(handle, angle, block);
+}
+
+int Arx_Service::Service_Set_IO_State(SOCKHANDLE handle, int type, unsigned char io_num, bool state, bool block) {
+    return Set_IO_State(handle, type, io_num, state, block);
+}
+
+int Arx_Service::Service_Get_IO_State(SOCKHANDLE handle, int type, unsigned char io_num, unsigned char* state) {
+    return Get_IO_State(handle, type, io_num, state);
+}
+
+int Arx_Service::Service_Get_IO_Input(SOCKHANDLE handle, unsigned char* di, float* ai) {
+    return Get_IO_Input(handle, di, ai);
+}
+
+int Arx_Service::Service_Get_IO_Output(SOCKHANDLE handle, unsigned char* dout, float* aout) {
+    return Get_IO_Output(handle, dout, aout);
+}
+
+int Arx_Service::Service_Set_Tool_DO_State(SOCKHANDLE handle, unsigned char io_num, bool state, bool block) {
+    return Set_Tool_DO_State(handle, io_num, state, block);
+}
+
+int Arx_Service::Service_Set_Tool_IO_Mode(SOCKHANDLE handle, unsigned char io_num, bool mode, bool block) {
+    return Set_Tool_IO_Mode(handle, io_num, mode, block);
+}
+
+int Arx_Service::Service_Get_Tool_IO_State(SOCKHANDLE handle, float* modes, float* states) {
+    return Get_Tool_IO_State(handle, modes, states);
+}
+
+int Arx_Service::Service_Set_Tool_Voltage(SOCKHANDLE handle, unsigned char voltage_type, bool block) {
+    return Set_Tool_Voltage(handle, voltage_type, block);
+}
+
+int Arx_Service::Service_Get_Tool_Voltage(SOCKHANDLE handle, unsigned char* voltage_type) {
+    return Get_Tool_Voltage(handle, voltage_type);
+}
+
+int Arx_Service::Service_Get_Force_Data(SOCKHANDLE handle, float* force) {
+    return Get_Force_Data(handle, force);
+}
+
+int Arx_Service::Service_Clear_Force_Data(SOCKHANDLE handle, bool block) {
+    return Clear_Force_Data(handle, block);
+}
+
+int Arx_Service::Service_Set_Force_Sensor(SOCKHANDLE handle) {
+    return Set_Force_Sensor(handle);
+}
+
+int Arx_Service::Service_Manual_Set_Force(SOCKHANDLE handle, int pose_num, const float* joint) {
+    return Manual_Set_Force(handle, pose_num, joint);
+}
+
+int Arx_Service::Service_Stop_Set_Force_Sensor(SOCKHANDLE handle, bool block) {
+    return Stop_Set_Force_Sensor(handle, block);
+}
+
+int Arx_Service::Service_Set_Force_Postion(SOCKHANDLE handle, int sensor, int mode, int direction, int N, int block) {
+    return Set_Force_Postion(handle, sensor, mode, direction, N, block);
+}
+
+int Arx_Service::Service_Stop_Force_Postion(SOCKHANDLE handle, bool block) {
+    return Stop_Force_Postion(handle, block);
+}
+
+int Arx_Service::Service_Start_Force_Position_Move(SOCKHANDLE handle, bool block) {
+    return Start_Force_Position_Move(handle, block);
+}
+
+int Arx_Service::Service_Stop_Force_Postion_Move(SOCKHANDLE handle, bool block) {
+    return Stop_Force_Postion_Move(handle, block);
+}
+
+int Arx_Service::Service_Force_Position_Move_Joint(SOCKHANDLE handle, const float* joint, unsigned char sensor, unsigned char mode, int dir, float force) {
+    return Force_Position_Move_Joint(handle, joint, sensor, mode, dir, force);
+}
+
+int Arx_Service::Service_Force_Position_Move_POSE(SOCKHANDLE handle, POSE pose, unsigned char sensor, unsigned char mode, int dir, float force) {
+    return Force_Position_Move_POSE(handle, pose, sensor, mode, dir, force);
+}
+
+int Arx_Service::Service_Get_Fz(SOCKHANDLE handle, float* fz) {
+    return Get_Fz(handle, fz);
+}
+
+int Arx_Service::Service_Clear_Fz(SOCKHANDLE handle, bool block) {
+    return Clear_Fz(handle, block);
+}
+
+int Arx_Service::Service_Auto_Set_Fz(SOCKHANDLE handle) {
+    return Auto_Set_Fz(handle);
+}
+
+int Arx_Service::Service_Manual_Set_Fz(SOCKHANDLE handle, const float* joint1, const float* joint2) {
+    return Manual_Set_Fz(handle, joint1, joint2);
+}
+
+int Arx_Service::Service_Set_Modbus_Mode(SOCKHANDLE handle, int port, int baudrate, int timeout, bool block) {
+    return Set_Modbus_Mode(handle, port, baudrate, timeout, block);
+}
+
+int Arx_Service::Service_Close_Modbus_Mode(SOCKHANDLE handle, int port, bool block) {
+    return Close_Modbus_Mode(handle, port, block);
+}
+
+int Arx_Service::Service_Get_Read_Coils(SOCKHANDLE handle, int port, int address, int num, int device, int* data) {
+    return Get_Read_Coils(handle, port, address, num, device, data);
+}
+
+int Arx_Service::Service_Get_Read_Input_Status(SOCKHANDLE handle, int port, int address, int num, int device, int* data) {
+    return Get_Read_Input_Status(handle, port, address, num, device, data);
+}
+
+int Arx_Service::Service_Get_Read_Holding_Registers(SOCKHANDLE handle, int port, int address, int device, int* data) {
+    return Get_Read_Holding_Registers(handle, port, address, device, data);
+}
+
+int Arx_Service::Service_Get_Read_Input_Registers(SOCKHANDLE handle, int port, int address, int device, int* data) {
+    return Get_Read_Input_Registers(handle, port, address, device, data);
+}
+
+int Arx_Service::Service_Write_Single_Coil(SOCKHANDLE handle, int port, int address, int data, int device, bool block) {
+    return Write_Single_Coil(handle, port, address, data, device, block);
+}
+
+int Arx_Service::Service_Write_Single_Register(SOCKHANDLE handle, int port, int address, int data, int device, bool block) {
+    return Write_Single_Register(handle, port, address, data, device, block);
+}
+
+int Arx_Service::Service_Write_Coils(SOCKHANDLE handle, int port, int address, int num, const unsigned char* data, int device, bool block) {
+    return Write_Coils(handle, port, address, num, data, device, block);
+}
+
+int Arx_Service::Service_Write_Registers(SOCKHANDLE handle, int port, int address, int num, const unsigned char* data, int device, bool block) {
+    return Write_Registers(handle, port, address, num, data, device, block);
+}
+
+int Arx_Service::Service_Set_Lift_Speed(SOCKHANDLE handle, int speed) {
+    return Set_Lift_Speed(handle, speed);
+}
+
+int Arx_Service::Service_Set_Lift_Height(SOCKHANDLE handle, int height, int speed, bool block) {
+    return Set_Lift_Height(handle, height, speed, block);
+}
+
+int Arx_Service::Service_Get_Lift_State(SOCKHANDLE handle, int* height, int* current, int* err_flag) {
+    return Get_Lift_State(handle, height, current, err_flag);
+}
+
+int Arx_Service::Service_Set_Vehicle(SOCKHANDLE handle, int speed, int angular, bool block) {
+    return Set_Vehicle(handle, speed, angular, block);
+}
+
+int Arx_Service::Service_Set_Car_Move(SOCKHANDLE handle, int linear_speed, int angular_speed, bool block) {
+    return Set_Car_Move(handle, linear_speed, angular_speed, block);
+}
+
+int Arx_Service::Service_Set_Car_Navigation_Mode(SOCKHANDLE handle, int mode, bool block) {
+    return Set_Car_Navigation_Mode(handle, mode, block);
+}
+
+int Arx_Service::Service_Set_Car_Navigation_Speed(SOCKHANDLE handle, int speed, bool block) {
+    return Set_Car_Navigation_Speed(handle, speed, block);
+}
+
+int Arx_Service::Service_Set_Car_Station(SOCKHANDLE handle, int station, int speed, bool block) {
+    return Set_Car_Station(handle, station, speed, block);
+}
+
+int Arx_Service::Service_Set_Car_Station_Num(SOCKHANDLE handle, int station_num, bool block) {
+    return Set_Car_Station_Num(handle, station_num, block);
+}
+
+int Arx_Service::Service_Set_Car_Charge(SOCKHANDLE handle, int charge_state, bool block) {
+    return Set_Car_Charge(handle, charge_state, block);
+}
+
+int Arx_Service::Service_Get_Car_State(SOCKHANDLE handle, int* battery_volume, int* voltage, int* current, int* car_err, int* car_state, int* station_num) {
+    return Get_Car_State(handle, battery_volume, voltage, current, car_err, car_state, station_num);
+}

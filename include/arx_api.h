@@ -68,7 +68,8 @@ enum {
     ARX_PENDING_TABLE_FULL = 20    /* too many blocking requests in flight; nothing was sent */
 };
 
-/* Failure values of Arm_Socket_Start besides 2, 4 and 5. */
+/* Arm_Socket_Start's failure value besides ARX_NOT_INITIALISED,
+ * ARX_NETWORK_START_FAILED and ARX_CONNECT_FAILED. */
 #define ARX_START_FAILED_HANDLE ((SOCKHANDLE)~(SOCKHANDLE)0)
 
 /* Euler angles in radians, fixed axes applied X, then Y, then Z. */
@@ -102,7 +103,7 @@ typedef struct { char name[10]; } FRAME_NAME;
 
 /* A tool frame or work frame as the controller reports it. */
 typedef struct {
-    FRAME_NAME frame_name;
+    FRAME_NAME name;       /* the frame's name */
     POSE pose;
     float payload;        /* payload mass (tool frames only) */
     float x, y, z;        /* payload centre of mass, m (tool frames only) */
@@ -123,7 +124,7 @@ typedef struct {
 typedef struct {
     int32_t socket;       /* low 32 bits of the connection's handle */
     int32_t code;         /* 1 pushed joint state, 2 pushed pose state, 3 force-position state */
-    int32_t err_code;     /* decoding result: 0, 9 or 11 */
+    int32_t err_code;     /* decoding result: ARX_SUCCESS, ARX_REPLY_NOT_JSON or ARX_TYPE_ERROR */
     POSE pose;            /* codes 1 and 2 */
     float joint[7];       /* the first joint-count values filled, 0 elsewhere */
     int32_t force;        /* code 3: reported force / 10, truncated toward zero */
@@ -148,80 +149,98 @@ typedef enum { POS_TEACH_X = 0, POS_TEACH_Y = 1, POS_TEACH_Z = 2 } POS_TEACH_MOD
 typedef enum { ORT_TEACH_RX = 0, ORT_TEACH_RY = 1, ORT_TEACH_RZ = 2 } ORT_TEACH_MODES;
 
 /* ------------------------------------------------- library and connections */
+/* Each comment has one shape: what the function does (units), then
+ * "Errors: ARX_NAME when ...", listing only the codes beyond those its section
+ * names as common. */
 
-/* Stores the arm model and callback, loads the model's kinematics, creates the
- * send queue; the first call also starts the send and receive threads. Returns 0. */
+/* Stores the arm model and callback, loads the model's kinematics and creates
+ * the send queue; the first call also starts the send and receive threads.
+ * Always returns ARX_SUCCESS. */
 ARX_API int Arx_API_Init(int model, ArxCallback callback);
 
-/* Releases the send queue; threads and connections stay. Returns nonzero on success. */
+/* Releases the send queue (queued commands then drop their line); threads and
+ * connections stay. Returns nonzero (1) on success. */
 ARX_API int Arx_API_UnInit(void);
 
-/* The library version text "4.0.6"; do not modify or free. */
+/* The library version text (major.minor.patch, e.g. "4.0.6"); do not modify or free. */
 ARX_API char* API_Version(void);
 
 /* Connects to a controller, reads its current tool frame, work frame and
- * install angles into the kinematics, and returns the handle. recv_timeout (ms)
- * bounds the wait for the rest of a reply line once it has begun. Failures:
- * 2 unsupported arm model, 4 network start-up failed or 300 connections already
- * open, 5 connect failed, ARX_START_FAILED_HANDLE when a frame query failed (the
- * socket is then closed). */
+ * install angles into the kinematics, and returns the handle (the socket
+ * number: once closed, a later connection may get the same number, so never
+ * close a handle twice). recv_timeout (ms) is also the connection's send limit
+ * (3000 ms when 0), and a reply line begun is waited for at least 3000 ms.
+ * Errors (returned as the handle): ARX_NOT_INITIALISED before Arx_API_Init
+ * (nothing is connected) or when the arm model is not supported;
+ * ARX_NETWORK_START_FAILED when the network start-up or socket creation fails
+ * or 300 connections are already open; ARX_CONNECT_FAILED when the connection
+ * is refused or not answered within 3000 ms; ARX_START_FAILED_HANDLE when a
+ * frame query fails (the socket is then closed). */
 ARX_API SOCKHANDLE Arm_Socket_Start(char* ip, int port, int recv_timeout);
 
-/* Closes the connection and frees its entry for a later connection; 0 and
- * handles that are not open connections are ignored. */
+/* Closes the connection and frees its entry for a later connection; a send
+ * blocked on it returns at once. 0 and handles that are not open connections
+ * are ignored. */
 ARX_API void Arm_Socket_Close(SOCKHANDLE handle);
 
-/* Probes whether the connection can still be written to: 0, or 18, 5, 2, and
- * 6 when the send fails or the handle is not an open connection. */
+/* Probes whether the connection can still be written to (sends one query line,
+ * awaits no reply). Errors: ARX_FILE_TRANSFER_BUSY when a trajectory upload
+ * runs; ARX_CONNECT_FAILED when the handle is 0; ARX_NOT_INITIALISED before
+ * Arx_API_Init; ARX_SEND_FAILED when the send fails or the handle is not an
+ * open connection. */
 ARX_API int Arm_Socket_State(SOCKHANDLE handle);
 
 /* ---------------------------------------------------------------- kinematics */
 /* Pure computation on the process-wide kinematic state (arm model, geometry,
  * install angles, tool-frame and work-frame matrices). Joint angles in degrees,
- * positions in metres, Euler angles in radians. */
+ * positions in metres, Euler angles in radians. These functions return values,
+ * not ARX_* codes; only inverse_kinematics reports errors, with its own codes. */
 
 /* Loads the geometry, limits and end-link variant 0 of a model (Arx_API_Init
  * calls it); an unknown code changes nothing. For ARM_MODEL_A and ARM_MODEL_B it
  * also resets the tool frame to identity and the install angles about x and y to
  * 0. Until a connection loads them, the tool and work frames are the identity. */
 ARX_API void Init_Sys_Data(int model);
-/* Install (mounting) angles of the arm base, in degrees. */
+/* Sets the install (mounting) angles of the arm base (degrees). */
 ARX_API void setAngle(float x, float y, float z);
 /* Selects end-link variant 0, 1 or 2 of the active model; other values are ignored. */
 ARX_API void setLwt(int type);
 
-/* Tool pose in the base frame for 6 joint angles (7 for ARM_MODEL_B). Euler
- * angles are reported in [-3.13, 2 pi - 3.13). No model loaded or a null
- * pointer: the zero pose. */
+/* Tool pose in the base frame for 6 joint angles, 7 for ARM_MODEL_B (degrees;
+ * Euler angles reported in [-3.13, 2 pi - 3.13) rad). Errors: the zero pose
+ * when no model is loaded or `joint` is null. */
 ARX_API Pose Forward_Kinematics(const float* joint);
 /* Joint angles (degrees) reaching the tool pose `target`, chosen near
  * `current_joint`. flag 0 reads the target's quaternion, other values its Euler
  * angles; for ARM_MODEL_B flag 2 also reads the quaternion and lets the joints
- * move more than 0.26 rad from the current ones. Returns:
- *    1  solved, `joint_out` holds the solution;
- *    2  no arm model loaded;
- *   19  a pointer argument is null;
- *   ARM_MODEL_A, ARM_MODEL_C1, ARM_MODEL_C2:
- *   -3..-8   joint 1..6 beyond its limit (`joint_out` holds the rejected solution);
- *   -9       no solution (out of reach, or the tool frame is singular);
- *   ARM_MODEL_B (`joint_out` untouched on -1 and -3):
- *   -5..-11  joint 1..7 beyond its limit (`joint_out` holds the rejected solution);
- *   -3       no solution within 0.26 rad of the current joints (or singular tool frame);
- *   -1       the wrist point is out of reach. */
+ * move more than 0.26 rad from the current ones. Returns 1 when solved:
+ * `joint_out` holds the solution, whose forward kinematics reproduce the
+ * target to within rounding. Errors: ARX_NOT_INITIALISED (2) when no arm
+ * model is loaded; ARX_NULL_POINTER (19) when a pointer argument is null;
+ * for ARM_MODEL_A, ARM_MODEL_C1 and ARM_MODEL_C2: -3..-8 when joint 1..6 is
+ * beyond its limit (`joint_out` holds the rejected solution), -9 when there is
+ * no solution (out of reach, or a singular tool frame); for ARM_MODEL_B:
+ * -5..-11 when joint 1..7 is beyond its limit (`joint_out` holds the rejected
+ * solution), -3 when no solution lies within 0.26 rad of the current joints or
+ * the tool frame is singular, -1 when the wrist point is out of reach
+ * (`joint_out` untouched on -1 and -3). */
 ARX_API int inverse_kinematics(const float* current_joint, const Pose* target,
                                float* joint_out, unsigned char flag);
 
-/* Conversions between poses, matrices, Euler angles and quaternions. */
+/* Conversions between poses, homogeneous matrices (position in metres), Euler
+ * angles (radians) and unit quaternions. */
 ARX_API Matrix pos2matrix(Pose pose);
 ARX_API Pose matrix2pos(Matrix matrix);
 ARX_API Matrix euler2matrix(eul angles);
 ARX_API ort euler2quaternion(eul angles);
 ARX_API eul quaternion2euler(ort quaternion);
 
-/* Frame transforms and Cartesian helpers. A singular matrix has no inverse: where
- * one would be inverted (the work matrix of Base_To_WorkFrame, and through it of
- * end2tool and Cartesian_Tool) its inverse counts as all zero and the result is
- * the zero pose: position 0, Euler angles 0, quaternion (1, 0, 0, 0). */
+/* Frame transforms (base to work frame and back, flange to tool and back) and
+ * Cartesian helpers (a step along the tool axes, a turn about a chosen axis)
+ * for joint angles in degrees, positions in metres. Errors: the zero pose
+ * (position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert
+ * is singular: the work matrix of Base_To_WorkFrame, and through it of end2tool
+ * and Cartesian_Tool. */
 ARX_API Pose Base_To_WorkFrame(Matrix work, Pose pose);
 ARX_API Pose WorkFrame_To_Base(Matrix work, Pose pose);
 ARX_API Pose end2tool(Pose end, Pose tool_frame, Pose work_frame);
@@ -230,226 +249,588 @@ ARX_API Pose Cartesian_Tool(const float* joint, float dx, float dy, float dz, in
 ARX_API Pose RotateMove(const float* joint, int axis, float angle, Pose choose_axis);
 
 /* ------------------------------------------------------------------ commands */
+/* Every command returns an ARX_* result code, ARX_SUCCESS (0) on success.
+ * block: true waits up to 3000 ms for the reply and decodes it, false queues
+ * the line and returns ARX_SUCCESS. Errors common to every command below:
+ * ARX_FILE_TRANSFER_BUSY when a trajectory upload runs; ARX_NULL_POINTER when a
+ * pointer argument is null; ARX_TYPE_ERROR when an argument cannot be sent (a
+ * float that is not finite or out of range, a line over 299 bytes); and, when
+ * blocking, ARX_SEND_FAILED when the send fails, ARX_PENDING_TABLE_FULL when too
+ * many blocking calls wait, ARX_REPLY_TIMEOUT when no reply comes in time,
+ * ARX_REPLY_NOT_JSON when the reply is not JSON or lacks a member, and
+ * ARX_CONTROLLER_FALSE when the controller answers false. A function that
+ * checks the handle and the initialisation says so: ARX_CONNECT_FAILED when the
+ * handle is 0, ARX_NOT_INITIALISED before Arx_API_Init. */
 
 /* ---------------------------------------------------- joint configuration */
 /* Joint numbers are the controller's; per-joint arrays hold one value per joint
- * of the connection (7 for ARM_MODEL_B, else 6). block: true waits for the
- * reply, false queues the line and returns 0. */
+ * of the connection (7 for ARM_MODEL_B, else 6). */
 
-/* Maximum speed of one joint (deg/s). 8: reply state not true/false;
- * 11: speed not finite or out of range (nothing sent). */
+/* Sets the maximum speed of one joint (deg/s). Errors: ARX_CONNECT_FAILED when
+ * the handle is 0; ARX_NOT_INITIALISED before Arx_API_Init; ARX_STATE_TYPE_ERROR
+ * when the reply state is not true/false. */
 ARX_API int Set_Joint_Speed(SOCKHANDLE handle, unsigned char joint, float speed, bool block);
-/* Maximum speed of every joint (deg/s). 10: reply array missing its joint count. */
+/* Reads the maximum speed of every joint (deg/s). Errors: ARX_ARRAY_ERROR when
+ * the reply is not an array of one value per joint. */
 ARX_API int Get_Joint_Speed(SOCKHANDLE handle, float* speed);
-/* Current angle of every joint (deg); at most the joint count is written. 11: no array. */
+/* Reads the current angle of every joint (deg); at most the joint count is
+ * written. Errors: ARX_TYPE_ERROR when the reply holds no array. */
 ARX_API int Get_Joint_Degree(SOCKHANDLE handle, float* degree);
 
-/* The setters below refuse a value that is not finite or out of range with 11
- * (nothing sent); 8: reply state not true/false. Min_Pos, Max_Pos and
- * EN_State make no handle or initialisation check. */
-/* Maximum acceleration of one joint (deg/s^2). */
+/* Sets the maximum acceleration of one joint (deg/s^2). Errors:
+ * ARX_CONNECT_FAILED when the handle is 0; ARX_NOT_INITIALISED before
+ * Arx_API_Init; ARX_STATE_TYPE_ERROR when the reply state is not true/false. */
 ARX_API int Set_Joint_Acc(SOCKHANDLE handle, unsigned char joint, float acc, bool block);
-/* Lower position limit of one joint (deg). */
+/* Sets the lower position limit of one joint (deg). Errors: ARX_STATE_TYPE_ERROR
+ * when the reply state is not true/false. */
 ARX_API int Set_Joint_Min_Pos(SOCKHANDLE handle, unsigned char joint, float pos, bool block);
-/* Upper position limit of one joint (deg). */
+/* Sets the upper position limit of one joint (deg). Errors: ARX_STATE_TYPE_ERROR
+ * when the reply state is not true/false. */
 ARX_API int Set_Joint_Max_Pos(SOCKHANDLE handle, unsigned char joint, float pos, bool block);
-/* Enables (true) or disables one joint. */
+/* Enables (true) or disables one joint. Errors: ARX_STATE_TYPE_ERROR when the
+ * reply state is not true/false. */
 ARX_API int Set_Joint_EN_State(SOCKHANDLE handle, unsigned char joint, bool state, bool block);
-/* Takes the joint's current position as its zero. */
+/* Takes the joint's current position as its zero. Errors: ARX_CONNECT_FAILED
+ * when the handle is 0; ARX_NOT_INITIALISED before Arx_API_Init;
+ * ARX_STATE_TYPE_ERROR when the reply state is not true/false. */
 ARX_API int Set_Joint_Zero_Pos(SOCKHANDLE handle, unsigned char joint, bool block);
-/* Clears the joint's error. */
+/* Clears the joint's error. Errors: ARX_STATE_TYPE_ERROR when the reply state
+ * is not true/false. */
 ARX_API int Set_Joint_Err_Clear(SOCKHANDLE handle, unsigned char joint, bool block);
-/* Zero offsets of every joint (deg), one per joint. 11: reply state not
- * true/false, or an offset not finite or out of range. */
+/* Sets the zero offsets of every joint (deg), one per joint. Errors:
+ * ARX_TYPE_ERROR also when the reply state is not true/false. */
 ARX_API int Set_Joint_Zero_Offset(SOCKHANDLE handle, const float* offset, bool block);
-/* Starts / stops the joint calibration. */
+/* Starts / stops the joint calibration. Errors: ARX_STATE_TYPE_ERROR when the
+ * reply state is not true/false. */
 ARX_API int Start_Calibrate(SOCKHANDLE handle, bool block);
 ARX_API int Stop_Calibrate(SOCKHANDLE handle, bool block);
 
 /* Per-joint queries: one value per joint is written only when the reply holds
  * exactly that many. */
-/* Maximum acceleration of every joint (deg/s^2). 10: not an array or wrong length. */
+/* Reads the maximum acceleration of every joint (deg/s^2). Errors:
+ * ARX_ARRAY_ERROR when the reply is not an array or has the wrong length. */
 ARX_API int Get_Joint_Acc(SOCKHANDLE handle, float* acc);
-/* Lower position limits (deg). 10: not an array or wrong length. */
+/* Reads the lower position limits (deg). Errors: ARX_ARRAY_ERROR when the reply
+ * is not an array or has the wrong length. */
 ARX_API int Get_Joint_Min_Pos(SOCKHANDLE handle, float* pos);
-/* Upper position limits (deg). 10: not an array; 11: wrong length. */
+/* Reads the upper position limits (deg). Errors: ARX_ARRAY_ERROR when the reply
+ * is not an array; ARX_TYPE_ERROR when it has the wrong length. */
 ARX_API int Get_Joint_Max_Pos(SOCKHANDLE handle, float* pos);
-/* Enable states (low 8 bits). 10: not an array; 11: wrong length. */
+/* Reads the enable states (low 8 bits). Errors: ARX_ARRAY_ERROR when the reply
+ * is not an array; ARX_TYPE_ERROR when it has the wrong length. */
 ARX_API int Get_Joint_EN_State(SOCKHANDLE handle, unsigned char* state);
-/* Error flags (low 16 bits). 10: not an array; 11: wrong length. */
+/* Reads the error flags (low 16 bits). Errors: ARX_ARRAY_ERROR when the reply
+ * is not an array; ARX_TYPE_ERROR when it has the wrong length. */
 ARX_API int Get_Joint_Err_Flag(SOCKHANDLE handle, unsigned short* flags);
-/* Firmware versions. 10: not an array; 11: wrong length. */
+/* Reads the joints' firmware versions. Errors: ARX_ARRAY_ERROR when the reply
+ * is not an array; ARX_TYPE_ERROR when it has the wrong length. */
 ARX_API int Get_Joint_Software_Version(SOCKHANDLE handle, float* version);
-/* Calibration state of every joint (0 to 255, the low 8 bits); `second` and
- * `third` must be given but are not written. 9: not an array; 10: wrong length. */
+/* Reads the calibration state of every joint (0 to 255, the low 8 bits);
+ * `second` and `third` must be given but are not written. Errors:
+ * ARX_REPLY_NOT_JSON when the reply is not an array; ARX_ARRAY_ERROR when it
+ * has the wrong length. */
 ARX_API int Get_Calibrate_State(SOCKHANDLE handle, float* state, unsigned short* second, int* third);
 
 /* ---------------------------------------- arm limits, installation and servo */
-/* No function of this section checks the handle or the initialisation.
- * Setters: 8 or 11 (as stated) when the reply state is not true/false, and 11
- * for a value that is not finite or out of range (nothing sent). */
+/* No function of this section checks the handle or the initialisation. */
 
-/* Cartesian limits: line speed (m/s), line acceleration (m/s^2), angular
- * speed (rad/s), angular acceleration (rad/s^2). 8: reply state not true/false. */
+/* Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),
+ * angular speed (rad/s), angular acceleration (rad/s^2). Errors:
+ * ARX_STATE_TYPE_ERROR when the reply state is not true/false. */
 ARX_API int Set_Arm_Line_Speed(SOCKHANDLE handle, float speed, bool block);
 ARX_API int Set_Arm_Line_Acc(SOCKHANDLE handle, float acc, bool block);
 ARX_API int Set_Arm_Angular_Speed(SOCKHANDLE handle, float speed, bool block);
 ARX_API int Set_Arm_Angular_Acc(SOCKHANDLE handle, float acc, bool block);
-/* The same limits read back. 11: not a number. */
+/* Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when
+ * the value is not a number. */
 ARX_API int Get_Arm_Line_Speed(SOCKHANDLE handle, float* speed);
 ARX_API int Get_Arm_Line_Acc(SOCKHANDLE handle, float* acc);
 ARX_API int Get_Arm_Angular_Speed(SOCKHANDLE handle, float* speed);
 ARX_API int Get_Arm_Angular_Acc(SOCKHANDLE handle, float* acc);
 
-/* Initialises the end of the arm. 11: reply state not true/false. */
+/* Initialises the end of the arm. Errors: ARX_TYPE_ERROR when the reply state
+ * is not true/false. */
 ARX_API int Set_Arm_Tip_Init(SOCKHANDLE handle, bool block);
-/* Collision sensitivity stage. 11: reply state not true/false. */
+/* Sets the collision sensitivity stage. Errors: ARX_TYPE_ERROR when the reply
+ * state is not true/false. */
 ARX_API int Set_Collision_Stage(SOCKHANDLE handle, int stage, bool block);
-/* Collision sensitivity stage read back. 11: not a number. */
+/* Reads the collision sensitivity stage. Errors: ARX_TYPE_ERROR when it is not
+ * a number. */
 ARX_API int Get_Collision_Stage(SOCKHANDLE handle, int* stage);
 
-/* DH values (sent x10, truncated); the fourth is the end-link length, which the
- * kinematics take at once when queued, on success when blocking. 11: reply
- * state not true/false. */
+/* Sets the DH values (sent x10, truncated); the fourth is the end-link length,
+ * which the kinematics take at once when queued, on success when blocking.
+ * Errors: ARX_TYPE_ERROR when the reply state is not true/false. */
 ARX_API int Set_DH_Data(SOCKHANDLE handle, float dh1, float dh2, float dh3, float end_link, float dh5,
                         bool block);
-/* DH values read back; on success the fourth becomes the end-link length.
- * 11: "data" not an array of at least 5 numbers. */
+/* Reads the DH values back; on success the fourth becomes the end-link length.
+ * Errors: ARX_TYPE_ERROR when "data" is not an array of at least 5 numbers. */
 ARX_API int Get_DH_Data(SOCKHANDLE handle, float* dh1, float* dh2, float* dh3, float* end_link, float* dh5);
-/* Dynamic parameters: 12, or 14 on an ARM_MODEL_B connection. 11: reply state
- * not true/false. */
+/* Sets the dynamic parameters: 12, or 14 on an ARM_MODEL_B connection. Errors:
+ * ARX_TYPE_ERROR when the reply state is not true/false. */
 ARX_API int Set_Arm_Dynamic_Parm(SOCKHANDLE handle, const float* parm, bool block);
 
-/* Initial (home) joint position (deg), one per joint. 11: reply state not true/false. */
+/* Sets the initial (home) joint position (deg), one per joint. Errors:
+ * ARX_TYPE_ERROR when the reply state is not true/false. */
 ARX_API int Set_Arm_Init_Pose(SOCKHANDLE handle, const float* joint, bool block);
-/* Initial joint position read back. 11: not an array, or not one value per joint. */
+/* Reads the initial joint position (deg). Errors: ARX_TYPE_ERROR when the reply
+ * is not an array of one value per joint. */
 ARX_API int Get_Arm_Init_Pose(SOCKHANDLE handle, float* joint);
-/* Installation (mounting) angles in degrees, sent as given; the kinematics take
- * them at once when queued, on success when blocking. 11: reply state not true/false. */
+/* Sets the installation (mounting) angles (deg, sent as given); the kinematics
+ * take them at once when queued, on success when blocking. Errors:
+ * ARX_TYPE_ERROR when the reply state is not true/false. */
 ARX_API int Set_Install_Pose(SOCKHANDLE handle, float x, float y, float z, bool block);
 
-/* Installation (mounting) angles in degrees; on success they become the
- * kinematics' install angles. 11: "pose" not an array of at least 3 numbers. */
+/* Reads the installation (mounting) angles (deg); on success they become the
+ * kinematics' install angles. Errors: ARX_TYPE_ERROR when "pose" is not an
+ * array of at least 3 numbers. */
 ARX_API int Get_Install_Pose(SOCKHANDLE handle, float* x, float* y, float* z);
 
-/* Servo switches and arm power (sent as 1 / 0). 11: reply state not true/false. */
+/* Switches the servo, the system servo state and the arm power (sent as 1 / 0).
+ * Errors: ARX_TYPE_ERROR when the reply state is not true/false. */
 ARX_API int Set_Arm_Servo_State(SOCKHANDLE handle, bool state, bool block);
 ARX_API int Set_System_State_Servo(SOCKHANDLE handle, bool state, bool block);
 ARX_API int Set_Arm_Power(SOCKHANDLE handle, bool on, bool block);
-/* Arm power state. 11: not a number. */
+/* Reads the arm power state. Errors: ARX_TYPE_ERROR when it is not a number. */
 ARX_API int Get_Arm_Power_State(SOCKHANDLE handle, int* state);
 
 /* ------------------------------------------- tool frames, work frames, payload */
 /* Frame names are at most 9 characters as stored (longer names are cut to 9,
- * with no terminator). block: true waits for the reply, false queues the line
- * and returns 0. Only Arm_Socket_Start loads the active frames into the
- * kinematics: changing a frame here does not update them. */
+ * with no terminator). Only Arm_Socket_Start loads the active frames into the
+ * kinematics: changing a frame here does not update them. Setters: the reply
+ * state must be true or false, else ARX_TYPE_ERROR. */
 
-/* Name lists fill at most this many FRAME_NAME entries: the caller's array must
- * hold ARX_FRAME_NAME_CAPACITY names. */
+/* Name lists write at most this many FRAME_NAME entries: the caller's array must
+ * hold ARX_FRAME_NAME_CAPACITY names. A count equal to the capacity may mean the
+ * controller holds more names and the list was cut. */
 #define ARX_FRAME_NAME_CAPACITY 10
 
-/* Teaches the tool frame from point point_num (1..) of the automatic method. 11: reply state not true/false. */
+/* Teaches the tool frame from point point_num (1..) of the automatic method. */
 ARX_API int Auto_Set_Tool_Frame(SOCKHANDLE handle, unsigned char point_num, bool block);
-/* Computes and saves the taught tool frame `name` with payload (kg) at x, y, z (m). 11: state type. */
+/* Computes and saves the taught tool frame `name` with its payload (kg) at x, y, z (m). */
 ARX_API int Generate_Auto_Tool_Frame(SOCKHANDLE handle, const char* name, float payload, float x, float y,
                                      float z, bool block);
-/* Saves tool frame `name` with its pose, payload (kg, sent unscaled) and centre of mass (m). 11: state type. */
+/* Saves tool frame `name` with its pose, payload (kg, sent unscaled) and centre of mass (m). */
 ARX_API int Manual_Set_Tool_Frame(SOCKHANDLE handle, const char* name, POSE pose, float payload, float x,
                                   float y, float z, bool block);
-/* Makes tool frame `name` active; blocking calls wait 300 ms more after the reply. 11: state type. */
+/* Makes tool frame `name` active; a blocking call waits 300 ms more after the reply. */
 ARX_API int Change_Tool_Frame(SOCKHANDLE handle, const char* name, bool block);
-/* Deletes tool frame `name`. 11: state type. */
+/* Deletes tool frame `name`. */
 ARX_API int Delete_Tool_Frame(SOCKHANDLE handle, const char* name, bool block);
-/* Sets the active tool's payload (sent unchanged) and its centre of mass (m). 11: state type. */
+/* Sets the active tool's payload (sent unchanged) and its centre of mass (m). */
 ARX_API int Set_Payload(SOCKHANDLE handle, int payload, float x, float y, float z, bool block);
-/* Clears the active tool's payload. 11: state type. */
+/* Clears the active tool's payload. */
 ARX_API int Set_None_Payload(SOCKHANDLE handle, bool block);
-/* Reads the active tool frame (payload as its whole number). 11: wrong type or
- * "position" not 3 values; 12: pose not 6 values. */
+/* Reads the active tool frame: name, pose, payload as its whole number, centre
+ * of mass (m). Errors: ARX_TYPE_ERROR when a member has the wrong type or
+ * "position" is not 3 values; ARX_POSE_ARRAY_ERROR when the pose is not 6 values. */
 ARX_API int Get_Current_Tool_Frame(SOCKHANDLE handle, FRAME* frame);
-/* Reads tool frame `name` (its name field is not written; payload with fraction).
- * 11: wrong type or "position" not 3 values; 12: pose not 6 values. */
+/* Reads tool frame `name` (its name field is not written; payload with its
+ * fraction). Errors: ARX_TYPE_ERROR when a member has the wrong type or
+ * "position" is not 3 values; ARX_POSE_ARRAY_ERROR when the pose is not 6 values. */
 ARX_API int Get_Given_Tool_Frame(SOCKHANDLE handle, const char* name, FRAME* frame);
 /* Lists the tool frame names up to the controller's "NULL" entry, at most
- * ARX_FRAME_NAME_CAPACITY; *count is written only when a name is copied. 11: no list. */
+ * ARX_FRAME_NAME_CAPACITY (a count equal to it may mean the list was cut);
+ * *count is written only when a name is copied. Errors: ARX_TYPE_ERROR when the
+ * reply holds no list. */
 ARX_API int Get_All_Tool_Frame(SOCKHANDLE handle, FRAME_NAME* names, int* count);
-/* Teaches work frame `name` from point point_num (1..) of the automatic method. 11: state type. */
+/* Teaches work frame `name` from point point_num (1..) of the automatic method. */
 ARX_API int Auto_Set_Work_Frame(SOCKHANDLE handle, const char* name, unsigned char point_num, bool block);
-/* Saves work frame `name` at `pose`. 11: state type. */
+/* Saves work frame `name` at `pose`. */
 ARX_API int Manual_Set_Work_Frame(SOCKHANDLE handle, const char* name, POSE pose, bool block);
-/* Makes work frame `name` active; blocking calls wait 300 ms more after the reply. 11: state type. */
+/* Makes work frame `name` active; a blocking call waits 300 ms more after the reply. */
 ARX_API int Change_Work_Frame(SOCKHANDLE handle, const char* name, bool block);
-/* Deletes work frame `name`. 11: state type. */
+/* Deletes work frame `name`. */
 ARX_API int Delete_Work_Frame(SOCKHANDLE handle, const char* name, bool block);
 /* Reads the active work frame's name and pose (payload and centre of mass are
- * not written). 11: name not text or pose not an array; 12: pose not 6 values. */
+ * not written). Errors: ARX_TYPE_ERROR when the name is not text or the pose
+ * not an array; ARX_POSE_ARRAY_ERROR when the pose is not 6 values. */
 ARX_API int Get_Current_Work_Frame(SOCKHANDLE handle, FRAME* frame);
-/* Reads the pose of work frame `name`. 11: pose not an array; 12: pose not 6 values. */
+/* Reads the pose of work frame `name`. Errors: ARX_TYPE_ERROR when the pose is
+ * not an array; ARX_POSE_ARRAY_ERROR when it is not 6 values. */
 ARX_API int Get_Given_Work_Frame(SOCKHANDLE handle, const char* name, POSE* pose);
-/* Lists the work frame names, as Get_All_Tool_Frame. 11: no list. */
+/* Lists the work frame names, as Get_All_Tool_Frame (a count equal to
+ * ARX_FRAME_NAME_CAPACITY may mean the list was cut). Errors: ARX_TYPE_ERROR
+ * when the reply holds no list. */
 ARX_API int Get_All_Work_Frame(SOCKHANDLE handle, FRAME_NAME* names, int* count);
 
 /* ------------------------------------------------ arm state and joint telemetry */
 /* Always blocking. Per-joint arrays hold one value per joint of the connection
- * (7 for ARM_MODEL_B, else 6); a reply array of another length gives 11. */
+ * (7 for ARM_MODEL_B, else 6); a reply array of another length gives
+ * ARX_TYPE_ERROR. */
 
-/* Joint angles (deg), end pose and error codes in one reply. 11: wrong type or
- * joint count; 12: pose not 6 values (nothing written). */
+/* Reads the joint angles (deg), end pose and error codes in one reply. Errors:
+ * ARX_TYPE_ERROR when a member has the wrong type or joint count;
+ * ARX_POSE_ARRAY_ERROR when the pose is not 6 values (nothing written). */
 ARX_API int Get_Current_Arm_State(SOCKHANDLE handle, float* joint, POSE* pose, unsigned short* arm_err,
                                   unsigned short* sys_err);
-/* Joint temperatures. 11: no array or wrong joint count. */
+/* Reads the joint temperatures. Errors: ARX_TYPE_ERROR when there is no array
+ * or the joint count is wrong. */
 ARX_API int Get_Joint_Temperature(SOCKHANDLE handle, float* temperature);
-/* Joint currents. 11: no array or wrong joint count. */
+/* Reads the joint currents. Errors: ARX_TYPE_ERROR when there is no array or
+ * the joint count is wrong. */
 ARX_API int Get_Joint_Current(SOCKHANDLE handle, float* current);
-/* Joint voltages. 11: no array or wrong joint count. */
+/* Reads the joint voltages. Errors: ARX_TYPE_ERROR when there is no array or
+ * the joint count is wrong. */
 ARX_API int Get_Joint_Voltage(SOCKHANDLE handle, float* voltage);
-/* Voltage, current, enable and error flags of every joint and the system error;
- * the leading unused fields are not written. Prints the raw reply as
- * "all_state:<reply>" on standard output. 11: wrong type or joint count. */
+/* Reads voltage, current, enable and error flags of every joint and the system
+ * error; the leading unused fields are not written. Prints the raw reply as
+ * "all_state:<reply>" on standard output. Errors: ARX_TYPE_ERROR when a member
+ * has the wrong type or joint count. */
 ARX_API int Get_Arm_All_State(SOCKHANDLE handle, JOINT_STATE* state);
-/* Number of the trajectory plan being executed. 11: not a number. */
+/* Reads the number of the trajectory plan being executed. Errors:
+ * ARX_TYPE_ERROR when it is not a number. */
 ARX_API int Get_Arm_Plan_Num(SOCKHANDLE handle, int* plan);
 
 /* ---------------------------- controller state, versions, runtime and network */
-/* Queries are always blocking; block: true waits for the reply, false queues
- * the line and returns 0. The five network settings at the end are send-only:
- * 0 once sent, 6 if the send fails, no reply awaited. */
+/* Queries are always blocking. The five network settings at the end are
+ * send-only: ARX_SUCCESS once sent, ARX_SEND_FAILED if the send fails, no reply
+ * awaited. Setters: the reply state must be true or false, else ARX_TYPE_ERROR. */
 
-/* Supply voltage, current and temperature of the controller and its error flags. 11: not a number. */
+/* Reads the supply voltage (V), current (A) and temperature of the controller
+ * and its error flags. Errors: ARX_TYPE_ERROR when a value is not a number. */
 ARX_API int Get_Controller_State(SOCKHANDLE handle, float* voltage, float* current, float* temperature,
                                  unsigned short* err_flag);
-/* Software versions as decimal text; each buffer must hold 12 characters. 11: not a number. */
+/* Reads the software versions as decimal text; each buffer must hold 12
+ * characters. Errors: ARX_TYPE_ERROR when a version is not a number. */
 ARX_API int Get_Arm_Software_Version(SOCKHANDLE handle, char* plan, char* ctrl, char* kernel1, char* kernel2);
-/* Tool-end software version. 11: not a number. */
+/* Reads the tool-end software version. Errors: ARX_TYPE_ERROR when it is not a number. */
 ARX_API int Get_Tool_Software_Version(SOCKHANDLE handle, int* version);
-/* Asks the controller to produce its log file. 11: reply state not true/false. */
+/* Asks the controller to produce its log file. */
 ARX_API int Get_Log_File(SOCKHANDLE handle, bool block);
-/* Running time of the controller. A reply with a "sys_state" text returns 0 and
- * writes nothing (state is never written). 11: wrong type. */
+/* Reads the running time of the controller (days, hours, minutes, seconds); a
+ * reply with a "sys_state" text succeeds and writes nothing (`state` is never
+ * written). Errors: ARX_TYPE_ERROR when a member has the wrong type. */
 ARX_API int Get_System_Runtime(SOCKHANDLE handle, char* state, int* day, int* hour, int* min, int* sec);
-/* Resets the running-time counter. 11: state type. */
+/* Resets the running-time counter. */
 ARX_API int Clear_System_Runtime(SOCKHANDLE handle, bool block);
-/* Distance travelled by each joint, unscaled; at most the joint count of the
- * connection is written. "sys_state" text as Get_System_Runtime. 11: wrong type. */
+/* Reads the distance travelled by each joint, unscaled; at most the joint count
+ * of the connection is written; a "sys_state" text as Get_System_Runtime.
+ * Errors: ARX_TYPE_ERROR when a member has the wrong type. */
 ARX_API int Get_Joint_Odom(SOCKHANDLE handle, char* state, float* odom);
-/* Resets the joint odometry. 11: state type. */
+/* Resets the joint odometry. */
 ARX_API int Clear_Joint_Odom(SOCKHANDLE handle, bool block);
-/* Clears the system error. 11: state type. */
+/* Clears the system error. */
 ARX_API int Clear_System_Err(SOCKHANDLE handle, bool block);
-/* High-speed Ethernet mode; a blocking call returns 1000 ms after the reply or
- * the time-out. 11: state type. */
+/* Sets the high-speed Ethernet mode; a blocking call returns 1000 ms after the
+ * reply or the time-out. */
 ARX_API int Set_High_Speed_Eth(SOCKHANDLE handle, unsigned char mode, bool block);
-/* Wi-Fi access point name and password (send-only). */
+/* Sets the Wi-Fi access point name and password (send-only). */
 ARX_API int Set_WiFi_AP_Data(SOCKHANDLE handle, const char* wifi_name, const char* password);
-/* Wi-Fi client: router name and password (send-only). */
+/* Sets the Wi-Fi client's router name and password (send-only). */
 ARX_API int Set_WiFI_STA_Data(SOCKHANDLE handle, const char* router_name, const char* password);
-/* USB baud rate (send-only). */
+/* Sets the USB baud rate (send-only). */
 ARX_API int Set_USB_Data(SOCKHANDLE handle, int baudrate);
-/* RS485 baud rate (send-only). */
+/* Sets the RS485 baud rate (send-only). */
 ARX_API int Set_RS485(SOCKHANDLE handle, int baudrate);
 /* Switches the controller to wired Ethernet (send-only). */
 ARX_API int Set_Ethernet(SOCKHANDLE handle);
+
+/* ------------------------------------------------------------------- motion */
+/* Joint arrays hold one angle (deg) per joint: seven are sent on an
+ * ARM_MODEL_B connection, six (joint[6] unread) on the others. Poses are in
+ * metres and radians. v is the controller's speed value and r the blend
+ * radius, sent x1000. Values are truncated toward zero on the wire; one that
+ * is not finite or out of range is refused with ARX_TYPE_ERROR, nothing sent.
+ * block: true waits for the controller's arrival report, sent when the
+ * trajectory is done; false queues the line and returns ARX_SUCCESS. The
+ * report's state false gives ARX_CONTROLLER_FALSE; another type ARX_TYPE_ERROR.
+ * A blocking move waits 23 s (movel: 5 s) for the report alone, then watches
+ * the arm through Get_Current_Arm_State; ending such a wait takes only the
+ * caller's own report slot, so other moves on the connection keep waiting. */
+
+/* Moves in joint space to joint angles (deg). Errors: ARX_NULL_POINTER when
+ * joint is null; ARX_MOVE_NOT_COMPLETED when, after the 23 s grace period, the
+ * arm stood still (every joint within 0.1 deg) at five samples without a
+ * report; a state query's code when seven of them failed. */
+ARX_API int Movej_Cmd(SOCKHANDLE handle, const float* joint, unsigned char v, float r, bool block);
+/* Moves in a straight line to a pose. Errors: ARX_MOVE_NOT_COMPLETED when,
+ * after the 5 s grace period, the arm stood still at five samples without a
+ * report; a state query's code when nineteen of them failed. */
+ARX_API int Movel_Cmd(SOCKHANDLE handle, POSE pose, unsigned char v, float r, bool block);
+/* Moves on a circle through pose_via to pose_to, `loop` times round. Waits for
+ * as long as the arm answers its state queries. Errors: a state query's code
+ * when seven of them failed after the 23 s grace period. */
+ARX_API int Movec_Cmd(SOCKHANDLE handle, POSE pose_via, POSE pose_to, unsigned char v, float r,
+                      unsigned char loop, bool block);
+/* Moves in joint space to a pose. Errors: ARX_REPLY_TIMEOUT when no report
+ * came within 23 s. */
+ARX_API int Movej_P_Cmd(SOCKHANDLE handle, POSE pose, unsigned char v, float r, bool block);
+
+/* Streaming set-points for control loops: one joint set-point (deg) or pose,
+ * sent at once from the calling thread; no reply, no pause, nothing queued.
+ * A failed send is not reported (ARX_SUCCESS). Errors: ARX_NULL_POINTER when
+ * joint is null. */
+ARX_API int Movej_CANFD(SOCKHANDLE handle, const float* joint);
+ARX_API int Movep_CANFD(SOCKHANDLE handle, POSE pose);
+
+/* Reads the arm state, then moves in a straight line (as Movel_Cmd) by dx, dy,
+ * dz (m) along the tool's own axes from the pose of `joint` (deg); mode is
+ * accepted and unused. Errors: ARX_NULL_POINTER when joint is null; the state
+ * query's code when it fails (nothing moved). */
+ARX_API int MoveCartesianTool_Cmd(SOCKHANDLE handle, float* joint, float dx, float dy, float dz, int mode,
+                                  unsigned char v, float r, bool block);
+/* Reads the arm's joints, then turns the tool's orientation by `angle` (deg)
+ * about axis 1, 2 or 3 (x, y, z) of the frame choose_axis, keeping its
+ * position, with a straight-line move (as Movel_Cmd). Errors: the state
+ * query's code when it fails (nothing moved). */
+ARX_API int MoveRotate_Cmd(SOCKHANDLE handle, int axis, float angle, Pose choose_axis, unsigned char v,
+                           float r, bool block);
+
+/* Stop, pause and continue the motion; delete the current or every queued
+ * trajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false. */
+ARX_API int Move_Stop_Cmd(SOCKHANDLE handle, bool block);
+ARX_API int Move_Pause_Cmd(SOCKHANDLE handle, bool block);
+ARX_API int Move_Continue_Cmd(SOCKHANDLE handle, bool block);
+ARX_API int Clear_Current_Trajectory(SOCKHANDLE handle, bool block);
+ARX_API int Clear_All_Trajectory(SOCKHANDLE handle, bool block);
+/* The current trajectory's type and set-point: joint angles (deg, one per
+ * joint) for ARM_CTRL_NONE and ARM_CTRL_MOVEJ, a pose (x, y, z m, rx, ry, rz
+ * rad) for ARM_CTRL_MOVEL and ARM_CTRL_MOVEC; data holds at least six and at
+ * least the joint count. Errors: ARX_NULL_POINTER when type or data is null;
+ * ARX_TYPE_ERROR when the type is unknown or "data" holds fewer values than it
+ * needs (nothing written). */
+ARX_API int Get_Current_Trajectory(SOCKHANDLE handle, ARM_CTRL_MODES* type, float* data);
+
+/* --------------------------------------------------------- waypoints, timer */
+/* block: true waits for the reply, false queues the line and returns
+ * ARX_SUCCESS. Errors: ARX_TYPE_ERROR when the reply state is not true/false,
+ * except where stated. */
+
+/* Adds a waypoint of joint angles (deg, one per joint). Only a state of false
+ * refuses it (ARX_CONTROLLER_FALSE). Errors: ARX_NULL_POINTER when joint is null. */
+ARX_API int Add_Waypoint(SOCKHANDLE handle, const float* joint, bool block);
+/* Replays the waypoints at `frequency` (the controller's unit). */
+ARX_API int Start_Waypoint(SOCKHANDLE handle, int frequency, bool block);
+/* Stops the replay / clears the waypoints. */
+ARX_API int Stop_Waypoint(SOCKHANDLE handle, bool block);
+ARX_API int Clear_Waypoint(SOCKHANDLE handle, bool block);
+/* Asks the controller to wait `wait_time` (the controller's unit). */
+ARX_API int Timer(SOCKHANDLE handle, int wait_time, bool block);
+
+/* ------------------------------------------------------ teaching and stepping */
+/* direction: non-zero positive, zero negative. Axes other than 0, 1 and 2
+ * name no axis (the controller's default). block: true waits for the reply,
+ * false queues the line and returns ARX_SUCCESS. Errors: ARX_TYPE_ERROR when
+ * the reply state is not true/false, except where stated. */
+
+/* Teaching: the joint, or the tool along / about an axis, moves until
+ * Teach_Stop_Cmd. */
+ARX_API int Joint_Teach_Cmd(SOCKHANDLE handle, unsigned char joint, unsigned char direction, unsigned char v,
+                            bool block);
+ARX_API int Pos_Teach_Cmd(SOCKHANDLE handle, POS_TEACH_MODES axis, unsigned char direction, unsigned char v,
+                          bool block);
+ARX_API int Ort_Teach_Cmd(SOCKHANDLE handle, ORT_TEACH_MODES axis, unsigned char direction, unsigned char v,
+                          bool block);
+ARX_API int Teach_Stop_Cmd(SOCKHANDLE handle, bool block);
+/* Single steps of a joint (deg, sent x1000 with its fraction), along a
+ * position axis (m) or about an orientation axis (rad); blocking calls wait
+ * 3000 ms for the arrival report. Errors: ARX_REPLY_TIMEOUT when the step took
+ * longer. */
+ARX_API int Joint_Step_Cmd(SOCKHANDLE handle, unsigned char joint, float step, unsigned char v, bool block);
+ARX_API int Pos_Step_Cmd(SOCKHANDLE handle, POS_TEACH_MODES axis, float step, unsigned char v, bool block);
+ARX_API int Ort_Step_Cmd(SOCKHANDLE handle, ORT_TEACH_MODES axis, float step, unsigned char v, bool block);
+/* The frame position and orientation teaching move in (the controller's
+ * numbering); block 1 waits, other values queue. Only a state of false
+ * refuses (ARX_CONTROLLER_FALSE). Errors: ARX_STATE_TYPE_ERROR when the reply
+ * has no state. */
+ARX_API int Set_Teach_Frame(SOCKHANDLE handle, int frame_type, int block);
+
+/* ------------------------------------------- drag teaching, trajectory files */
+/* block: true waits for the reply, false queues the line and returns
+ * ARX_SUCCESS. Errors: ARX_TYPE_ERROR when the reply state is not true/false. */
+
+/* Starts (recording the trajectory) / stops drag teaching; starts it in one of
+ * the controller's modes. */
+ARX_API int Start_Drag_Teach(SOCKHANDLE handle, bool block);
+ARX_API int Stop_Drag_Teach(SOCKHANDLE handle, bool block);
+ARX_API int Start_Multi_Drag_Teach(SOCKHANDLE handle, int mode, bool block);
+/* Replays, pauses, continues and stops the recorded trajectory. */
+ARX_API int Run_Drag_Trajectory(SOCKHANDLE handle, bool block);
+ARX_API int Pause_Drag_Trajectory(SOCKHANDLE handle, bool block);
+ARX_API int Continue_Drag_Trajectory(SOCKHANDLE handle, bool block);
+ARX_API int Stop_Drag_Trajectory(SOCKHANDLE handle, bool block);
+/* Moves to the recorded trajectory's origin; blocking calls wait 3000 ms for
+ * the arrival report. Errors: ARX_REPLY_TIMEOUT when the move took longer. */
+ARX_API int Drag_Trajectory_Origin(SOCKHANDLE handle, bool block);
+/* Downloads a text file (up to its first zero byte, at most 102 400 bytes) as
+ * a project named after the path's last component, to run at plan_speed; path
+ * is a file path of path_length bytes. Always blocking; while it runs, every
+ * other command on this connection returns ARX_FILE_TRANSFER_BUSY (other
+ * connections are not affected). Errors: ARX_FILE_TRANSFER_BUSY when a
+ * download already runs on this connection; ARX_NULL_POINTER when path is
+ * null; ARX_PATH_TOO_LONG when path_length is negative or over 300, or the
+ * name does not fit the announcement; ARX_PATH_OR_PROJECT when the path has no
+ * "/" or backslash, or the controller refuses the project or its content;
+ * ARX_FILE_UNREADABLE when the file cannot be opened or is empty. */
+ARX_API int Send_TrajectoryFile(SOCKHANDLE handle, char* path, int path_length, int plan_speed);
+/* ------------------------------------------------------ grippers and hands */
+/* Values are the controller's, sent unchanged. No function of this section
+ * checks the handle or the initialisation. block: true waits, false queues the
+ * line and returns 0. Errors common to the section: ARX_CONTROLLER_FALSE when
+ * the controller answers false; ARX_TYPE_ERROR when the answer is not
+ * true/false. */
+
+/* Opening range of the gripper, min to max. */
+ARX_API int Set_Gripper_Route(SOCKHANDLE handle, int min, int max, bool block);
+/* Gripper motions: release at a speed; pick with a force limit; pick and keep
+ * gripping; go to a position. A blocking call waits for the controller's
+ * arrival report, not for an acknowledgement, within the plain reply timeout.
+ * Errors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout. */
+ARX_API int Set_Gripper_Release(SOCKHANDLE handle, int speed, bool block);
+ARX_API int Set_Gripper_Pick(SOCKHANDLE handle, int speed, int force, bool block);
+ARX_API int Set_Gripper_Pick_On(SOCKHANDLE handle, int speed, int force, bool block);
+ARX_API int Set_Gripper_Position(SOCKHANDLE handle, int position, bool block);
+/* Dexterous hand: stored posture, stored action sequence, speed and force. */
+ARX_API int Set_Hand_Posture(SOCKHANDLE handle, int posture_num, bool block);
+ARX_API int Set_Hand_Seq(SOCKHANDLE handle, int seq_num, bool block);
+ARX_API int Set_Hand_Speed(SOCKHANDLE handle, int speed, bool block);
+ARX_API int Set_Hand_Force(SOCKHANDLE handle, int force, bool block);
+/* Angles of the hand's six fingers; exactly angle[0..5] are sent.
+ * Errors: ARX_NULL_POINTER when angle is null. */
+ARX_API int Set_Hand_Angle(SOCKHANDLE handle, const int* angle, bool block);
+
+/* ---------------------------------------------------- controller and tool IO */
+/* IO numbers are the controller's channel numbers. Analog values are volts.
+ * Errors common to the section: ARX_CONTROLLER_FALSE when the controller
+ * answers false; ARX_TYPE_ERROR when a member has the wrong type. */
+
+/* Channel arrays of a reply fill at most this many elements of each output;
+ * further elements are ignored. Each output must hold ARX_IO_CHANNEL_CAPACITY. */
+#define ARX_IO_CHANNEL_CAPACITY 16
+
+/* One controller output: type 0 digital (state on or off), type 1 analog
+ * (state true is 1 V, false 0 V). Errors: ARX_TYPE_ERROR when type is neither
+ * 0 nor 1 (nothing sent). */
+ARX_API int Set_IO_State(SOCKHANDLE handle, int type, unsigned char io_num, bool state, bool block);
+/* One controller channel: type 0 digital output, 1 digital input, 2 analog
+ * output, 3 analog input; an analog value is written in whole volts, truncated.
+ * Errors: ARX_TYPE_ERROR when type is not 0 to 3 (nothing sent). */
+ARX_API int Get_IO_State(SOCKHANDLE handle, int type, unsigned char io_num, unsigned char* state);
+/* All controller inputs: digital states and analog voltages (V). If the
+ * analog array is missing or wrong, the digital states stay written. */
+ARX_API int Get_IO_Input(SOCKHANDLE handle, unsigned char* di, float* ai);
+/* All controller outputs: digital states and analog voltages (V), as Get_IO_Input. */
+ARX_API int Get_IO_Output(SOCKHANDLE handle, unsigned char* dout, float* aout);
+/* One digital output of the tool. */
+ARX_API int Set_Tool_DO_State(SOCKHANDLE handle, unsigned char io_num, bool state, bool block);
+/* Mode of one tool channel: true output, false input. */
+ARX_API int Set_Tool_IO_Mode(SOCKHANDLE handle, unsigned char io_num, bool mode, bool block);
+/* Modes and states of the tool channels, unscaled; if the states are missing
+ * or wrong, the modes stay written. */
+ARX_API int Get_Tool_IO_State(SOCKHANDLE handle, float* modes, float* states);
+/* Supply voltage type of the tool (the controller's code). */
+ARX_API int Set_Tool_Voltage(SOCKHANDLE handle, unsigned char voltage_type, bool block);
+ARX_API int Get_Tool_Voltage(SOCKHANDLE handle, unsigned char* voltage_type);
+
+/* ------------------------------------------ force sensing and force-position */
+/* Joint arrays in degrees hold six values, seven on ARM_MODEL_B connections
+ * unless stated. Sensor, mode and direction are the controller's codes.
+ * Errors common to the section: ARX_CONTROLLER_FALSE when the controller
+ * answers false; ARX_TYPE_ERROR when the answer is not true/false, or a value
+ * is not finite or out of range (nothing sent). */
+
+/* Values of the six-axis sensor fill at most this many elements; further
+ * elements are ignored. The output must hold ARX_FORCE_DATA_CAPACITY. */
+#define ARX_FORCE_DATA_CAPACITY 6
+
+/* Current sensor values, the controller's thousandths divided by 1000. */
+ARX_API int Get_Force_Data(SOCKHANDLE handle, float* force);
+/* Zeroes the six-axis sensor. */
+ARX_API int Clear_Force_Data(SOCKHANDLE handle, bool block);
+/* Automatic calibration of the six-axis sensor; waits up to 33 s for the result. */
+ARX_API int Set_Force_Sensor(SOCKHANDLE handle);
+/* Manual calibration, one of four poses (joint: six values on every model);
+ * waits up to 33 s. Errors: ARX_TYPE_ERROR when pose_num is not 1 to 4 (nothing sent). */
+ARX_API int Manual_Set_Force(SOCKHANDLE handle, int pose_num, const float* joint);
+/* Stops a running sensor calibration. */
+ARX_API int Stop_Set_Force_Sensor(SOCKHANDLE handle, bool block);
+/* Switches force-position control on: the arm holds force N (sent in tenths)
+ * along direction. block 1 waits up to 13 s; any other value queues. */
+ARX_API int Set_Force_Postion(SOCKHANDLE handle, int sensor, int mode, int direction, int N, int block);
+/* Switches force-position control off. */
+ARX_API int Stop_Force_Postion(SOCKHANDLE handle, bool block);
+/* Starts / stops streaming force-position set-points. */
+ARX_API int Start_Force_Position_Move(SOCKHANDLE handle, bool block);
+ARX_API int Stop_Force_Postion_Move(SOCKHANDLE handle, bool block);
+/* One force-position set-point to joint angles or to a pose, holding force
+ * (sent in tenths). Nothing is awaited: the controller's next force-position
+ * state report on this connection reaches the application callback once
+ * (code 3), or is discarded when no callback is registered; until then the
+ * set-point holds a place in the table of awaited replies. Errors:
+ * ARX_PENDING_TABLE_FULL when 2000 replies or reports are already awaited
+ * (nothing sent); ARX_NULL_POINTER when joint is null. */
+ARX_API int Force_Position_Move_Joint(SOCKHANDLE handle, const float* joint, unsigned char sensor,
+                                      unsigned char mode, int dir, float force);
+ARX_API int Force_Position_Move_POSE(SOCKHANDLE handle, POSE pose, unsigned char sensor, unsigned char mode,
+                                     int dir, float force);
+/* Value of the one-axis sensor, unscaled. Errors: ARX_REPLY_NOT_JSON when the
+ * controller refuses; ARX_STATE_TYPE_ERROR when the value is missing;
+ * ARX_TYPE_ERROR when it is not a number. */
+ARX_API int Get_Fz(SOCKHANDLE handle, float* fz);
+/* Zeroes the one-axis sensor. */
+ARX_API int Clear_Fz(SOCKHANDLE handle, bool block);
+/* Automatic calibration of the one-axis sensor; waits up to 33 s. */
+ARX_API int Auto_Set_Fz(SOCKHANDLE handle);
+/* Manual calibration of the one-axis sensor from two joint poses. */
+ARX_API int Manual_Set_Fz(SOCKHANDLE handle, const float* joint1, const float* joint2);
+
+/* ------------------------------------------------------------------ Modbus */
+/* The controller is the Modbus master on its port; port, address, device,
+ * baud rate and timeout are the controller's, sent unchanged. Errors common to
+ * the section: ARX_CONTROLLER_FALSE when the controller answers false or
+ * refuses a read (output unchanged); ARX_TYPE_ERROR when a member has the
+ * wrong type. */
+
+/* Switches a port into Modbus mode; a blocking call waits up to 5 s for the
+ * answer, then 2 s more for the port to settle. */
+ARX_API int Set_Modbus_Mode(SOCKHANDLE handle, int port, int baudrate, int timeout, bool block);
+/* Switches a port back out of Modbus mode. */
+ARX_API int Close_Modbus_Mode(SOCKHANDLE handle, int port, bool block);
+/* Reads num coils / discrete inputs, or one holding / input register, into
+ * data (the controller's value as one integer). */
+ARX_API int Get_Read_Coils(SOCKHANDLE handle, int port, int address, int num, int device, int* data);
+ARX_API int Get_Read_Input_Status(SOCKHANDLE handle, int port, int address, int num, int device, int* data);
+ARX_API int Get_Read_Holding_Registers(SOCKHANDLE handle, int port, int address, int device, int* data);
+ARX_API int Get_Read_Input_Registers(SOCKHANDLE handle, int port, int address, int device, int* data);
+/* Writes one coil or one register. */
+ARX_API int Write_Single_Coil(SOCKHANDLE handle, int port, int address, int data, int device, bool block);
+ARX_API int Write_Single_Register(SOCKHANDLE handle, int port, int address, int data, int device, bool block);
+/* Writes num coils (eight per byte, ceil(num / 8) bytes) or num registers (two
+ * bytes each) from data. Errors: ARX_TYPE_ERROR when num is negative or the
+ * bytes would not fit one request line (about 55 coil bytes or 27 registers;
+ * nothing sent). */
+ARX_API int Write_Coils(SOCKHANDLE handle, int port, int address, int num, const unsigned char* data, int device,
+                        bool block);
+ARX_API int Write_Registers(SOCKHANDLE handle, int port, int address, int num, const unsigned char* data,
+                            int device, bool block);
+
+/* --------------------------------------------------------- lift and mobile base */
+/* Values are the controller's, sent unchanged. Errors common to the section:
+ * ARX_CONTROLLER_FALSE when the controller answers false; ARX_TYPE_ERROR when
+ * a member has the wrong type. */
+
+/* Lift speed; always queued. */
+ARX_API int Set_Lift_Speed(SOCKHANDLE handle, int speed);
+/* Moves the lift to a height; a blocking call waits for the arrival report,
+ * up to 123 s. */
+ARX_API int Set_Lift_Height(SOCKHANDLE handle, int height, int speed, bool block);
+/* Lift height, current and error flag; reading stops at the first bad member,
+ * the outputs before it stay written. */
+ARX_API int Get_Lift_State(SOCKHANDLE handle, int* height, int* current, int* err_flag);
+/* Base speed commands: speed and angular speed, or linear and angular speed. */
+ARX_API int Set_Vehicle(SOCKHANDLE handle, int speed, int angular, bool block);
+ARX_API int Set_Car_Move(SOCKHANDLE handle, int linear_speed, int angular_speed, bool block);
+/* Navigation: mode, speed, drive to a station, current station number, charging. */
+ARX_API int Set_Car_Navigation_Mode(SOCKHANDLE handle, int mode, bool block);
+ARX_API int Set_Car_Navigation_Speed(SOCKHANDLE handle, int speed, bool block);
+ARX_API int Set_Car_Station(SOCKHANDLE handle, int station, int speed, bool block);
+ARX_API int Set_Car_Station_Num(SOCKHANDLE handle, int station_num, bool block);
+ARX_API int Set_Car_Charge(SOCKHANDLE handle, int charge_state, bool block);
+/* Battery volume, voltage, current, error code, state and current station;
+ * reading stops at the first bad member, the outputs before it stay written. */
+ARX_API int Get_Car_State(SOCKHANDLE handle, int* battery_volume, int* voltage, int* current, int* car_err,
+                          int* car_state, int* station_num);
 
 #ifdef __cplusplus
 } /* extern "C" */
@@ -603,6 +984,115 @@ public:
     int Service_Set_USB_Data(SOCKHANDLE handle, int baudrate);
     int Service_Set_RS485(SOCKHANDLE handle, int baudrate);
     int Service_Set_Ethernet(SOCKHANDLE handle);
+
+    /* motion */
+    int Service_Movej_Cmd(SOCKHANDLE handle, const float* joint, unsigned char v, float r, bool block);
+    int Service_Movel_Cmd(SOCKHANDLE handle, POSE pose, unsigned char v, float r, bool block);
+    int Service_Movec_Cmd(SOCKHANDLE handle, POSE pose_via, POSE pose_to, unsigned char v, float r, unsigned char loop, bool block);
+    int Service_Movej_P_Cmd(SOCKHANDLE handle, POSE pose, unsigned char v, float r, bool block);
+    int Service_Movej_CANFD(SOCKHANDLE handle, const float* joint);
+    int Service_Movep_CANFD(SOCKHANDLE handle, POSE pose);
+    int Service_MoveCartesianTool_Cmd(SOCKHANDLE handle, float* joint, float dx, float dy, float dz, int mode, unsigned char v, float r, bool block);
+    int Service_MoveRotate_Cmd(SOCKHANDLE handle, int axis, float angle, Pose choose_axis, unsigned char v, float r, bool block);
+    int Service_Move_Stop_Cmd(SOCKHANDLE handle, bool block);
+    int Service_Move_Pause_Cmd(SOCKHANDLE handle, bool block);
+    int Service_Move_Continue_Cmd(SOCKHANDLE handle, bool block);
+    int Service_Clear_Current_Trajectory(SOCKHANDLE handle, bool block);
+    int Service_Clear_All_Trajectory(SOCKHANDLE handle, bool block);
+    int Service_Get_Current_Trajectory(SOCKHANDLE handle, ARM_CTRL_MODES* type, float* data);
+
+    /* waypoints, timer */
+    int Service_Add_Waypoint(SOCKHANDLE handle, const float* joint, bool block);
+    int Service_Start_Waypoint(SOCKHANDLE handle, int frequency, bool block);
+    int Service_Stop_Waypoint(SOCKHANDLE handle, bool block);
+    int Service_Clear_Waypoint(SOCKHANDLE handle, bool block);
+    int Service_Timer(SOCKHANDLE handle, int wait_time, bool block);
+
+    /* teaching and stepping */
+    int Service_Joint_Teach_Cmd(SOCKHANDLE handle, unsigned char joint, unsigned char direction, unsigned char v, bool block);
+    int Service_Pos_Teach_Cmd(SOCKHANDLE handle, POS_TEACH_MODES axis, unsigned char direction, unsigned char v, bool block);
+    int Service_Ort_Teach_Cmd(SOCKHANDLE handle, ORT_TEACH_MODES axis, unsigned char direction, unsigned char v, bool block);
+    int Service_Teach_Stop_Cmd(SOCKHANDLE handle, bool block);
+    int Service_Joint_Step_Cmd(SOCKHANDLE handle, unsigned char joint, float step, unsigned char v, bool block);
+    int Service_Pos_Step_Cmd(SOCKHANDLE handle, POS_TEACH_MODES axis, float step, unsigned char v, bool block);
+    int Service_Ort_Step_Cmd(SOCKHANDLE handle, ORT_TEACH_MODES axis, float step, unsigned char v, bool block);
+    int Service_Set_Teach_Frame(SOCKHANDLE handle, int frame_type, int block);
+
+    /* drag teaching, trajectory files */
+    int Service_Start_Drag_Teach(SOCKHANDLE handle, bool block);
+    int Service_Stop_Drag_Teach(SOCKHANDLE handle, bool block);
+    int Service_Start_Multi_Drag_Teach(SOCKHANDLE handle, int mode, bool block);
+    int Service_Run_Drag_Trajectory(SOCKHANDLE handle, bool block);
+    int Service_Pause_Drag_Trajectory(SOCKHANDLE handle, bool block);
+    int Service_Continue_Drag_Trajectory(SOCKHANDLE handle, bool block);
+    int Service_Stop_Drag_Trajectory(SOCKHANDLE handle, bool block);
+    int Service_Drag_Trajectory_Origin(SOCKHANDLE handle, bool block);
+    int Service_Send_TrajectoryFile(SOCKHANDLE handle, char* path, int path_length, int plan_speed);
+
+    /* grippers and hands */
+    int Service_Set_Gripper_Route(SOCKHANDLE handle, int min, int max, bool block);
+    int Service_Set_Gripper_Release(SOCKHANDLE handle, int speed, bool block);
+    int Service_Set_Gripper_Pick(SOCKHANDLE handle, int speed, int force, bool block);
+    int Service_Set_Gripper_Pick_On(SOCKHANDLE handle, int speed, int force, bool block);
+    int Service_Set_Gripper_Position(SOCKHANDLE handle, int position, bool block);
+    int Service_Set_Hand_Posture(SOCKHANDLE handle, int posture_num, bool block);
+    int Service_Set_Hand_Seq(SOCKHANDLE handle, int seq_num, bool block);
+    int Service_Set_Hand_Speed(SOCKHANDLE handle, int speed, bool block);
+    int Service_Set_Hand_Force(SOCKHANDLE handle, int force, bool block);
+    int Service_Set_Hand_Angle(SOCKHANDLE handle, const int* angle, bool block);
+
+    /* controller and tool IO */
+    int Service_Set_IO_State(SOCKHANDLE handle, int type, unsigned char io_num, bool state, bool block);
+    int Service_Get_IO_State(SOCKHANDLE handle, int type, unsigned char io_num, unsigned char* state);
+    int Service_Get_IO_Input(SOCKHANDLE handle, unsigned char* di, float* ai);
+    int Service_Get_IO_Output(SOCKHANDLE handle, unsigned char* dout, float* aout);
+    int Service_Set_Tool_DO_State(SOCKHANDLE handle, unsigned char io_num, bool state, bool block);
+    int Service_Set_Tool_IO_Mode(SOCKHANDLE handle, unsigned char io_num, bool mode, bool block);
+    int Service_Get_Tool_IO_State(SOCKHANDLE handle, float* modes, float* states);
+    int Service_Set_Tool_Voltage(SOCKHANDLE handle, unsigned char voltage_type, bool block);
+    int Service_Get_Tool_Voltage(SOCKHANDLE handle, unsigned char* voltage_type);
+
+    /* force sensing and force-position */
+    int Service_Get_Force_Data(SOCKHANDLE handle, float* force);
+    int Service_Clear_Force_Data(SOCKHANDLE handle, bool block);
+    int Service_Set_Force_Sensor(SOCKHANDLE handle);
+    int Service_Manual_Set_Force(SOCKHANDLE handle, int pose_num, const float* joint);
+    int Service_Stop_Set_Force_Sensor(SOCKHANDLE handle, bool block);
+    int Service_Set_Force_Postion(SOCKHANDLE handle, int sensor, int mode, int direction, int N, int block);
+    int Service_Stop_Force_Postion(SOCKHANDLE handle, bool block);
+    int Service_Start_Force_Position_Move(SOCKHANDLE handle, bool block);
+    int Service_Stop_Force_Postion_Move(SOCKHANDLE handle, bool block);
+    int Service_Force_Position_Move_Joint(SOCKHANDLE handle, const float* joint, unsigned char sensor, unsigned char mode, int dir, float force);
+    int Service_Force_Position_Move_POSE(SOCKHANDLE handle, POSE pose, unsigned char sensor, unsigned char mode, int dir, float force);
+    int Service_Get_Fz(SOCKHANDLE handle, float* fz);
+    int Service_Clear_Fz(SOCKHANDLE handle, bool block);
+    int Service_Auto_Set_Fz(SOCKHANDLE handle);
+    int Service_Manual_Set_Fz(SOCKHANDLE handle, const float* joint1, const float* joint2);
+
+    /* Modbus */
+    int Service_Set_Modbus_Mode(SOCKHANDLE handle, int port, int baudrate, int timeout, bool block);
+    int Service_Close_Modbus_Mode(SOCKHANDLE handle, int port, bool block);
+    int Service_Get_Read_Coils(SOCKHANDLE handle, int port, int address, int num, int device, int* data);
+    int Service_Get_Read_Input_Status(SOCKHANDLE handle, int port, int address, int num, int device, int* data);
+    int Service_Get_Read_Holding_Registers(SOCKHANDLE handle, int port, int address, int device, int* data);
+    int Service_Get_Read_Input_Registers(SOCKHANDLE handle, int port, int address, int device, int* data);
+    int Service_Write_Single_Coil(SOCKHANDLE handle, int port, int address, int data, int device, bool block);
+    int Service_Write_Single_Register(SOCKHANDLE handle, int port, int address, int data, int device, bool block);
+    int Service_Write_Coils(SOCKHANDLE handle, int port, int address, int num, const unsigned char* data, int device, bool block);
+    int Service_Write_Registers(SOCKHANDLE handle, int port, int address, int num, const unsigned char* data, int device, bool block);
+
+    /* lift and mobile base */
+    int Service_Set_Lift_Speed(SOCKHANDLE handle, int speed);
+    int Service_Set_Lift_Height(SOCKHANDLE handle, int height, int speed, bool block);
+    int Service_Get_Lift_State(SOCKHANDLE handle, int* height, int* current, int* err_flag);
+    int Service_Set_Vehicle(SOCKHANDLE handle, int speed, int angular, bool block);
+    int Service_Set_Car_Move(SOCKHANDLE handle, int linear_speed, int angular_speed, bool block);
+    int Service_Set_Car_Navigation_Mode(SOCKHANDLE handle, int mode, bool block);
+    int Service_Set_Car_Navigation_Speed(SOCKHANDLE handle, int speed, bool block);
+    int Service_Set_Car_Station(SOCKHANDLE handle, int station, int speed, bool block);
+    int Service_Set_Car_Station_Num(SOCKHANDLE handle, int station_num, bool block);
+    int Service_Set_Car_Charge(SOCKHANDLE handle, int charge_state, bool block);
+    int Service_Get_Car_State(SOCKHANDLE handle, int* battery_volume, int* voltage, int* current, int* car_err, int* car_state, int* station_num);
 };
 #endif /* __cplusplus */
 /* END Arx_Service */

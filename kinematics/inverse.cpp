@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "kinematics/conversions.h"
-#include "kinematics/forward.h"
 #include "kinematics/state.h"
 
 namespace arx::kin {
@@ -25,36 +24,54 @@ double offset_rad(const Link& link) { return link.offset_deg * kPi / 180.0; }
 
 }  // namespace
 
-Rot3 chain_rotation(const ArmModelData& arm, const Thetas& theta, int count) {
-    Rot3 r = Rot3::identity();
-    for (int i = 0; i < count; ++i) r = r * Rot3::about_x(arm.link[i].alpha_deg * kPi / 180.0) * Rot3::about_z(theta.v[i]);
-    return r;
+float add_cost(float cost, const Thetas& t, const Thetas& current, int first, int end, float weight) {
+    for (int i = first; i < end; ++i) {
+        const float delta = static_cast<float>(t.v[i] - current.v[i]);
+        cost += delta * weight * delta;
+    }
+    return cost;
 }
 
 void solve_wrist(const Rot3& n, int tau, WristAngles out[2]) {
     const auto& N = n.r;
-    const double sin_middle = std::hypot(N[0][2], N[1][2]);
-    for (int branch = 0; branch < 2; ++branch) {
-        const double sign = branch == 0 ? 1.0 : -1.0;
-        out[branch].middle = std::atan2(sign * sin_middle, tau * N[2][2]);
-        out[branch].first = std::atan2(sign * tau * N[1][2], sign * tau * N[0][2]);
-        out[branch].last = std::atan2(sign * N[2][1], -sign * N[2][0]);
-    }
+    const double sin_middle = std::sqrt(N[0][2] * N[0][2] + N[1][2] * N[1][2]);
+    WristAngles& w = out[0];
+    w.middle = std::atan2(sin_middle, tau * N[2][2]);
+    // (cos a, sin a) is tau (N02, N12) / sin b; with sin b = 0 any a serves, 0 as well as any.
+    const bool aligned = !(sin_middle > 0.0);
+    w.first = aligned ? 0.0 : std::atan2(tau * N[1][2], tau * N[0][2]);
+    const double ca = aligned ? 1.0 : tau * N[0][2] / sin_middle;
+    const double sa = aligned ? 0.0 : tau * N[1][2] / sin_middle;
+    w.last = std::atan2(tau * (ca * N[1][0] - sa * N[0][0]), tau * (ca * N[1][1] - sa * N[0][1]));
+    out[1] = {wrap_pi(w.first + kPi), -w.middle, wrap_pi(w.last + kPi)};
 }
 
-void split_wrist(const Rot3& n, WristAngles& w, double first_current, double last_current) {
-    // Closed to about 1e-4 the individual angles are noise; their sum is not.
-    const bool nearly_aligned = std::hypot(n.r[0][2], n.r[1][2]) < 1e-4;
-    double sum = nearly_aligned ? std::atan2(n.r[1][0], n.r[0][0]) : w.first + w.last;
+bool split_wrist(WristAngles& w, double first_current, double last_current) {
     const double current_sum = first_current + last_current;
-    sum = current_sum + wrap_pi(sum - current_sum);
-    w.first = (sum + first_current - last_current) * 0.5;
+    const double sum = current_sum + wrap_pi(w.first + w.last - current_sum);
+    const double first = (sum + first_current - last_current) * 0.5;
+    const double turn = first - w.first;
+    if (4.0 * std::fabs(std::sin(w.middle * 0.5) * std::sin(turn * 0.5)) > kWristSplitToleranceRad) return false;
+    w.first = first;
     w.last = (sum - first_current + last_current) * 0.5;
+    return true;
+}
+
+bool clamp_cosine(double& cosine) {
+    if (!(std::fabs(cosine) <= 1.0 + kCosineRounding)) return false;
+    cosine = std::fmax(-1.0, std::fmin(1.0, cosine));
+    return true;
 }
 
 double wrap_pi(double angle) {
-    const double r = std::remainder(angle, kTwoPi);
-    return r <= -kPi ? r + kTwoPi : r;
+    // Angles here are sums of a few atan2 results: one turn either way is the rule.
+    if (angle > kPi) angle -= kTwoPi;
+    else if (angle <= -kPi) angle += kTwoPi;
+    if (angle > kPi || angle <= -kPi) {
+        angle = std::remainder(angle, kTwoPi);
+        if (angle <= -kPi) angle += kTwoPi;
+    }
+    return angle;
 }
 
 double bring_into(double theta, const Range& window) {
@@ -87,9 +104,8 @@ int inverse_kinematics(const float* current_joint, const Pose* target, float* jo
     const Transform goal = euler_transform(angles, target->x, target->y, target->z);
 
     // Flange = I^-1 * goal * tool^-1. A singular tool frame has no flange pose.
-    Transform tool_inverse;
-    if (!invert(s.tool, &tool_inverse)) return no_solution;
-    const Transform flange = inverse_or_zero(install_rotation(s)) * goal * tool_inverse;
+    if (!s.tool_invertible) return no_solution;
+    const Transform flange = s.install_rotation_inverse * goal * s.tool_inverse;
     const FlangeTarget flange_target{rotation_of(flange), translation_of(flange)};
 
     Thetas current{};

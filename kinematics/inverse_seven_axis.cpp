@@ -16,7 +16,8 @@
 //   rho cos(t1 + pi/2 - phi) = sin t3 F,  t1 = phi - pi/2 +- acos(sin t3 F / rho).
 // Then (p1z, p1x) is (E, cos t3 F) turned by t2:
 //   t2 = dir(p1z, p1x) - dir(E, cos t3 F),  p1x = cos t1 Dx + sin t1 Dy.
-// Wrist: N = RotX(90)^T R04^T R gives theta5..7 (solve_wrist).
+// Wrist: N = RotX(90)^T R04^T R gives theta5..7 (solve_wrist), with R04^T R
+// peeled joint by joint: Rz(t4)^T RotX(a4)^T ... Rz(t1)^T R.
 #include <cmath>
 #include <initializer_list>
 
@@ -26,73 +27,73 @@ namespace arx::kin {
 
 namespace {
 
-constexpr float kElbowReachTolerance = 1.001f;
+constexpr float kElbowReach = static_cast<float>(1.0 + kCosineRounding);
 constexpr float kElbowStraight = 0.99999f;
-constexpr double kCosineDrop = 1.005;
 constexpr float kAlignedWristRad = 0.0005f;
 constexpr float kScanHalfWidth = 0.0006f;
 constexpr float kScanStep = 0.0002f;
 
-// Signed angle of (x, y): acos of the normalised x, negative below the x axis.
-double direction(double x, double y) {
-    const double r = std::sqrt(x * x + y * y);
-    if (r == 0.0) return 0.0;
-    const double angle = std::acos(std::fmax(-1.0, std::fmin(1.0, x / r)));
-    return y < 0.0 ? -angle : angle;
-}
+// Arm joints weigh 1.2 times a wrist joint in the cost; joint 4 does not count.
+constexpr float kArmWeight = 1.2f;
+constexpr float kWristWeight = 1.0f;
 
-float cost_of(const Thetas& t, const Thetas& current) {
-    float cost = 0.0f;
-    for (int i = 0; i < 7; ++i) {
-        if (i == 3) continue;
-        const float delta = static_cast<float>(t.v[i] - current.v[i]);
-        cost += i < 3 ? delta * 1.2f * delta : delta * delta;
-    }
-    return cost;
-}
+// Signed angle of (x, y) in (-pi, pi]; adding 0 makes y = -0 count as above the axis.
+double direction(double x, double y) { return std::atan2(y + 0.0, x); }
+
+// One elbow angle with what the shoulder needs of it.
+struct Elbow {
+    double theta4;
+    CosSin turn;
+    double e, f;  // E = d5 cos t4 + d3, F = d5 sin t4
+};
 
 class Solver {
 public:
     Solver(const ArmModelData& arm, const FlangeTarget& target, Vec3 d, const Thetas& current, float step)
-        : arm_(arm), target_(target), d_(d), current_(current), step_(step) {}
+        : arm_(arm), target_(target), d_(d), current_(current), step_(step),
+          rho_(std::sqrt(d.x * d.x + d.y * d.y)), phi_(direction(d.x, d.y)) {}
 
     bool acceptable(int joint, double theta) const {
         return std::fabs(theta - current_.v[joint]) <= step_ && arm_.window[joint].strictly_contains(theta);
     }
 
     // Every branch for one joint-3 value; keeps the cheapest.
-    void solve_for(double theta3, double theta4) {
-        const double d3 = arm_.link[2].d, d5 = arm_.link[4].d;
-        const double e = d5 * std::cos(theta4) + d3;
-        const double f = d5 * std::sin(theta4);
-        const double rho = std::hypot(d_.x, d_.y);
-        double cos_shoulder = std::sin(theta3) * f / rho;
-        if (!(std::fabs(cos_shoulder) < kCosineDrop)) return;
-        cos_shoulder = std::fmax(-1.0, std::fmin(1.0, cos_shoulder));
-        const double phi = direction(d_.x, d_.y);
+    void solve_for(double theta3, const Elbow& elbow) {
+        if (!acceptable(2, theta3)) return;
+        const CosSin turn3 = CosSin::of(theta3);
+        double cos_shoulder = turn3.s * elbow.f / rho_;
+        if (!clamp_cosine(cos_shoulder)) return;
+        const double swing = std::acos(cos_shoulder);
+        const double upper_arm = direction(elbow.e, turn3.c * elbow.f);
 
         for (const double side : {1.0, -1.0}) {
             Thetas t{};
-            t.v[0] = bring_into(phi - kPi / 2 + side * std::acos(cos_shoulder), arm_.window[0]);
-            const double p1x = std::cos(t.v[0]) * d_.x + std::sin(t.v[0]) * d_.y;
-            t.v[1] = bring_into(direction(d_.z, p1x) - direction(e, std::cos(theta3) * f), arm_.window[1]);
+            t.v[0] = bring_into(phi_ - kPi / 2 + side * swing, arm_.window[0]);
+            if (!acceptable(0, t.v[0])) continue;
+            const CosSin turn1 = CosSin::of(t.v[0]);
+            const double p1x = turn1.c * d_.x + turn1.s * d_.y;
+            t.v[1] = bring_into(direction(d_.z, p1x) - upper_arm, arm_.window[1]);
+            if (!acceptable(1, t.v[1])) continue;
             t.v[2] = theta3;
-            t.v[3] = theta4;
+            t.v[3] = elbow.theta4;
+            const float arm_cost = add_cost(0.0f, t, current_, 0, 3, kArmWeight);
+            if (!(arm_cost < best_cost_)) continue;
 
-            const Rot3 wrist_base = Rot3::about_x(arm_.link[4].alpha_deg * kPi / 180.0).transposed();
-            const Rot3 n = wrist_base * chain_rotation(arm_, t, 4).transposed() * target_.rotation;
+            const Link* link = arm_.link;
+            Rot3 m = unturn_z(turn1, target_.rotation);
+            m = unturn_z(CosSin::of(t.v[1]), untwist_x(link[1].alpha_deg, m));
+            m = unturn_z(turn3, untwist_x(link[2].alpha_deg, m));
+            m = unturn_z(elbow.turn, untwist_x(link[3].alpha_deg, m));
             WristAngles wrists[2];
-            solve_wrist(n, 1, wrists);
+            solve_wrist(untwist_x(link[4].alpha_deg, m), 1, wrists);
             for (WristAngles wrist : wrists) {
                 if (std::fabs(wrist.middle) <= static_cast<double>(kAlignedWristRad))
-                    split_wrist(n, wrist, current_.v[4], current_.v[6]);
+                    split_wrist(wrist, current_.v[4], current_.v[6]);
                 t.v[4] = bring_into(wrap_pi(wrist.first), arm_.window[4]);
                 t.v[5] = wrist.middle;
                 t.v[6] = unwrap_near(wrap_pi(wrist.last), current_.v[6]);
-                bool ok = true;
-                for (int i = 0; i < 7 && ok; ++i) ok = acceptable(i, t.v[i]);
-                if (!ok) continue;
-                const float cost = cost_of(t, current_);
+                if (!acceptable(4, t.v[4]) || !acceptable(5, t.v[5]) || !acceptable(6, t.v[6])) continue;
+                const float cost = add_cost(arm_cost, t, current_, 4, 7, kWristWeight);
                 if (cost < best_cost_) {
                     best_cost_ = cost;
                     best_ = t;
@@ -104,12 +105,15 @@ public:
 
     // Joint 3 at six values just about its current one.
     void scan(double theta4) {
+        const double d3 = arm_.link[2].d, d5 = arm_.link[4].d;
+        const CosSin turn4 = CosSin::of(theta4);
+        const Elbow elbow{theta4, turn4, d5 * turn4.c + d3, d5 * turn4.s};
         const float centre = static_cast<float>(current_.v[2]);
         float s = centre - kScanHalfWidth;
         const float end = centre + kScanHalfWidth;
         do {
             s += kScanStep;
-            solve_for(s, theta4);
+            solve_for(s, elbow);
         } while (s < end);
     }
 
@@ -122,6 +126,8 @@ private:
     Vec3 d_;
     const Thetas& current_;
     double step_;
+    double rho_;  // distance of the wrist point from the base axis
+    double phi_;  // its direction about the base axis
     float best_cost_ = 1000.0f;
     Thetas best_{};
     bool found_ = false;
@@ -137,7 +143,7 @@ int solve_seven_axis(const ArmModelData& arm, float end_link, const FlangeTarget
     const float upper = arm.link[2].d, fore = arm.link[4].d;
     const float dx = static_cast<float>(d.x), dy = static_cast<float>(d.y), dz = static_cast<float>(d.z);
     float c = (fore * fore + upper * upper - (dx * dx + dy * dy + dz * dz)) / (2.0f * upper * fore);
-    if (!(c <= kElbowReachTolerance && c >= -kElbowReachTolerance)) return -1;
+    if (!(c <= kElbowReach && c >= -kElbowReach)) return -1;
     if (c > kElbowStraight) c = 1.0f;
     if (c < -kElbowStraight) c = -1.0f;
     const double elbow = kPi - std::acos(static_cast<double>(c));

@@ -15,8 +15,11 @@
 // Elbow: (X - a2, s (Wz - d1)) = Rz(t2) (u, v), hence
 //   (X - a2)^2 + (Wz - d1)^2 = u^2 + v^2 = a3^2 + a4^2 + d4^2 + 2 a3 (a4 cos t3 + d4 sin t3),
 //   a4 cos t3 + d4 sin t3 = L cos(t3 - psi),  L = hypot(a4, d4),  psi = atan2(d4, a4),
-//   t3 = psi +- acos(K / L),  t2 = atan2(s (Wz - d1), X - a2) - atan2(v, u).
-// Wrist: N = RotX(90)^T R03^T R gives theta4..6 (solve_wrist).
+//   t3 = psi +- acos(K / L),  and likewise a4 sin t3 - d4 cos t3 = L sin(t3 - psi), so
+//   u = a3 + K,  v = +-L sin(acos(K / L)),  t2 = atan2(s (Wz - d1), X - a2) - atan2(v, u).
+// Wrist: joints 2 and 3 turn about parallel axes (alpha3 = 0), so
+//   R03 = Rz(t1) RotX(s 90) Rz(t2 + t3),
+// and N = RotX(90)^T R03^T R gives theta4..6 (solve_wrist).
 #include <cmath>
 #include <initializer_list>
 
@@ -28,22 +31,23 @@ namespace {
 
 // Below this |theta5| (rad) the wrist of model A counts as aligned.
 constexpr float kAlignedWristRad = 0.087f;
+// Cost weights: the three arm joints count 2.4 times a wrist joint, that
+// factor formed in single precision as 1.2 * 2.
+constexpr float kArmWeight = 1.2f * 2.0f;
+constexpr float kWristWeight = 1.0f;
 
 int sign_of_right(int alpha_deg) { return alpha_deg > 0 ? 1 : -1; }
-
-float cost_of(const Thetas& t, const Thetas& current) {
-    float cost = 0.0f;
-    for (int i = 0; i < 6; ++i) {
-        const float delta = static_cast<float>(t.v[i] - current.v[i]);
-        cost += i < 3 ? delta * 1.2f * delta * 2.0f : delta * delta;
-    }
-    return cost;
-}
 
 struct ShoulderBranch {
     double theta1;
     double reach;  // X
 };
+
+// theta brought into its window, or false when it lies outside even then.
+bool into_window(double& theta, const Range& window) {
+    theta = bring_into(wrap_pi(theta), window);
+    return window.contains(theta);
+}
 
 }  // namespace
 
@@ -55,15 +59,14 @@ bool solve_six_axis(const ArmModelData& arm, bool split_singular_wrist, float en
     const double d1 = link[0].d, a2 = link[1].a, a3 = link[2].a, d3 = link[2].d, a4 = link[3].a, d4 = link[3].d;
 
     const Vec3 w = target.position - static_cast<double>(end_link) * target.rotation.column(2);
-    const double rho = std::hypot(w.x, w.y);
+    const double rho = std::sqrt(w.x * w.x + w.y * w.y);
     if (rho <= std::fabs(d3)) return false;
     const double phi = std::atan2(w.y, w.x);
     const double beta = std::asin(-s * d3 / rho);
     const ShoulderBranch shoulders[2] = {{phi - beta, rho * std::cos(beta)}, {phi - kPi + beta, -rho * std::cos(beta)}};
 
-    const double upper = std::hypot(a4, d4);
+    const double upper = std::sqrt(a4 * a4 + d4 * d4);
     const double psi = std::atan2(d4, a4);
-    const Rot3 wrist_base = Rot3::about_x(link[3].alpha_deg * kPi / 180.0).transposed();
 
     float best_cost = 1000.0f;
     bool found = false;
@@ -71,33 +74,37 @@ bool solve_six_axis(const ArmModelData& arm, bool split_singular_wrist, float en
         const double x = shoulder.reach - a2;
         const double z = s * (w.z - d1);
         const double k = (x * x + z * z - a3 * a3 - a4 * a4 - d4 * d4) / (2.0 * a3);
-        const double cos_elbow = k / upper;
-        if (std::fabs(cos_elbow) > 1.0) continue;
-        for (const double elbow : {1.0, -1.0}) {
-            Thetas t{};
-            t.v[2] = psi + elbow * std::acos(cos_elbow);
-            const double u = a3 + a4 * std::cos(t.v[2]) + d4 * std::sin(t.v[2]);
-            const double v = a4 * std::sin(t.v[2]) - d4 * std::cos(t.v[2]);
-            t.v[1] = std::atan2(z, x) - std::atan2(v, u);
-            t.v[0] = shoulder.theta1;
+        double cos_elbow = k / upper;
+        if (!clamp_cosine(cos_elbow)) continue;
+        Thetas t{};
+        t.v[0] = shoulder.theta1;
+        if (!into_window(t.v[0], arm.window[0])) continue;
+        const Rot3 after_shoulder = untwist_x(link[1].alpha_deg, unturn_z(CosSin::of(t.v[0]), target.rotation));
+        const double bend = std::acos(cos_elbow);
+        const double sin_bend = std::sqrt(1.0 - cos_elbow * cos_elbow);
+        const double towards_wrist = std::atan2(z, x);
 
-            const Rot3 n = wrist_base * chain_rotation(arm, t, 3).transposed() * target.rotation;
+        for (const double elbow : {1.0, -1.0}) {
+            t.v[2] = psi + elbow * bend;
+            t.v[1] = towards_wrist - std::atan2(elbow * upper * sin_bend, a3 + upper * cos_elbow);
+            const double theta23 = t.v[1] + t.v[2];
+            if (!into_window(t.v[1], arm.window[1]) || !into_window(t.v[2], arm.window[2])) continue;
+            const float arm_cost = add_cost(0.0f, t, current, 0, 3, kArmWeight);
+            if (!(arm_cost < best_cost)) continue;
+
+            const Rot3 n = untwist_x(link[3].alpha_deg, unturn_z(CosSin::of(theta23), after_shoulder));
             WristAngles wrists[2];
             solve_wrist(n, tau, wrists);
             for (WristAngles wrist : wrists) {
                 if (split_singular_wrist && std::fabs(wrist.middle) < static_cast<double>(kAlignedWristRad))
-                    split_wrist(n, wrist, current.v[3], current.v[5]);
+                    split_wrist(wrist, current.v[3], current.v[5]);
                 t.v[3] = wrist.first;
                 t.v[4] = wrist.middle;
                 t.v[5] = unwrap_near(wrap_pi(wrist.last), current.v[5]);
-
-                bool inside = arm.window[5].contains(t.v[5]);
-                for (int i = 0; i < 5; ++i) {
-                    t.v[i] = bring_into(wrap_pi(t.v[i]), arm.window[i]);
-                    inside = inside && arm.window[i].contains(t.v[i]);
-                }
-                if (!inside) continue;
-                const float cost = cost_of(t, current);
+                if (!into_window(t.v[3], arm.window[3]) || !into_window(t.v[4], arm.window[4]) ||
+                    !arm.window[5].contains(t.v[5]))
+                    continue;
+                const float cost = add_cost(arm_cost, t, current, 3, 6, kWristWeight);
                 if (cost < best_cost) {
                     best_cost = cost;
                     *best = t;

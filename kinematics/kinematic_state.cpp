@@ -2,6 +2,7 @@
 
 #include <type_traits>
 
+#include "kinematics/conversions.h"
 #include "kinematics/state.h"
 
 namespace arx::kin {
@@ -14,6 +15,16 @@ KinematicState g_state;
 
 float degrees_to_radians(float degrees) { return static_cast<float>(degrees * 3.1415926 / 180.0); }
 
+void derive_install_rotation() {
+    g_state.install_rotation = euler_transform({g_state.install[0], g_state.install[1], g_state.install[2]}, 0, 0, 0);
+    g_state.install_rotation_inverse = inverse_or_zero(g_state.install_rotation);
+}
+
+void derive_tool_inverse() {
+    g_state.tool_invertible = invert(g_state.tool, &g_state.tool_inverse);
+    g_state.tool_is_identity = g_state.tool == Transform::identity();
+}
+
 }  // namespace
 
 const KinematicState& kinematic_state() { return g_state; }
@@ -22,11 +33,15 @@ void store_install_angles_deg(float x, float y, float z) {
     g_state.install[0] = degrees_to_radians(x);
     g_state.install[1] = degrees_to_radians(y);
     g_state.install[2] = degrees_to_radians(z);
+    derive_install_rotation();
 }
 
 void store_end_link_length(float length) { g_state.end_link = length; }
 
-void store_tool_frame(const Matrix& tool) { g_state.tool = Transform::from(tool); }
+void store_tool_frame(const Matrix& tool) {
+    g_state.tool = Transform::from(tool);
+    derive_tool_inverse();
+}
 
 void store_work_frame(const Matrix& work) { g_state.work = Transform::from(work); }
 
@@ -46,6 +61,8 @@ void Init_Sys_Data(int model) {
         g_state.tool = Transform::identity();
         g_state.install[0] = 0.0f;
         g_state.install[1] = 0.0f;
+        derive_install_rotation();
+        derive_tool_inverse();
     }
 }
 

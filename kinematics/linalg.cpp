@@ -28,6 +28,13 @@ Transform Transform::from(const Matrix& matrix) {
     return t;
 }
 
+bool Transform::operator==(const Transform& other) const {
+    for (int i = 0; i < kSize; ++i)
+        for (int j = 0; j < kSize; ++j)
+            if (m[i][j] != other.m[i][j]) return false;
+    return true;
+}
+
 Matrix Transform::to_matrix() const {
     Matrix out{};
     out.irow = kSize;
@@ -111,29 +118,22 @@ Transform inverse_or_zero(const Transform& a) {
     return out;
 }
 
-Rot3 Rot3::about_x(double angle) {
-    const double c = std::cos(angle), s = std::sin(angle);
-    return {{{1, 0, 0}, {0, c, -s}, {0, s, c}}};
+Rot3 unturn_z(const CosSin& angle, const Rot3& m) {
+    const auto& r = m.r;
+    const double c = angle.c, s = angle.s;
+    return {{{c * r[0][0] + s * r[1][0], c * r[0][1] + s * r[1][1], c * r[0][2] + s * r[1][2]},
+             {c * r[1][0] - s * r[0][0], c * r[1][1] - s * r[0][1], c * r[1][2] - s * r[0][2]},
+             {r[2][0], r[2][1], r[2][2]}}};
 }
 
-Rot3 Rot3::about_z(double angle) {
-    const double c = std::cos(angle), s = std::sin(angle);
-    return {{{c, -s, 0}, {s, c, 0}, {0, 0, 1}}};
-}
-
-Rot3 Rot3::transposed() const {
-    Rot3 t{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) t.r[i][j] = r[j][i];
-    return t;
-}
-
-Rot3 operator*(const Rot3& a, const Rot3& b) {
-    Rot3 out{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            out.r[i][j] = a.r[i][0] * b.r[0][j] + a.r[i][1] * b.r[1][j] + a.r[i][2] * b.r[2][j];
-    return out;
+Rot3 untwist_x(int alpha_deg, const Rot3& m) {
+    // RotX(+90)^T maps rows (0, 1, 2) to (0, 2, -1); RotX(-90)^T to (0, -2, 1).
+    if (alpha_deg == 0) return m;
+    const double sign = alpha_deg > 0 ? 1.0 : -1.0;
+    const auto& r = m.r;
+    return {{{r[0][0], r[0][1], r[0][2]},
+             {sign * r[2][0], sign * r[2][1], sign * r[2][2]},
+             {-sign * r[1][0], -sign * r[1][1], -sign * r[1][2]}}};
 }
 
 Rot3 rotation_of(const Transform& t) {

@@ -33,6 +33,7 @@ struct Transform {
         return t;
     }
     static Transform from(const Matrix& matrix);
+    bool operator==(const Transform& other) const;
     Matrix to_matrix() const;  // both counts 4
 };
 
@@ -58,13 +59,20 @@ inline Vec3 operator*(double s, Vec3 a) { return {s * a.x, s * a.y, s * a.z}; }
 struct Rot3 {
     double r[3][3];
 
-    static constexpr Rot3 identity() { return {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}; }
-    static Rot3 about_x(double angle);
-    static Rot3 about_z(double angle);
-    Rot3 transposed() const;
     Vec3 column(int j) const { return {r[0][j], r[1][j], r[2][j]}; }
 };
-Rot3 operator*(const Rot3& a, const Rot3& b);
+
+// Cosine and sine of one angle, evaluated together.
+struct CosSin {
+    double c, s;
+    static CosSin of(double angle) { return {std::cos(angle), std::sin(angle)}; }
+};
+
+// Peeling a chain's rotations off the left of m, one factor at a time:
+// Rz(angle)^T m turns rows 0 and 1 back; RotX(alpha)^T m, for a link twist of
+// 0 or +-90 degrees, only trades rows 1 and 2 with a sign.
+Rot3 unturn_z(const CosSin& angle, const Rot3& m);
+Rot3 untwist_x(int alpha_deg, const Rot3& m);
 
 // Rotation and translation of a Transform, widened to double.
 Rot3 rotation_of(const Transform& t);

@@ -13,6 +13,13 @@ struct KinematicState {
     float install[3] = {0.0f, 0.0f, 0.0f};  // radians about x, y, z
     Transform tool = Transform::identity();  // flange to tool
     Transform work = Transform::identity();  // base to work frame
+
+    // Worked out whenever the values above are stored, not on every call.
+    Transform install_rotation = Transform::identity();  // Rz(z) Ry(y) Rx(x), no translation
+    Transform install_rotation_inverse = Transform::identity();
+    Transform tool_inverse = Transform::identity();  // the zero matrix for a singular tool frame
+    bool tool_invertible = true;
+    bool tool_is_identity = true;  // products with it change nothing and are skipped
 };
 
 // Plain process-wide data: constant-initialised, trivially destructible, so it

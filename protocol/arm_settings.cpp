@@ -112,7 +112,7 @@ int Set_DH_Data(SOCKHANDLE h, float dh1, float dh2, float dh3, float end_link, f
 int Get_DH_Data(SOCKHANDLE h, float* dh1, float* dh2, float* dh3, float* end_link, float* dh5) {
     ARX_GUARD(h, Transfer, NotNull(dh1, dh2, dh3, end_link, dh5), Pause);
     const int rc = Request("get_DH_data")
-                       .query(h, Kind::DHData, LeadingElements("data", std::array{dh1, dh2, dh3, end_link, dh5}, Tenths, 11, 11));
+                       .query(h, Kind::DHData, LeadingElements("data", std::array{dh1, dh2, dh3, end_link, dh5}, Tenths, kTypeErrors));
     if (rc == 0) arx::kin::store_end_link_length(*end_link);
     return rc;
 }
@@ -135,7 +135,7 @@ int Set_Arm_Init_Pose(SOCKHANDLE h, const float* joint, bool block) {
 
 int Get_Arm_Init_Pose(SOCKHANDLE h, float* joint) {
     ARX_GUARD(h, Transfer, NotNull(joint), Pause);
-    return Request("get_init_pose").query(h, Kind::InitPose, JointArray(h, "init_pose", joint, Thousandths, 11, 11));
+    return Request("get_init_pose").query(h, Kind::InitPose, JointArray(h, "init_pose", joint, Thousandths, kTypeErrors));
 }
 
 // Angles in degrees, sent as given.
@@ -150,7 +150,7 @@ int Set_Install_Pose(SOCKHANDLE h, float x, float y, float z, bool block) {
 int Get_Install_Pose(SOCKHANDLE h, float* x, float* y, float* z) {
     ARX_GUARD(h, Transfer, NotNull(x, y, z), Pause);
     const int rc = Request("get_install_pose")
-                       .query(h, Kind::InstallPose, LeadingElements("pose", std::array{x, y, z}, NumberAsFloat, 11, 11));
+                       .query(h, Kind::InstallPose, LeadingElements("pose", std::array{x, y, z}, NumberAsFloat, kTypeErrors));
     if (rc == 0) arx::kin::store_install_angles_deg(*x, *y, *z);
     return rc;
 }

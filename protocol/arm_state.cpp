@@ -8,37 +8,37 @@ using namespace arx::protocol;
 int Get_Current_Arm_State(SOCKHANDLE h, float* joint, POSE* pose, unsigned short* arm_err, unsigned short* sys_err) {
     ARX_GUARD(h, Transfer, NotNull(joint, pose, arm_err, sys_err), Pause);
     return Request("get_current_arm_state")
-        .query(h, Kind::CurrentArmState, Within("arm_state", PoseArray("pose", pose), JointArray(h, "joint", joint, Thousandths, 11, 11),
+        .query(h, Kind::CurrentArmState, Within("arm_state", PoseArray("pose", pose), JointArray(h, "joint", joint, Thousandths, kTypeErrors),
                              Integer("arm_err", arm_err), Integer("sys_err", sys_err)));
 }
 
 int Get_Joint_Temperature(SOCKHANDLE h, float* temperature) {
     ARX_GUARD(h, Transfer, NotNull(temperature), Pause);
     return Request("get_current_joint_temperature")
-        .query(h, Kind::CurrentJointTemperature, JointArray(h, "joint_temperature", temperature, Thousandths, 11, 11));
+        .query(h, Kind::CurrentJointTemperature, JointArray(h, "joint_temperature", temperature, Thousandths, kTypeErrors));
 }
 
 int Get_Joint_Current(SOCKHANDLE h, float* current) {
     ARX_GUARD(h, Transfer, NotNull(current), Pause);
     return Request("get_current_joint_current")
-        .query(h, Kind::CurrentJointCurrent, JointArray(h, "joint_current", current, Thousandths, 11, 11));
+        .query(h, Kind::CurrentJointCurrent, JointArray(h, "joint_current", current, Thousandths, kTypeErrors));
 }
 
 int Get_Joint_Voltage(SOCKHANDLE h, float* voltage) {
     ARX_GUARD(h, Transfer, NotNull(voltage), Pause);
     return Request("get_current_joint_voltage")
-        .query(h, Kind::CurrentJointVoltage, JointArray(h, "joint_voltage", voltage, Thousandths, 11, 11));
+        .query(h, Kind::CurrentJointVoltage, JointArray(h, "joint_voltage", voltage, Thousandths, kTypeErrors));
 }
 
 int Get_Arm_All_State(SOCKHANDLE h, JOINT_STATE* state) {
     ARX_GUARD(h, Transfer, NotNull(state), Pause);
     float temperature[7];  // validated, kept nowhere
     const Field decode =
-        Within("all_state", JointArray(h, "temperature", temperature, Thousandths, 11, 11),
-               JointArray(h, "current", state->current, Thousandths, 11, 11),
-               JointArray(h, "voltage", state->voltage, Thousandths, 11, 11),
-               JointArray(h, "en_flag", state->en_flag, IntegerPart, 11, 11),
-               JointArray(h, "err_flag", state->err_flag, IntegerPart, 11, 11), Integer("sys_err", &state->sys_err));
+        Within("all_state", JointArray(h, "temperature", temperature, Thousandths, kTypeErrors),
+               JointArray(h, "current", state->current, Thousandths, kTypeErrors),
+               JointArray(h, "voltage", state->voltage, Thousandths, kTypeErrors),
+               JointArray(h, "en_flag", state->en_flag, IntegerPart, kTypeErrors),
+               JointArray(h, "err_flag", state->err_flag, IntegerPart, kTypeErrors), Integer("sys_err", &state->sys_err));
     return Request("get_arm_all_state").query(h, Kind::ArmAllState, [&decode](const char* reply) {
         // The one line the library writes: the raw reply, also when it does not decode.
         std::printf("all_state:%s\r\n", reply);

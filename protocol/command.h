@@ -14,7 +14,7 @@
 //   int Get_Joint_Speed(SOCKHANDLE h, float* speed) {
 //       ARX_GUARD(h, Transfer, NotNull(speed), Pause);
 //       return Request("get_joint_max_speed")
-//           .query(h, Kind::JointMaxSpeed, JointArray(h, "joint_speed", speed, Thousandths, 10, 10));
+//           .query(h, Kind::JointMaxSpeed, JointArray(h, "joint_speed", speed, Thousandths, kArrayErrors));
 //   }
 //
 //   // composite decoder: fields in reply order, the first failure ends
@@ -26,6 +26,7 @@
 //   per-joint request array   r.array("offset", offset, request_joints(h), Milli)
 //   send-only                 return Request("set_RS485").add("baudrate", Int(b)).send(h);
 //   longer wait               .run(h, block, Kind::SetForcePosition, Boolean("set_state"), 10000)
+//   a move                    .move(h, block, kJointMoveWait)   (protocol/move_wait.h)
 //   work after the reply      Request r(...); ...; const int rc = r.run(...); if (rc == 0) ...
 //   a decoder no family fits  .query(h, Kind::ArmAllState, [&](const char* text) {
 //                                 Reply reply(text); if (!reply) return 9; ... })
@@ -33,7 +34,8 @@
 //
 // ARX_GUARD(handle, checks...) runs the checks in the order written and returns
 // the first failure's code from the enclosing function:
-//   Transfer        a trajectory file is being downloaded      -> 18
+//   Transfer        a trajectory file is being downloaded on
+//                   this connection                            -> 18
 //   NotNull(p, ...) one of the pointers is null                 -> 19
 //   Handle          the handle is 0                             -> 5
 //   Init            Arx_API_Init has not run                    -> 2
@@ -42,6 +44,7 @@
 
 #include "arx_api.h"
 #include "core/library.h"
+#include "core/transfer_state.h"
 #include "protocol/decoders.h"
 #include "protocol/request.h"
 
@@ -53,7 +56,7 @@ namespace arx::protocol {
 using core::Kind;
 
 struct TransferCheck {
-    int operator()(SOCKHANDLE) const { return core::file_transfer_active() ? ARX_FILE_TRANSFER_BUSY : 0; }
+    int operator()(SOCKHANDLE h) const { return core::transfer_active(h) ? ARX_FILE_TRANSFER_BUSY : 0; }
 };
 struct HandleCheck {
     int operator()(SOCKHANDLE h) const { return h == 0 ? ARX_CONNECT_FAILED : 0; }
@@ -104,10 +107,10 @@ inline int request_joints(SOCKHANDLE handle) { return core::joint_count(handle);
 // Per-joint reply arrays: exactly the connection's joint count, or (UpTo) any
 // length with no more than the joint count written, so the caller's array of
 // one value per joint is never overrun.
+// The codes come as one named pair (decoders.h): kArrayErrors, kTypeErrors, ...
 template <class T, class Convert>
-Field JointArray(SOCKHANDLE h, const char* key, T* out, Convert convert, int not_array_code,
-                 int mismatch_code) {
-    return CountedArray(key, out, joints(h), convert, not_array_code, mismatch_code);
+Field JointArray(SOCKHANDLE h, const char* key, T* out, Convert convert, ArrayCodes codes) {
+    return CountedArray(key, out, joints(h), convert, codes);
 }
 template <class T, class Convert>
 Field JointArrayUpTo(SOCKHANDLE h, const char* key, T* out, Convert convert, int not_array_code) {

@@ -1,5 +1,6 @@
 // The library and connection exports: initialisation, connect with its
 // start-up queries, close, and the write probe.
+#include "arx_version.h"
 #include "core/connections.h"
 #include "protocol/command.h"
 #include "protocol/reports.h"
@@ -22,7 +23,8 @@ int connection_startup(SOCKHANDLE handle) {
     return startup ? startup(handle) : run_connection_startup(handle);
 }
 
-char g_version[] = "4.0.6";
+// From the project version (CMakeLists.txt), the one place it is written.
+char g_version[] = ARX_VERSION_STRING;
 
 }  // namespace
 

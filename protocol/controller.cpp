@@ -68,7 +68,7 @@ int Clear_System_Runtime(SOCKHANDLE h, bool block) {
 
 int Get_Joint_Odom(SOCKHANDLE h, char* state, float* odom) {
     ARX_GUARD(h, Transfer, NotNull(state, odom), Pause);
-    return Request("get_joint_odom").query(h, Kind::GetJointOdom, StateOr(JointArrayUpTo(h, "odom", odom, IntegerPart, 11)));
+    return Request("get_joint_odom").query(h, Kind::GetJointOdom, StateOr(JointArrayUpTo(h, "odom", odom, IntegerPart, ARX_TYPE_ERROR)));
 }
 
 int Clear_Joint_Odom(SOCKHANDLE h, bool block) {

@@ -16,16 +16,19 @@
 //                           narrow unsigned outputs)
 //   Scaled(key, out[, d])   as Integer, *out = integer part / d (default 1000),
 //                           in single precision: 1234.9 -> 1.234
-//   CountedArray(key, out, count, convert, not_array, mismatch)
-//                           not an array -> not_array; length != count ->
-//                           mismatch (nothing written); out[i] = convert(element i)
-//   ArrayUpTo(key, out, capacity, convert, not_array)
+//   CountedArray(key, out, count, convert, codes)
+//                           not an array -> codes.not_array; length != count ->
+//                           codes.wrong_length (nothing written);
+//                           out[i] = convert(element i)
+//   ArrayUpTo(key, out, capacity, convert, not_array_code)
 //                           no length check; writes min(length, capacity)
-//   LeadingElements(key, {&a, &b}, convert, not_array, too_short)
+//   LeadingElements(key, {&a, &b}, convert, codes)
 //                           elements 0.. to separate outputs; shorter array ->
-//                           too_short (nothing written)
-//   ExactElements(key, {&a, &b}, convert, not_array, mismatch)
+//                           codes.wrong_length (nothing written)
+//   ExactElements(key, {&a, &b}, convert, codes)
 //                           as LeadingElements, but exactly as many elements
+// The array families take their two codes as one named pair (ArrayCodes), so a
+// row reads as its table does: kArrayErrors, kTypeErrors, ... below.
 //   Converted(key, out, convert)
 //                           one number member: *out = convert(it), other type 11
 //   IntegerText(key, out, capacity)
@@ -62,6 +65,19 @@ namespace arx::protocol {
 
 constexpr int kMissing = ARX_REPLY_NOT_JSON;  // 9: not JSON, or a member missing
 constexpr int kWrongType = ARX_TYPE_ERROR;    // 11
+
+// What an array member fails with: not an array at all, or not as many
+// elements as expected.
+struct ArrayCodes {
+    int not_array;
+    int wrong_length;
+};
+// The pairs the protocol tables use, named after their codes (not array, length).
+inline constexpr ArrayCodes kArrayErrors{ARX_ARRAY_ERROR, ARX_ARRAY_ERROR};              // 10, 10
+inline constexpr ArrayCodes kArrayThenTypeError{ARX_ARRAY_ERROR, ARX_TYPE_ERROR};        // 10, 11
+inline constexpr ArrayCodes kTypeErrors{ARX_TYPE_ERROR, ARX_TYPE_ERROR};                 // 11, 11
+inline constexpr ArrayCodes kMissingThenArrayError{ARX_REPLY_NOT_JSON, ARX_ARRAY_ERROR}; // 9, 10
+inline constexpr ArrayCodes kMissingThenTypeError{ARX_REPLY_NOT_JSON, ARX_TYPE_ERROR};   // 9, 11
 
 // The first JSON value of a reply text, released with the object.
 class Reply {
@@ -150,12 +166,11 @@ Field Integer(const char* key, T* out) {
 }
 
 template <class T, class Convert>
-Field CountedArray(const char* key, T* out, int count, Convert convert, int not_array_code,
-                   int mismatch_code) {
+Field CountedArray(const char* key, T* out, int count, Convert convert, ArrayCodes codes) {
     return Field([=](const cJSON* object) {
         const cJSON* array = nullptr;
-        if (int rc = read_array(object, key, &array, not_array_code)) return rc;
-        if (cJSON_GetArraySize(array) != count) return mismatch_code;
+        if (int rc = read_array(object, key, &array, codes.not_array)) return rc;
+        if (cJSON_GetArraySize(array) != count) return codes.wrong_length;
         return read_elements(array, out, count, convert);
     });
 }
@@ -171,15 +186,15 @@ Field ArrayUpTo(const char* key, T* out, int capacity, Convert convert, int not_
 
 // Array elements 0.. each to its own output, in order. With `longer_ok` an
 // array may hold more elements than outputs; otherwise it must hold exactly as
-// many. Any other length -> length_code, nothing written.
+// many. Any other length -> codes.wrong_length, nothing written.
 template <class T, std::size_t N, class Convert>
-Field ElementsTo(const char* key, const std::array<T*, N>& outs, Convert convert, int not_array_code,
-                 int length_code, bool longer_ok) {
+Field ElementsTo(const char* key, const std::array<T*, N>& outs, Convert convert, ArrayCodes codes,
+                 bool longer_ok) {
     return Field([=](const cJSON* object) {
         const cJSON* array = nullptr;
-        if (int rc = read_array(object, key, &array, not_array_code)) return rc;
+        if (int rc = read_array(object, key, &array, codes.not_array)) return rc;
         const int size = cJSON_GetArraySize(array);
-        if (size < static_cast<int>(N) || (!longer_ok && size != static_cast<int>(N))) return length_code;
+        if (size < static_cast<int>(N) || (!longer_ok && size != static_cast<int>(N))) return codes.wrong_length;
         if (!usable_numbers(array, static_cast<int>(N))) return kWrongType;
         const cJSON* item = array->child;
         for (T* out : outs) {
@@ -191,15 +206,13 @@ Field ElementsTo(const char* key, const std::array<T*, N>& outs, Convert convert
 }
 
 template <class T, std::size_t N, class Convert>
-Field LeadingElements(const char* key, const std::array<T*, N>& outs, Convert convert, int not_array_code,
-                      int short_code) {
-    return ElementsTo(key, outs, convert, not_array_code, short_code, /*longer_ok=*/true);
+Field LeadingElements(const char* key, const std::array<T*, N>& outs, Convert convert, ArrayCodes codes) {
+    return ElementsTo(key, outs, convert, codes, /*longer_ok=*/true);
 }
 
 template <class T, std::size_t N, class Convert>
-Field ExactElements(const char* key, const std::array<T*, N>& outs, Convert convert, int not_array_code,
-                    int mismatch_code) {
-    return ElementsTo(key, outs, convert, not_array_code, mismatch_code, /*longer_ok=*/false);
+Field ExactElements(const char* key, const std::array<T*, N>& outs, Convert convert, ArrayCodes codes) {
+    return ElementsTo(key, outs, convert, codes, /*longer_ok=*/false);
 }
 
 template <class T, class Convert>

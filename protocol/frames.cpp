@@ -11,9 +11,8 @@ namespace {
 constexpr int kFrameChangeSettleMs = 300;
 
 // Payload centre of mass: three millionths.
-Field Position(FRAME* frame, int not_array_code) {
-    return ExactElements("position", std::array<float*, 3>{&frame->x, &frame->y, &frame->z}, Millionths,
-                         not_array_code, ARX_TYPE_ERROR);
+Field Position(FRAME* frame, ArrayCodes codes) {
+    return ExactElements("position", std::array<float*, 3>{&frame->x, &frame->y, &frame->z}, Millionths, codes);
 }
 
 // A pose on the wire: x, y, z in millionths, rx, ry, rz in thousandths.
@@ -84,8 +83,8 @@ int Set_None_Payload(SOCKHANDLE h, bool block) {
 int Get_Current_Tool_Frame(SOCKHANDLE h, FRAME* frame) {
     ARX_GUARD(h, Transfer, NotNull(frame), Pause);
     return Request("get_current_tool_frame")
-        .query(h, Kind::CurrentToolFrame, All(FrameName("tool_name", &frame->frame_name), PoseArray("pose", &frame->pose),
-                          Integer("payload", &frame->payload), Position(frame, /*not array*/ 9)));
+        .query(h, Kind::CurrentToolFrame, All(FrameName("tool_name", &frame->name), PoseArray("pose", &frame->pose),
+                          Integer("payload", &frame->payload), Position(frame, kMissingThenTypeError)));
 }
 
 int Get_Given_Tool_Frame(SOCKHANDLE h, const char* name, FRAME* frame) {
@@ -93,7 +92,7 @@ int Get_Given_Tool_Frame(SOCKHANDLE h, const char* name, FRAME* frame) {
     return Request("get_tool_frame")
         .add("tool_name", Text(name))
         .query(h, Kind::GivenToolFrame, All(PoseArray("pose", &frame->pose), Converted("payload", &frame->payload, NumberAsFloat),
-                          Position(frame, /*not array*/ 11)));
+                          Position(frame, kTypeErrors)));
 }
 
 int Get_All_Tool_Frame(SOCKHANDLE h, FRAME_NAME* names, int* count) {
@@ -133,7 +132,7 @@ int Delete_Work_Frame(SOCKHANDLE h, const char* name, bool block) {
 int Get_Current_Work_Frame(SOCKHANDLE h, FRAME* frame) {
     ARX_GUARD(h, Transfer, NotNull(frame), Pause);
     return Request("get_current_work_frame")
-        .query(h, Kind::CurrentWorkFrame, All(FrameName("frame_name", &frame->frame_name), PoseArray("pose", &frame->pose)));
+        .query(h, Kind::CurrentWorkFrame, All(FrameName("frame_name", &frame->name), PoseArray("pose", &frame->pose)));
 }
 
 int Get_Given_Work_Frame(SOCKHANDLE h, const char* name, POSE* pose) {

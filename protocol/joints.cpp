@@ -72,43 +72,44 @@ int Stop_Calibrate(SOCKHANDLE h, bool block) {
 }
 
 // ----------------------------------------------------------------- queries
-// Per-joint replies: the codes are (not an array, wrong length).
+// Per-joint replies fail with the pair of codes their table gives (not an
+// array, wrong length).
 
 int Get_Joint_Speed(SOCKHANDLE h, float* speed) {
     ARX_GUARD(h, Transfer, NotNull(speed), Pause);
     return Request("get_joint_max_speed")
-        .query(h, Kind::JointMaxSpeed, JointArray(h, "joint_speed", speed, Thousandths, /*not array*/ 10, /*length*/ 10));
+        .query(h, Kind::JointMaxSpeed, JointArray(h, "joint_speed", speed, Thousandths, kArrayErrors));
 }
 
 int Get_Joint_Acc(SOCKHANDLE h, float* acc) {
     ARX_GUARD(h, Transfer, NotNull(acc), Pause);
-    return Request("get_joint_max_acc").query(h, Kind::JointMaxAcc, JointArray(h, "joint_acc", acc, Thousandths, 10, 10));
+    return Request("get_joint_max_acc").query(h, Kind::JointMaxAcc, JointArray(h, "joint_acc", acc, Thousandths, kArrayErrors));
 }
 
 int Get_Joint_Min_Pos(SOCKHANDLE h, float* pos) {
     ARX_GUARD(h, Transfer, NotNull(pos), Pause);
-    return Request("get_joint_min_pos").query(h, Kind::JointMinPos, JointArray(h, "min_pos", pos, Thousandths, 10, 10));
+    return Request("get_joint_min_pos").query(h, Kind::JointMinPos, JointArray(h, "min_pos", pos, Thousandths, kArrayErrors));
 }
 
 int Get_Joint_Max_Pos(SOCKHANDLE h, float* pos) {
     ARX_GUARD(h, Transfer, NotNull(pos), Pause);
-    return Request("get_joint_max_pos").query(h, Kind::JointMaxPos, JointArray(h, "max_pos", pos, Thousandths, 10, 11));
+    return Request("get_joint_max_pos").query(h, Kind::JointMaxPos, JointArray(h, "max_pos", pos, Thousandths, kArrayThenTypeError));
 }
 
 int Get_Joint_EN_State(SOCKHANDLE h, unsigned char* state) {
     ARX_GUARD(h, Transfer, NotNull(state), Pause);
-    return Request("get_joint_en_state").query(h, Kind::JointEnState, JointArray(h, "en_state", state, IntegerPart, 10, 11));
+    return Request("get_joint_en_state").query(h, Kind::JointEnState, JointArray(h, "en_state", state, IntegerPart, kArrayThenTypeError));
 }
 
 int Get_Joint_Err_Flag(SOCKHANDLE h, unsigned short* flags) {
     ARX_GUARD(h, Transfer, NotNull(flags), Pause);
-    return Request("get_joint_err_flag").query(h, Kind::JointErrFlag, JointArray(h, "err_flag", flags, IntegerPart, 10, 11));
+    return Request("get_joint_err_flag").query(h, Kind::JointErrFlag, JointArray(h, "err_flag", flags, IntegerPart, kArrayThenTypeError));
 }
 
 int Get_Joint_Software_Version(SOCKHANDLE h, float* version) {
     ARX_GUARD(h, Transfer, NotNull(version), Pause);
     return Request("get_joint_software_version")
-        .query(h, Kind::JointSoftwareVersion, JointArray(h, "version", version, Thousandths, 10, 11));
+        .query(h, Kind::JointSoftwareVersion, JointArray(h, "version", version, Thousandths, kArrayThenTypeError));
 }
 
 // The controller fills only the per-joint states; `second` and `third` are
@@ -116,11 +117,11 @@ int Get_Joint_Software_Version(SOCKHANDLE h, float* version) {
 int Get_Calibrate_State(SOCKHANDLE h, float* state, unsigned short* second, int* third) {
     ARX_GUARD(h, Transfer, NotNull(state, second, third), Pause);
     return Request("get_calibrate_state")
-        .query(h, Kind::CalibrateState, JointArray(h, "joint_state", state, LowByteAsFloat, 9, 10));
+        .query(h, Kind::CalibrateState, JointArray(h, "joint_state", state, LowByteAsFloat, kMissingThenArrayError));
 }
 
 // Telemetry that lives here for history: at most one value per joint is written.
 int Get_Joint_Degree(SOCKHANDLE h, float* degree) {
     ARX_GUARD(h, Transfer, NotNull(degree), Pause);
-    return Request("get_joint_degree").query(h, Kind::JointDegree, JointArrayUpTo(h, "joint", degree, Thousandths, 11));
+    return Request("get_joint_degree").query(h, Kind::JointDegree, JointArrayUpTo(h, "joint", degree, Thousandths, ARX_TYPE_ERROR));
 }

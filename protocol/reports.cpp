@@ -36,8 +36,12 @@ int decode_force_position_state(const cJSON* root, int joints, CallbackData& dat
     const cJSON* joint = member(root, "joint");
     if (!cJSON_IsArray(joint)) return kWrongType;
     read_joints(joint, joints, data.joint);
-    if (const cJSON* err = member(root, "arm_err")) data.arm_err = static_cast<uint16_t>(err->valueint);
-    if (const cJSON* force = member(root, "force")) data.force = force->valueint / 10;  // truncates toward zero
+    // Only numbers are taken: a value of another type would read as 0, "no
+    // error" or "no force", which the controller never said.
+    const cJSON* err = member(root, "arm_err");
+    if (cJSON_IsNumber(err)) data.arm_err = static_cast<uint16_t>(integer_part(err));
+    const cJSON* force = member(root, "force");
+    if (cJSON_IsNumber(force)) data.force = integer_part(force) / 10;  // truncates toward zero
     return 0;
 }
 

@@ -155,6 +155,10 @@ Request& Request::array(std::string_view key, std::initializer_list<Value> value
     return close();
 }
 
+Request& Request::pose(std::string_view key, const POSE& p) {
+    return array(key, {Micro(p.x), Micro(p.y), Micro(p.z), Milli(p.rx), Milli(p.ry), Milli(p.rz)});
+}
+
 std::string_view Request::line() {
     if (!finished_) {
         while (depth_ > 0) {

@@ -29,6 +29,7 @@
 //   queue(h)                                      queued, returns 0
 //   send(h)                                       send-only, 0 or 6
 //   callback(h, kind)                             callback-mode slot, 0 / 20 / 6
+//   move(h, block, wait)                          a move's arrival (move_wait.cpp)
 // The decoder is a ReplyDecoder (the same type as the core's); the families in
 // decoders.h (Field) fit. This header needs only core/function_ref.h, a
 // self-contained utility, so the builder can be used alone (a simulated
@@ -53,6 +54,7 @@ namespace arx::protocol {
 // Decodes a reply text into the caller's outputs; returns the result code.
 // Referenced for the length of the call, never copied (allocates nothing).
 using ReplyDecoder = core::FunctionRef<int(const char* reply)>;
+struct MoveWait;  // protocol/move_wait.h
 
 constexpr int kRequestRefused = ARX_TYPE_ERROR;   // bad value or overlong line
 constexpr int kRequestNullText = ARX_NULL_POINTER;
@@ -105,6 +107,8 @@ public:
 
     // An array member built element by element in index order.
     Request& array(std::string_view key, std::initializer_list<Value> values);
+    // A POSE as six integers: x, y, z x1000000, then rx, ry, rz x1000.
+    Request& pose(std::string_view key, const POSE& p);
     template <class T, class ToValue>
     Request& array(std::string_view key, const T* values, int count, ToValue to_value) {
         open_array(key);
@@ -133,6 +137,8 @@ public:
     int queue(SOCKHANDLE handle);
     int send(SOCKHANDLE handle);
     int callback(SOCKHANDLE handle, core::Kind kind);
+    // A move: queued, or blocking until the arrival report as `wait` says.
+    int move(SOCKHANDLE handle, bool block, const MoveWait& wait);
 
 private:
     static constexpr int kMaxDepth = 8;

@@ -120,23 +120,27 @@ TEST_F(Transport, QueuedLinesLeaveTenMillisecondsApart) {
     EXPECT_EQ(fc.raw_of(0), "{\"n\":0}\r\n{\"n\":1}\r\n{\"n\":2}\r\n{\"n\":3}\r\n");
 }
 
+const std::string kFloodLine = "{\"command\":\"flood\",\"pad\":\"" + std::string(250, 'x') + "\"}\r\n";
+
 // A controller that stops reading its socket: once its buffers are full a
 // send to it blocks, for at most its send limit (the receive timeout, here
-// 1500 ms), then fails with 6. Meanwhile a healthy controller keeps its
+// 3000 ms), then fails with 6. Meanwhile a healthy controller keeps its
 // latency, and closing a healthy connection returns at once.
 TEST_F(Transport, StuckControllerStallsNoOtherConnection) {
     int port = 0;
     const platform::Socket listener = platform::tcp_listen_loopback(&port);
-    constexpr int kSendLimitMs = 1500;
+    constexpr int kSendLimitMs = 3000;
+    FakeController other;
+    const SOCKHANDLE healthy = connect_to(other);
+    fc.on("get_joint_degree", kDegree);
     const SOCKHANDLE stuck = core::open_connection("127.0.0.1", port, kSendLimitMs, ARM_MODEL_A);
     ASSERT_GT(stuck, 5u);
     std::atomic<int> sent{0};
     std::atomic<std::int64_t> failed_after_ms{-1};
     std::thread flood([&] {
-        const std::string line = "{\"command\":\"flood\",\"pad\":\"" + std::string(250, 'x') + "\"}\r\n";
         for (;;) {
             const auto start = now_ms();
-            if (core::send_line(stuck, line) != 0) {
+            if (core::send_line(stuck, kFloodLine) != 0) {
                 failed_after_ms = now_ms() - start;
                 return;
             }
@@ -149,10 +153,10 @@ TEST_F(Transport, StuckControllerStallsNoOtherConnection) {
         platform::sleep_ms(100);
     }
     ASSERT_EQ(failed_after_ms.load(), -1) << "the flood ended before it blocked";
-    for (int i = 0; i < 3; ++i) core::queue_line(stuck, "{\"command\":\"queued\"}\r\n");
-    FakeController other;
-    const SOCKHANDLE healthy = connect_to(other);
-    fc.on("get_joint_degree", kDegree);
+    const auto queue_start = now_ms();
+    for (int i = 0; i < 3; ++i) core::queue_line(stuck, kFloodLine);
+    EXPECT_LT(now_ms() - queue_start, 40);
+    platform::sleep_ms(20);  // the send thread is now blocked on the first of them
     std::int64_t slowest = 0;
     for (int i = 0; i < 200; ++i) {
         const auto start = now_ms();
@@ -163,6 +167,8 @@ TEST_F(Transport, StuckControllerStallsNoOtherConnection) {
     const auto close_start = now_ms();
     Arm_Socket_Close(healthy);
     EXPECT_LT(now_ms() - close_start, 40);
+    // All of that happened while the send to the stuck controller was blocked.
+    EXPECT_EQ(failed_after_ms.load(), -1);
     flood.join();
     EXPECT_GE(failed_after_ms.load(), kSendLimitMs - 20);
     EXPECT_LT(failed_after_ms.load(), kSendLimitMs + 500);

@@ -1,8 +1,8 @@
 // Arx_Service against the functions it forwards to: for a sample of every
 // family, the method and the function, called alike on a connection to the
 // fake controller, send the same bytes and return the same result and outputs.
-#include "core/library.h"
 #include "core/platform.h"
+#include "core/transfer_state.h"
 #include "support/command_cases.h"
 
 #include <atomic>
@@ -70,6 +70,12 @@ TEST_F(Facade, CommandsSendTheSameBytesAndReturnTheSameResults) {
     fc.on("set_joint_max_speed", R"({"command":"set_joint_max_speed","joint_max_speed":false})");
     fc.on("get_arm_max_line_speed", R"({"state":"arm_max_line_speed","arm_line_speed":250})");
     fc.on("get_total_tool_frame", R"({"state":"total_tool_frame","tool_names":["tip","gripper","NULL"]})");
+    fc.on("set_stop_teach", R"({"command":"set_stop_teach","stop_teach":true})");
+    fc.on("set_gripper_route", R"({"command":"set_gripper_route","state":false})");
+    fc.on("get_DO_state", R"({"state":"DO_state","IO_state":257})");
+    fc.on("get_force_data", R"({"state":"get_force_data","force_data":[1500,-2000,0,10,20,30]})");
+    fc.on("read_coils", R"({"command":"read_coils","state":"coils_data","read_state":true,"data":513})");
+    fc.on("get_lift_state", R"({"state":"lift_state","height":620,"current":-12,"err_flag":0})");
     fc.on("get_current_joint_temperature", R"({"state":"current_joint_temperature","joint_temperature":[1,2,3,4,5,6]})");
     auto joint_speed = [this](auto get) {
         return [this, get](SOCKHANDLE h) {
@@ -103,6 +109,24 @@ TEST_F(Facade, CommandsSendTheSameBytesAndReturnTheSameResults) {
          "rc 0 0.001,0.002,0.003,0.004,0.005,0.006,-99"},
         {"send-only setting", [](SOCKHANDLE h) { return shown(Set_USB_Data(h, 115200)); },
          [this](SOCKHANDLE h) { return shown(service.Service_Set_USB_Data(h, 115200)); }, "rc 0 "},
+        {"queued move", [](SOCKHANDLE h) { return shown(Movej_Cmd(h, kJoints, 20, 0, false)); },
+         [this](SOCKHANDLE h) { return shown(service.Service_Movej_Cmd(h, kJoints, 20, 0, false)); }, "rc 0 "},
+        {"teaching", [](SOCKHANDLE h) { return shown(Teach_Stop_Cmd(h, true)); },
+         [this](SOCKHANDLE h) { return shown(service.Service_Teach_Stop_Cmd(h, true)); }, "rc 0 "},
+        {"gripper answered false", [](SOCKHANDLE h) { return shown(Set_Gripper_Route(h, 10, 900, true)); },
+         [this](SOCKHANDLE h) { return shown(service.Service_Set_Gripper_Route(h, 10, 900, true)); }, "rc 1 "},
+        {"IO", [](SOCKHANDLE h) { unsigned char v = 99; int rc = Get_IO_State(h, 0, 3, &v); return shown(rc, std::to_string(v)); },
+         [this](SOCKHANDLE h) { unsigned char v = 99; int rc = service.Service_Get_IO_State(h, 0, 3, &v); return shown(rc, std::to_string(v)); },
+         "rc 0 1"},
+        {"force", [](SOCKHANDLE h) { float v[ARX_FORCE_DATA_CAPACITY] = {}; int rc = Get_Force_Data(h, v); return shown(rc, list(v, 6)); },
+         [this](SOCKHANDLE h) { float v[ARX_FORCE_DATA_CAPACITY] = {}; int rc = service.Service_Get_Force_Data(h, v); return shown(rc, list(v, 6)); },
+         "rc 0 1.5,-2,0,0.01,0.02,0.03"},
+        {"Modbus", [](SOCKHANDLE h) { int v = -99; int rc = Get_Read_Coils(h, 1, 10, 2, 1, &v); return shown(rc, std::to_string(v)); },
+         [this](SOCKHANDLE h) { int v = -99; int rc = service.Service_Get_Read_Coils(h, 1, 10, 2, 1, &v); return shown(rc, std::to_string(v)); },
+         "rc 0 513"},
+        {"lift", [](SOCKHANDLE h) { int v[3] = {-99, -99, -99}; int rc = Get_Lift_State(h, &v[0], &v[1], &v[2]); return shown(rc, list(v, 3)); },
+         [this](SOCKHANDLE h) { int v[3] = {-99, -99, -99}; int rc = service.Service_Get_Lift_State(h, &v[0], &v[1], &v[2]); return shown(rc, list(v, 3)); },
+         "rc 0 620,-12,0"},
         {"null output: 19", [](SOCKHANDLE h) { return shown(Get_Joint_Degree(h, nullptr)); },
          [this](SOCKHANDLE h) { return shown(service.Service_Get_Joint_Degree(h, nullptr)); }, "rc 19 ", false},
         {"null name: 19", [](SOCKHANDLE h) { return shown(Delete_Tool_Frame(h, nullptr, true)); },
@@ -112,14 +136,14 @@ TEST_F(Facade, CommandsSendTheSameBytesAndReturnTheSameResults) {
 }
 
 TEST_F(Facade, FileTransferRefusesMethodsWith18LikeTheFunctions) {
-    arx::core::set_file_transfer_active(true);
+    ASSERT_TRUE(arx::core::claim_transfer(h));  // as while a trajectory file travels on h
     float v[7];
     EXPECT_EQ(service.Service_Get_Joint_Speed(h, v), ARX_FILE_TRANSFER_BUSY);
     EXPECT_EQ(service.Service_Set_Joint_Speed(h, 1, 1.0f, false), ARX_FILE_TRANSFER_BUSY);
     EXPECT_EQ(service.Service_Get_Joint_Speed(h, nullptr), ARX_FILE_TRANSFER_BUSY);  // 18 before 19
     EXPECT_EQ(Get_Joint_Speed(h, nullptr), ARX_FILE_TRANSFER_BUSY);
     EXPECT_EQ(service.Service_Arm_Socket_State(h), Arm_Socket_State(h));
-    arx::core::set_file_transfer_active(false);
+    arx::core::release_transfer(h);
     arx::platform::sleep_ms(50);
     EXPECT_TRUE(fc.lines().empty());
 }

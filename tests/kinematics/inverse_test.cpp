@@ -13,7 +13,7 @@ bool well_conditioned(const std::vector<float>& q) {
     const KinematicState& s = kinematic_state();
     Transform f;
     flange_transform(s, q.data(), &f);
-    const Transform base = inverse_or_zero(install_rotation(s)) * f;
+    const Transform base = s.install_rotation_inverse * f;
     const double wx = base.m[0][3] - s.end_link * base.m[0][2], wy = base.m[1][3] - s.end_link * base.m[1][2];
     if (std::hypot(wx, wy) < 0.08) return false;
     auto sine = [&](int i) { return std::fabs(std::sin(q[i] * kDeg)); };
@@ -60,12 +60,15 @@ TEST(Inverse, PinnedSolutionsAndCodes) {
     const J a = {20, 30, 40, 50, 60, 70}, a350 = {20, 30, 40, 50, 60, 350}, b = {20, 30, 40, 50, 60, 70, 80};
     const J b_down = {20, 30, 40, -50, 60, 70, 80}, b35 = {35, 30, 40, 50, 60, 70, 80};
     const J b_straight = {20, 30, 40, -5, 60, 70, 80}, a_aligned = {20, 30, 40, 50, 0, 70};
+    const J a_tilted = {20, 30, 40, 50, 3, 70};
     const IkCase cases[] = {
         {"A flipped wrist", ARM_MODEL_A, a, {20, 30, 40, -130, -60, -110}, 1, 1, 2e-3, {20, 30, 40, -130, -60, -110}},
         {"A upright wrist", ARM_MODEL_A, a, {}, 1, 1, 2e-3, a},
         {"A joint 6 takes the short way", ARM_MODEL_A, a350, {}, 1, 1, 2e-3, {20, 30, 40, 50, 60, -10}},
         {"A joint 6 stays past a turn", ARM_MODEL_A, a350, {0, 0, 0, 0, 0, 350}, 1, 1, 2e-3, a350},
         {"A aligned wrist splits the sum", ARM_MODEL_A, a_aligned, {}, 1, 1, 2e-3, {20, 30, 40, 60, 0, 60}},
+        // Three degrees from aligned the wrist angles matter one by one: no split.
+        {"A nearly aligned wrist stays unsplit", ARM_MODEL_A, a_tilted, {}, 1, 1, 2e-3, a_tilted},
         {"A joint 2 beyond its window", ARM_MODEL_A, {0, 135, 0, 0, 30, 0}, {0, 135, 0, 0, 30, 0}, 1, -9, 0, {}},
         {"B joint 1 14 degrees away", ARM_MODEL_B, b, {34, 30, 40, 50, 60, 70, 80}, 1, 1, 0.05, b},
         {"B joint 1 15 degrees away", ARM_MODEL_B, b, b35, 1, -3, 0, J(7, -1)},  // output untouched
@@ -86,6 +89,59 @@ TEST(Inverse, PinnedSolutionsAndCodes) {
         EXPECT_EQ(inverse_kinematics(current.data(), &target, out, c.flag), c.code) << c.what;
         expect_near_all(J(out, out + 7), c.expected, c.tol, c.what);
         if (c.code == 1) EXPECT_LT(transform_distance(Forward_Kinematics(out), target), 1e-5) << c.what;
+    }
+}
+
+// At a stretched elbow the elbow cosine is 1, and computed from a single-precision
+// pose it may round past 1; such targets are still reached. Rows: the joint swept
+// through +-0.05 degrees about `centre`, the other joints random.
+TEST(Inverse, StretchedElbowRoundTrips) {
+    // The six-axis forearm lines up with the upper arm where theta3 = atan2(d4, a4).
+    auto straight_deg = [](const ArmModelData& arm) {
+        return float(std::atan2(arm.link[3].d, arm.link[3].a) / kDeg) - arm.link[2].offset_deg;
+    };
+    const struct { const char* what; int model; int joint; float centre; } rows[] = {
+        {"A elbow", ARM_MODEL_A, 2, straight_deg(kArmModelA)},
+        {"B joint 3", ARM_MODEL_B, 2, 0},
+        {"B elbow", ARM_MODEL_B, 3, 0},
+        {"C1 joint 3", ARM_MODEL_C1, 2, 0},
+        {"C1 elbow", ARM_MODEL_C1, 2, straight_deg(kArmModelC1)},
+        {"C2 joint 3", ARM_MODEL_C2, 2, 0},
+        {"C2 elbow", ARM_MODEL_C2, 2, straight_deg(kArmModelC2)},
+    };
+    for (const auto& row : rows) {
+        Init_Sys_Data(row.model);
+        std::mt19937 rng(row.model);
+        for (int n = 0; n < 20; ++n) {
+            std::vector<float> q = random_joints_within(rng, *kinematic_state().arm, 0.9f);
+            for (int step = -5; step <= 5; ++step) {
+                q[row.joint] = row.centre + 0.01f * step;
+                const Pose target = Forward_Kinematics(q.data());
+                float out[7];
+                const int code = inverse_kinematics(q.data(), &target, out, 1);
+                EXPECT_EQ(code, 1) << row.what << " #" << n << " step " << step;
+                if (code != 1) continue;
+                const Miss miss = miss_of(out, target);
+                EXPECT_LT(miss.metres, 1e-5) << row.what << " #" << n << " step " << step;
+                EXPECT_LT(miss.radians, 1e-5) << row.what << " #" << n << " step " << step;
+            }
+        }
+    }
+    // Only rounding is forgiven: 0.1 mm past the stretched reach is out of reach.
+    // (Models A and B have their shoulder on the base axis, 0.2405 m up.)
+    const struct { int model; J stretched; int code; } beyond[] = {
+        {ARM_MODEL_A, {20, 30, 0, 50, 60, 70}, -9}, {ARM_MODEL_B, {20, 30, 40, 0, 60, 70, 80}, -1}};
+    for (const auto& row : beyond) {
+        Init_Sys_Data(row.model);
+        Pose target = Forward_Kinematics(row.stretched.data());
+        const Vec3 out_of_shoulder{target.x, target.y, target.z - 0.2405};
+        const double push = 1e-4 / std::sqrt(out_of_shoulder.x * out_of_shoulder.x +
+                                             out_of_shoulder.y * out_of_shoulder.y + out_of_shoulder.z * out_of_shoulder.z);
+        target.x += float(push * out_of_shoulder.x);
+        target.y += float(push * out_of_shoulder.y);
+        target.z += float(push * out_of_shoulder.z);
+        float out[7];
+        EXPECT_EQ(inverse_kinematics(row.stretched.data(), &target, out, 1), row.code) << row.model;
     }
 }
 

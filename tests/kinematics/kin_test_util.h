@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kinematics/conversions.h"
+#include "kinematics/forward.h"
 #include "kinematics/kinematic_state.h"
 #include "kinematics/state.h"
 
@@ -21,6 +22,7 @@ struct ModelCase { const char* name; int model; };
 inline const ModelCase kAllModels[] = {
     {"A", ARM_MODEL_A}, {"B", ARM_MODEL_B}, {"C1", ARM_MODEL_C1}, {"C2", ARM_MODEL_C2}};
 inline std::string model_name(const testing::TestParamInfo<ModelCase>& info) { return info.param.name; }
+inline void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.name; }  // gtest prints the model, not its bytes
 
 // Joint angles (degrees) drawn uniformly from the limits shrunk by `margin_deg`.
 inline std::vector<float> random_joints(std::mt19937& rng, const ArmModelData& arm, float margin_deg) {
@@ -28,6 +30,17 @@ inline std::vector<float> random_joints(std::mt19937& rng, const ArmModelData& a
     for (int i = 0; i < arm.joints; ++i)
         q[i] = std::uniform_real_distribution<float>(arm.limit_deg[i].min + margin_deg,
                                                      arm.limit_deg[i].max - margin_deg)(rng);
+    return q;
+}
+
+// Joint angles (degrees) drawn uniformly from the middle `share` of each limit's span.
+inline std::vector<float> random_joints_within(std::mt19937& rng, const ArmModelData& arm, float share) {
+    std::vector<float> q(arm.joints);
+    for (int i = 0; i < arm.joints; ++i) {
+        const Range& limit = arm.limit_deg[i];
+        const float middle = (limit.max + limit.min) / 2, half = (limit.max - limit.min) / 2 * share;
+        q[i] = std::uniform_real_distribution<float>(middle - half, middle + half)(rng);
+    }
     return q;
 }
 
@@ -60,5 +73,27 @@ inline double transform_distance(const Transform& a, const Transform& b) {
 }
 inline double transform_distance(const Pose& a, const Pose& b) {
     return transform_distance(pose_transform(a), pose_transform(b)); }
+
+// How far the tool lands from `target` with the given joints: the distance in
+// metres and the angle of the rotation between the two orientations.
+struct Miss { double metres, radians; };
+inline Miss miss_of(const float* joint_deg, const Pose& target) {
+    const KinematicState& s = kinematic_state();
+    Transform flange;
+    flange_transform(s, joint_deg, &flange);
+    const Transform got = flange * s.tool, want = pose_transform(target);
+    double r[3][3];  // want^T got
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            r[i][j] = double(want.m[0][i]) * got.m[0][j] + double(want.m[1][i]) * got.m[1][j] +
+                      double(want.m[2][i]) * got.m[2][j];
+    // The angle from both its sine (the skew part) and cosine (the trace) stays exact near 0.
+    const double sine = 0.5 * std::sqrt(std::pow(r[2][1] - r[1][2], 2) + std::pow(r[0][2] - r[2][0], 2) +
+                                        std::pow(r[1][0] - r[0][1], 2));
+    const double cosine = 0.5 * (r[0][0] + r[1][1] + r[2][2] - 1);
+    return {std::sqrt(std::pow(got.m[0][3] - want.m[0][3], 2) + std::pow(got.m[1][3] - want.m[1][3], 2) +
+                      std::pow(got.m[2][3] - want.m[2][3], 2)),
+            std::atan2(sine, cosine)};
+}
 
 }  // namespace arx::kin::test

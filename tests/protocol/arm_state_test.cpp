@@ -22,21 +22,21 @@ TEST_F(ArmStateQueries, CurrentStateDecodesInOrderKeepingWhatCameBeforeAFailure)
     };
     const std::string none = "-99,-99,-99,-99,-99,-99";
     expect_decodes({
-        {"get_current_arm_state", reply(R"("pose":[250000,0,0,1571,0,0],"joint":[1000,2000,3000,4000,5000,-6000],"arm_err":65537,"sys_err":2)"),
+        {"state decoded", "get_current_arm_state", reply(R"("pose":[250000,0,0,1571,0,0],"joint":[1000,2000,3000,4000,5000,-6000],"arm_err":65537,"sys_err":2)"),
          state, {0, 0, "0.25,0,0,1.571,0,0|1,2,3,4,5,-6,-99|1,2"}},
-        {"get_current_arm_state", reply(R"("pose":[250000,0,0,1571,0,0,0],"joint":[1000,2000,3000,4000,5000,-6000],"arm_err":1,"sys_err":2)"),
+        {"pose of seven values", "get_current_arm_state", reply(R"("pose":[250000,0,0,1571,0,0,0],"joint":[1000,2000,3000,4000,5000,-6000],"arm_err":1,"sys_err":2)"),
          state, {12, 0, none + "|" + none + ",-99|777,777"}},
-        {"get_current_arm_state", reply(R"("pose":[250000,0,0,1571,0,0],"joint":[1000,2000,3000,4000,5000,-6000],"arm_err":"1","sys_err":2)"),
+        {"arm error as text", "get_current_arm_state", reply(R"("pose":[250000,0,0,1571,0,0],"joint":[1000,2000,3000,4000,5000,-6000],"arm_err":"1","sys_err":2)"),
          state, {11, 0, "0.25,0,0,1.571,0,0|1,2,3,4,5,-6,-99|777,777"}},
-        {"get_current_arm_state", R"({"state":"current_arm_state"})", state, {9, 0, none + "|" + none + ",-99|777,777"}},
+        {"no arm_state object", "get_current_arm_state", R"({"state":"current_arm_state"})", state, {9, 0, none + "|" + none + ",-99|777,777"}},
     });
 }
 
 TEST_F(ArmStateQueries, PerJointTelemetryNeedsOneValuePerJoint) {
     expect_decodes({
-        {"get_current_joint_voltage", R"({"state":"current_joint_voltage","joint_voltage":[24000,1,2,3,4,5]})",
+        {"voltage thousandths", "get_current_joint_voltage", R"({"state":"current_joint_voltage","joint_voltage":[24000,1,2,3,4,5]})",
          [&] { return Got{Get_Joint_Voltage(h, f), 0, list(f, 7)}; }, {0, 0, "24,0.001,0.002,0.003,0.004,0.005,-99"}},
-        {"get_current_joint_temperature", R"({"state":"current_joint_temperature","joint_temperature":[25500,1,2,3,4,5,6]})",
+        {"temperature: seven for six joints", "get_current_joint_temperature", R"({"state":"current_joint_temperature","joint_temperature":[25500,1,2,3,4,5,6]})",
          [&] { return Got{Get_Joint_Temperature(h, f), f[0]}; }, {11, kMark}},
     });
 }

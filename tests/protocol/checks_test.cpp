@@ -3,6 +3,7 @@
 // the 20 ms pause; and values that have no sound line (11). Refused calls send
 // nothing and queue nothing.
 #include "core/library.h"
+#include "core/transfer_state.h"
 #include "kinematics/state.h"
 #include "support/command_cases.h"
 
@@ -56,7 +57,8 @@ TEST_F(Checks, RefuseInEachCommandsOwnOrderBeforeSending) {
 
 TEST_F(Checks, FileTransferRefusesFirstWithoutPauseAndStoresNothing) {
     setAngle(1, 2, 3);
-    arx::core::set_file_transfer_active(true);
+    arx::core::claim_transfer(0);
+    arx::core::claim_transfer(h);
     const auto start = Clock::now();
     expect_sends({
         {"before handle and value", [] { return Set_Joint_Speed(0, 1, kNaN, true); }, nullptr, 18},
@@ -65,7 +67,8 @@ TEST_F(Checks, FileTransferRefusesFirstWithoutPauseAndStoresNothing) {
         {"install pose", [&] { return Set_Install_Pose(h, 0, 0, 90, false); }, nullptr, 18},
     });
     EXPECT_LT(ms_since(start), arx::core::kCommandPauseMs);
-    arx::core::set_file_transfer_active(false);
+    arx::core::release_transfer(0);
+    arx::core::release_transfer(h);
     EXPECT_FLOAT_EQ(arx::kin::kinematic_state().install[2], static_cast<float>(3 * 3.1415926 / 180));
 }
 

@@ -1,7 +1,9 @@
 // Initialisation and the connection exports.
+#include "arx_version.h"
 #include "core/connections.h"
 #include "core/library.h"
 #include "core/platform.h"
+#include "core/transfer_state.h"
 #include "protocol/command.h"
 #include "protocol/startup.h"
 #include "support/fake_controller.h"
@@ -28,7 +30,7 @@ protected:
 // registered; Arm_Socket_State: 5, 18 (without pausing), 0 with its probe line,
 // 6 once closed or on a socket that is not the library's.
 TEST_F(Registry, StartAndStateResultCodes) {
-    EXPECT_STREQ(API_Version(), "4.0.6");
+    EXPECT_STREQ(API_Version(), ARX_VERSION_STRING);
     EXPECT_EQ(Arx_API_Init(42, nullptr), 0);
     EXPECT_EQ(connect_to(fc), static_cast<SOCKHANDLE>(ARX_NOT_INITIALISED));
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
@@ -40,11 +42,11 @@ TEST_F(Registry, StartAndStateResultCodes) {
     EXPECT_EQ(fc.connections(), 0);
 
     EXPECT_EQ(Arm_Socket_State(0), ARX_CONNECT_FAILED);
-    core::set_file_transfer_active(true);
+    core::claim_transfer(77);
     const auto start_ms = platform::monotonic_ms();
     EXPECT_EQ(Arm_Socket_State(77), ARX_FILE_TRANSFER_BUSY);
     EXPECT_LT(platform::monotonic_ms() - start_ms, core::kCommandPauseMs);
-    core::set_file_transfer_active(false);
+    core::release_transfer(77);
     SOCKHANDLE h = connect_to(fc);
     EXPECT_EQ(Arm_Socket_State(h), 0);
     ASSERT_TRUE(fc.wait_lines(1));

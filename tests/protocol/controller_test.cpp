@@ -58,22 +58,22 @@ TEST_F(ControllerCommands, QueriesDecode) {
     const auto odom = [&] { return Got{Get_Joint_Odom(h, text[0], f), 0, std::string(text[0], 3) + "|" + list(f, 7)}; };
     const std::string untouched(15, '#');
     expect_decodes({
-        {"get_controller_state", R"({"state":"controller_state","voltage":24000,"current":1500,"temperature":36600,"err_flag":65537})",
+        {"controller state", "get_controller_state", R"({"state":"controller_state","voltage":24000,"current":1500,"temperature":36600,"err_flag":65537})",
          state, {0, 1, "24,1.5,36.6"}},
-        {"get_controller_state", R"({"state":"controller_state","voltage":"24","current":1500,"temperature":36600,"err_flag":1})",
+        {"voltage as text", "get_controller_state", R"({"state":"controller_state","voltage":"24","current":1500,"temperature":36600,"err_flag":1})",
          state, {11, 9, "-99,-99,-99"}},
-        {"get_arm_software_version",
+        {"versions as decimal text", "get_arm_software_version",
          R"({"state":"arm_software_version","Plan_version":1021,"Ctrl_version":-2147483648,"Real-time_Kernal1":7,"Real-time_Kernal2":2147483647})",
          versions, {0, 0, "1021|-2147483648|7|2147483647"}},
-        {"get_tool_software_version", R"({"state":"tool_software_version","version":"260"})",
+        {"tool version as text", "get_tool_software_version", R"({"state":"tool_software_version","version":"260"})",
          [&] { return Got{Get_Tool_Software_Version(h, &n), double(n)}; }, {11, -99}},
-        {"get_system_runtime", R"({"command":"get_system_runtime","day":3,"hour":4,"min":5,"sec":6})", runtime, {0, 0, "###|3,4,5,6"}},
-        {"get_system_runtime", R"({"command":"get_system_runtime","sys_state":"busy","day":3,"hour":4,"min":5,"sec":6})",
+        {"runtime", "get_system_runtime", R"({"command":"get_system_runtime","day":3,"hour":4,"min":5,"sec":6})", runtime, {0, 0, "###|3,4,5,6"}},
+        {"sys_state text: success, nothing written", "get_system_runtime", R"({"command":"get_system_runtime","sys_state":"busy","day":3,"hour":4,"min":5,"sec":6})",
          runtime, {0, 0, "###|-1,-1,-1,-1"}},
-        {"get_system_runtime", R"({"command":"get_system_runtime","sys_state":1,"day":3})", runtime, {11, 0, "###|-1,-1,-1,-1"}},
-        {"get_system_runtime", R"({"command":"get_system_runtime","day":3,"hour":4,"min":5})", runtime, {9, 0, "###|3,4,5,-1"}},
-        {"get_joint_odom", R"({"command":"get_joint_odom","odom":[12,34]})", odom, {0, 0, "###|12,34,-99,-99,-99,-99,-99"}},
-        {"get_joint_odom", R"({"command":"get_joint_odom","odom":[12.9,1,2,3,4,5,6,7]})", odom, {0, 0, "###|12,1,2,3,4,5,-99"}},
-        {"get_joint_odom", R"({"command":"get_joint_odom","state":1})", odom, {9, 0, "###|-99,-99,-99,-99,-99,-99,-99"}},
+        {"sys_state of another type", "get_system_runtime", R"({"command":"get_system_runtime","sys_state":1,"day":3})", runtime, {11, 0, "###|-1,-1,-1,-1"}},
+        {"runtime without sec", "get_system_runtime", R"({"command":"get_system_runtime","day":3,"hour":4,"min":5})", runtime, {9, 0, "###|3,4,5,-1"}},
+        {"odometry shorter than the joint count", "get_joint_odom", R"({"command":"get_joint_odom","odom":[12,34]})", odom, {0, 0, "###|12,34,-99,-99,-99,-99,-99"}},
+        {"odometry longer: the joint count written", "get_joint_odom", R"({"command":"get_joint_odom","odom":[12.9,1,2,3,4,5,6,7]})", odom, {0, 0, "###|12,1,2,3,4,5,-99"}},
+        {"no odometry array", "get_joint_odom", R"({"command":"get_joint_odom","state":1})", odom, {9, 0, "###|-99,-99,-99,-99,-99,-99,-99"}},
     });
 }

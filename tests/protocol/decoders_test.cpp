@@ -77,7 +77,7 @@ TEST(Decoders, ScaledArrays) {
         float counted[8], up_to[8];
         std::fill(std::begin(counted), std::end(counted), kUntouched);
         std::fill(std::begin(up_to), std::end(up_to), kUntouched);
-        EXPECT_EQ(CountedArray("joint", counted, 6, Thousandths, 10, 12)(c.reply), c.counted_rc);
+        EXPECT_EQ(CountedArray("joint", counted, 6, Thousandths, ArrayCodes{ARX_ARRAY_ERROR, ARX_POSE_ARRAY_ERROR})(c.reply), c.counted_rc);
         EXPECT_EQ(ArrayUpTo("joint", up_to, 6, Thousandths, 11)(c.reply), c.up_to_rc);
         for (std::size_t i = 0; i < 8; ++i) {
             EXPECT_FLOAT_EQ(counted[i], i < c.counted.size() ? c.counted[i] : kUntouched) << i;

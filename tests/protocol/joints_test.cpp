@@ -34,19 +34,19 @@ TEST_F(JointCommands, DecodeOneValuePerJoint) {
     unsigned short second = 77;
     int third = 88;
     expect_decodes({
-        {"get_joint_max_speed", R"({"state":"joint_max_speed","joint_speed":[1234.9,-1,0,0,0,6000]})",
+        {"speed thousandths, truncated", "get_joint_max_speed", R"({"state":"joint_max_speed","joint_speed":[1234.9,-1,0,0,0,6000]})",
          [&] { return Got{Get_Joint_Speed(h, f), 0, list(f, 7)}; }, {0, 0, "1.234,-0.001,0,0,0,6,-99"}},
-        {"get_joint_max_speed", R"({"state":"joint_max_speed","joint_speed":[1,2,3,4,5,6,7]})",
+        {"speed: seven for six joints", "get_joint_max_speed", R"({"state":"joint_max_speed","joint_speed":[1,2,3,4,5,6,7]})",
          [&] { return Got{Get_Joint_Speed(h, f), 0, list(f, 7)}; }, {10, 0, "-99,-99,-99,-99,-99,-99,-99"}},
-        {"get_joint_min_pos", R"({"state":"joint_min_pos","min_pos":[1,2,3,4,5,6,7]})",
+        {"min pos: seven for six joints", "get_joint_min_pos", R"({"state":"joint_min_pos","min_pos":[1,2,3,4,5,6,7]})",
          [&] { return Got{Get_Joint_Min_Pos(h, f), f[0]}; }, {10, kMark}},
-        {"get_joint_max_pos", R"({"state":"joint_max_pos","max_pos":[1,2,3,4,5,6,7]})",
+        {"max pos: seven for six joints", "get_joint_max_pos", R"({"state":"joint_max_pos","max_pos":[1,2,3,4,5,6,7]})",
          [&] { return Got{Get_Joint_Max_Pos(h, f), f[0]}; }, {11, kMark}},
-        {"get_joint_degree", R"({"state":"joint_degree","joint":[1000,2000,3000,4000,5000,6000,7000,8000]})",
+        {"degree: at most six written", "get_joint_degree", R"({"state":"joint_degree","joint":[1000,2000,3000,4000,5000,6000,7000,8000]})",
          [&] { return Got{Get_Joint_Degree(h, f), 0, list(f, 8)}; }, {0, 0, "1,2,3,4,5,6,-99,-99"}},
-        {"get_joint_degree", R"({"state":"joint_degree","joint":[1000,2000]})",
+        {"degree: fewer written", "get_joint_degree", R"({"state":"joint_degree","joint":[1000,2000]})",
          [&] { return Got{Get_Joint_Degree(h, f), 0, list(f, 3)}; }, {0, 0, "1,2,-99"}},
-        {"get_calibrate_state", R"({"state":"calibrate_state","joint_state":[300,1,2,3,4,255]})",
+        {"calibrate state low byte", "get_calibrate_state", R"({"state":"calibrate_state","joint_state":[300,1,2,3,4,255]})",
          [&] { return Got{Get_Calibrate_State(h, f, &second, &third), second * 1000.0 + third, list(f, 7)}; },
          {0, 77088, "44,1,2,3,4,255,-99"}},
     });
@@ -71,18 +71,18 @@ TEST_F(JointCommands, SevenJointConnection) {
     unsigned short err = 0;
     char state[4];
     expect_decodes({
-        {"get_joint_max_speed", R"({"state":"joint_max_speed","joint_speed":[1000,2000,3000,4000,5000,6000,7000]})",
+        {"seven joints on ARM_MODEL_B", "get_joint_max_speed", R"({"state":"joint_max_speed","joint_speed":[1000,2000,3000,4000,5000,6000,7000]})",
          [&] { return Got{Get_Joint_Speed(h, f), 0, list(f, 8)}; }, {0, 0, "1,2,3,4,5,6,7,-99"}},
-        {"get_joint_max_speed", R"({"state":"joint_max_speed","joint_speed":[1000,2000,3000,4000,5000,6000,7000]})",
+        {"the six-joint connection keeps its count", "get_joint_max_speed", R"({"state":"joint_max_speed","joint_speed":[1000,2000,3000,4000,5000,6000,7000]})",
          [&] { return Got{Get_Joint_Speed(h6, f), 0, list(f, 1)}; }, {10, 0, "-99"}},
-        {"get_joint_degree", R"({"state":"joint_degree","joint":[1000,2000,3000,4000,5000,6000,7000,8000]})",
+        {"degree: seven written", "get_joint_degree", R"({"state":"joint_degree","joint":[1000,2000,3000,4000,5000,6000,7000,8000]})",
          [&] { return Got{Get_Joint_Degree(h, f), 0, list(f, 8)}; }, {0, 0, "1,2,3,4,5,6,7,-99"}},
-        {"get_joint_max_pos", R"({"state":"joint_max_pos","max_pos":[1,2,3,4,5,6]})",
+        {"max pos: six for seven joints", "get_joint_max_pos", R"({"state":"joint_max_pos","max_pos":[1,2,3,4,5,6]})",
          [&] { return Got{Get_Joint_Max_Pos(h, f), f[0]}; }, {11, kMark}},
-        {"get_current_arm_state",  // the pose is written before the joints are found short
+        {"arm state: pose kept, joints short", "get_current_arm_state",  // the pose is written before the joints are found short
          R"({"state":"current_arm_state","arm_state":{"pose":[250000,0,0,0,0,0],"joint":[1,2,3,4,5,6],"arm_err":1,"sys_err":2}})",
          [&] { return Got{Get_Current_Arm_State(h, f, &pose, &err, &err), pose.x, list(f, 1)}; }, {11, 0.25, "-99"}},
-        {"get_joint_odom", R"({"command":"get_joint_odom","odom":[1,2,3,4,5,6,7,8,9]})",
+        {"odometry: seven written", "get_joint_odom", R"({"command":"get_joint_odom","odom":[1,2,3,4,5,6,7,8,9]})",
          [&] { return Got{Get_Joint_Odom(h, state, f), 0, list(f, 8)}; }, {0, 0, "1,2,3,4,5,6,7,-99"}},
     });
     Arm_Socket_Close(h6);

@@ -34,6 +34,7 @@ struct Got {
 };
 
 struct DecodeCase {
+    const char* what;     // the row's label, shown when it fails
     const char* command;  // answered with `reply`
     std::string reply;
     std::function<Got()> call;
@@ -95,7 +96,7 @@ protected:
 
     void expect_decodes(const std::vector<DecodeCase>& rows) {
         for (const DecodeCase& c : rows) {
-            SCOPED_TRACE(c.reply);
+            SCOPED_TRACE(std::string(c.what) + ": " + c.reply);
             fc.on(c.command, c.reply);
             mark();
             const Got got = c.call();

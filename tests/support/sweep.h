@@ -11,13 +11,21 @@
 //   });
 //
 // A row without a line expects nothing on the wire (kinematics, refusals); a
-// row without a reply leaves the controller silent. The sweep fails when a
+// row without a reply leaves the controller silent. A call that sends several
+// lines (a connection's start-up queries) lists them joined by CR LF; the
+// bytes of every connection that received something during the row are
+// compared, in connection order. Queued rows: the runner waits for the line.
+// Replies are scripted per command for the rest of the family, so put a
+// command's queued row before its blocking one. The sweep fails when a
 // function declared in include/arx_api.h has no row, so a new export arrives
 // with its row.
 #pragma once
 
 #include "arx_api.h"
 
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,6 +55,28 @@ std::string list(const T* values, int count) {
     }
     return out;
 }
+
+// The same, each value rounded to `decimals` (and -0 written as 0): for
+// computed values whose last float bits may differ between builds.
+template <class T>
+std::string rounded(const T* values, int count, int decimals = 4) {
+    const double scale = std::pow(10.0, decimals);
+    std::vector<double> near(count);
+    for (int i = 0; i < count; ++i) near[i] = std::round(static_cast<double>(values[i]) * scale) / scale + 0.0;
+    return list(near.data(), count);
+}
+
+// An output the call left alone reads as this; unset(v) marks a whole array.
+constexpr int kUnset = -99;
+template <class T, std::size_t N>
+T* unset(T (&values)[N]) {
+    for (T& v : values) v = static_cast<T>(kUnset);
+    return values;
+}
+
+// The port of the fake controller the current row's connection talks to, for
+// rows that open a connection of their own.
+int controller_port();
 
 // Registers a family's rows at static initialisation.
 class SweepTable {

@@ -21,6 +21,14 @@ std::vector<SweepFamily>& families() {
 }
 
 std::string g_value;
+int g_port = 0;
+
+// Request lines a row's expected text holds: one per CR LF-joined part.
+std::size_t line_count(const std::string& lines) {
+    std::size_t n = 1;
+    for (std::size_t at = lines.find("\r\n"); at != std::string::npos; at = lines.find("\r\n", at + 2)) ++n;
+    return n;
+}
 
 // The "command" value of a request line.
 std::string command_of(const std::string& line) {
@@ -47,6 +55,7 @@ std::set<std::string> declared_functions() {
 }  // namespace
 
 void got(const std::string& value) { g_value = value; }
+int controller_port() { return g_port; }
 
 SweepTable::SweepTable(const char* family, std::vector<SweepRow> rows) {
     families().push_back(SweepFamily{family, std::move(rows)});
@@ -59,8 +68,11 @@ namespace {
 TEST(Sweep, EveryDeclaredFunctionHasARow) {
     std::set<std::string> covered;
     std::size_t rows = 0;
-    for (const SweepFamily& f : sweep_families())
-        for (const SweepRow& r : f.rows) covered.insert(r.function), ++rows;
+    for (const SweepFamily& f : sweep_families()) {
+        std::set<std::string> functions;
+        for (const SweepRow& r : f.rows) covered.insert(r.function), functions.insert(r.function), ++rows;
+        std::printf("sweep: %-14s %3zu rows over %3zu functions\n", f.name, f.rows.size(), functions.size());
+    }
     const std::set<std::string> declared = declared_functions();
     ASSERT_GT(declared.size(), 100u);
     for (const std::string& name : declared) EXPECT_TRUE(covered.count(name)) << name << " has no sweep row";
@@ -75,8 +87,9 @@ TEST_P(SweepFamilyTest, RowsSendTheirLineAndDecodeTheirReply) {
     for (const SweepFamily& f : sweep_families())
         if (GetParam() == f.name) family = &f;
     ASSERT_NE(family, nullptr);
+    g_port = fc.port();
     for (const SweepRow& row : family->rows) {
-        SCOPED_TRACE(std::string(row.function) + " " + row.variant);
+        SCOPED_TRACE(std::string(family->name) + ": " + row.function + " " + row.variant);
         fc.clear();
         const std::string line = row.line ? row.line : "";
         if (row.line && row.reply) fc.on(command_of(line), row.reply);
@@ -87,9 +100,11 @@ TEST_P(SweepFamilyTest, RowsSendTheirLineAndDecodeTheirReply) {
             EXPECT_TRUE(fc.lines().empty());
             continue;
         }
-        ASSERT_TRUE(fc.wait_lines(1));
-        EXPECT_EQ(fc.raw_of(fc.connections() - 1), line + "\r\n");
         // A queued line must have left before the next row clears the record.
+        ASSERT_TRUE(fc.wait_lines(line_count(line)));
+        std::string received;
+        for (int c = 0; c < fc.connections(); ++c) received += fc.raw_of(c);
+        EXPECT_EQ(received, line + "\r\n");
     }
 }
 

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds the five-line consumer both ways the README promises and runs it:
+#   from_source  add_subdirectory(arx) of this source tree
+#   installed    find_package(arx) after cmake --install of this build tree
+# usage: consume.sh <cmake> <source dir> <build dir> <expected version>
+set -euo pipefail
+cmake=$1 source=$2 build=$3 version=$4
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+generator=()
+command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Copies the consumer of one way into $work/<way> and builds it in $work/<way>-build.
+build_consumer() {
+    local way=$1; shift
+    mkdir -p "$work/$way"
+    cp "$here/$way/CMakeLists.txt" "$here/consumer.c" "$work/$way/"
+    "$cmake" -S "$work/$way" -B "$work/$way-build" "${generator[@]}" "$@" >"$work/$way.log" 2>&1 ||
+        { cat "$work/$way.log"; fail "$way: configure"; }
+    "$cmake" --build "$work/$way-build" -j 2 >>"$work/$way.log" 2>&1 ||
+        { cat "$work/$way.log"; fail "$way: build"; }
+    local out
+    out=$("$work/$way-build/consumer") || fail "$way: consumer did not run"
+    [ "$out" = "$version" ] || fail "$way: consumer printed '$out', expected '$version'"
+    echo "$way: consumer printed $out"
+}
+
+# add_subdirectory: the consumer keeps its own (empty) build type and gets no
+# arx tests or test dependencies.
+mkdir -p "$work/from_source" && ln -s "$source" "$work/from_source/arx"
+build_consumer from_source
+cache="$work/from_source-build/CMakeCache.txt"
+grep -q '^CMAKE_BUILD_TYPE:STRING=$' "$cache" || fail "from_source: build type overridden: $(grep '^CMAKE_BUILD_TYPE' "$cache")"
+grep -q '^GTest_DIR' "$cache" && fail "from_source: the consumer inherited the tests' dependencies"
+[ -e "$work/from_source-build/arx/tests" ] && fail "from_source: the consumer inherited the tests"
+
+# find_package: install this build into a temporary prefix.
+"$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1 ||
+    { cat "$work/install.log"; fail "install"; }
+build_consumer installed -DCMAKE_PREFIX_PATH="$work/prefix"
+echo "package: both consumer builds pass"

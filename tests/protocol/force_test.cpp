@@ -1,0 +1,172 @@
+// Force sensing and force-position control against the fake controller:
+// request numbers, the sensor decoders, refusals, and the set-point reports
+// that reach the application callback.
+#include "support/command_cases.h"
+
+#include <atomic>
+#include <limits>
+#include <mutex>
+#include <thread>
+
+using arx::test::CommandTest;
+using arx::test::connect_to;
+using arx::test::Got;
+using arx::test::list;
+
+namespace {
+
+constexpr float kJoints[7] = {1.0005f, 90, 0, 0, 0, -0.5f, 12.345f};
+
+std::mutex g_reports_mutex;
+std::vector<CallbackData> g_reports;
+
+void record(CallbackData data) {
+    std::lock_guard<std::mutex> lock(g_reports_mutex);
+    g_reports.push_back(data);
+}
+
+std::size_t reports_seen() {
+    std::lock_guard<std::mutex> lock(g_reports_mutex);
+    return g_reports.size();
+}
+
+CallbackData report(std::size_t i) {
+    std::lock_guard<std::mutex> lock(g_reports_mutex);
+    return g_reports.at(i);
+}
+
+// Waits up to 2 s for n reports in all.
+bool wait_reports(std::size_t n) {
+    for (int i = 0; i < 400 && reports_seen() < n; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return reports_seen() >= n;
+}
+
+}  // namespace
+
+class Force : public CommandTest {
+protected:
+    void TearDown() override {
+        Arx_API_Init(ARM_MODEL_A, nullptr);
+        CommandTest::TearDown();
+    }
+    // A further connection to the fake under ARM_MODEL_B, reports recorded;
+    // its lines start empty.
+    SOCKHANDLE seven_joint_connection() {
+        EXPECT_EQ(Arx_API_Init(ARM_MODEL_B, record), 0);
+        const SOCKHANDLE b = connect_to(fc);
+        fc.clear();
+        return b;
+    }
+};
+
+TEST_F(Force, SevenJointArmsSendTheSeventhWhereTheCommandTakesIt) {
+    const SOCKHANDLE b = seven_joint_connection();
+    const float none[7] = {};
+    expect_sends({
+        {"set-point, seventh joint truncated", [&] { return Force_Position_Move_Joint(b, kJoints, 1, 0, 2, -1.5f); },
+         R"({"command":"Force_Position_Move","joint":[1000,90000,0,0,0,-500,12345],"sensor":1,"mode":0,"dir":2,"force":-15})"},
+        {"manual calibration pose: six values on every model", [&] { return Manual_Set_Force(b, 4, kJoints); },
+         R"({"command":"manual_set_force_pose4","joint":[1000.499939,90000,0,0,0,-500]})", 0,
+         R"({"command":"set_force_sensor","set_state":true})"},
+        {"one-axis calibration: seven each, each from its own argument", [&] { return Manual_Set_Fz(b, none, kJoints); },
+         R"({"command":"manual_set_Fz","pose1":[0,0,0,0,0,0,0],"pose2":[1000.499939,90000,0,0,0,-500,12345]})", 0,
+         R"({"command":"set_force_sensor","set_state":true})"},
+    });
+    // The set-point's report carries the seventh joint as well.
+    const std::size_t before = reports_seen();
+    fc.push_line(R"({"state":"Force_Position_State","joint":[1,2,3,4,5,6,7]})", fc.connections() - 1);
+    ASSERT_TRUE(wait_reports(before + 1));
+    EXPECT_EQ(list(report(before).joint, 7), "1,2,3,4,5,6,7");
+    Arm_Socket_Close(b);
+}
+
+// Values without a sound line, and unknown calibration poses, are refused
+// before anything is sent.
+TEST_F(Force, RefusalsSendNothing) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float bad_joint[6] = {0, 0, 3e6f, 0, 0, 0};
+    expect_sends({
+        {"pose 0", [&] { return Manual_Set_Force(h, 0, kJoints); }, nullptr, 11},
+        {"pose 5", [&] { return Manual_Set_Force(h, 5, kJoints); }, nullptr, 11},
+        {"pose -1, null joints first", [&] { return Manual_Set_Force(h, -1, nullptr); }, nullptr, 19},
+        {"N x10 beyond 32 bits", [&] { return Set_Force_Postion(h, 1, 0, 2, 300000000, 0); }, nullptr, 11},
+        {"force NaN", [&] { return Force_Position_Move_POSE(h, POSE{}, 1, 0, 2, nan); }, nullptr, 11},
+        {"joint beyond 32 bits x1000", [&] { return Force_Position_Move_Joint(h, bad_joint, 1, 0, 2, 1); }, nullptr, 11},
+        {"set-point, null joints", [&] { return Force_Position_Move_Joint(h, nullptr, 1, 0, 2, 1); }, nullptr, 19},
+        {"one-axis, null second pose", [&] { return Manual_Set_Fz(h, kJoints, nullptr); }, nullptr, 19},
+        {"six-axis values", [&] { return Get_Force_Data(h, nullptr); }, nullptr, 19},
+    });
+}
+
+TEST_F(Force, SensorValuesDecode) {
+    float force[ARX_FORCE_DATA_CAPACITY + 2];
+    // the values, then the two past the capacity
+    const auto six = [&] {
+        std::fill(std::begin(force), std::end(force), kMark);
+        const int rc = Get_Force_Data(h, force);
+        return Got{rc, 0, list(force, 6) + "|" + list(&force[ARX_FORCE_DATA_CAPACITY], 2)};
+    };
+    const auto fz = [&] { const int rc = Get_Fz(h, &f[0]); return Got{rc, f[0]}; };
+    const std::string data = R"({"state":"get_force_data","force_data":)";
+    expect_decodes({
+        {"get force data 1", "get_force_data", data + "[1,2,3,4,5,6,7,8]}", six, {0, 0, "0.001,0.002,0.003,0.004,0.005,0.006|-99,-99"}},
+        {"get force data 2", "get_force_data", data + "[2500.5]}", six, {0, 0, "2.5005,-99,-99,-99,-99,-99|-99,-99"}},
+        {"get force data 3", "get_force_data", data + "12}", six, {11, 0, "-99,-99,-99,-99,-99,-99|-99,-99"}},
+        {"get force data 4", "get_force_data", R"({"state":"get_force_data"})", six, {9, 0, "-99,-99,-99,-99,-99,-99|-99,-99"}},
+        {"get Fz 1", "get_Fz", R"({"state":"get_Fz","Fz":7})", fz, {0, 7}},
+        {"get Fz 2", "get_Fz", R"({"state":"get_Fz","set_state":false,"Fz":-3.25})", fz, {9, kMark}},
+        {"get Fz 3", "get_Fz", R"({"state":"get_Fz","set_state":true})", fz, {8, kMark}},
+        {"get Fz 4", "get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":"-3"})", fz, {11, kMark}},
+        {"get Fz 5", "get_Fz", "get_Fz, not json", fz, {9, kMark}},
+    });
+}
+
+// Each set-point asks for one state report; the next report on the connection
+// reaches the callback once, decoded. Without a callback the report is
+// dropped and the set-point still awaits the next one.
+TEST_F(Force, SetPointReportsReachTheCallbackOnce) {
+    const std::size_t before = reports_seen();
+    ASSERT_EQ(Force_Position_Move_Joint(h, kJoints, 1, 0, 2, 1.0f), 0);
+    ASSERT_TRUE(fc.wait_lines(1));
+    fc.push_line(R"({"state":"Force_Position_State","joint":[1,2,3,4,5,6],"force":99,"arm_err":1})");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, record), 0);
+    fc.push_line(R"({"state":"Force_Position_State","joint":[1.5,-2,0,0,0,90],"force":-127,"arm_err":4})");
+    ASSERT_TRUE(wait_reports(before + 1));
+    fc.push_line(R"({"state":"Force_Position_State","joint":[0,0,0,0,0,0],"force":1})");  // no set-point awaits it
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(reports_seen(), before + 1);
+    const CallbackData d = report(before);
+    EXPECT_EQ(std::vector<int>({d.socket, d.code, d.err_code, d.force, d.arm_err}),
+              std::vector<int>({static_cast<int>(h), 3, 0, -12, 4}));
+    EXPECT_EQ(list(d.joint, 7), "1.5,-2,0,0,0,90,0");
+
+    // Members of the wrong type are not read as zeros.
+    ASSERT_EQ(Force_Position_Move_Joint(h, kJoints, 1, 0, 2, 1.0f), 0);
+    fc.push_line(R"({"state":"Force_Position_State","joint":[1,2,3,4,5,6],"force":"55","arm_err":"ok"})");
+    ASSERT_TRUE(wait_reports(before + 2));
+    const CallbackData e = report(before + 1);
+    EXPECT_EQ(std::vector<int>({e.err_code, e.force, e.arm_err}), std::vector<int>({0, 0, 8}));
+}
+
+// Unanswered set-points fill the table of awaited replies; the next is refused
+// unsent, and reports free the places again.
+TEST_F(Force, TwoThousandUnansweredSetPointsFillTheTable) {
+    const POSE pose{};
+    for (int i = 0; i < 2000; ++i) ASSERT_EQ(Force_Position_Move_POSE(h, pose, 0, 0, 0, 0), 0) << i;
+    ASSERT_TRUE(fc.wait_lines(2000));
+    EXPECT_EQ(Force_Position_Move_POSE(h, pose, 0, 0, 0, 0), ARX_PENDING_TABLE_FULL);
+    EXPECT_EQ(Get_Fz(h, &f[0]), ARX_PENDING_TABLE_FULL);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(fc.lines().size(), 2000u);
+
+    const std::size_t before = reports_seen();
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, record), 0);
+    const std::string report = R"({"state":"Force_Position_State","joint":[0,0,0,0,0,0]})";
+    std::string all = report;
+    for (int i = 1; i < 2000; ++i) all += "\r\n" + report;
+    fc.push_line(all);
+    ASSERT_TRUE(wait_reports(before + 2000));
+    EXPECT_EQ(Force_Position_Move_POSE(h, pose, 0, 0, 0, 0), 0);
+}

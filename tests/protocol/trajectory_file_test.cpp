@@ -1,0 +1,202 @@
+// Trajectory-file downloads against the fake controller: the announcement's
+// exact bytes, the content in ten-byte pieces, the refusals before anything
+// is sent, and what other commands see while the file travels.
+#include "support/command_cases.h"
+
+#include <dlfcn.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <future>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+using arx::test::ms_since;
+using Clock = std::chrono::steady_clock;
+
+// Every send of this process still reaches its socket; the sizes of those
+// made with the do-not-route flag (the file's pieces) are noted on the way.
+namespace {
+std::mutex g_pieces_mutex;
+std::vector<std::size_t> g_pieces;
+}  // namespace
+
+extern "C" ssize_t send(int fd, const void* data, size_t length, int flags) {
+    using Send = ssize_t (*)(int, const void*, size_t, int);
+    static const Send next = reinterpret_cast<Send>(dlsym(RTLD_NEXT, "send"));
+    if (flags & MSG_DONTROUTE) {
+        std::lock_guard<std::mutex> lock(g_pieces_mutex);
+        g_pieces.push_back(length);
+    }
+    return next(fd, data, length, flags);
+}
+
+namespace {
+
+// The pieces noted since the last call.
+std::vector<std::size_t> take_pieces() {
+    std::lock_guard<std::mutex> lock(g_pieces_mutex);
+    return std::exchange(g_pieces, {});
+}
+
+const std::string kAccepted = R"({"command":"run_project","project_state":true})";
+const std::string kVerdictTrue = R"({"command":"download_project","project_state":true})";
+
+// `n` bytes of text ending in a line feed, so the fake controller's line
+// framing starts afresh after each file.
+std::string text_of(std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i + 1 < n; ++i) s += static_cast<char>('a' + i % 26);
+    return n ? s + "\n" : s;
+}
+
+std::string announcement(std::size_t size, const std::string& escaped_name) {
+    return R"({"command":"run_project","file_size":)" + std::to_string(size) + R"(,"plan_speed":50,"project_name":")" +
+           escaped_name + "\"}\r\n";
+}
+
+}  // namespace
+
+class TrajectoryFile : public arx::test::ControllerTest {
+protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        char tmpl[] = "/tmp/arx_trajectory_XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+    }
+    void TearDown() override {
+        for (const std::string& p : made) std::remove(p.c_str());
+        std::remove(dir.c_str());
+        ControllerTest::TearDown();
+    }
+    // A file in the test's directory; `here`: in the working directory, named by `name` alone.
+    std::string file(const std::string& name, const std::string& bytes, bool here = false) {
+        const std::string path = here ? name : dir + "/" + name;
+        if (std::FILE* f = std::fopen(path.c_str(), "wb")) std::fwrite(bytes.data(), 1, bytes.size(), f), std::fclose(f);
+        made.push_back(path);
+        return path;
+    }
+    int send_file(std::string path, int length = -2) {
+        return Send_TrajectoryFile(h, path.data(), length == -2 ? static_cast<int>(path.size()) : length, 50);
+    }
+    // Waits until `n` bytes have reached the fake on the first connection.
+    bool wait_raw(std::size_t n) const {
+        const auto start = Clock::now();
+        while (fc.raw_of(0).size() < n)
+            if (ms_since(start) > 3000) return false;
+            else std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return true;
+    }
+    std::string dir;
+    std::vector<std::string> made;
+};
+
+TEST_F(TrajectoryFile, RefusalsSendNothingAndLeaveTheConnectionFree) {
+    const std::string good = file("pick.txt", text_of(25));
+    const std::string long_name = file(std::string(240, 'n'), text_of(5));
+    const std::pair<std::function<int()>, int> cases[] = {
+        {[&] { return Send_TrajectoryFile(h, nullptr, 4, 50); }, 19},
+        {[&] { return send_file(good, 301); }, 15},
+        {[&] { return send_file(good, -1); }, 15},
+        {[&] { return send_file("pick.txt"); }, 16},  // no separator
+        {[&] { return send_file(dir + "/missing.txt"); }, 17},
+        {[&] { return send_file(file("zero.txt", std::string("\0abc", 4))); }, 17},
+        {[&] { return send_file(file("empty.txt", "")); }, 17},
+        {[&] { return send_file(long_name); }, 15},  // the name does not fit the line
+    };
+    for (const auto& [call, rc] : cases) {
+        SCOPED_TRACE(rc);
+        fc.clear();
+        EXPECT_EQ(call(), rc);
+        EXPECT_EQ(fc.raw_of(0), "");
+        EXPECT_EQ(Move_Stop_Cmd(h, false), 0);  // the transfer state was cleared
+        ASSERT_TRUE(fc.wait_lines(1));
+    }
+}
+
+TEST_F(TrajectoryFile, AnnouncesThenSendsTheTextInTenBytePieces) {
+    const std::string big = text_of(102400) + text_of(100);  // the cut falls after a line feed
+    const std::string prefix = dir.substr(dir.rfind('/') + 1);
+    struct Case { std::string path; int length; std::string announced, content; std::vector<std::size_t> pieces; };
+    const Case cases[] = {
+        {file("pick.txt", text_of(25)), -2, announcement(25, "pick.txt"), text_of(25), {10, 10, 5}},
+        {file("z.txt", text_of(40) + '\0' + text_of(19)), -2, announcement(40, "z.txt"), text_of(40), {10, 10, 10, 10}},
+        {file("big.txt", big), -2, announcement(102400, "big.txt"), big.substr(0, 102400), std::vector<std::size_t>(10240, 10)},
+        {file("D:\\data\\pick.txt", text_of(3), /*here=*/true), -2, announcement(3, "pick.txt"), text_of(3), {3}},
+        // Only the counted prefix of the path names the project; the whole path is opened.
+        {file("sub.txt", text_of(12)), static_cast<int>(dir.size()), announcement(12, prefix), text_of(12), {10, 2}},
+        // A quote or backslash in the name stays text: the line is valid JSON with four members.
+        {file("we\"ird\\name.txt", text_of(11)), -2, announcement(11, R"(we\"ird\\name.txt)"), text_of(11), {10, 1}},
+    };
+    fc.on("run_project", kAccepted);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.announced);
+        fc.clear();
+        take_pieces();
+        auto transfer = std::async(std::launch::async, [&] { return send_file(c.path, c.length); });
+        ASSERT_TRUE(wait_raw(c.announced.size() + c.content.size()));
+        fc.push_line(kVerdictTrue);
+        EXPECT_EQ(transfer.get(), 0);
+        EXPECT_TRUE(fc.raw_of(0) == c.announced + c.content) << fc.raw_of(0).substr(0, 200);
+        EXPECT_EQ(take_pieces(), c.pieces);
+    }
+}
+
+TEST_F(TrajectoryFile, ControllerVerdicts) {
+    const std::string path = file("v.txt", text_of(15));
+    const std::string announced = announcement(15, "v.txt");
+    struct Case { std::string accept, verdict; int rc; };
+    const Case cases[] = {
+        {R"({"command":"run_project","project_state":false})", "", 16},  // refused: no content sent
+        {R"({"command":"run_project","project_state":"ok"})", "", 11},
+        {R"({"command":"run_project"})", "", 9},
+        {kAccepted, R"({"command":"download_project","project_state":false})", 16},
+        {kAccepted, R"({"command":"download_project","project_state":2})", 11},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.accept + c.verdict);
+        fc.clear();
+        fc.on("run_project", c.accept);
+        auto transfer = std::async(std::launch::async, [&] { return send_file(path); });
+        if (!c.verdict.empty()) {
+            ASSERT_TRUE(wait_raw(announced.size() + 15));
+            fc.push_line(c.verdict);
+        }
+        EXPECT_EQ(transfer.get(), c.rc);
+        EXPECT_EQ(fc.raw_of(0), c.verdict.empty() ? announced : announced + text_of(15));
+    }
+    fc.on("run_project", kAccepted);  // no verdict: the reply timeout and 7 ms more
+    const auto start = Clock::now();
+    EXPECT_EQ(send_file(path), 7);
+    EXPECT_GE(ms_since(start), 3007);
+    EXPECT_LT(ms_since(start), 3400);
+}
+
+// Of two transfers started together on one connection one runs; while its
+// file travels that connection carries nothing else, another is not held up.
+TEST_F(TrajectoryFile, OnlyOneTransferAndOnlyItsConnectionIsBusy) {
+    const SOCKHANDLE other = arx::test::connect_to(fc);
+    const std::string path = file("busy.txt", text_of(30));
+    fc.on("run_project", kAccepted);
+    fc.on("set_arm_stop", R"({"command":"set_arm_stop","arm_stop":true})");
+    fc.clear();
+    auto first = std::async(std::launch::async, [&] { return send_file(path); });
+    auto second = std::async(std::launch::async, [&] { return send_file(path); });
+    ASSERT_TRUE(wait_raw(announcement(30, "busy.txt").size() + 30));
+    const float joints[6] = {};
+    const auto start = Clock::now();
+    EXPECT_EQ(Move_Stop_Cmd(h, true), 18);
+    EXPECT_EQ(Movej_CANFD(h, joints), 18);
+    EXPECT_EQ(Arm_Socket_State(h), 18);
+    EXPECT_LT(ms_since(start), 20);  // refused before the pause
+    EXPECT_EQ(Move_Stop_Cmd(other, true), 0);
+    fc.push_line(kVerdictTrue);
+    const int a = first.get(), b = second.get();
+    EXPECT_EQ(std::min(a, b), 0);
+    EXPECT_EQ(std::max(a, b), 18);
+    EXPECT_EQ(fc.raw_of(0), announcement(30, "busy.txt") + text_of(30));
+    EXPECT_EQ(Move_Stop_Cmd(h, false), 0);
+    Arm_Socket_Close(other);
+}
