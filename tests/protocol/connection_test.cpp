@@ -76,7 +76,9 @@ TEST_F(Registry, JointCountFollowsTheModelAtConnectTime) {
     EXPECT_EQ(core::joint_count(123456), 6);  // unknown handle
     Arm_Socket_Close(seven);
     SOCKHANDLE reused = connect_to(fc);
+#ifndef _WIN32
     ASSERT_EQ(reused, seven);  // the host hands out the lowest free number
+#endif                         // (Windows may hand out another: the count is still the new connection's)
     EXPECT_EQ(core::joint_count(reused), 6);
     Arm_Socket_Close(reused);
     Arm_Socket_Close(six);

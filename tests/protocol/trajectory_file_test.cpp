@@ -3,10 +3,13 @@
 // is sent, and what other commands see while the file travels.
 #include "support/command_cases.h"
 
+#ifndef _WIN32
 #include <dlfcn.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
+#include <filesystem>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -17,11 +20,19 @@ using Clock = std::chrono::steady_clock;
 
 // Every send of this process still reaches its socket; the sizes of those
 // made with the do-not-route flag (the file's pieces) are noted on the way.
+// WinSock's send cannot be interposed: on Windows the content is checked
+// whole, not piece by piece.
 namespace {
 std::mutex g_pieces_mutex;
 std::vector<std::size_t> g_pieces;
+#ifdef _WIN32
+constexpr bool kSeesPieces = false;
+#else
+constexpr bool kSeesPieces = true;
+#endif
 }  // namespace
 
+#ifndef _WIN32
 extern "C" ssize_t send(int fd, const void* data, size_t length, int flags) {
     using Send = ssize_t (*)(int, const void*, size_t, int);
     static const Send next = reinterpret_cast<Send>(dlsym(RTLD_NEXT, "send"));
@@ -31,6 +42,7 @@ extern "C" ssize_t send(int fd, const void* data, size_t length, int flags) {
     }
     return next(fd, data, length, flags);
 }
+#endif
 
 namespace {
 
@@ -62,13 +74,21 @@ class TrajectoryFile : public arx::test::ControllerTest {
 protected:
     void SetUp() override {
         ControllerTest::SetUp();
+#ifdef _WIN32
+        char name[] = "arx_trajectory_XXXXXX";
+        ASSERT_NE(_mktemp(name), nullptr);
+        dir = (std::filesystem::temp_directory_path() / name).generic_string();  // forward slashes
+        ASSERT_TRUE(std::filesystem::create_directory(dir));
+#else
         char tmpl[] = "/tmp/arx_trajectory_XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
+#endif
     }
     void TearDown() override {
         for (const std::string& p : made) std::remove(p.c_str());
-        std::remove(dir.c_str());
+        std::error_code ignored;  // a file the host refused to create leaves nothing to remove
+        std::filesystem::remove_all(dir, ignored);
         ControllerTest::TearDown();
     }
     // A file in the test's directory; `here`: in the working directory, named by `name` alone.
@@ -124,11 +144,15 @@ TEST_F(TrajectoryFile, AnnouncesThenSendsTheTextInTenBytePieces) {
         {file("pick.txt", text_of(25)), -2, announcement(25, "pick.txt"), text_of(25), {10, 10, 5}},
         {file("z.txt", text_of(40) + '\0' + text_of(19)), -2, announcement(40, "z.txt"), text_of(40), {10, 10, 10, 10}},
         {file("big.txt", big), -2, announcement(102400, "big.txt"), big.substr(0, 102400), std::vector<std::size_t>(10240, 10)},
+#ifndef _WIN32  // names that are paths, or not allowed, on Windows
         {file("D:\\data\\pick.txt", text_of(3), /*here=*/true), -2, announcement(3, "pick.txt"), text_of(3), {3}},
+#endif
         // Only the counted prefix of the path names the project; the whole path is opened.
         {file("sub.txt", text_of(12)), static_cast<int>(dir.size()), announcement(12, prefix), text_of(12), {10, 2}},
+#ifndef _WIN32
         // A quote or backslash in the name stays text: the line is valid JSON with four members.
         {file("we\"ird\\name.txt", text_of(11)), -2, announcement(11, R"(we\"ird\\name.txt)"), text_of(11), {10, 1}},
+#endif
     };
     fc.on("run_project", kAccepted);
     for (const Case& c : cases) {
@@ -140,7 +164,7 @@ TEST_F(TrajectoryFile, AnnouncesThenSendsTheTextInTenBytePieces) {
         fc.push_line(kVerdictTrue);
         EXPECT_EQ(transfer.get(), 0);
         EXPECT_TRUE(fc.raw_of(0) == c.announced + c.content) << fc.raw_of(0).substr(0, 200);
-        EXPECT_EQ(take_pieces(), c.pieces);
+        if (kSeesPieces) EXPECT_EQ(take_pieces(), c.pieces);
     }
 }
 
