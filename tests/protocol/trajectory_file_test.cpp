@@ -105,7 +105,7 @@ protected:
     bool wait_raw(std::size_t n) const {
         const auto start = Clock::now();
         while (fc.raw_of(0).size() < n)
-            if (ms_since(start) > 3000) return false;
+            if (ms_since(start) > 10000) return false;  // ten thousand sends take seconds under Wine
             else std::this_thread::sleep_for(std::chrono::milliseconds(2));
         return true;
     }
