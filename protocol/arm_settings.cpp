@@ -80,8 +80,7 @@ int Get_Arm_Angular_Acc(SOCKHANDLE h, float* acc) {
 // ------------------------------------------- end of arm, collision stage
 
 int Set_Arm_Tip_Init(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("set_arm_init").run(h, block, Kind::SetArmInit, Boolean("arm_init"));
+    return bare_setting(h, block, "set_arm_init", Kind::SetArmInit, "arm_init");
 }
 
 // The controller answers a stage setting with "set_collision_state".

@@ -30,4 +30,9 @@ int Request::callback(SOCKHANDLE handle, core::Kind kind) {
     return deliver([&](std::string_view text) { return core::request_callback(handle, text, kind); });
 }
 
+int bare_setting(SOCKHANDLE h, bool block, const char* command, Kind kind, const char* state_key) {
+    ARX_GUARD(h, Transfer, Pause);
+    return Request(command).run(h, block, kind, Boolean(state_key));
+}
+
 }  // namespace arx::protocol

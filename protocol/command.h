@@ -117,6 +117,14 @@ Field JointArrayUpTo(SOCKHANDLE h, const char* key, T* out, Convert convert, int
     return ArrayUpTo(key, out, joints(h), convert, not_array_code);
 }
 
+// A setting whose line carries nothing but its command word, answered with a
+// true/false state: the row of such a command names its word, reply kind and
+// state member, e.g.
+//   int Move_Stop_Cmd(SOCKHANDLE h, bool block) {
+//       return bare_setting(h, block, "set_arm_stop", Kind::SetArmStop, "arm_stop");
+//   }
+int bare_setting(SOCKHANDLE h, bool block, const char* command, Kind kind, const char* state_key);
+
 }  // namespace arx::protocol
 
 #define ARX_GUARD(handle, ...)                                                               \

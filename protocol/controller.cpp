@@ -48,8 +48,7 @@ int Get_Tool_Software_Version(SOCKHANDLE h, int* version) {
 }
 
 int Get_Log_File(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("get_log_file").run(h, block, Kind::GetLogFile, Boolean("set_state"));
+    return bare_setting(h, block, "get_log_file", Kind::GetLogFile, "set_state");
 }
 
 // ---- runtime, odometry, system error
@@ -62,8 +61,7 @@ int Get_System_Runtime(SOCKHANDLE h, char* state, int* day, int* hour, int* min,
 }
 
 int Clear_System_Runtime(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("clear_system_runtime").run(h, block, Kind::ClearSystemRuntime, Boolean("clear_state"));
+    return bare_setting(h, block, "clear_system_runtime", Kind::ClearSystemRuntime, "clear_state");
 }
 
 int Get_Joint_Odom(SOCKHANDLE h, char* state, float* odom) {
@@ -72,13 +70,11 @@ int Get_Joint_Odom(SOCKHANDLE h, char* state, float* odom) {
 }
 
 int Clear_Joint_Odom(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("clear_joint_odom").run(h, block, Kind::ClearJointOdom, Boolean("clear_state"));
+    return bare_setting(h, block, "clear_joint_odom", Kind::ClearJointOdom, "clear_state");
 }
 
 int Clear_System_Err(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("clear_system_err").run(h, block, Kind::ClearSystemErr, Boolean("clear_state"));
+    return bare_setting(h, block, "clear_system_err", Kind::ClearSystemErr, "clear_state");
 }
 
 // ---- communication settings

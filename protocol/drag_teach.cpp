@@ -10,8 +10,7 @@ int Start_Drag_Teach(SOCKHANDLE h, bool block) {
 }
 
 int Stop_Drag_Teach(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("stop_drag_teach").run(h, block, Kind::StopDragTeach, Boolean("drag_teach"));
+    return bare_setting(h, block, "stop_drag_teach", Kind::StopDragTeach, "drag_teach");
 }
 
 int Start_Multi_Drag_Teach(SOCKHANDLE h, int mode, bool block) {
@@ -20,23 +19,19 @@ int Start_Multi_Drag_Teach(SOCKHANDLE h, int mode, bool block) {
 }
 
 int Run_Drag_Trajectory(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("run_drag_trajectory").run(h, block, Kind::RunDragTrajectory, Boolean("run_state"));
+    return bare_setting(h, block, "run_drag_trajectory", Kind::RunDragTrajectory, "run_state");
 }
 
 int Pause_Drag_Trajectory(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("pause_drag_trajectory").run(h, block, Kind::PauseDragTrajectory, Boolean("pause_state"));
+    return bare_setting(h, block, "pause_drag_trajectory", Kind::PauseDragTrajectory, "pause_state");
 }
 
 int Continue_Drag_Trajectory(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("continue_drag_trajectory").run(h, block, Kind::ContinueDragTrajectory, Boolean("continue_state"));
+    return bare_setting(h, block, "continue_drag_trajectory", Kind::ContinueDragTrajectory, "continue_state");
 }
 
 int Stop_Drag_Trajectory(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("stop_drag_trajectory").run(h, block, Kind::StopDragTrajectory, Boolean("stop_state"));
+    return bare_setting(h, block, "stop_drag_trajectory", Kind::StopDragTrajectory, "stop_state");
 }
 
 int Drag_Trajectory_Origin(SOCKHANDLE h, bool block) {

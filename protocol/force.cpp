@@ -57,8 +57,7 @@ int Get_Force_Data(SOCKHANDLE h, float* force) {
 }
 
 int Clear_Force_Data(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("clear_force_data").run(h, block, Kind::ClearForceData, Boolean("clear_state"));
+    return bare_setting(h, block, "clear_force_data", Kind::ClearForceData, "clear_state");
 }
 
 // The calibrations all answer as "set_force_sensor".
@@ -76,8 +75,7 @@ int Manual_Set_Force(SOCKHANDLE h, int pose_num, const float* joint) {
 }
 
 int Stop_Set_Force_Sensor(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("stop_set_force_sensor").run(h, block, Kind::StopSetForceSensor, Boolean("stop_state"));
+    return bare_setting(h, block, "stop_set_force_sensor", Kind::StopSetForceSensor, "stop_state");
 }
 
 // ---- force-position control
@@ -100,13 +98,11 @@ int Stop_Force_Postion(SOCKHANDLE h, bool block) {
 }
 
 int Start_Force_Position_Move(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("Start_Force_Position_Move").run(h, block, Kind::StartForcePositionMove, Boolean("set_state"));
+    return bare_setting(h, block, "Start_Force_Position_Move", Kind::StartForcePositionMove, "set_state");
 }
 
 int Stop_Force_Postion_Move(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("Stop_Force_Position_Move").run(h, block, Kind::StopForcePositionMove, Boolean("set_state"));
+    return bare_setting(h, block, "Stop_Force_Position_Move", Kind::StopForcePositionMove, "set_state");
 }
 
 // Set-points stream without a pause or a wait: each asks for one state report,
@@ -143,8 +139,7 @@ int Get_Fz(SOCKHANDLE h, float* fz) {
 }
 
 int Clear_Fz(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("clear_Fz").run(h, block, Kind::ClearFz, Boolean("set_state"));
+    return bare_setting(h, block, "clear_Fz", Kind::ClearFz, "set_state");
 }
 
 int Auto_Set_Fz(SOCKHANDLE h) {

@@ -76,8 +76,7 @@ int Set_Payload(SOCKHANDLE h, int payload, float x, float y, float z, bool block
 }
 
 int Set_None_Payload(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("set_none_payload").run(h, block, Kind::SetNonePayload, Boolean("set_state"));
+    return bare_setting(h, block, "set_none_payload", Kind::SetNonePayload, "set_state");
 }
 
 int Get_Current_Tool_Frame(SOCKHANDLE h, FRAME* frame) {

@@ -118,30 +118,23 @@ int MoveRotate_Cmd(SOCKHANDLE h, int axis, float angle, Pose choose_axis, unsign
 // ---- trajectory control
 
 int Move_Stop_Cmd(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("set_arm_stop").run(h, block, Kind::SetArmStop, Boolean("arm_stop"));
+    return bare_setting(h, block, "set_arm_stop", Kind::SetArmStop, "arm_stop");
 }
 
 int Move_Pause_Cmd(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("set_arm_pause").run(h, block, Kind::SetArmPause, Boolean("arm_pause"));
+    return bare_setting(h, block, "set_arm_pause", Kind::SetArmPause, "arm_pause");
 }
 
 int Move_Continue_Cmd(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("set_arm_continue").run(h, block, Kind::SetArmContinue, Boolean("arm_continue"));
+    return bare_setting(h, block, "set_arm_continue", Kind::SetArmContinue, "arm_continue");
 }
 
 int Clear_Current_Trajectory(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("set_delete_current_trajectory")
-        .run(h, block, Kind::SetDeleteCurrentTrajectory, Boolean("delete_current_trajectory"));
+    return bare_setting(h, block, "set_delete_current_trajectory", Kind::SetDeleteCurrentTrajectory, "delete_current_trajectory");
 }
 
 int Clear_All_Trajectory(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("set_arm_delete_trajectory")
-        .run(h, block, Kind::SetArmDeleteTrajectory, Boolean("arm_delete_trajectory"));
+    return bare_setting(h, block, "set_arm_delete_trajectory", Kind::SetArmDeleteTrajectory, "arm_delete_trajectory");
 }
 
 int Get_Current_Trajectory(SOCKHANDLE h, ARM_CTRL_MODES* type, float* data) {

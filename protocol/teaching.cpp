@@ -67,8 +67,7 @@ int Ort_Teach_Cmd(SOCKHANDLE h, ORT_TEACH_MODES axis, unsigned char direction, u
 }
 
 int Teach_Stop_Cmd(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("set_stop_teach").run(h, block, Kind::SetStopTeach, Boolean("stop_teach"));
+    return bare_setting(h, block, "set_stop_teach", Kind::SetStopTeach, "stop_teach");
 }
 
 // ---- steps

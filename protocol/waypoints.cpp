@@ -29,13 +29,11 @@ int Start_Waypoint(SOCKHANDLE h, int frequency, bool block) {
 }
 
 int Stop_Waypoint(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("stop_waypoint").run(h, block, Kind::StopWaypoint, Boolean("waypoint_state"));
+    return bare_setting(h, block, "stop_waypoint", Kind::StopWaypoint, "waypoint_state");
 }
 
 int Clear_Waypoint(SOCKHANDLE h, bool block) {
-    ARX_GUARD(h, Transfer, Pause);
-    return Request("clear_waypoint").run(h, block, Kind::ClearWaypoint, Boolean("waypoint_state"));
+    return bare_setting(h, block, "clear_waypoint", Kind::ClearWaypoint, "waypoint_state");
 }
 
 int Timer(SOCKHANDLE h, int wait_time, bool block) {

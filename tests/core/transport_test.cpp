@@ -104,11 +104,15 @@ TEST_F(Transport, LineCutByThePeerClosingIsNoReply) {
 // A stored reply wakes its caller at once, not at the next poll interval.
 TEST_F(Transport, ReplyWakesItsCallerAtOnce) {
     fc.on("get_joint_degree", Reply{{kDegree + "\r\n"}, false, 1});
-    for (int i = 0; i < 5; ++i) {
+    // A poll every 10 ms could never answer in under 10 ms; the quickest of a
+    // few calls shows the wake-up even on a loaded machine.
+    std::int64_t quickest = 1000;
+    for (int i = 0; i < 10; ++i) {
         const auto start = now_ms();
         ASSERT_EQ(ask(h), 0);
-        EXPECT_LT(now_ms() - start, 8);
+        quickest = std::min<std::int64_t>(quickest, now_ms() - start);
     }
+    EXPECT_LT(quickest, 9);
 }
 
 // Queued lines leave one per 10 ms, the first at once.

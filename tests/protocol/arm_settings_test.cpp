@@ -1,6 +1,6 @@
-// The arm-wide settings against the fake controller: exact request bytes,
-// decoded replies, and the kinematic values that follow the DH and
-// installation commands.
+// The arm-wide settings against the fake controller: refused states and
+// replies, and the kinematic values that follow the DH and installation
+// commands.
 #include "kinematics/kinematic_state.h"
 #include "kinematics/state.h"
 #include "support/command_cases.h"
@@ -21,19 +21,9 @@ float radians(float degrees) { return static_cast<float>(degrees * 3.1415926 / 1
 
 class ArmSettings : public CommandTest {};
 
-TEST_F(ArmSettings, SendExactRequestBytes) {
+TEST_F(ArmSettings, DynamicParmStateOfAnotherTypeIsRefused) {
     const float parm[14] = {1.25f, 0.0012f, 0, -2, 1, 1, 1, 1, 1, 1, 1, 1, 99, 99};
     expect_sends({
-        {"line speed truncates", [&] { return Set_Arm_Line_Speed(h, 0.5678f, false); },
-         R"({"command":"set_arm_max_line_speed","arm_line_speed":567})"},
-        {"angular acc blocking", [&] { return Set_Arm_Angular_Acc(h, 1.25f, true); },
-         R"({"command":"set_arm_max_angular_acc","arm_angular_acc":1250})", 8,
-         R"({"command":"set_arm_max_angular_acc","arm_angular_acc":"true"})"},
-        {"collision stage, answered as a state", [&] { return Set_Collision_Stage(h, -3, true); },
-         R"({"command":"set_collision_stage","collision_stage":-3})", 0,
-         R"({"command":"set_collision_state","collision_state":true})"},
-        {"DH x10 truncated", [&] { return Set_DH_Data(h, 0.2405f, 0, 0.256f, 0.144f, 0, false); },
-         R"({"command":"set_DH_data","data":[2,0,2,1,0]})"},
         {"dynamic parm: twelve, fraction kept", [&] { return Set_Arm_Dynamic_Parm(h, parm, true); },
          R"({"command":"set_arm_dynamic_parm","parm":[1250,1.200000,0,-2000,1000,1000,1000,1000,1000,1000,1000,1000]})", 11,
          R"({"command":"set_arm_dynamic_parm","set_state":1})"},
@@ -52,12 +42,8 @@ TEST_F(ArmSettings, QueriesDecode) {
         return Got{Get_Install_Pose(h, &f[0], &f[1], &f[2]), kin().install[2] / radians(1), list(f, 3)};
     };
     expect_decodes({
-        {"line speed thousandths, truncated", "get_arm_max_line_speed", R"({"state":"arm_max_line_speed","arm_line_speed":1234.9})",
-         [&] { return Got{Get_Arm_Line_Speed(h, f), f[0]}; }, {0, 1.234}},
         {"angular acc not a number", "get_arm_max_angular_acc", R"({"state":"arm_max_angular_acc","arm_angular_acc":"1"})",
          [&] { return Got{Get_Arm_Angular_Acc(h, f), f[0]}; }, {11, kMark}},
-        {"collision stage", "get_collision_stage", R"({"state":"get_collision_stage","collision_stage":3})",
-         [&] { return Got{Get_Collision_Stage(h, &n), double(n)}; }, {0, 3}},
         {"collision stage as text", "get_collision_stage", R"({"state":"get_collision_stage","collision_stage":"3"})",
          [&] { return Got{Get_Collision_Stage(h, &n), double(n)}; }, {11, -99}},
         {"power state not a number", "get_arm_power_state", R"({"state":"arm_power_state","power_state":true})",
