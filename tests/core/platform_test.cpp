@@ -1,0 +1,93 @@
+// The platform contract on each host (POSIX here, WinSock and the Windows
+// kernel in the cross-built suite): handle values, the receive timeout, the
+// wake-up, and the monotonic clock the waits run on.
+#include "core/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+namespace platform = arx::platform;
+
+namespace {
+
+// A connected pair on loopback: the library's end and the peer's.
+struct Pair {
+    platform::Socket listener, ours = platform::kInvalidSocket, peer = platform::kInvalidSocket;
+    Pair() {
+        int port = 0;
+        listener = platform::tcp_listen_loopback(&port);
+        ours = platform::tcp_socket();
+        if (platform::tcp_connect(ours, "127.0.0.1", port, 1000)) peer = platform::tcp_accept(listener);
+    }
+    ~Pair() {
+        for (platform::Socket s : {peer, ours, listener})
+            if (s != platform::kInvalidSocket) platform::close_socket(s);
+    }
+};
+
+TEST(Platform, SocketValuesNeverReadAsFailureResults) {
+    ASSERT_TRUE(platform::network_startup());
+    std::vector<platform::Socket> sockets;
+    for (int i = 0; i < 40; ++i) sockets.push_back(platform::tcp_socket());
+    std::set<platform::Socket> distinct(sockets.begin(), sockets.end());
+    EXPECT_EQ(distinct.size(), sockets.size());
+    for (platform::Socket s : sockets) {
+        EXPECT_NE(s, platform::kInvalidSocket);
+        EXPECT_GE(s, 16u);  // never 0, 2, 4 or 5
+        platform::close_socket(s);
+    }
+    platform::network_cleanup();
+}
+
+TEST(Platform, ReceiveWaitsForItsTimeoutThenFails) {
+    Pair pair;
+    ASSERT_NE(pair.peer, platform::kInvalidSocket);
+    char buffer[16];
+    for (int timeout_ms : {150, 400}) {
+        SCOPED_TRACE(timeout_ms);
+        ASSERT_TRUE(platform::set_receive_timeout(pair.ours, timeout_ms));
+        const std::int64_t start = platform::monotonic_ms();
+        EXPECT_LT(platform::receive_bytes(pair.ours, buffer, sizeof buffer), 0);
+        const std::int64_t took = platform::monotonic_ms() - start;
+        EXPECT_GE(took, timeout_ms - 20);
+        EXPECT_LT(took, timeout_ms + 400);
+    }
+    // Data within the timeout is read at once; the peer's close reads as 0.
+    EXPECT_EQ(platform::send_bytes(pair.peer, "ab", 2), 2);
+    EXPECT_EQ(platform::receive_bytes(pair.ours, buffer, sizeof buffer), 2);
+    platform::close_socket(pair.peer);
+    pair.peer = platform::kInvalidSocket;
+    EXPECT_EQ(platform::receive_bytes(pair.ours, buffer, sizeof buffer), 0);
+}
+
+TEST(Platform, WakeUpIsReadableUntilDrained) {
+    platform::WakeUp wake;
+    Pair pair;
+    const platform::Socket sockets[] = {pair.ours, wake.socket()};
+    bool ready[2];
+    EXPECT_EQ(platform::wait_readable(sockets, ready, 2, 0), 0);
+    wake.signal();
+    wake.signal();
+    EXPECT_EQ(platform::wait_readable(sockets, ready, 2, 1000), 1);
+    EXPECT_FALSE(ready[0]);
+    EXPECT_TRUE(ready[1]);
+    wake.drain();
+    const std::int64_t start = platform::monotonic_ms();
+    EXPECT_EQ(platform::wait_readable(sockets, ready, 2, 100), 0);
+    EXPECT_GE(platform::monotonic_ms() - start, 90);
+}
+
+TEST(Platform, ConditionWaitEndsAtItsMonotonicDeadline) {
+    platform::Mutex mutex;
+    platform::ConditionVariable cv;
+    mutex.lock();
+    const std::int64_t start = platform::monotonic_ms();
+    // Spurious wake-ups may end a wait early; loop as the library does.
+    while (platform::monotonic_ms() < start + 120) cv.wait_until(mutex, start + 120);
+    mutex.unlock();
+    EXPECT_LT(platform::monotonic_ms() - start, 400);
+}
+
+}  // namespace
