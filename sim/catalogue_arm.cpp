@@ -105,8 +105,11 @@ void current_trajectory(C& c, X& x) {
 void jog(C& c, X& x, const Joints& target, bool reachable, const char* key) {
     ack_bool(x, key, reachable);
     if (!reachable) return;
+    auto& motions = c.state.motions;
+    motions.erase(std::remove_if(motions.begin(), motions.end(), [](const Motion& m) { return m.jog; }), motions.end());
     c.start_arm(x, {target}, x.number("v", 20));
-    c.state.motions.back().listener.reset();
+    motions.back().listener.reset();
+    motions.back().jog = true;
 }
 
 int axis_of(const std::string& name) {
@@ -135,7 +138,9 @@ void joint_teach(C& c, X& x) {
 void cartesian_teach(C& c, X& x, double reach, const char* key) {
     Joints target{};
     const double sign = x.text("direction") == "neg" ? -1 : 1;
-    const int axis = axis_of(x.text("teach_type")) + (reach < 0.5 ? 0 : 3);
+    // Position jogs name x, y, z; orientation jogs the same letters about them.
+    const int named = axis_of(x.text("teach_type"));
+    const int axis = named < 0 ? -1 : named % 3 + (reach < 0.5 ? 0 : 3);
     const bool ok = shifted(c, axis, sign * reach, &target);
     jog(c, x, target, ok, key);
 }
@@ -206,6 +211,7 @@ void change_tool(C& c, X& x) {
 
 void delete_tool(C& c, X& x) {
     const std::string name = x.text("tool_name");
+    // The active frame and the flange's own frame stay.
     const bool ok = c.state.tools.count(name) && name != c.state.tool && name != "Arm_Tip";
     if (ok) c.state.tools.erase(name), remove_name(c.state.tool_order, name);
     ack_bool(x, "delete_tool_frame", ok);
@@ -213,7 +219,8 @@ void delete_tool(C& c, X& x) {
 
 void given_tool(C& c, X& x) {
     const auto found = c.state.tools.find(x.text("tool_name"));
-    if (found == c.state.tools.end()) return ack_bool(x, "set_state", false);
+    // An unknown name: the answer carries no frame.
+    if (found == c.state.tools.end()) return x.answer(JsonLine::state("given_tool_frame").flag("set_state", false));
     x.answer(tool_reply("given_tool_frame", found->second));
 }
 
@@ -238,7 +245,7 @@ void delete_work(C& c, X& x) {
 
 void given_work(C& c, X& x) {
     const auto found = c.state.work_frames.find(x.text("frame_name"));
-    if (found == c.state.work_frames.end()) return ack_bool(x, "set_state", false);
+    if (found == c.state.work_frames.end()) return x.answer(JsonLine::state("given_work_frame").flag("set_state", false));
     x.answer(JsonLine::state("given_work_frame").numbers("pose", pose_wire(found->second)));
 }
 

@@ -11,6 +11,8 @@ namespace {
 
 using C = Controller;
 using X = Exchange;
+using Channels = std::array<int, ControllerState::kChannels>;
+using Volts = std::array<double, ControllerState::kChannels>;
 
 constexpr double kGripperUnitsPerSpeed = 2;  // gripper units per second per unit of "speed"
 constexpr double kLiftMmPerSpeed = 5;        // millimetres per second per percent of "speed"
@@ -19,27 +21,27 @@ bool valid_index(double index, std::size_t size) { return index >= 0 && index < 
 
 // ---- IO
 
-void set_digital(X& x, std::array<int, 4>& outputs) {
+void set_digital(X& x, Channels& outputs) {
     const double n = x.number("IO_Num", -1);
     const bool ok = valid_index(n, outputs.size());
     if (ok) outputs[static_cast<std::size_t>(n)] = x.number("state") != 0;
     x.answer(JsonLine::command(x.word).flag("state", ok));
 }
 
-void get_digital(X& x, const char* state_word, const std::array<int, 4>& values) {
+void get_digital(X& x, const char* state_word, const Channels& values) {
     const double n = x.number("IO_Num", -1);
     if (!valid_index(n, values.size())) return x.answer(JsonLine::state(state_word).flag("set_state", false));
     x.answer(JsonLine::state(state_word).number("IO_state", values[static_cast<std::size_t>(n)]));
 }
 
-void get_analog(X& x, const char* state_word, const std::array<double, 4>& volts) {
+void get_analog(X& x, const char* state_word, const Volts& volts) {
     const double n = x.number("IO_Num", -1);
     if (!valid_index(n, volts.size())) return x.answer(JsonLine::state(state_word).flag("set_state", false));
     x.answer(JsonLine::state(state_word).number("voltage", std::trunc(volts[static_cast<std::size_t>(n)] * 1000)));
 }
 
-std::vector<double> as_numbers(const std::array<int, 4>& v) { return {v.begin(), v.end()}; }
-std::vector<double> as_milli(const std::array<double, 4>& v) {
+std::vector<double> as_numbers(const Channels& v) { return {v.begin(), v.end()}; }
+std::vector<double> as_milli(const Volts& v) {
     std::vector<double> out;
     for (double volts : v) out.push_back(std::trunc(volts * 1000));
     return out;
@@ -273,6 +275,13 @@ const std::map<std::string, Handler>& device_handlers() {
         {"set_ethernet", [](C&, X&) {}},
         {"run_project", run_project},
         {"sim_fault", sim_fault},
+        // Whether anything still moves: tests wait for a quiet arm between steps.
+        {"sim_status", [](C& c, X& x) {
+             // Jogs run until teaching stops; they are not waited for.
+             const auto& arm = c.state.motions;
+             const auto moving = std::count_if(arm.begin(), arm.end(), [](const Motion& m) { return !m.jog; }) + c.state.device_motions.size();
+             x.answer(JsonLine::command("sim_status").number("moving", static_cast<double>(moving)));
+         }},
     };
     return table;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace arx::sim {
 
@@ -70,7 +71,8 @@ Controller::Controller(int model, double speed, FaultTable& fault_table)
     s.tool_order = {"Arm_Tip"};
     s.work_frames["World"] = Pose6{};
     s.work_order = {"World"};
-    s.analog_in = {1.5, 0, 0, 0};
+    s.analog_in[0] = 1.5;
+    s.digital_in[0] = 1;
 }
 
 Pose6 Controller::tool_pose(const Joints& joints) const {
@@ -204,6 +206,10 @@ bool Controller::handle(const std::string& line, const std::shared_ptr<Session>&
         const auto& table = catalogue();
         const auto found = table.find(word);
         if (found != table.end()) found->second(*this, x);
+    }
+    if (log) {
+        std::fprintf(stderr, "<- %s\n", line.c_str());
+        for (const std::string& reply : x.replies) std::fprintf(stderr, "-> %s", reply.c_str());
     }
     for (const std::string& reply : x.replies)
         if (!session->reply(word, reply)) return false;

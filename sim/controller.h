@@ -42,6 +42,7 @@ struct Motion {
     double rate = 0;                // degrees, gripper units or millimetres per second
     bool stalled = false;           // never moves, never arrives
     bool refused = false;           // arrives with a false state
+    bool jog = false;               // teaching: runs until stopped or replaced, reports nothing
     std::weak_ptr<Session> listener;
 };
 
@@ -65,8 +66,10 @@ struct ControllerState {
     std::string tool = "Arm_Tip", work = "World";
     double payload = 0;
 
-    std::array<int, 4> digital_out{}, digital_in{};
-    std::array<double, 4> analog_out{}, analog_in{};  // volts
+    // Controller channels, numbered from 0.
+    static constexpr std::size_t kChannels = 8;
+    std::array<int, kChannels> digital_out{}, digital_in{};
+    std::array<double, kChannels> analog_out{}, analog_in{};  // volts
     std::array<int, 2> tool_out{}, tool_mode{};
     int tool_voltage = 0;
 
@@ -121,6 +124,7 @@ public:
     ControllerState state;
     double speed_factor;
     FaultTable& faults;
+    bool log = false;  // each request and its answers on stderr
     std::mutex mutex;
 
     // Helpers for the catalogue, called with `mutex` held.

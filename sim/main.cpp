@@ -1,13 +1,15 @@
 // arx-sim: a simulated robot-arm controller on 127.0.0.1 for developing and
 // testing without an arm.
 //
-//   arx-sim [--port N] [--model A|B|C1|C2] [--speed F] [--fault word=kind[:ms]]...
+//   arx-sim [--port N] [--model A|B|C1|C2] [--speed F] [--fault word=kind[:ms]]... [--log]
 //
 // --port 0 picks a free port; the first line on stdout is always
 // "listening on 127.0.0.1:<port>". --speed multiplies every motion's speed.
+// --log writes each request and its answers to stderr.
 // Faults (per request word, "*" for all): delay:ms, drop, split[:ms], batch,
 // refuse, stall, deaf, reset, none. At run time a client sends
-// {"command":"sim_fault","word":"movej","fault":"stall"}.
+// {"command":"sim_fault","word":"movej","fault":"stall"}, and
+// {"command":"sim_status"} answers how many motions are still running.
 #include "arx_api.h"
 #include "sim/server.h"
 
@@ -34,7 +36,7 @@ int model_code(const std::string& name) {
 }
 
 int usage(const char* why) {
-    std::fprintf(stderr, "arx-sim: %s\nusage: arx-sim [--port N] [--model A|B|C1|C2] [--speed F] [--fault word=kind[:ms]]...\n", why);
+    std::fprintf(stderr, "arx-sim: %s\nusage: arx-sim [--port N] [--model A|B|C1|C2] [--speed F] [--fault word=kind[:ms]]... [--log]\n", why);
     return 2;
 }
 
@@ -44,9 +46,14 @@ int main(int argc, char** argv) {
     int port = 8080;
     int model = ARM_MODEL_A;
     double speed = 1;
+    bool log = false;
     arx::sim::FaultTable faults;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
+        if (option == "--log") {
+            log = true;
+            continue;
+        }
         if (i + 1 >= argc) return usage(("missing value after " + option).c_str());
         const std::string value = argv[++i];
         char* end = nullptr;
@@ -67,6 +74,7 @@ int main(int argc, char** argv) {
     }
 
     arx::sim::Controller controller(model, speed, faults);
+    controller.log = log;
     arx::sim::Server server(controller, port);
     if (server.port() == 0) {
         std::perror("arx-sim: cannot listen");
