@@ -95,8 +95,10 @@ void write_registers(C& c, X& x) {
 JsonLine force_reading(const C& c) {
     // The tool's payload pulls down the sensor's z axis.
     const ControllerState& s = c.state;
+    const auto tool = s.tools.find(s.tool);
+    const double mass = s.payload + (tool != s.tools.end() ? tool->second.payload : 0);
     std::vector<double> values;
-    for (int i = 0; i < 6; ++i) values.push_back(std::trunc((s.force[i] + (i == 2 ? -9.81 * s.payload : 0)) * 1000));
+    for (int i = 0; i < 6; ++i) values.push_back(std::trunc((s.force[i] + (i == 2 ? -9.81 * mass : 0)) * 1000));
     return JsonLine::state("get_force_data").numbers("force_data", values);
 }
 
