@@ -25,15 +25,16 @@ static double example_now_ms(void) {
     return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
 }
 
-/* Parses the options, initialises the library and connects; exits on failure. */
-static Example example_start(int argc, char** argv) {
+/* Parses the options, initialises the library (with `callback`, which may be
+ * NULL) and connects; exits on failure. */
+static Example example_start_with(int argc, char** argv, ArxCallback callback) {
     Example ex = {"127.0.0.1", 8080, ARM_MODEL_A, 0, 0};
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!strcmp(argv[i], "--host")) snprintf(ex.host, sizeof ex.host, "%s", argv[i + 1]);
         else if (!strcmp(argv[i], "--port")) ex.port = atoi(argv[i + 1]);
         else if (!strcmp(argv[i], "--model")) ex.model = !strcmp(argv[i + 1], "B") ? ARM_MODEL_B : !strcmp(argv[i + 1], "C1") ? ARM_MODEL_C1 : !strcmp(argv[i + 1], "C2") ? ARM_MODEL_C2 : ARM_MODEL_A;
     }
-    Arx_API_Init(ex.model, NULL);
+    Arx_API_Init(ex.model, callback);
     ex.arm = Arm_Socket_Start(ex.host, ex.port, 200);
     if (ex.arm <= 5 || ex.arm == ARX_START_FAILED_HANDLE) {
         fprintf(stderr, "cannot connect to %s:%d (code %d)\n", ex.host, ex.port, (int)ex.arm);
@@ -41,6 +42,8 @@ static Example example_start(int argc, char** argv) {
     }
     return ex;
 }
+
+static Example example_start(int argc, char** argv) { return example_start_with(argc, argv, NULL); }
 
 /* Runs one step: prints its name, result code and round-trip time. */
 #define STEP(ex, name, call)                                                                   \
