@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -168,6 +169,26 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     POSE tipped{};
     ASSERT_EQ(Get_Current_Arm_State(h, g_joints, &tipped, &arm_err, &sys_err), 0);
     EXPECT_GT(std::fabs(tipped.z - pose.z) + std::fabs(tipped.x - pose.x), 0.01f) << "the tool moves the reported pose";
+}
+
+// A downloaded trajectory file runs as a project: its moves, one after the
+// other, leave the arm at the last one's joints.
+TEST_P(AgainstSim, TrajectoryFileRunsAsProject) {
+    const std::string path = testing::TempDir() + "/project_" + GetParam().name + ".txt";
+    const char* seventh = joints() == 7 ? ",0" : "";
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fprintf(file, "{\"command\":\"movej\",\"joint\":[5000,25000,65000,0,85000,0%s],\"v\":50,\"r\":0}\n", seventh);
+    std::fprintf(file, "{\"command\":\"movej\",\"joint\":[-15000,30000,60000,10000,80000,5000%s],\"v\":50,\"r\":0}\n", seventh);
+    std::fclose(file);
+    std::vector<char> name(path.begin(), path.end());
+    name.push_back('\0');
+    ASSERT_EQ(Send_TrajectoryFile(h, name.data(), static_cast<int>(path.size()), 50), 0);
+    ASSERT_TRUE(sim->wait_idle());
+    ASSERT_EQ(Get_Joint_Degree(h, g_joints), 0);
+    const float last[6] = {-15, 30, 60, 10, 80, 5};
+    for (int i = 0; i < 6; ++i) EXPECT_NEAR(g_joints[i], last[i], 1e-3) << "joint " << i + 1;
+    std::remove(path.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, AgainstSim, ::testing::ValuesIn(kModels),
