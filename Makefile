@@ -80,7 +80,7 @@ check: deps
 	$(MAKE) test-tsan
 
 # Formats the sources in place with .clang-format.
-FORMAT_SOURCES = $(shell find core protocol kinematics include tests -name '*.cpp' -o -name '*.h' -o -name '*.c')
+FORMAT_SOURCES = $(shell find core protocol kinematics include tests sim examples -name '*.cpp' -o -name '*.h' -o -name '*.c')
 format:
 	clang-format -i --style=file $(FORMAT_SOURCES)
 

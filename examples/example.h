@@ -30,9 +30,15 @@ static double example_now_ms(void) {
 static Example example_start_with(int argc, char** argv, ArxCallback callback) {
     Example ex = {"127.0.0.1", 8080, ARM_MODEL_A, 0, 0};
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!strcmp(argv[i], "--host")) snprintf(ex.host, sizeof ex.host, "%s", argv[i + 1]);
-        else if (!strcmp(argv[i], "--port")) ex.port = atoi(argv[i + 1]);
-        else if (!strcmp(argv[i], "--model")) ex.model = !strcmp(argv[i + 1], "B") ? ARM_MODEL_B : !strcmp(argv[i + 1], "C1") ? ARM_MODEL_C1 : !strcmp(argv[i + 1], "C2") ? ARM_MODEL_C2 : ARM_MODEL_A;
+        if (!strcmp(argv[i], "--host"))
+            snprintf(ex.host, sizeof ex.host, "%s", argv[i + 1]);
+        else if (!strcmp(argv[i], "--port"))
+            ex.port = atoi(argv[i + 1]);
+        else if (!strcmp(argv[i], "--model"))
+            ex.model = !strcmp(argv[i + 1], "B")    ? ARM_MODEL_B
+                       : !strcmp(argv[i + 1], "C1") ? ARM_MODEL_C1
+                       : !strcmp(argv[i + 1], "C2") ? ARM_MODEL_C2
+                                                    : ARM_MODEL_A;
     }
     Arx_API_Init(ex.model, callback);
     ex.arm = Arm_Socket_Start(ex.host, ex.port, 200);
@@ -46,13 +52,13 @@ static Example example_start_with(int argc, char** argv, ArxCallback callback) {
 static Example example_start(int argc, char** argv) { return example_start_with(argc, argv, NULL); }
 
 /* Runs one step: prints its name, result code and round-trip time. */
-#define STEP(ex, name, call)                                                                   \
-    do {                                                                                       \
-        const double step_start_ = example_now_ms();                                           \
-        const int step_rc_ = (call);                                                           \
-        printf("%-34s %s  %7.1f ms\n", name, step_rc_ == 0 ? "ok    " : "FAILED", example_now_ms() - step_start_); \
-        if (step_rc_ != 0) printf("    result code %d\n", step_rc_), (ex)->failures++;       \
-    } while (0)
+#define STEP(ex, name, call)                                                                                   \
+  do {                                                                                                         \
+    const double step_start_ = example_now_ms();                                                               \
+    const int step_rc_ = (call);                                                                               \
+    printf("%-34s %s  %7.1f ms\n", name, step_rc_ == 0 ? "ok    " : "FAILED", example_now_ms() - step_start_); \
+    if (step_rc_ != 0) printf("    result code %d\n", step_rc_), (ex)->failures++;                             \
+  } while (0)
 
 /* Closes the connection; the exit status: 0 only when every step succeeded. */
 static int example_finish(Example* ex) {

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     STEP(&ex, "Get_Joint_Degree", Get_Joint_Degree(ex.arm, degree));
     print_joints("joints", degree, joints);
     STEP(&ex, "Get_Current_Arm_State", Get_Current_Arm_State(ex.arm, degree, &pose, &arm_err, &sys_err));
-    printf("    pose x %.3f y %.3f z %.3f m  rx %.3f ry %.3f rz %.3f rad\n", pose.x, pose.y, pose.z, pose.rx, pose.ry, pose.rz);
+    printf("    pose x %.3f y %.3f z %.3f m  rx %.3f ry %.3f rz %.3f rad\n", pose.x, pose.y, pose.z, pose.rx, pose.ry,
+           pose.rz);
     STEP(&ex, "Get_Joint_Temperature", Get_Joint_Temperature(ex.arm, temperature));
     print_joints("temperature", temperature, joints);
     return example_finish(&ex);

@@ -9,8 +9,8 @@ int main(void) {
     Arx_API_Init(ARM_MODEL_A, NULL);
     float joints[7] = {10, 30, 60, 0, 80, 20, 0};
     const Pose pose = Forward_Kinematics(joints);
-    printf("forward: x %.4f y %.4f z %.4f m, rx %.4f ry %.4f rz %.4f rad\n", pose.x, pose.y, pose.z,
-           pose.euler.rx, pose.euler.ry, pose.euler.rz);
+    printf("forward: x %.4f y %.4f z %.4f m, rx %.4f ry %.4f rz %.4f rad\n", pose.x, pose.y, pose.z, pose.euler.rx,
+           pose.euler.ry, pose.euler.rz);
 
     float back[7] = {0};
     const int rc = inverse_kinematics(joints, &pose, back, 1);

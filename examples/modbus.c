@@ -4,7 +4,7 @@
 
 int main(int argc, char** argv) {
     Example ex = example_start(argc, argv);
-    const unsigned char coils[1] = {0x0B}; /* coils 0, 1 and 3 on */
+    const unsigned char coils[1] = {0x0B};                       /* coils 0, 1 and 3 on */
     const unsigned char registers[4] = {0x01, 0x2C, 0x00, 0x07}; /* 300 and 7 */
     int data = 0;
     STEP(&ex, "Set_Modbus_Mode port 0, 115200", Set_Modbus_Mode(ex.arm, 0, 115200, 2, true));

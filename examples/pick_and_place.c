@@ -15,14 +15,16 @@ static POSE g_pose;
 static int read_versions(SOCKHANDLE arm) {
     char plan[12], ctrl[12], kernel1[12], kernel2[12];
     const int rc = Get_Arm_Software_Version(arm, plan, ctrl, kernel1, kernel2);
-    if (rc == 0) printf("    controller %s / %s, kernels %s %s, library %s\n", plan, ctrl, kernel1, kernel2, API_Version());
+    if (rc == 0)
+        printf("    controller %s / %s, kernels %s %s, library %s\n", plan, ctrl, kernel1, kernel2, API_Version());
     return rc;
 }
 
 static int read_state(SOCKHANDLE arm) {
     unsigned short arm_err = 0, sys_err = 0;
     const int rc = Get_Current_Arm_State(arm, g_joints, &g_pose, &arm_err, &sys_err);
-    if (rc == 0) printf("    tool at x %.3f y %.3f z %.3f m, errors %u/%u\n", g_pose.x, g_pose.y, g_pose.z, arm_err, sys_err);
+    if (rc == 0)
+        printf("    tool at x %.3f y %.3f z %.3f m, errors %u/%u\n", g_pose.x, g_pose.y, g_pose.z, arm_err, sys_err);
     return rc;
 }
 
@@ -47,7 +49,9 @@ static int grasp_pose(SOCKHANDLE arm) {
     Pose target = {g_grasp.x, g_grasp.y, g_grasp.z, {1, 0, 0, 0}, {g_grasp.rx, g_grasp.ry, g_grasp.rz}};
     float solution[7] = {0};
     rc = inverse_kinematics(g_joints, &target, solution, 1);
-    if (rc == 1) printf("    grasp joints %.1f %.1f %.1f %.1f %.1f %.1f\n", solution[0], solution[1], solution[2], solution[3], solution[4], solution[5]);
+    if (rc == 1)
+        printf("    grasp joints %.1f %.1f %.1f %.1f %.1f %.1f\n", solution[0], solution[1], solution[2], solution[3],
+               solution[4], solution[5]);
     return rc == 1 ? 0 : rc;
 }
 
@@ -86,6 +90,7 @@ int main(int argc, char** argv) {
     STEP(&ex, "read the force sensor", read_force(ex.arm));
     STEP(&ex, "download and run trajectory file", run_trajectory_file(ex.arm));
     STEP(&ex, "return home", Movej_Cmd(ex.arm, kHome, 50, 0, true));
-    printf("%s: %d step(s) failed, %.1f s in all\n", ex.failures ? "FAILED" : "done", ex.failures, (example_now_ms() - start) / 1000);
+    printf("%s: %d step(s) failed, %.1f s in all\n", ex.failures ? "FAILED" : "done", ex.failures,
+           (example_now_ms() - start) / 1000);
     return example_finish(&ex);
 }

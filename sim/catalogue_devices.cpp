@@ -62,7 +62,10 @@ void read_bits(C& c, X& x, const char* state_word) {
     if (num < 1 || num > 8 * 55) return x.answer(JsonLine::command(x.word).flag("read_state", false));
     long long packed = 0;
     for (int i = 0; i < num && i < 31; ++i) packed |= static_cast<long long>(c.state.coils[address + i] != 0) << i;
-    x.answer(JsonLine::command(x.word).text("state", state_word).flag("read_state", true).number("data", static_cast<double>(packed)));
+    x.answer(JsonLine::command(x.word)
+                 .text("state", state_word)
+                 .flag("read_state", true)
+                 .number("data", static_cast<double>(packed)));
 }
 
 void read_register(C& c, X& x) {
@@ -114,7 +117,10 @@ void force_position_move(C& c, X& x) {
         if (c.solve(target, &solved)) s.joints = solved;
     }
     std::vector<double> joints(s.joints.begin(), s.joints.begin() + s.joint_count);
-    x.answer(JsonLine::state("Force_Position_State").numbers("joint", joints).number("arm_err", 0).number("force", std::trunc(x.number("force"))));
+    x.answer(JsonLine::state("Force_Position_State")
+                 .numbers("joint", joints)
+                 .number("arm_err", 0)
+                 .number("force", std::trunc(x.number("force"))));
 }
 
 // ---- trajectory file: the content follows the announcement as raw bytes.
@@ -290,8 +296,9 @@ const std::map<std::string, Handler>& device_handlers() {
 
 const std::map<std::string, Handler>& catalogue() {
     static const std::map<std::string, Handler> all = [] {
-        std::map<std::string, Handler> merged = arm_handlers();
-        merged.insert(device_handlers().begin(), device_handlers().end());
+        std::map<std::string, Handler> merged;
+        for (const auto* family : {&arm_handlers(), &frame_handlers(), &motion_handlers(), &device_handlers()})
+            merged.insert(family->begin(), family->end());
         return merged;
     }();
     return all;

@@ -49,8 +49,7 @@ std::string Exchange::text(const char* key) const {
     return cJSON_IsString(item) ? item->valuestring : "";
 }
 
-Controller::Controller(int model, double speed, FaultTable& fault_table)
-    : speed_factor(speed), faults(fault_table) {
+Controller::Controller(int model, double speed, FaultTable& fault_table) : speed_factor(speed), faults(fault_table) {
     Init_Sys_Data(model);
     const kin::ArmModelData* arm = kin::arm_model_data(model);
     ControllerState& s = state;
@@ -125,7 +124,8 @@ void Controller::start_device(Exchange& x, Motion::Device device, double target,
 }
 
 void Controller::refuse_arm(Exchange& x) {
-    x.replies.push_back(JsonLine::state("current_trajectory_state").flag("trajectory_state", false).number("device", 0).line());
+    x.replies.push_back(
+        JsonLine::state("current_trajectory_state").flag("trajectory_state", false).number("device", 0).line());
 }
 
 void Controller::arrive(const Motion& m) {

@@ -36,7 +36,11 @@ struct ToolFrame {
 // gripper or the lift to a position. The session that asked, if it still
 // listens, gets the arrival report.
 struct Motion {
-    enum class Device { Arm, Gripper, Lift } device = Device::Arm;
+    enum class Device {
+        Arm,
+        Gripper,
+        Lift
+    } device = Device::Arm;
     std::vector<Joints> waypoints;  // the arm's targets, in order
     double target = 0;              // gripper or lift position
     double rate = 0;                // degrees, gripper units or millimetres per second
@@ -79,14 +83,14 @@ struct ControllerState {
     double lift_height = 0;  // millimetres
     int lift_speed = 0;
     int car_station = 0;
-    double force[6] = {};    // newtons, newton-metres
+    double force[6] = {};  // newtons, newton-metres
     double fz = 0;
 
     std::map<int, int> coils, registers;  // Modbus, by address
     bool paused = false;
-    std::deque<Motion> motions;           // the arm's queue; the front one runs
-    std::vector<Motion> device_motions;   // gripper and lift, beside the arm
-    std::vector<Joints> waypoints;        // stored for start_waypoint
+    std::deque<Motion> motions;          // the arm's queue; the front one runs
+    std::vector<Motion> device_motions;  // gripper and lift, beside the arm
+    std::vector<Joints> waypoints;       // stored for start_waypoint
     std::string trajectory_type = "none";
     Joints drag_origin{};
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
@@ -128,7 +132,7 @@ public:
     std::mutex mutex;
 
     // Helpers for the catalogue, called with `mutex` held.
-    Pose6 tool_pose(const Joints& joints) const;           // forward kinematics with the active tool
+    Pose6 tool_pose(const Joints& joints) const;            // forward kinematics with the active tool
     bool solve(const Pose6& target, Joints* joints) const;  // inverse kinematics near the current joints
     double joint_rate(double v_percent) const;              // degrees per second at speed "v"
     void start_arm(Exchange& x, std::vector<Joints> targets, double v_percent);

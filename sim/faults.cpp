@@ -6,9 +6,9 @@ namespace arx::sim {
 
 std::optional<Fault> parse_fault(const std::string& text) {
     static const std::map<std::string, FaultKind> kNames = {
-        {"none", FaultKind::None},     {"delay", FaultKind::Delay},   {"drop", FaultKind::Drop},
-        {"split", FaultKind::Split},   {"batch", FaultKind::Batch},   {"refuse", FaultKind::Refuse},
-        {"stall", FaultKind::Stall},   {"deaf", FaultKind::Deaf},     {"reset", FaultKind::Reset},
+        {"none", FaultKind::None},   {"delay", FaultKind::Delay}, {"drop", FaultKind::Drop},
+        {"split", FaultKind::Split}, {"batch", FaultKind::Batch}, {"refuse", FaultKind::Refuse},
+        {"stall", FaultKind::Stall}, {"deaf", FaultKind::Deaf},   {"reset", FaultKind::Reset},
     };
     const std::size_t colon = text.find(':');
     const auto found = kNames.find(text.substr(0, colon));

@@ -34,7 +34,9 @@ public:
     JsonLine& number(const char* key, double value) { return add(key, cJSON_CreateNumber(value)); }
     JsonLine& numbers(const char* key, const std::vector<double>& values);
     JsonLine& texts(const char* key, const std::vector<std::string>& values);
-    JsonLine& object(const char* key, const JsonLine& inner) { return add(key, cJSON_Duplicate(inner.root_.get(), true)); }
+    JsonLine& object(const char* key, const JsonLine& inner) {
+        return add(key, cJSON_Duplicate(inner.root_.get(), true));
+    }
 
     std::string line() const;  // compact text + CR LF
 

@@ -36,7 +36,10 @@ int model_code(const std::string& name) {
 }
 
 int usage(const char* why) {
-    std::fprintf(stderr, "arx-sim: %s\nusage: arx-sim [--port N] [--model A|B|C1|C2] [--speed F] [--fault word=kind[:ms]]... [--log]\n", why);
+    std::fprintf(
+        stderr,
+        "arx-sim: %s\nusage: arx-sim [--port N] [--model A|B|C1|C2] [--speed F] [--fault word=kind[:ms]]... [--log]\n",
+        why);
     return 2;
 }
 

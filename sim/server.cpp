@@ -94,7 +94,8 @@ bool Server::feed(const std::shared_ptr<Session>& session, std::string& pending)
             if (session->file_bytes_expected == 0) {
                 // The project is under way before the verdict leaves.
                 controller_.run_project(session->file_content, session);
-                if (!session->reply("download_project", JsonLine::command("download_project").flag("project_state", true).line()))
+                if (!session->reply("download_project",
+                                    JsonLine::command("download_project").flag("project_state", true).line()))
                     return false;
             }
             continue;

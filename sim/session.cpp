@@ -33,14 +33,9 @@ std::string refused(const std::string& line) {
 bool Session::reply(const std::string& word, const std::string& line) {
     const Fault fault = faults_.of(word);
     switch (fault.kind) {
-        case FaultKind::Drop:
-            return true;
-        case FaultKind::Delay:
-            std::this_thread::sleep_for(std::chrono::milliseconds(fault.ms));
-            break;
-        case FaultKind::Refuse:
-            write(refused(line));
-            return true;
+        case FaultKind::Drop: return true;
+        case FaultKind::Delay: std::this_thread::sleep_for(std::chrono::milliseconds(fault.ms)); break;
+        case FaultKind::Refuse: write(refused(line)); return true;
         case FaultKind::Split: {
             const std::size_t half = line.size() / 2;
             write(line.substr(0, half));
@@ -58,8 +53,7 @@ bool Session::reply(const std::string& word, const std::string& line) {
             write(line.substr(0, line.size() / 2));
             close(true);
             return false;
-        default:
-            break;
+        default: break;
     }
     write(line);
     return true;

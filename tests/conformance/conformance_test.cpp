@@ -179,7 +179,8 @@ TEST_P(AgainstSim, TrajectoryFileRunsAsProject) {
     std::FILE* file = std::fopen(path.c_str(), "w");
     ASSERT_NE(file, nullptr);
     std::fprintf(file, "{\"command\":\"movej\",\"joint\":[5000,25000,65000,0,85000,0%s],\"v\":50,\"r\":0}\n", seventh);
-    std::fprintf(file, "{\"command\":\"movej\",\"joint\":[-15000,30000,60000,10000,80000,5000%s],\"v\":50,\"r\":0}\n", seventh);
+    std::fprintf(file, "{\"command\":\"movej\",\"joint\":[-15000,30000,60000,10000,80000,5000%s],\"v\":50,\"r\":0}\n",
+                 seventh);
     std::fclose(file);
     std::vector<char> name(path.begin(), path.end());
     name.push_back('\0');

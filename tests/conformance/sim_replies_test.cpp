@@ -83,7 +83,10 @@ TEST(SimReplies, ClassifyAndCarryWhatTheDecodersRead) {
     SimProcess sim({"--model", "A", "--speed", "50"});
     ASSERT_NE(sim.port(), 0);
     // The tool frame the rows ask about by name.
-    ASSERT_NE(sim.ask(R"({"command":"set_manual_tool_frame","tool_name":"tip","tool_pose":[0,0,0,0,0,0],"payload":1,"position":[0,0,0]})"), "");
+    ASSERT_NE(
+        sim.ask(
+            R"({"command":"set_manual_tool_frame","tool_name":"tip","tool_pose":[0,0,0,0,0,0],"payload":1,"position":[0,0,0]})"),
+        "");
     int checked = 0;
     std::set<std::string> lines;  // the first successful row of each request line: later ones vary the reply
     for (const SweepFamily& family : sweep_families()) {
