@@ -166,6 +166,16 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     FRAME frame{};
     ASSERT_EQ(Get_Current_Tool_Frame(h, &frame), 0);
     EXPECT_STREQ(frame.name.name, "grip");
+    // A second client of the same controller sees the same arm.
+    char ip[] = "127.0.0.1";
+    const SOCKHANDLE other = Arm_Socket_Start(ip, sim->port(), 100);
+    ASSERT_TRUE(is_handle(other));
+    float seen[7];
+    ASSERT_EQ(Get_Joint_Degree(other, seen), 0);
+    ASSERT_EQ(Get_Joint_Degree(h, g_joints), 0);
+    for (int i = 0; i < joints(); ++i) EXPECT_FLOAT_EQ(seen[i], g_joints[i]);
+    Arm_Socket_Close(other);
+
     POSE tipped{};
     ASSERT_EQ(Get_Current_Arm_State(h, g_joints, &tipped, &arm_err, &sys_err), 0);
     EXPECT_GT(std::fabs(tipped.z - pose.z) + std::fabs(tipped.x - pose.x), 0.01f) << "the tool moves the reported pose";
