@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace arx::test {
 
@@ -179,6 +180,42 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     POSE tipped{};
     ASSERT_EQ(Get_Current_Arm_State(h, g_joints, &tipped, &arm_err, &sys_err), 0);
     EXPECT_GT(std::fabs(tipped.z - pose.z) + std::fabs(tipped.x - pose.x), 0.01f) << "the tool moves the reported pose";
+}
+
+// Pause holds the running move, continue resumes it, stop and clearing end it
+// where the arm stands.
+TEST_P(AgainstSim, TrajectoryControlActsOnTheRunningMove) {
+    const float far[7] = {60, 20, 70, 0, 90, 0, 0};
+    float start[7], held[7], later[7];
+    const auto joints_now = [&](float* out) { ASSERT_EQ(Get_Joint_Degree(h, out), 0); };
+    const auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(150)); };
+    joints_now(start);
+    ASSERT_EQ(Movej_Cmd(h, far, 1, 0, false), 0);  // 36 deg/s at the test's speed
+    settle();
+    ASSERT_EQ(Move_Pause_Cmd(h, true), 0);
+    joints_now(held);
+    settle();
+    joints_now(later);
+    EXPECT_GT(held[0], start[0]);
+    EXPECT_FLOAT_EQ(later[0], held[0]) << "paused";
+
+    ASSERT_EQ(Move_Continue_Cmd(h, true), 0);
+    settle();
+    joints_now(later);
+    EXPECT_GT(later[0], held[0]) << "continued";
+
+    ASSERT_EQ(Move_Stop_Cmd(h, true), 0);
+    joints_now(held);
+    settle();
+    joints_now(later);
+    EXPECT_FLOAT_EQ(later[0], held[0]) << "stopped";
+    EXPECT_LT(later[0], far[0]);
+    EXPECT_TRUE(sim->wait_idle(50));
+
+    ASSERT_EQ(Movej_Cmd(h, start, 1, 0, false), 0);
+    settle();
+    ASSERT_EQ(Clear_Current_Trajectory(h, true), 0);
+    EXPECT_TRUE(sim->wait_idle(50)) << "cleared";
 }
 
 // A downloaded trajectory file runs as a project: its moves, one after the
