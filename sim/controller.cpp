@@ -64,8 +64,12 @@ Controller::Controller(int model, double speed, FaultTable& fault_table) : speed
         s.max_acc[i] = 600;
         s.enabled[i] = 1;
     }
-    const double dh[5] = {0.2405, 0, 0.256, arm ? arm->end_link[0] : 0.144, 0};
-    std::copy(dh, dh + 5, s.dh);
+    // DH values travel in tenths of millimetres; the fourth is the end link.
+    constexpr double kTenthsMmPerM = 1e4;
+    const double dh[5] = {arm ? arm->link[0].d * kTenthsMmPerM : 2405, 0,
+                          arm ? std::fabs(arm->link[2].a) * kTenthsMmPerM : 2560,
+                          arm ? arm->end_link[0] * kTenthsMmPerM : 1440, 0};
+    for (int i = 0; i < 5; ++i) s.dh[i] = std::round(dh[i]);
     s.tools["Arm_Tip"] = ToolFrame{};
     s.tool_order = {"Arm_Tip"};
     s.work_frames["World"] = Pose6{};
