@@ -64,7 +64,8 @@ Controller::Controller(int model, double speed, FaultTable& fault_table) : speed
         s.max_acc[i] = 600;
         s.enabled[i] = 1;
     }
-    // DH values travel in tenths of millimetres; the fourth is the end link.
+    // DH values travel in tenths of millimetres (240.5 mm as 2405); the fourth
+    // is the end link.
     constexpr double kTenthsMmPerM = 1e4;
     const double dh[5] = {arm ? arm->link[0].d * kTenthsMmPerM : 2405, 0,
                           arm ? std::fabs(arm->link[2].a) * kTenthsMmPerM : 2560,

@@ -116,6 +116,18 @@ TEST_P(AgainstSim, EveryCommandRowSucceeds) {
 
 float g_joints[7];
 
+// The pose the controller reports is the library's forward kinematics of the
+// joints it reports, for every model.
+TEST_P(AgainstSim, ReportedPoseIsTheForwardKinematics) {
+    POSE pose{};
+    uint16_t arm_err = 0, sys_err = 0;
+    ASSERT_EQ(Get_Current_Arm_State(h, g_joints, &pose, &arm_err, &sys_err), 0);
+    const Pose computed = Forward_Kinematics(g_joints);
+    EXPECT_NEAR(computed.x, pose.x, 1e-5);
+    EXPECT_NEAR(computed.y, pose.y, 1e-5);
+    EXPECT_NEAR(computed.z, pose.z, 1e-5);
+}
+
 TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     float target[7] = {10, 30, 60, 5, 80, -20, 15};
     if (joints() == 7) target[3] = 60, target[2] = 5;
