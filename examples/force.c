@@ -2,12 +2,14 @@
  * force-position set-points whose reports reach the callback. */
 #include "example.h"
 
+#include <stdatomic.h>
 #include <unistd.h>
 
-static volatile int g_reports = 0;
+/* Counted on the library's receive thread, read on this one. */
+static atomic_int g_reports;
 
 static void on_report(CallbackData data) {
-    if (data.code == 3 && data.err_code == ARX_SUCCESS) g_reports++;
+    if (data.code == 3 && data.err_code == ARX_SUCCESS) atomic_fetch_add(&g_reports, 1);
 }
 
 int main(int argc, char** argv) {
@@ -25,6 +27,6 @@ int main(int argc, char** argv) {
         usleep(20000);
     }
     STEP(&ex, "Stop_Force_Postion_Move", Stop_Force_Postion_Move(ex.arm, true));
-    printf("    %d force-position reports reached the callback\n", g_reports);
+    printf("    %d force-position reports reached the callback\n", atomic_load(&g_reports));
     return example_finish(&ex);
 }
