@@ -53,17 +53,17 @@ struct FaultCase {
 int query(SOCKHANDLE h) { return Get_Joint_Degree(h, g_joints); }
 
 const FaultCase kFaults[] = {
-    {"dropped reply times out", "get_joint_degree", "drop", query, ARX_REPLY_TIMEOUT, 3000, 3500},
+    {"dropped reply times out", "get_joint_degree", "drop", query, ARX_REPLY_TIMEOUT, 3000, 4000},
     {"late reply within the limit", "get_joint_degree", "delay:400", query, 0, 400, 1000},
-    {"reply later than the limit", "get_joint_degree", "delay:3300", query, ARX_REPLY_TIMEOUT, 3000, 3500},
+    {"reply later than the limit", "get_joint_degree", "delay:3300", query, ARX_REPLY_TIMEOUT, 3000, 4000},
     {"reply split across writes", "get_joint_degree", "split:60", query, 0, 60, 600},
     {"reply held for a later write", "get_joint_degree", "batch", query, 0, 100, 700},
     {"refused setting", "set_joint_max_speed", "refuse", [](SOCKHANDLE h) { return Set_Joint_Speed(h, 1, 90, true); },
      ARX_CONTROLLER_FALSE, 0, 600},
     {"refused move arrives false", "movej", "refuse", [](SOCKHANDLE h) { return Movej_Cmd(h, kTarget, 50, 0, true); },
      ARX_CONTROLLER_FALSE, 0, 3000},
-    {"connection reset mid-reply", "get_joint_degree", "reset", query, ARX_REPLY_TIMEOUT, 0, 3500},
-    {"controller stops reading", "get_joint_degree", "deaf", query, ARX_REPLY_TIMEOUT, 3000, 3500},
+    {"connection reset mid-reply", "get_joint_degree", "reset", query, ARX_REPLY_TIMEOUT, 0, 4000},
+    {"controller stops reading", "get_joint_degree", "deaf", query, ARX_REPLY_TIMEOUT, 3000, 4000},
 };
 
 class SimFaultCases : public SimFault, public ::testing::WithParamInterface<FaultCase> {};
