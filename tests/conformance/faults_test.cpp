@@ -110,6 +110,28 @@ TEST_F(SimFault, FaultLiftedAtRunTime) {
     EXPECT_FALSE(sim->set_fault("get_joint_degree", "melt"));
 }
 
+// Options arx-sim refuses to start with (it prints its usage and exits).
+TEST(SimOptions, BadOptionsDoNotStart) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--fault", "movej"},
+        {"--fault", "movej=melt"},
+        {"--fault", "movej=delay:soon"},
+        {"--fault", "movej=delay:-5"},
+        {"--fault", "=drop"},
+        {"--model", "D"},
+        {"--speed", "0"},
+        {"--port", "70000"},
+        {"--port"},
+        {"--verbose", "1"},
+    };
+    for (const auto& options : bad) {
+        SimProcess sim(options);
+        EXPECT_EQ(sim.port(), 0) << options[0] << " " << (options.size() > 1 ? options[1] : "");
+    }
+    SimProcess good({"--fault", "*=delay:5", "--model", "C2", "--speed", "0.5"});
+    EXPECT_NE(good.port(), 0);
+}
+
 // A stalled arm never arrives and never moves: the move waits 23 s for the
 // arrival report, then finds the arm standing still and returns 14.
 TEST_F(SimFault, StalledMoveReturnsStandstill) {
