@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, SimFaultCases, ::testing::ValuesIn(kFaults),
 // Two replies that leave in one write both reach their callers: the held
 // joint reply goes out with the speed reply asked for meanwhile.
 TEST_F(SimFault, RepliesInOneWriteBothArrive) {
-    start({"--fault", "get_joint_degree=batch:0"});
+    start({"--fault", "get_joint_degree=batch"});
     int degree_rc = -1;
     std::thread first([&] { degree_rc = Get_Joint_Degree(h, g_joints); });
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
