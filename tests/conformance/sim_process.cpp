@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,8 @@ SimProcess::SimProcess(const std::vector<std::string>& options) {
     if (std::getenv("ARX_SIM_LOG")) args.push_back("--log");
     pid_ = fork();
     if (pid_ == 0) {
+        // A test that dies (a sanitizer abort) takes its simulator along.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
