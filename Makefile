@@ -4,13 +4,14 @@ BUILD     ?= build
 ASAN      ?= build-asan
 TSAN      ?= build-tsan
 BENCHDIR  ?= build-bench
+DEMO      ?= build-demo
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 # Debian packages the build and the tests need.
 DEB_PACKAGES := cmake g++ make ninja-build libcjson-dev libgtest-dev libgmock-dev clang-format \
                 libbenchmark-dev liborocos-kdl-dev binutils python3
 
-.PHONY: all build check test test-asan test-tsan bench deps clean format
+.PHONY: all build check test test-asan test-tsan bench deps clean format demo
 
 all: build
 
@@ -62,15 +63,26 @@ bench: deps $(BENCHDIR)/CMakeCache.txt
 	      --benchmark_out=$$b.json --benchmark_out_format=json || exit 1; done
 	python3 bench/ratio_table.py $(BENCHDIR)/bench/*_bench.json
 
+# The README's first command: the library and arx-sim (no tests), the examples
+# built against the installed package, then pick_and_place against arx-sim.
+demo: deps
+	cmake -S . -B $(DEMO) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DARX_BUILD_TESTS=OFF
+	cmake --build $(DEMO) -j $(JOBS) --target arx arx-sim
+	cmake --install $(DEMO) --prefix $(DEMO)/prefix >/dev/null
+	cmake -S examples -B $(DEMO)/examples $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_PREFIX_PATH=$(CURDIR)/$(DEMO)/prefix
+	cmake --build $(DEMO)/examples -j $(JOBS)
+	examples/run_against_sim.sh $(DEMO)/arx-sim $(DEMO)/examples/pick_and_place
+
 check: deps
 	$(MAKE) test
 	$(MAKE) test-asan
 	$(MAKE) test-tsan
 
 # Formats the sources in place with .clang-format.
-FORMAT_SOURCES = $(shell find core protocol kinematics include tests -name '*.cpp' -o -name '*.h' -o -name '*.c')
+FORMAT_SOURCES = $(shell find core protocol kinematics include tests sim examples -name '*.cpp' -o -name '*.h' -o -name '*.c')
 format:
 	clang-format -i --style=file $(FORMAT_SOURCES)
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(TSAN) $(BENCHDIR)
+	rm -rf $(BUILD) $(ASAN) $(TSAN) $(BENCHDIR) $(DEMO)
