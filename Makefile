@@ -5,6 +5,7 @@ ASAN      ?= build-asan
 TSAN      ?= build-tsan
 WIN       ?= build-win
 BENCHDIR  ?= build-bench
+DEMO      ?= build-demo
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 # Debian packages the build and the tests need.
@@ -14,7 +15,7 @@ DEB_PACKAGES := cmake g++ make ninja-build libcjson-dev libgtest-dev libgmock-de
 # source, fetched by the build with apt-get source and unpacked by dpkg-dev).
 DEB_PACKAGES += g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev
 
-.PHONY: all build check check-windows test test-asan test-tsan test-windows bench deps clean format
+.PHONY: all build check check-windows test test-asan test-tsan test-windows bench deps clean format demo
 
 all: build
 
@@ -78,6 +79,17 @@ test-windows: $(WIN)/CMakeCache.txt
 check-windows: deps
 	$(MAKE) test-windows
 
+# The README's first command: the library and arx-sim (no tests), the examples
+# built against the installed package, then pick_and_place against arx-sim.
+demo: deps
+	cmake -S . -B $(DEMO) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DARX_BUILD_TESTS=OFF
+	cmake --build $(DEMO) -j $(JOBS) --target arx arx-sim
+	cmake --install $(DEMO) --prefix $(DEMO)/prefix >/dev/null
+	cmake -S examples -B $(DEMO)/examples $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_PREFIX_PATH=$(CURDIR)/$(DEMO)/prefix
+	cmake --build $(DEMO)/examples -j $(JOBS)
+	examples/run_against_sim.sh $(DEMO)/arx-sim $(DEMO)/examples/pick_and_place
+
 check: deps
 	$(MAKE) test
 	$(MAKE) test-asan
@@ -85,9 +97,9 @@ check: deps
 	$(MAKE) test-windows
 
 # Formats the sources in place with .clang-format.
-FORMAT_SOURCES = $(shell find core protocol kinematics include tests -name '*.cpp' -o -name '*.h' -o -name '*.c')
+FORMAT_SOURCES = $(shell find core protocol kinematics include tests sim examples -name '*.cpp' -o -name '*.h' -o -name '*.c')
 format:
 	clang-format -i --style=file $(FORMAT_SOURCES)
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(TSAN) $(BENCHDIR) $(WIN)
+	rm -rf $(BUILD) $(ASAN) $(TSAN) $(BENCHDIR) $(DEMO) $(WIN)

@@ -20,5 +20,10 @@ forbid "kinematics/" kinematics/*.h kinematics/*.cpp -- core/ protocol/ facade/
 # The builder uses only the self-contained function_ref.h of the core.
 forbid "the request builder" protocol/request.h protocol/request.cpp protocol/number_text.h protocol/number_text.cpp -- \
     core/transport core/library core/connections core/pending core/platform core/receive core/threads
+# arx-sim is a program beside the library: never its client core or exports.
+if [ -d sim ]; then
+    forbid "sim/" sim/*.h sim/*.cpp -- core/transport core/library core/connections core/pending core/receive \
+        core/threads core/message_queue core/transfer_state protocol/command facade/
+fi
 [ $status -eq 0 ] && echo "layers run one way: kinematics, core <- protocol <- exports"
 exit $status

@@ -5,7 +5,8 @@
 namespace arx::test {
 namespace {
 
-const float kParm[12] = {1.25f, 0.0012f, 0, -2, 1, 1, 1, 1, 1, 1, 1, 1};  // fraction kept: 1.2
+// Fourteen: an ARM_MODEL_B connection sends all of them, the others twelve.
+const float kParm[14] = {1.25f, 0.0012f, 0, -2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};  // fraction kept: 1.2
 const float kHome[7] = {0, -90, 90.5f, 0, 0.0005f, -1, 99};                // six of seven are sent
 
 // One row per line, as the table reads.

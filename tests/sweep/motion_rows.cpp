@@ -7,7 +7,8 @@ namespace arx::test {
 namespace {
 
 const float kJoints[7] = {0, 0, 90, 0, 90, 0, 45};
-const float kNegative[6] = {-1.2345f, 10, 20, 0, 90, 0};
+// Seven elements: a seven-joint connection reads the seventh.
+const float kNegative[7] = {-1.2345f, 10, 20, 0, 90, 0, 0};
 const POSE kPose{0.12345f, 0, 0.3f, 0, 0, 3.1416f};
 constexpr const char* kArrived = R"({"state":"current_trajectory_state","trajectory_state":true})";
 constexpr const char* kStateQuery = R"({"command":"get_current_arm_state"})";
@@ -39,7 +40,7 @@ const SweepTable kMotion("motion", {
     {"Movep_CANFD", "", [](SOCKHANDLE h) { return Movep_CANFD(h, kPose); },
      R"({"command":"movep_canfd","pose":[123450,0,300000,0,0,3141]})"},
     {"MoveCartesianTool_Cmd", "state query fails",
-     [](SOCKHANDLE h) { float j[6] = {}; return MoveCartesianTool_Cmd(h, j, 0, 0, 0.1f, 0, 10, 0, true); },
+     [](SOCKHANDLE h) { float j[7] = {}; return MoveCartesianTool_Cmd(h, j, 0, 0, 0.1f, 0, 10, 0, true); },
      kStateQuery, R"({"state":"current_arm_state"})", 9},
     {"MoveRotate_Cmd", "state query fails", [](SOCKHANDLE h) { return MoveRotate_Cmd(h, 3, 90, Pose{}, 10, 0, false); },
      kStateQuery, R"({"state":"current_arm_state","arm_state":5})", 11},

@@ -1,0 +1,240 @@
+#include "sim/controller.h"
+
+#include "kinematics/arm_models.h"
+#include "kinematics/kinematic_state.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace arx::sim {
+
+namespace {
+
+constexpr double kFullSpeedDegPerS = 180;  // a joint at "v" 100
+// The pose the arm stands in at power-on: elbow and wrist bent, away from
+// the stretched and folded singularities.
+constexpr Joints kHome = {0, 20, 70, 0, 90, 0, 0};
+constexpr Joints kHomeSevenAxis = {0, 20, 0, 70, 0, 90, 0};
+
+Pose to_kinematics(const Pose6& p) {
+    Pose out{};
+    out.x = static_cast<float>(p.v[0]);
+    out.y = static_cast<float>(p.v[1]);
+    out.z = static_cast<float>(p.v[2]);
+    out.euler = {static_cast<float>(p.v[3]), static_cast<float>(p.v[4]), static_cast<float>(p.v[5])};
+    out.quaternion = euler2quaternion(out.euler);
+    return out;
+}
+
+}  // namespace
+
+double Exchange::number(const char* key, double otherwise) const {
+    const cJSON* item = cJSON_GetObjectItem(request, key);
+    return cJSON_IsNumber(item) ? item->valuedouble : cJSON_IsTrue(item) ? 1 : otherwise;
+}
+
+double Exchange::element(const char* key, int index, double otherwise) const {
+    const cJSON* item = cJSON_GetArrayItem(cJSON_GetObjectItem(request, key), index);
+    return cJSON_IsNumber(item) ? item->valuedouble : otherwise;
+}
+
+int Exchange::count(const char* key) const {
+    const cJSON* item = cJSON_GetObjectItem(request, key);
+    return cJSON_IsArray(item) ? cJSON_GetArraySize(item) : 0;
+}
+
+std::string Exchange::text(const char* key) const {
+    const cJSON* item = cJSON_GetObjectItem(request, key);
+    return cJSON_IsString(item) ? item->valuestring : "";
+}
+
+Controller::Controller(int model, double speed, FaultTable& fault_table) : speed_factor(speed), faults(fault_table) {
+    Init_Sys_Data(model);
+    const kin::ArmModelData* arm = kin::arm_model_data(model);
+    ControllerState& s = state;
+    s.model = model;
+    s.joint_count = arm ? arm->joints : 6;
+    s.joints = s.joint_count == 7 ? kHomeSevenAxis : kHome;
+    s.init_pose = s.joints;
+    for (int i = 0; i < kMaxJoints; ++i) {
+        s.min_pos[i] = arm ? arm->limit_deg[i].min : -180;
+        s.max_pos[i] = arm ? arm->limit_deg[i].max : 180;
+        s.max_speed[i] = kFullSpeedDegPerS;
+        s.max_acc[i] = 600;
+        s.enabled[i] = 1;
+    }
+    // DH values travel in tenths of millimetres (240.5 mm as 2405); the fourth
+    // is the end link.
+    constexpr double kTenthsMmPerM = 1e4;
+    const double dh[5] = {arm ? arm->link[0].d * kTenthsMmPerM : 2405, 0,
+                          arm ? std::fabs(arm->link[2].a) * kTenthsMmPerM : 2560,
+                          arm ? arm->end_link[0] * kTenthsMmPerM : 1440, 0};
+    for (int i = 0; i < 5; ++i) s.dh[i] = std::round(dh[i]);
+    s.tools["Arm_Tip"] = ToolFrame{};
+    s.tool_order = {"Arm_Tip"};
+    s.work_frames["World"] = Pose6{};
+    s.work_order = {"World"};
+    s.analog_in[0] = 1.5;
+    s.digital_in[0] = 1;
+}
+
+Pose6 Controller::tool_pose(const Joints& joints) const {
+    float j[kMaxJoints];
+    for (int i = 0; i < kMaxJoints; ++i) j[i] = static_cast<float>(joints[i]);
+    const Pose p = Forward_Kinematics(j);
+    return Pose6{{p.x, p.y, p.z, p.euler.rx, p.euler.ry, p.euler.rz}};
+}
+
+bool Controller::solve(const Pose6& target, Joints* joints) const {
+    float current[kMaxJoints], out[kMaxJoints] = {};
+    for (int i = 0; i < kMaxJoints; ++i) current[i] = static_cast<float>(state.joints[i]);
+    const Pose goal = to_kinematics(target);
+    // The seven-axis solver may leave the neighbourhood of the current joints
+    // only when asked (flag 2, which reads the quaternion).
+    const unsigned char flag = state.joint_count == 7 ? 2 : 1;
+    if (inverse_kinematics(current, &goal, out, flag) != 1) return false;
+    for (int i = 0; i < kMaxJoints; ++i) (*joints)[i] = i < state.joint_count ? out[i] : 0;
+    return true;
+}
+
+double Controller::joint_rate(double v_percent) const {
+    return std::clamp(v_percent, 1.0, 100.0) / 100.0 * kFullSpeedDegPerS * speed_factor;
+}
+
+void Controller::start_arm(Exchange& x, std::vector<Joints> targets, double v_percent) {
+    Motion m;
+    m.waypoints = std::move(targets);
+    m.rate = joint_rate(v_percent);
+    const FaultKind fault = faults.of(x.word).kind;
+    m.stalled = fault == FaultKind::Stall;
+    m.refused = fault == FaultKind::Refuse;
+    m.listener = x.session;
+    state.motions.push_back(std::move(m));
+}
+
+void Controller::start_device(Exchange& x, Motion::Device device, double target, double rate) {
+    Motion m;
+    m.device = device;
+    m.target = target;
+    m.rate = std::max(rate, 1.0) * speed_factor;
+    const FaultKind fault = faults.of(x.word).kind;
+    m.stalled = fault == FaultKind::Stall;
+    m.refused = fault == FaultKind::Refuse;
+    m.listener = x.session;
+    // A new command to the same device replaces the one running.
+    auto& all = state.device_motions;
+    all.erase(std::remove_if(all.begin(), all.end(), [&](const Motion& o) { return o.device == device; }), all.end());
+    all.push_back(std::move(m));
+}
+
+void Controller::refuse_arm(Exchange& x) {
+    x.replies.push_back(
+        JsonLine::state("current_trajectory_state").flag("trajectory_state", false).number("device", 0).line());
+}
+
+void Controller::arrive(const Motion& m) {
+    if (auto session = m.listener.lock()) {
+        const int device = m.device == Motion::Device::Arm ? 0 : m.device == Motion::Device::Gripper ? 1 : 2;
+        session->report(JsonLine::state("current_trajectory_state")
+                            .flag("trajectory_state", !m.refused)
+                            .number("device", device)
+                            .line());
+    }
+}
+
+namespace {
+
+// Moves `value` toward `target` by at most `step`; true when there.
+bool approach(double& value, double target, double step) {
+    const double gap = target - value;
+    if (std::fabs(gap) <= step) {
+        value = target;
+        return true;
+    }
+    value += gap > 0 ? step : -step;
+    return false;
+}
+
+}  // namespace
+
+void Controller::tick(double seconds) {
+    std::vector<Motion> arrived;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        ControllerState& s = state;
+        if (!s.motions.empty() && !s.paused) {
+            Motion& m = s.motions.front();
+            if (!m.stalled) {
+                // All joints move together and arrive together.
+                const Joints& goal = m.waypoints.front();
+                double widest = 0;
+                for (int i = 0; i < s.joint_count; ++i) widest = std::max(widest, std::fabs(goal[i] - s.joints[i]));
+                const double fraction = widest > 0 ? std::min(1.0, m.rate * seconds / widest) : 1.0;
+                for (int i = 0; i < s.joint_count; ++i) s.joints[i] += (goal[i] - s.joints[i]) * fraction;
+                if (fraction >= 1.0) {
+                    s.joints = goal;
+                    m.waypoints.erase(m.waypoints.begin());
+                    if (m.waypoints.empty()) {
+                        arrived.push_back(std::move(m));
+                        s.motions.pop_front();
+                    }
+                }
+            }
+        }
+        auto& devices = s.device_motions;
+        for (auto it = devices.begin(); it != devices.end();) {
+            double& value = it->device == Motion::Device::Gripper ? s.gripper : s.lift_height;
+            if (!it->stalled && approach(value, it->target, it->rate * seconds)) {
+                arrived.push_back(std::move(*it));
+                it = devices.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (const Motion& m : arrived) arrive(m);
+}
+
+bool Controller::handle(const std::string& line, const std::shared_ptr<Session>& session) {
+    JsonPtr request(cJSON_Parse(line.c_str()));
+    const cJSON* word_item = cJSON_GetObjectItem(request.get(), "command");
+    if (!cJSON_IsString(word_item)) return true;  // not a request: ignored, as a controller would
+    const std::string word = word_item->valuestring;
+
+    const FaultKind fault = faults.of(word).kind;
+    if (fault == FaultKind::Deaf) return false;
+
+    Exchange x{word, request.get(), session, {}};
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        const auto& table = catalogue();
+        const auto found = table.find(word);
+        if (found != table.end()) found->second(*this, x);
+    }
+    if (log) {
+        std::fprintf(stderr, "<- %s\n", line.c_str());
+        for (const std::string& reply : x.replies) std::fprintf(stderr, "-> %s", reply.c_str());
+    }
+    for (const std::string& reply : x.replies)
+        if (!session->reply(word, reply)) return false;
+    return true;
+}
+
+void Controller::run_project(const std::string& content, const std::shared_ptr<Session>& session) {
+    // A project is request lines; its moves run one after the other, and
+    // nobody waits for their arrival.
+    std::size_t at = 0;
+    while (at < content.size()) {
+        std::size_t end = content.find('\n', at);
+        if (end == std::string::npos) end = content.size();
+        std::string line = content.substr(at, end - at);
+        at = end + 1;
+        if (line.find("\"command\"") == std::string::npos) continue;
+        auto quiet = std::make_shared<Session>(-1, faults);
+        handle(line, quiet);
+    }
+    (void)session;
+}
+
+}  // namespace arx::sim

@@ -1,0 +1,150 @@
+// The simulated controller: one arm and its devices, shared by every
+// connection, answering request lines and moving in time.
+#pragma once
+
+#include "arx_api.h"
+#include "sim/faults.h"
+#include "sim/json_line.h"
+#include "sim/session.h"
+
+#include <array>
+#include <chrono>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace arx::sim {
+
+constexpr int kMaxJoints = 7;
+using Joints = std::array<double, kMaxJoints>;  // degrees
+
+// A pose as the commands carry it: metres and radians.
+struct Pose6 {
+    double v[6] = {};
+};
+
+struct ToolFrame {
+    Pose6 pose;
+    double payload = 0;
+    double position[3] = {};  // centre of mass, millimetres as sent
+};
+
+// Something that moves until it arrives: the arm to joint targets, the
+// gripper or the lift to a position. The session that asked, if it still
+// listens, gets the arrival report.
+struct Motion {
+    enum class Device {
+        Arm,
+        Gripper,
+        Lift
+    } device = Device::Arm;
+    std::vector<Joints> waypoints;  // the arm's targets, in order
+    double target = 0;              // gripper or lift position
+    double rate = 0;                // degrees, gripper units or millimetres per second
+    bool stalled = false;           // never moves, never arrives
+    bool refused = false;           // arrives with a false state
+    bool jog = false;               // teaching: runs until stopped or replaced, reports nothing
+    std::weak_ptr<Session> listener;
+};
+
+// Everything the controller remembers. Guarded by Controller::mutex.
+struct ControllerState {
+    int model = 0;
+    int joint_count = 6;
+    Joints joints{};
+    Joints min_pos{}, max_pos{}, max_speed{}, max_acc{};
+    std::array<int, kMaxJoints> enabled{};
+    double line_speed = 0.25, line_acc = 1.6, angular_speed = 0.6, angular_acc = 4;  // m/s, rad/s
+    int collision_stage = 0;
+    double dh[5] = {};
+    Joints init_pose{};
+    double install[3] = {};
+    bool servo = true, power = true;
+
+    std::map<std::string, ToolFrame> tools;
+    std::map<std::string, Pose6> work_frames;
+    std::vector<std::string> tool_order, work_order;  // names as created
+    std::string tool = "Arm_Tip", work = "World";
+    double payload = 0;
+
+    // Controller channels, numbered from 0.
+    static constexpr std::size_t kChannels = 8;
+    std::array<int, kChannels> digital_out{}, digital_in{};
+    std::array<double, kChannels> analog_out{}, analog_in{};  // volts
+    std::array<int, 2> tool_out{}, tool_mode{};
+    int tool_voltage = 0;
+
+    double gripper = 1000;  // 0 closed .. 1000 open
+    int gripper_min = 0, gripper_max = 1000;
+    int hand_posture = 0;
+    double lift_height = 0;  // millimetres
+    int lift_speed = 0;
+    int car_station = 0;
+    double force[6] = {};  // newtons, newton-metres
+    double fz = 0;
+
+    std::map<int, int> coils, registers;  // Modbus, by address
+    bool paused = false;
+    std::deque<Motion> motions;          // the arm's queue; the front one runs
+    std::vector<Motion> device_motions;  // gripper and lift, beside the arm
+    std::vector<Joints> waypoints;       // stored for start_waypoint
+    std::string trajectory_type = "none";
+    Joints drag_origin{};
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+};
+
+// A request in the middle of being answered.
+struct Exchange {
+    const std::string& word;
+    const cJSON* request;
+    std::shared_ptr<Session> session;
+    std::vector<std::string> replies;  // lines to send, in order
+
+    void answer(const JsonLine& line) { replies.push_back(line.line()); }
+    // {"command":word, key:true}: the plain acknowledgement.
+    void ack(const char* key) { answer(JsonLine::command(word).flag(key, true)); }
+    double number(const char* key, double otherwise = 0) const;
+    double element(const char* key, int index, double otherwise = 0) const;
+    int count(const char* key) const;  // array length, 0 when not an array
+    std::string text(const char* key) const;
+};
+
+class Controller {
+public:
+    Controller(int model, double speed_factor, FaultTable& faults);
+
+    // Answers one request line from `session`. False when the connection
+    // should no longer be read (a deaf controller) or has been reset.
+    bool handle(const std::string& line, const std::shared_ptr<Session>& session);
+    // A downloaded trajectory file, its lines run as a project.
+    void run_project(const std::string& content, const std::shared_ptr<Session>& session);
+    // Moves everything that moves by `seconds` and reports arrivals.
+    void tick(double seconds);
+
+    // Read by the catalogue (under `mutex`).
+    ControllerState state;
+    double speed_factor;
+    FaultTable& faults;
+    bool log = false;  // each request and its answers on stderr
+    std::mutex mutex;
+
+    // Helpers for the catalogue, called with `mutex` held.
+    Pose6 tool_pose(const Joints& joints) const;            // forward kinematics with the active tool
+    bool solve(const Pose6& target, Joints* joints) const;  // inverse kinematics near the current joints
+    double joint_rate(double v_percent) const;              // degrees per second at speed "v"
+    void start_arm(Exchange& x, std::vector<Joints> targets, double v_percent);
+    void start_device(Exchange& x, Motion::Device device, double target, double rate);
+    void refuse_arm(Exchange& x);  // an arrival report with a false state, at once
+
+private:
+    void arrive(const Motion& m);
+};
+
+// The reply handlers, one per request word.
+using Handler = void (*)(Controller&, Exchange&);
+const std::map<std::string, Handler>& catalogue();
+
+}  // namespace arx::sim

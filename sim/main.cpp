@@ -1,0 +1,93 @@
+// arx-sim: a simulated robot-arm controller on 127.0.0.1 for developing and
+// testing without an arm.
+//
+//   arx-sim [--port N] [--model A|B|C1|C2] [--speed F] [--fault word=kind[:ms]]... [--log]
+//
+// --port 0 picks a free port; the first line on stdout is always
+// "listening on 127.0.0.1:<port>". --speed multiplies every motion's speed.
+// --log writes each request and its answers to stderr.
+// Faults (per request word, "*" for all): delay:ms, drop, split[:ms], batch,
+// refuse, stall, deaf, reset, none. At run time a client sends
+// {"command":"sim_fault","word":"movej","fault":"stall"}, and
+// {"command":"sim_status"} answers how many motions are still running.
+#include "arx_api.h"
+#include "sim/server.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+arx::sim::Server* g_server = nullptr;
+
+void on_signal(int) {
+    if (g_server) g_server->stop();
+}
+
+int model_code(const std::string& name) {
+    if (name == "A") return ARM_MODEL_A;
+    if (name == "B") return ARM_MODEL_B;
+    if (name == "C1") return ARM_MODEL_C1;
+    if (name == "C2") return ARM_MODEL_C2;
+    return -1;
+}
+
+int usage(const char* why) {
+    std::fprintf(
+        stderr,
+        "arx-sim: %s\nusage: arx-sim [--port N] [--model A|B|C1|C2] [--speed F] [--fault word=kind[:ms]]... [--log]\n",
+        why);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int port = 8080;
+    int model = ARM_MODEL_A;
+    double speed = 1;
+    bool log = false;
+    arx::sim::FaultTable faults;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--log") {
+            log = true;
+            continue;
+        }
+        if (i + 1 >= argc) return usage(("missing value after " + option).c_str());
+        const std::string value = argv[++i];
+        char* end = nullptr;
+        if (option == "--port") {
+            port = static_cast<int>(std::strtol(value.c_str(), &end, 10));
+            if (*end || port < 0 || port > 65535) return usage("bad port");
+        } else if (option == "--model") {
+            model = model_code(value);
+            if (model < 0) return usage("model must be A, B, C1 or C2");
+        } else if (option == "--speed") {
+            speed = std::strtod(value.c_str(), &end);
+            if (*end || !(speed > 0 && speed <= 1000)) return usage("speed must be a factor above 0");
+        } else if (option == "--fault") {
+            if (!faults.set(value)) return usage(("bad fault " + value).c_str());
+        } else {
+            return usage(("unknown option " + option).c_str());
+        }
+    }
+
+    arx::sim::Controller controller(model, speed, faults);
+    controller.log = log;
+    arx::sim::Server server(controller, port);
+    if (server.port() == 0) {
+        std::perror("arx-sim: cannot listen");
+        return 1;
+    }
+    std::printf("listening on 127.0.0.1:%d\n", server.port());
+    std::fflush(stdout);
+    g_server = &server;
+    std::signal(SIGINT, on_signal);
+    std::signal(SIGTERM, on_signal);
+    server.run();
+    return 0;
+}

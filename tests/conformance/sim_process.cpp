@@ -1,0 +1,87 @@
+#include "conformance/sim_process.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace arx::test {
+
+SimProcess::SimProcess(const std::vector<std::string>& options) {
+    int out[2];
+    if (pipe(out) != 0) return;
+    std::vector<std::string> args = {ARX_SIM_PATH, "--port", "0"};
+    args.insert(args.end(), options.begin(), options.end());
+    if (std::getenv("ARX_SIM_LOG")) args.push_back("--log");
+    pid_ = fork();
+    if (pid_ == 0) {
+        // A test that dies (a sanitizer abort) takes its simulator along.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    // The first line: "listening on 127.0.0.1:<port>".
+    std::FILE* first = fdopen(out[0], "r");
+    char line[128] = {};
+    if (first && std::fgets(line, sizeof line, first)) std::sscanf(line, "listening on 127.0.0.1:%d", &port_);
+    if (first) std::fclose(first);
+}
+
+SimProcess::~SimProcess() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+}
+
+std::string SimProcess::ask(const std::string& line) const {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port_));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string reply;
+    const timeval limit{2, 0};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        const std::string request = line + "\r\n";
+        if (send(s, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+            char buffer[512];
+            ssize_t n;
+            while (reply.find('\n') == std::string::npos && (n = recv(s, buffer, sizeof buffer, 0)) > 0)
+                reply.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    close(s);
+    return reply;
+}
+
+bool SimProcess::set_fault(const std::string& word, const std::string& fault) const {
+    const std::string reply = ask(R"({"command":"sim_fault","word":")" + word + R"(","fault":")" + fault + R"("})");
+    return reply.find("true") != std::string::npos;
+}
+
+bool SimProcess::wait_idle(int limit_ms) const {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
+    while (std::chrono::steady_clock::now() < end) {
+        if (ask(R"({"command":"sim_status"})").find(R"("moving":0)") != std::string::npos) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+}  // namespace arx::test

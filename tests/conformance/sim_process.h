@@ -1,0 +1,31 @@
+// arx-sim as a child process of a test: started on a free port, stopped when
+// the test ends, and asked directly (faults, whether the arm still moves) on
+// connections of its own.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace arx::test {
+
+class SimProcess {
+public:
+    // Runs arx-sim --port 0 with `options` and reads the port it prints.
+    explicit SimProcess(const std::vector<std::string>& options);
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    int port() const { return port_; }
+    // One request line on a connection of its own; the reply line, or "".
+    std::string ask(const std::string& line) const;
+    bool set_fault(const std::string& word, const std::string& fault) const;
+    // Waits up to `limit_ms` until no motion runs.
+    bool wait_idle(int limit_ms = 10000) const;
+
+private:
+    int pid_ = -1;
+    int port_ = 0;
+};
+
+}  // namespace arx::test
