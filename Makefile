@@ -71,12 +71,10 @@ bench: deps $(BENCHDIR)/CMakeCache.txt
 	      --benchmark_out=$$b.json --benchmark_out_format=json || exit 1; done
 	python3 bench/ratio_table.py $(BENCHDIR)/bench/*_bench.json
 
-# arx.dll and the same suite cross-built, run under Wine (no sanitizers there);
-# one persistent wineserver serves the test discovery and the whole run.
+# arx.dll and the same suite cross-built, run under Wine (no sanitizers there).
 test-windows: $(WIN)/CMakeCache.txt
-	cmake/wine_server.sh start
-	cmake --build $(WIN) -j $(JOBS) || { cmake/wine_server.sh stop; exit 1; }
-	cd $(WIN) && ctest -j $(JOBS) --output-on-failure; rc=$$?; $(CURDIR)/cmake/wine_server.sh stop; exit $$rc
+	cmake --build $(WIN) -j $(JOBS)
+	cd $(WIN) && ctest -j $(JOBS) --output-on-failure
 
 check-windows: deps
 	$(MAKE) test-windows
