@@ -26,6 +26,7 @@
 #include <dirent.h>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -87,11 +88,9 @@ std::string command_of(const std::string& line) {
     std::vector<platform::Socket> sockets{listener};
     std::vector<std::string> pending{""};
     std::vector<std::pair<std::int64_t, platform::Socket>> arrivals;
-    std::vector<bool> ready;
     char buffer[8192];
     for (;;) {
-        ready.assign(sockets.size(), false);
-        std::unique_ptr<bool[]> flags(new bool[sockets.size()]);
+        const auto flags = std::make_unique<bool[]>(sockets.size());
         const int timeout = arrivals.empty() ? -1 : 1;
         platform::wait_readable(sockets.data(), flags.get(), static_cast<int>(sockets.size()), timeout);
         const std::int64_t now = platform::monotonic_ms();

@@ -162,14 +162,9 @@ int registry_snapshot(ConnectionView* out, int capacity) {
 }
 
 bool registry_find(SOCKHANDLE socket, ConnectionView* out) {
-    for (int i = 0; i < kMaxConnections; ++i) {
-        const Entry& e = g_entries[i];
-        if (open_entry(e) && e.socket.load() == socket) {
-            if (out) *out = view_of(i, e);
-            return true;
-        }
-    }
-    return false;
+    const Entry* e = entry_of(socket);
+    if (e && out) *out = view_of(static_cast<int>(e - g_entries), *e);
+    return e != nullptr;
 }
 
 namespace {

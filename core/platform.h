@@ -37,12 +37,12 @@ void shutdown_socket(Socket socket);
 void close_socket(Socket socket);
 
 // Sends in one call; never raises a signal on a broken connection.
-// `dont_route`: the send flag the trajectory-file pieces travel with.
 // Returns the bytes sent, or a negative number on failure.
-long send_bytes(Socket socket, const char* data, std::size_t length, bool dont_route = false);
+long send_bytes(Socket socket, const char* data, std::size_t length);
 
 // Sends all of `data` within `timeout_ms`: a peer that stops reading makes it
 // fail after the limit instead of blocking for ever. True when all was sent.
+// `dont_route`: the send flag the trajectory-file pieces travel with.
 bool send_all(Socket socket, const char* data, std::size_t length, int timeout_ms, bool dont_route = false);
 
 // Reads what is available (blocks at most for the receive timeout).

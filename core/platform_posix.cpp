@@ -99,10 +99,10 @@ bool tcp_connect(Socket socket, const char* ip, int port, int timeout_ms) {
 void shutdown_socket(Socket socket) { ::shutdown(fd_of(socket), SHUT_RDWR); }
 void close_socket(Socket socket) { ::close(fd_of(socket)); }
 
-long send_bytes(Socket socket, const char* data, std::size_t length, bool dont_route) {
+long send_bytes(Socket socket, const char* data, std::size_t length) {
     ssize_t sent;
     do {
-        sent = ::send(fd_of(socket), data, length, MSG_NOSIGNAL | (dont_route ? MSG_DONTROUTE : 0));
+        sent = ::send(fd_of(socket), data, length, MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
     return static_cast<long>(sent);
 }

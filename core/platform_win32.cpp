@@ -137,8 +137,8 @@ namespace {
 int send_flags(bool dont_route) { return dont_route ? MSG_DONTROUTE : 0; }
 }  // namespace
 
-long send_bytes(Socket socket, const char* data, std::size_t length, bool dont_route) {
-    return send(native(socket), data, static_cast<int>(length), send_flags(dont_route));
+long send_bytes(Socket socket, const char* data, std::size_t length) {
+    return send(native(socket), data, static_cast<int>(length), send_flags(false));
 }
 
 bool send_all(Socket socket, const char* data, std::size_t length, int timeout_ms, bool dont_route) {
