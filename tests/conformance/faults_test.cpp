@@ -1,42 +1,14 @@
 // arx-sim's injected faults, seen through the library: each fault gives the
 // result code (and takes the time) that the library promises for it.
 #include "conformance/sim_process.h"
-
-#include "arx_api.h"
+#include "support/command_cases.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
-#include <memory>
 #include <thread>
 
 namespace arx::test {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-long long ms_since(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-class SimFault : public ::testing::Test {
-protected:
-    void start(std::vector<std::string> options) {
-        options.insert(options.end(), {"--model", "A", "--speed", "20"});
-        sim = std::make_unique<SimProcess>(options);
-        ASSERT_NE(sim->port(), 0);
-        ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
-        char ip[] = "127.0.0.1";
-        h = Arm_Socket_Start(ip, sim->port(), 100);
-        ASSERT_TRUE(h > 5 && h != ARX_START_FAILED_HANDLE) << h;
-    }
-    void TearDown() override {
-        if (h > 5 && h != ARX_START_FAILED_HANDLE) Arm_Socket_Close(h);
-    }
-    std::unique_ptr<SimProcess> sim;
-    SOCKHANDLE h = 0;
-};
 
 float g_joints[7];
 const float kTarget[7] = {10, 30, 60, 5, 80, -20, 0};
@@ -51,28 +23,27 @@ struct FaultCase {
 };
 
 int query(SOCKHANDLE h) { return Get_Joint_Degree(h, g_joints); }
+int move(SOCKHANDLE h) { return Movej_Cmd(h, kTarget, 50, 0, true); }
 
 const FaultCase kFaults[] = {
-    {"dropped reply times out", "get_joint_degree", "drop", query, ARX_REPLY_TIMEOUT, 3000, 4000},
-    {"late reply within the limit", "get_joint_degree", "delay:400", query, 0, 400, 1000},
-    {"reply later than the limit", "get_joint_degree", "delay:3300", query, ARX_REPLY_TIMEOUT, 3000, 4000},
-    {"reply split across writes", "get_joint_degree", "split:60", query, 0, 60, 600},
-    {"reply held for a later write", "get_joint_degree", "batch", query, 0, 100, 700},
-    {"refused setting", "set_joint_max_speed", "refuse", [](SOCKHANDLE h) { return Set_Joint_Speed(h, 1, 90, true); },
-     ARX_CONTROLLER_FALSE, 0, 600},
-    {"refused move arrives false", "movej", "refuse", [](SOCKHANDLE h) { return Movej_Cmd(h, kTarget, 50, 0, true); },
-     ARX_CONTROLLER_FALSE, 0, 3000},
-    {"connection reset mid-reply", "get_joint_degree", "reset", query, ARX_REPLY_TIMEOUT, 0, 4000},
-    {"controller stops reading", "get_joint_degree", "deaf", query, ARX_REPLY_TIMEOUT, 3000, 4000},
+    {"dropped_reply_times_out", "get_joint_degree", "drop", query, ARX_REPLY_TIMEOUT, 3000, 4000},
+    {"late_reply_within_the_limit", "get_joint_degree", "delay:400", query, 0, 400, 1000},
+    {"reply_split_across_writes", "get_joint_degree", "split:60", query, 0, 60, 600},
+    {"refused_move_arrives_false", "movej", "refuse", move, ARX_CONTROLLER_FALSE, 0, 3000},
+    {"connection_reset_mid_reply", "get_joint_degree", "reset", query, ARX_REPLY_TIMEOUT, 0, 4000},
+    {"controller_stops_reading", "get_joint_degree", "deaf", query, ARX_REPLY_TIMEOUT, 3000, 4000},
+    // A stalled arm never arrives and never moves: the move waits 23 s for the
+    // arrival report, then finds the arm standing still.
+    {"stalled_move_returns_standstill", "movej", "stall", move, ARX_MOVE_NOT_COMPLETED, 23000, 30000},
 };
 
-class SimFaultCases : public SimFault, public ::testing::WithParamInterface<FaultCase> {};
+class SimFaultCases : public ::testing::TestWithParam<FaultCase>, protected SimConnection {};
 
 TEST_P(SimFaultCases, GiveTheLibrarysCode) {
-    start({});
+    ASSERT_NO_FATAL_FAILURE(start("A", ARM_MODEL_A));
     const FaultCase& c = GetParam();
     ASSERT_TRUE(sim->set_fault(c.word, c.fault));
-    const auto start_time = Clock::now();
+    const auto start_time = std::chrono::steady_clock::now();
     EXPECT_EQ(c.call(h), c.rc);
     const long long took = ms_since(start_time);
     EXPECT_GE(took, c.min_ms);
@@ -80,67 +51,38 @@ TEST_P(SimFaultCases, GiveTheLibrarysCode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, SimFaultCases, ::testing::ValuesIn(kFaults),
-                         [](const ::testing::TestParamInfo<FaultCase>& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return name;
-                         });
+                         [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
 
 // Two replies that leave in one write both reach their callers: the held
-// joint reply goes out with the speed reply asked for meanwhile.
-TEST_F(SimFault, RepliesInOneWriteBothArrive) {
-    start({"--fault", "get_joint_degree=batch"});
+// joint reply goes out with the speed reply asked for meanwhile. A fault
+// chosen at start is lifted at run time.
+TEST(SimFault, RepliesInOneWriteBothArriveAndTheFaultIsLifted) {
+    SimConnection arm;
+    ASSERT_NO_FATAL_FAILURE(arm.start("A", ARM_MODEL_A, {"--fault", "get_joint_degree=batch"}));
     int degree_rc = -1;
-    std::thread first([&] { degree_rc = Get_Joint_Degree(h, g_joints); });
+    std::thread first([&] { degree_rc = Get_Joint_Degree(arm.h, g_joints); });
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     float speed[7] = {};
-    EXPECT_EQ(Get_Joint_Speed(h, speed), 0);
+    EXPECT_EQ(Get_Joint_Speed(arm.h, speed), 0);
     first.join();
     EXPECT_EQ(degree_rc, 0);
     EXPECT_FLOAT_EQ(speed[0], 180);
     EXPECT_FLOAT_EQ(g_joints[2], 70);  // the arm's power-on pose
-}
 
-// A fault chosen at run time is lifted the same way.
-TEST_F(SimFault, FaultLiftedAtRunTime) {
-    start({"--fault", "get_joint_degree=drop"});
-    ASSERT_TRUE(sim->set_fault("get_joint_degree", "none"));
-    EXPECT_EQ(Get_Joint_Degree(h, g_joints), 0);
-    EXPECT_FALSE(sim->set_fault("get_joint_degree", "melt"));
+    ASSERT_TRUE(arm.sim->set_fault("get_joint_degree", "none"));
+    const auto start_time = std::chrono::steady_clock::now();
+    EXPECT_EQ(Get_Joint_Degree(arm.h, g_joints), 0);
+    EXPECT_LT(ms_since(start_time), 100) << "no longer held";
+    EXPECT_FALSE(arm.sim->set_fault("get_joint_degree", "melt"));
 }
 
 // Options arx-sim refuses to start with (it prints its usage and exits).
 TEST(SimOptions, BadOptionsDoNotStart) {
-    const std::vector<std::vector<std::string>> bad = {
-        {"--fault", "movej"},
-        {"--fault", "movej=melt"},
-        {"--fault", "movej=delay:soon"},
-        {"--fault", "movej=delay:-5"},
-        {"--fault", "=drop"},
-        {"--model", "D"},
-        {"--speed", "0"},
-        {"--port", "70000"},
-        {"--port"},
-        {"--verbose", "1"},
-    };
-    for (const auto& options : bad) {
-        SimProcess sim(options);
-        EXPECT_EQ(sim.port(), 0) << options[0] << " " << (options.size() > 1 ? options[1] : "");
-    }
-    SimProcess good({"--fault", "*=delay:5", "--model", "C2", "--speed", "0.5"});
-    EXPECT_NE(good.port(), 0);
-}
-
-// A stalled arm never arrives and never moves: the move waits 23 s for the
-// arrival report, then finds the arm standing still and returns 14.
-TEST_F(SimFault, StalledMoveReturnsStandstill) {
-    start({"--fault", "movej=stall"});
-    const auto start_time = Clock::now();
-    EXPECT_EQ(Movej_Cmd(h, kTarget, 50, 0, true), ARX_MOVE_NOT_COMPLETED);
-    const long long took = ms_since(start_time);
-    EXPECT_GE(took, 23000);
-    EXPECT_LE(took, 30000);
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--fault", "movej"}, {"--fault", "movej=melt"}, {"--fault", "movej=delay:soon"}, {"--fault", "=drop"},
+             {"--model", "D"}, {"--speed", "0"}, {"--port", "70000"}, {"--port"}})
+        EXPECT_EQ(SimProcess(bad).port(), 0) << bad.front() << " " << bad.back();
+    EXPECT_NE(SimProcess({"--fault", "*=delay:5", "--model", "C2", "--speed", "0.5"}).port(), 0);
 }
 
 }  // namespace

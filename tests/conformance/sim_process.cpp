@@ -1,5 +1,7 @@
 #include "conformance/sim_process.h"
 
+#include <gtest/gtest.h>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -23,8 +25,7 @@ SimProcess::SimProcess(const std::vector<std::string>& options) {
     if (std::getenv("ARX_SIM_LOG")) args.push_back("--log");
     pid_ = fork();
     if (pid_ == 0) {
-        // A test that dies (a sanitizer abort) takes its simulator along.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test that dies (a sanitizer abort) takes its simulator along
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
@@ -54,34 +55,40 @@ std::string SimProcess::ask(const std::string& line) const {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port_));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string reply;
     const timeval limit{2, 0};
     setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        const std::string request = line + "\r\n";
-        if (send(s, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
-            char buffer[512];
-            ssize_t n;
-            while (reply.find('\n') == std::string::npos && (n = recv(s, buffer, sizeof buffer, 0)) > 0)
-                reply.append(buffer, static_cast<std::size_t>(n));
-        }
-    }
+    const std::string request = line + "\r\n";
+    std::string reply;
+    char buffer[512];
+    ssize_t n;
+    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        send(s, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size()))
+        while (reply.find('\n') == std::string::npos && (n = recv(s, buffer, sizeof buffer, 0)) > 0)
+            reply.append(buffer, static_cast<std::size_t>(n));
     close(s);
     return reply;
 }
 
 bool SimProcess::set_fault(const std::string& word, const std::string& fault) const {
-    const std::string reply = ask(R"({"command":"sim_fault","word":")" + word + R"(","fault":")" + fault + R"("})");
-    return reply.find("true") != std::string::npos;
+    return ask(R"({"command":"sim_fault","word":")" + word + R"(","fault":")" + fault + R"("})").find("true") !=
+           std::string::npos;
 }
 
 bool SimProcess::wait_idle(int limit_ms) const {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
-    while (std::chrono::steady_clock::now() < end) {
+    for (; std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(10)))
         if (ask(R"({"command":"sim_status"})").find(R"("moving":0)") != std::string::npos) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
     return false;
+}
+
+void SimConnection::start(const char* model, int code, std::vector<std::string> options) {
+    options.insert(options.end(), {"--model", model, "--speed", "20"});
+    sim = std::make_unique<SimProcess>(options);
+    ASSERT_NE(sim->port(), 0) << "arx-sim did not start";
+    ASSERT_EQ(Arx_API_Init(code, nullptr), 0);
+    char ip[] = "127.0.0.1";
+    h = Arm_Socket_Start(ip, sim->port(), 100);
+    ASSERT_TRUE(is_handle(h)) << "connect failed with " << h;
 }
 
 }  // namespace arx::test

@@ -1,35 +1,19 @@
 #!/usr/bin/env python3
-"""The built library's exports against the public header and the façade rule.
-
-    exports.py nm NM LIBARX_SO HEADER
-    exports.py objdump OBJDUMP CXXFILT ARX_DLL HEADER
-
-Checks, from the symbols the library really exports:
-  - the C functions are exactly those the header declares, undecorated;
-  - the only other exports are Arx_Service's constructor and methods;
-  - methods and functions correspond one to one: Service_<name> for every
-    function but Get_Install_Pose, with the renamed ones as listed below.
-"""
+"""The built library's exports (exports.py nm NM LIBARX_SO HEADER, or objdump
+OBJDUMP CXXFILT ARX_DLL HEADER): exactly the header's C functions, undecorated,
+and Arx_Service's constructor and methods, one method_of(name) per function
+but Get_Install_Pose."""
 import re
 import subprocess
 import sys
 
-NO_METHOD = {"Get_Install_Pose"}
-# Functions whose method is not simply Service_ + the name.
-RENAMED = {
-    "end2tool": "Service_End2tool",
-    "tool2end": "Service_Tool2end",
-    "euler2matrix": "Service_Euler2matrix",
-    "euler2quaternion": "Service_Euler2quaternion",
-    "quaternion2euler": "Service_Quaternion2euler",
-    "matrix2pos": "Service_Matrix2pos",
-    "pos2matrix": "Service_Pos2matrix",
-    "inverse_kinematics": "Service_Inverse_Kinematics",
-    "setAngle": "Service_SetAngle",
-    "setLwt": "Service_SetLwt",
-}
-# Linker-made symbols of an ELF shared library.
-ELF_NOISE = {"_init", "_fini", "_edata", "_end", "__bss_start"}
+
+def method_of(function):
+    """Service_ + the name, each word's first letter capitalised (end2tool: Service_End2tool)."""
+    return "Service_" + "_".join(w[:1].upper() + w[1:] for w in function.split("_"))
+
+
+ELF_NOISE = {"_init", "_fini", "_edata", "_end", "__bss_start"}  # linker-made symbols
 
 
 def run(*command):
@@ -45,12 +29,9 @@ def header_functions(header):
 
 
 def exports_elf(nm, library):
-    names = set()
-    for line in run(nm, "-D", "--defined-only", "-C", library).splitlines():
-        name = line.split(" ", 2)[2].split("(")[0]
-        if "@" not in name and name not in ELF_NOISE and not name.startswith("_ITM_"):
-            names.add(name)
-    return names
+    lines = run(nm, "-D", "--defined-only", "-C", library).splitlines()
+    names = {line.split(" ", 2)[2].split("(")[0] for line in lines}
+    return {n for n in names if "@" not in n and n not in ELF_NOISE and not n.startswith("_ITM_")}
 
 
 def exports_pe(objdump, cxxfilt, dll):
@@ -74,7 +55,7 @@ def main(argv):
     functions = {n for n in exported if "::" not in n}
     methods = {n.split("::")[1] for n in exported if n.startswith("Arx_Service::")}
     others = {n for n in exported if "::" in n and not n.startswith("Arx_Service::")}
-    wanted_methods = {RENAMED.get(f, "Service_" + f) for f in declared - NO_METHOD} | {"Arx_Service"}
+    wanted_methods = {method_of(f) for f in declared - {"Get_Install_Pose"}} | {"Arx_Service"}
     problems = [
         ("declared but not exported", declared - functions),
         ("exported but not declared", functions - declared),
@@ -82,11 +63,10 @@ def main(argv):
         ("methods without their function", methods - wanted_methods),
         ("other exports", others),
     ]
-    status = 0
     for what, names in problems:
         if names:
             print(f"{what}: {' '.join(sorted(names))}")
-            status = 1
+    status = 1 if any(names for _, names in problems) else 0
     if status == 0:
         print(f"{len(functions)} C functions and {len(methods) - 1} Arx_Service methods, one to one")
     return status
