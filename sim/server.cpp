@@ -15,7 +15,7 @@ namespace {
 
 constexpr auto kTick = std::chrono::milliseconds(10);
 // A batched reply whose companion does not come leaves alone after this.
-constexpr auto kBatchHold = std::chrono::milliseconds(100);
+constexpr auto kBatchHold = std::chrono::milliseconds(300);
 constexpr int kPollMs = 100;
 
 }  // namespace
