@@ -1,9 +1,8 @@
-// Force sensing and force-position control against the fake controller:
-// request numbers, the sensor decoders, refusals, and the set-point reports
-// that reach the application callback.
+// Force sensing and force-position control against the fake controller: the
+// sensor decoders, refusals, the set-point reports that reach the application
+// callback; and the seven-joint connection.
 #include "support/command_cases.h"
 
-#include <atomic>
 #include <limits>
 #include <mutex>
 #include <thread>
@@ -17,30 +16,16 @@ namespace {
 
 constexpr float kJoints[7] = {1.0005f, 90, 0, 0, 0, -0.5f, 12.345f};
 
-std::mutex g_reports_mutex;
+std::mutex g_mutex;
 std::vector<CallbackData> g_reports;
-
-void record(CallbackData data) {
-    std::lock_guard<std::mutex> lock(g_reports_mutex);
-    g_reports.push_back(data);
-}
-
-std::size_t reports_seen() {
-    std::lock_guard<std::mutex> lock(g_reports_mutex);
-    return g_reports.size();
-}
-
-CallbackData report(std::size_t i) {
-    std::lock_guard<std::mutex> lock(g_reports_mutex);
-    return g_reports.at(i);
-}
-
+void record(CallbackData data) { std::lock_guard<std::mutex> lock(g_mutex); g_reports.push_back(data); }
+std::size_t reports_seen() { std::lock_guard<std::mutex> lock(g_mutex); return g_reports.size(); }
+CallbackData report(std::size_t i) { std::lock_guard<std::mutex> lock(g_mutex); return g_reports.at(i); }
 // Waits up to 2 s for n reports in all.
 bool wait_reports(std::size_t n) {
     for (int i = 0; i < 400 && reports_seen() < n; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return reports_seen() >= n;
 }
-
 }  // namespace
 
 class Force : public CommandTest {
@@ -49,35 +34,56 @@ protected:
         Arx_API_Init(ARM_MODEL_A, nullptr);
         CommandTest::TearDown();
     }
-    // A further connection to the fake under ARM_MODEL_B, reports recorded;
-    // its lines start empty.
-    SOCKHANDLE seven_joint_connection() {
-        EXPECT_EQ(Arx_API_Init(ARM_MODEL_B, record), 0);
-        const SOCKHANDLE b = connect_to(fc);
-        fc.clear();
-        return b;
-    }
 };
 
-TEST_F(Force, SevenJointArmsSendTheSeventhWhereTheCommandTakesIt) {
-    const SOCKHANDLE b = seven_joint_connection();
-    const float none[7] = {};
+// A connection opened after Arx_API_Init(ARM_MODEL_B) carries seven joint
+// values both ways where the command takes them; the six-joint connection
+// keeps its own count.
+class SevenJoints : public Force {};
+
+TEST_F(SevenJoints, ConnectionCarriesSevenValuesBothWays) {
+    const SOCKHANDLE h6 = h;
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, record), 0);
+    h = connect_to(fc);
+    ASSERT_NE(h, ARX_START_FAILED_HANDLE);
+    const float none[7] = {}, seven[7] = {1, 2, 3, 4, 5, 6, 7.5f}, joints[7] = {0, 0, 90, 0, 90, 0, 45};
+    const float parm[14] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0.0125f, 14};
+    const char* calibrated = R"({"command":"set_force_sensor","set_state":true})";
     expect_sends({
-        {"set-point, seventh joint truncated", [&] { return Force_Position_Move_Joint(b, kJoints, 1, 0, 2, -1.5f); },
+        {"zero offset", [&] { return Set_Joint_Zero_Offset(h, seven, false); },
+         R"({"command":"set_joint_zero_offset","offset":[1000,2000,3000,4000,5000,6000,7500]})"},
+        {"dynamic parm: fourteen", [&] { return Set_Arm_Dynamic_Parm(h, parm, false); },
+         R"({"command":"set_arm_dynamic_parm","parm":[1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,12.500000,14000]})"},
+        {"movej", [&] { return Movej_Cmd(h, joints, 20, 0, false); }, R"({"command":"movej","joint":[0,0,90000,0,90000,0,45000],"v":20,"r":0})"},
+        {"force set-point, seventh joint truncated", [&] { return Force_Position_Move_Joint(h, kJoints, 1, 0, 2, -1.5f); },
          R"({"command":"Force_Position_Move","joint":[1000,90000,0,0,0,-500,12345],"sensor":1,"mode":0,"dir":2,"force":-15})"},
-        {"manual calibration pose: six values on every model", [&] { return Manual_Set_Force(b, 4, kJoints); },
-         R"({"command":"manual_set_force_pose4","joint":[1000.499939,90000,0,0,0,-500]})", 0,
-         R"({"command":"set_force_sensor","set_state":true})"},
-        {"one-axis calibration: seven each, each from its own argument", [&] { return Manual_Set_Fz(b, none, kJoints); },
-         R"({"command":"manual_set_Fz","pose1":[0,0,0,0,0,0,0],"pose2":[1000.499939,90000,0,0,0,-500,12345]})", 0,
-         R"({"command":"set_force_sensor","set_state":true})"},
+        {"manual calibration pose: six values on every model", [&] { return Manual_Set_Force(h, 4, kJoints); },
+         R"({"command":"manual_set_force_pose4","joint":[1000.499939,90000,0,0,0,-500]})", 0, calibrated},
+        {"one-axis calibration: seven each, each from its own argument", [&] { return Manual_Set_Fz(h, none, kJoints); },
+         R"({"command":"manual_set_Fz","pose1":[0,0,0,0,0,0,0],"pose2":[1000.499939,90000,0,0,0,-500,12345]})", 0, calibrated},
     });
-    // The set-point's report carries the seventh joint as well.
+    // The force set-point's report carries the seventh joint as well.
     const std::size_t before = reports_seen();
     fc.push_line(R"({"state":"Force_Position_State","joint":[1,2,3,4,5,6,7]})", fc.connections() - 1);
     ASSERT_TRUE(wait_reports(before + 1));
     EXPECT_EQ(list(report(before).joint, 7), "1,2,3,4,5,6,7");
-    Arm_Socket_Close(b);
+    POSE pose{};
+    unsigned short err = 0;
+    ARM_CTRL_MODES type;
+    const std::string speeds = R"({"state":"joint_max_speed","joint_speed":[1000,2000,3000,4000,5000,6000,7000]})";
+    expect_decodes({
+        {"seven joints on ARM_MODEL_B", "get_joint_max_speed", speeds, [&] { return Got{Get_Joint_Speed(h, f), 0, list(f, 8)}; },
+         {0, 0, "1,2,3,4,5,6,7,-99"}},
+        {"the six-joint connection keeps its count", "get_joint_max_speed", speeds,
+         [&] { return Got{Get_Joint_Speed(h6, f), 0, list(f, 1)}; }, {10, 0, "-99"}},
+        {"arm state: pose kept, joints short", "get_current_arm_state",  // the pose is written before the joints are found short
+         R"({"state":"current_arm_state","arm_state":{"pose":[250000,0,0,0,0,0],"joint":[1,2,3,4,5,6],"arm_err":1,"sys_err":2}})",
+         [&] { return Got{Get_Current_Arm_State(h, f, &pose, &err, &err), pose.x, list(f, 1)}; }, {11, 0.25, "-99"}},
+        {"trajectory: seven joints", "get_arm_current_trajectory",
+         R"({"state":"arm_current_trajectory","type":"movej","data":[1000,2000,3000,4000,5000,6000,7000]})",
+         [&] { return Got{Get_Current_Trajectory(h, &type, f), 0, list(f, 8)}; }, {0, 0, "1,2,3,4,5,6,7,-99"}},
+    });
+    Arm_Socket_Close(h6);
 }
 
 // Values without a sound line, and unknown calibration poses, are refused
@@ -87,7 +93,6 @@ TEST_F(Force, RefusalsSendNothing) {
     const float bad_joint[6] = {0, 0, 3e6f, 0, 0, 0};
     expect_sends({
         {"pose 0", [&] { return Manual_Set_Force(h, 0, kJoints); }, nullptr, 11},
-        {"pose 5", [&] { return Manual_Set_Force(h, 5, kJoints); }, nullptr, 11},
         {"pose -1, null joints first", [&] { return Manual_Set_Force(h, -1, nullptr); }, nullptr, 19},
         {"N x10 beyond 32 bits", [&] { return Set_Force_Postion(h, 1, 0, 2, 300000000, 0); }, nullptr, 11},
         {"force NaN", [&] { return Force_Position_Move_POSE(h, POSE{}, 1, 0, 2, nan); }, nullptr, 11},
@@ -109,15 +114,11 @@ TEST_F(Force, SensorValuesDecode) {
     const auto fz = [&] { const int rc = Get_Fz(h, &f[0]); return Got{rc, f[0]}; };
     const std::string data = R"({"state":"get_force_data","force_data":)";
     expect_decodes({
-        {"get force data 1", "get_force_data", data + "[1,2,3,4,5,6,7,8]}", six, {0, 0, "0.001,0.002,0.003,0.004,0.005,0.006|-99,-99"}},
-        {"get force data 2", "get_force_data", data + "[2500.5]}", six, {0, 0, "2.5005,-99,-99,-99,-99,-99|-99,-99"}},
-        {"get force data 3", "get_force_data", data + "12}", six, {11, 0, "-99,-99,-99,-99,-99,-99|-99,-99"}},
-        {"get force data 4", "get_force_data", R"({"state":"get_force_data"})", six, {9, 0, "-99,-99,-99,-99,-99,-99|-99,-99"}},
-        {"get Fz 1", "get_Fz", R"({"state":"get_Fz","Fz":7})", fz, {0, 7}},
-        {"get Fz 2", "get_Fz", R"({"state":"get_Fz","set_state":false,"Fz":-3.25})", fz, {9, kMark}},
-        {"get Fz 3", "get_Fz", R"({"state":"get_Fz","set_state":true})", fz, {8, kMark}},
-        {"get Fz 4", "get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":"-3"})", fz, {11, kMark}},
-        {"get Fz 5", "get_Fz", "get_Fz, not json", fz, {9, kMark}},
+        {"past the capacity", "get_force_data", data + "[1,2,3,4,5,6,7,8]}", six, {0, 0, "0.001,0.002,0.003,0.004,0.005,0.006|-99,-99"}},
+        {"fewer written", "get_force_data", data + "[2500.5]}", six, {0, 0, "2.5005,-99,-99,-99,-99,-99|-99,-99"}},
+        {"set_state false", "get_Fz", R"({"state":"get_Fz","set_state":false,"Fz":-3.25})", fz, {9, kMark}},
+        {"no Fz", "get_Fz", R"({"state":"get_Fz","set_state":true})", fz, {8, kMark}},
+        {"Fz as text", "get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":"-3"})", fz, {11, kMark}},
     });
 }
 

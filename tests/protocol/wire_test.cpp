@@ -1,24 +1,74 @@
-// Reply decoder families on the replies a controller (or a broken one) sends.
+// Request values and reply decoders at the edges the sweep rows do not reach:
+// number text forms, escapes, the line-length limit, key case, extra values.
 #include "protocol/decoders.h"
+#include "protocol/request.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <limits>
 #include <string>
 #include <vector>
 
 using namespace arx::protocol;
 
+namespace {
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+}  // namespace
+
+TEST(RequestValues, WriteTheControllersNumberTextAndScaleInSinglePrecision) {
+    struct Case { const char* what; Value value; const char* text; };
+    const Case cases[] = {
+        {"integral as integer", Number(2.0), "2"},
+        {"integral beyond 32 bits, fixed", Number(1e10), "10000000000"},
+        {"tiny", Number(5e-7), "5.000000e-07"},
+        {"above 1e9 with fraction", Number(1000000000.5), "1.000000e+09"},
+        {"milli as number integral", MilliNumber(1.25f), "1250"},
+        {"NaN", Milli(kNaN), "refused 11"},
+        {"infinite", Micro(-kInf), "refused 11"},
+        {"exactly 2^31", Truncated(2147483648.0f, 1.0f), "refused 11"},
+        {"control characters", Text("\n\t\x01\x1f"), R"("\n\t\u0001\u001f")"},
+        {"bytes from 128 pass through", Text("caf\xc3\xa9"), "\"caf\xc3\xa9\""},
+        {"null text", Text(nullptr), "refused 19"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Request r("c");
+        r.add("v", c.value);
+        const std::string line(r.line()), prefix = R"({"command":"c","v":)";
+        // The value's text inside the request ("}\r\n" dropped), or its refusal code.
+        EXPECT_EQ(line.empty() ? "refused " + std::to_string(r.fault()) : line.substr(prefix.size(), line.size() - prefix.size() - 3), c.text);
+    }
+}
+
+TEST(Request, RefusesWhatCannotBeSentAndKeepsTheFirstFault) {
+    // {"command":"x","n":"<text>"}\r\n is 24 characters plus the text; the
+    // controller's line buffer takes 299. Escaping doubles the quotes.
+    struct Case { std::string text; int fault; std::size_t length; };
+    for (const Case& c : {Case{std::string(275, 'a'), 0, 299}, Case{std::string(276, 'a'), 11, 0}, Case{std::string(138, '"'), 11, 0}}) {
+        SCOPED_TRACE(c.text.size());
+        Request r("x");
+        r.add("n", Text(c.text.c_str()));
+        EXPECT_EQ(r.line().size(), c.length);
+        EXPECT_EQ(r.fault(), c.fault);
+    }
+    Request value_in_array("set_joint_max_speed"), first_fault_wins("c"), push_into_object("c");
+    value_in_array.array("joint_max_speed", {Int(1), Milli(kNaN)});
+    first_fault_wins.add("a", Text(nullptr)).add("b", Milli(kNaN));
+    push_into_object.push(Int(1));
+    for (auto& [request, fault] : {std::pair<Request*, int>{&value_in_array, 11}, {&first_fault_wins, 19}, {&push_into_object, 11}}) {
+        EXPECT_EQ(request->fault(), fault);
+        EXPECT_TRUE(request->line().empty());
+    }
+}
+
 TEST(Decoders, BooleanFamilies) {
     struct Case { const char* reply; int boolean; int boolean8; };
     const Case cases[] = {
         {R"({"set_state":true})", 0, 0},
-        {R"({"set_state":false})", 1, 1},
         {R"({"Set_State":false})", 1, 1},
-        {R"({"set_state":1})", 11, 8},
-        {R"({"set_state":"true"})", 11, 8},
         {R"({"state":"set_state","other":true})", 9, 9},
-        {"not json", 9, 9},
         {R"( {"set_state":true}{"set_state":false})", 0, 0},  // the first value only
         {"{\"set_state\":false}\r\n{\"set_state\":true}\r\n", 1, 1},
     };
@@ -35,12 +85,9 @@ TEST(Decoders, NumberFamilies) {
     struct Case { const char* reply; int rc; int integer; float scaled; unsigned short low16; };
     const Case cases[] = {
         {R"({"VALUE":1234.9})", 0, 1234, 1.234f, 1234},
-        {R"({"value":-1500.7})", 0, -1500, -1.5f, static_cast<unsigned short>(-1500)},
         {R"({"value":70000})", 0, 70000, 70.0f, 4464},
         {R"({"value":3e10})", 0, INT_MAX, static_cast<float>(INT_MAX) / 1000.0f, 0xFFFF},
-        {R"({"value":"24"})", 11, kUntouched, -1.0f, 1},
         {R"({"other":1})", 9, kUntouched, -1.0f, 1},
-        {"garbage", 9, kUntouched, -1.0f, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reply);
