@@ -1,6 +1,6 @@
 // Force sensing and force-position control against the fake controller: the
-// sensor decoders, refusals, the set-point reports that reach the application
-// callback; and the seven-joint connection.
+// sensor decoders, refusals, and the set-point reports that reach the
+// application callback.
 #include "support/command_cases.h"
 
 #include <limits>
@@ -8,7 +8,6 @@
 #include <thread>
 
 using arx::test::CommandTest;
-using arx::test::connect_to;
 using arx::test::Got;
 using arx::test::list;
 
@@ -21,70 +20,13 @@ std::vector<CallbackData> g_reports;
 void record(CallbackData data) { std::lock_guard<std::mutex> lock(g_mutex); g_reports.push_back(data); }
 std::size_t reports_seen() { std::lock_guard<std::mutex> lock(g_mutex); return g_reports.size(); }
 CallbackData report(std::size_t i) { std::lock_guard<std::mutex> lock(g_mutex); return g_reports.at(i); }
-// Waits up to 2 s for n reports in all.
-bool wait_reports(std::size_t n) {
-    for (int i = 0; i < 400 && reports_seen() < n; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return reports_seen() >= n;
-}
+bool wait_reports(std::size_t n) { return arx::test::wait_until([n] { return reports_seen() >= n; }, 2000); }
 }  // namespace
 
 class Force : public CommandTest {
 protected:
-    void TearDown() override {
-        Arx_API_Init(ARM_MODEL_A, nullptr);
-        CommandTest::TearDown();
-    }
+    void TearDown() override { Arx_API_Init(ARM_MODEL_A, nullptr); CommandTest::TearDown(); }
 };
-
-// A connection opened after Arx_API_Init(ARM_MODEL_B) carries seven joint
-// values both ways where the command takes them; the six-joint connection
-// keeps its own count.
-class SevenJoints : public Force {};
-
-TEST_F(SevenJoints, ConnectionCarriesSevenValuesBothWays) {
-    const SOCKHANDLE h6 = h;
-    ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, record), 0);
-    h = connect_to(fc);
-    ASSERT_NE(h, ARX_START_FAILED_HANDLE);
-    const float none[7] = {}, seven[7] = {1, 2, 3, 4, 5, 6, 7.5f}, joints[7] = {0, 0, 90, 0, 90, 0, 45};
-    const float parm[14] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0.0125f, 14};
-    const char* calibrated = R"({"command":"set_force_sensor","set_state":true})";
-    expect_sends({
-        {"zero offset", [&] { return Set_Joint_Zero_Offset(h, seven, false); },
-         R"({"command":"set_joint_zero_offset","offset":[1000,2000,3000,4000,5000,6000,7500]})"},
-        {"dynamic parm: fourteen", [&] { return Set_Arm_Dynamic_Parm(h, parm, false); },
-         R"({"command":"set_arm_dynamic_parm","parm":[1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,12.500000,14000]})"},
-        {"movej", [&] { return Movej_Cmd(h, joints, 20, 0, false); }, R"({"command":"movej","joint":[0,0,90000,0,90000,0,45000],"v":20,"r":0})"},
-        {"force set-point, seventh joint truncated", [&] { return Force_Position_Move_Joint(h, kJoints, 1, 0, 2, -1.5f); },
-         R"({"command":"Force_Position_Move","joint":[1000,90000,0,0,0,-500,12345],"sensor":1,"mode":0,"dir":2,"force":-15})"},
-        {"manual calibration pose: six values on every model", [&] { return Manual_Set_Force(h, 4, kJoints); },
-         R"({"command":"manual_set_force_pose4","joint":[1000.499939,90000,0,0,0,-500]})", 0, calibrated},
-        {"one-axis calibration: seven each, each from its own argument", [&] { return Manual_Set_Fz(h, none, kJoints); },
-         R"({"command":"manual_set_Fz","pose1":[0,0,0,0,0,0,0],"pose2":[1000.499939,90000,0,0,0,-500,12345]})", 0, calibrated},
-    });
-    // The force set-point's report carries the seventh joint as well.
-    const std::size_t before = reports_seen();
-    fc.push_line(R"({"state":"Force_Position_State","joint":[1,2,3,4,5,6,7]})", fc.connections() - 1);
-    ASSERT_TRUE(wait_reports(before + 1));
-    EXPECT_EQ(list(report(before).joint, 7), "1,2,3,4,5,6,7");
-    POSE pose{};
-    unsigned short err = 0;
-    ARM_CTRL_MODES type;
-    const std::string speeds = R"({"state":"joint_max_speed","joint_speed":[1000,2000,3000,4000,5000,6000,7000]})";
-    expect_decodes({
-        {"seven joints on ARM_MODEL_B", "get_joint_max_speed", speeds, [&] { return Got{Get_Joint_Speed(h, f), 0, list(f, 8)}; },
-         {0, 0, "1,2,3,4,5,6,7,-99"}},
-        {"the six-joint connection keeps its count", "get_joint_max_speed", speeds,
-         [&] { return Got{Get_Joint_Speed(h6, f), 0, list(f, 1)}; }, {10, 0, "-99"}},
-        {"arm state: pose kept, joints short", "get_current_arm_state",  // the pose is written before the joints are found short
-         R"({"state":"current_arm_state","arm_state":{"pose":[250000,0,0,0,0,0],"joint":[1,2,3,4,5,6],"arm_err":1,"sys_err":2}})",
-         [&] { return Got{Get_Current_Arm_State(h, f, &pose, &err, &err), pose.x, list(f, 1)}; }, {11, 0.25, "-99"}},
-        {"trajectory: seven joints", "get_arm_current_trajectory",
-         R"({"state":"arm_current_trajectory","type":"movej","data":[1000,2000,3000,4000,5000,6000,7000]})",
-         [&] { return Got{Get_Current_Trajectory(h, &type, f), 0, list(f, 8)}; }, {0, 0, "1,2,3,4,5,6,7,-99"}},
-    });
-    Arm_Socket_Close(h6);
-}
 
 // Values without a sound line, and unknown calibration poses, are refused
 // before anything is sent.
@@ -97,9 +39,7 @@ TEST_F(Force, RefusalsSendNothing) {
         {"N x10 beyond 32 bits", [&] { return Set_Force_Postion(h, 1, 0, 2, 300000000, 0); }, nullptr, 11},
         {"force NaN", [&] { return Force_Position_Move_POSE(h, POSE{}, 1, 0, 2, nan); }, nullptr, 11},
         {"joint beyond 32 bits x1000", [&] { return Force_Position_Move_Joint(h, bad_joint, 1, 0, 2, 1); }, nullptr, 11},
-        {"set-point, null joints", [&] { return Force_Position_Move_Joint(h, nullptr, 1, 0, 2, 1); }, nullptr, 19},
         {"one-axis, null second pose", [&] { return Manual_Set_Fz(h, kJoints, nullptr); }, nullptr, 19},
-        {"six-axis values", [&] { return Get_Force_Data(h, nullptr); }, nullptr, 19},
     });
 }
 

@@ -1,12 +1,11 @@
-// Replies that are refused or written in part (what a query wrote before it
-// stopped, what it left alone), the kinematic values that follow the DH and
+// Replies refused or written in part (what a query wrote before it stopped,
+// what it left alone), the kinematic values that follow the DH and
 // installation commands, Modbus counts, and the moves the kinematics compute.
 #include "kinematics/kinematic_state.h"
 #include "kinematics/state.h"
 #include "support/command_cases.h"
 
 #include <climits>
-#include <cmath>
 #include <cstdint>
 
 using arx::test::CommandTest;
@@ -23,7 +22,6 @@ std::string wire(const Pose& p) {
     for (int i = 0; i < 6; ++i) out += (i ? "," : "") + std::to_string(static_cast<std::int32_t>(v[i]));
     return out + "]";
 }
-
 }  // namespace
 
 class Replies : public CommandTest {
@@ -47,21 +45,7 @@ class IO : public Replies {};
 class Modbus : public Replies {};
 class Motion : public Replies {};
 
-TEST_F(Replies, StopAtTheFirstBadMember) {
-    POSE pose;
-    unsigned short err[2];
-    // pose|joints|arm_err,sys_err
-    const auto state = [&] {
-        pose = {kMark, kMark, kMark, kMark, kMark, kMark};
-        err[0] = err[1] = 777;
-        const int rc = Get_Current_Arm_State(h, f, &pose, &err[0], &err[1]);
-        return Got{rc, 0, list(&pose.x, 6) + "|" + list(f, 7) + "|" + list(err, 2)};
-    };
-    const auto runtime = [&] {
-        int t[4] = {-1, -1, -1, -1};
-        const int rc = Get_System_Runtime(h, text[0], &t[0], &t[1], &t[2], &t[3]);
-        return Got{rc, 0, std::string(text[0], 3) + "|" + list(t, 4)};
-    };
+TEST_F(Replies, FrameQueriesStopAtTheFirstBadMember) {
     // name|10th character|pose|position, and the payload
     const auto current = [&] {
         const int rc = Get_Current_Tool_Frame(h, &frame);
@@ -83,14 +67,6 @@ TEST_F(Replies, StopAtTheFirstBadMember) {
     const std::string tool = R"({"state":"current_tool_frame","tool_name":"abcdefghijk",)" + pose6;
     const std::string names_reply = R"({"state":"total_tool_frame","tool_names":)";
     expect_decodes({
-        {"arm error as text: pose and joints kept", "get_current_arm_state",
-         R"({"state":"current_arm_state","arm_state":{"pose":[250000,0,0,1571,0,0],"joint":[1000,2000,3000,4000,5000,-6000],"arm_err":"1","sys_err":2}})",
-         state, {11, 0, "0.25,0,0,1.571,0,0|1,2,3,4,5,-6,-99|777,777"}},
-        {"runtime without sec", "get_system_runtime", R"({"command":"get_system_runtime","day":3,"hour":4,"min":5})", runtime, {9, 0, "###|3,4,5,-1"}},
-        {"degree: fewer written", "get_joint_degree", R"({"state":"joint_degree","joint":[1000,2000]})",
-         [&] { return Got{Get_Joint_Degree(h, f), 0, list(f, 3)}; }, {0, 0, "1,2,-99"}},
-        {"tool frame: name cut at nine", "get_current_tool_frame", tool + R"(,"payload":2.75,"position":[1000,2000,3000]})", current,
-         {0, 2.0, "abcdefghi|90|0.25,0,-1,1.571,0,0|0.001,0.002,0.003"}},
         {"tool position not an array", "get_current_tool_frame", tool + R"(,"payload":2.75,"position":5})", current,
          {9, 2.0, "abcdefghi|90|0.25,0,-1,1.571,0,0|" + m + "," + m + "," + m}},
         {"given tool position not an array", "get_tool_frame", R"({"state":"given_tool_frame",)" + pose6 + R"(,"payload":2.75,"position":5})", given, {11, 2.75, "0.25"}},
@@ -99,20 +75,17 @@ TEST_F(Replies, StopAtTheFirstBadMember) {
     });
 }
 
+// The reply is echoed whole; the seventh joint's places and the unused members stay as they were.
 TEST_F(Replies, AllStateEchoesTheReplyToStandardOutput) {
-    const std::string good =
-        R"({"state":"arm_all_state","all_state":{"temperature":[1,2,3,4,5,6],"current":[1500,0,0,0,0,-2000],)"
-        R"("voltage":[24000,0,0,0,0,0],"en_flag":[1,0,1,0,1,257],"err_flag":[65538,0,0,0,0,3],"sys_err":70000}})";
-    JOINT_STATE js;
+    const std::string reply = R"({"state":"arm_all_state","all_state":{"temperature":[1,2,3,4,5,6],"current":[1500,0,0,0,0,-2000],)"
+                              R"("voltage":[24000,0,0,0,0,0],"en_flag":[1,0,1,0,1,257],"err_flag":[65538,0,0,0,0,3],"sys_err":70000}})";
+    JOINT_STATE js, mark;
     std::memset(&js, 'Z', sizeof js);
-    const JOINT_STATE mark = js;
-    for (const std::string& reply : {std::string(R"({"state":"arm_all_state","all_state":{"temperature":[1,2,3]}})"), good}) {
-        fc.on("get_arm_all_state", reply);
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(Get_Arm_All_State(h, &js), reply == good ? 0 : 11);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "all_state:" + reply + "\r\n");
-    }
-    // The seventh joint's places and the unused members stay as they were.
+    mark = js;
+    fc.on("get_arm_all_state", reply);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Get_Arm_All_State(h, &js), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "all_state:" + reply + "\r\n");
     EXPECT_EQ(list(&js.current[5], 2), "-2," + list(&mark.current[6], 1));
     EXPECT_EQ(std::memcmp(js.unused_a, mark.unused_a, sizeof js.unused_a + sizeof js.unused_b), 0);
 }
@@ -130,7 +103,6 @@ TEST_F(ArmSettings, QueriesDecode) {
         {"DH tenths, end link stored", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,1449,0]})", dh, {0, 144.9, "240.5,0,256,144.9,0"}},
         {"DH element not a number: nothing written, end link kept", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,"1449",0]})", dh, {11, 0.5, "-99,-99,-99,-99,-99"}},
         {"install angles unscaled, stored", "get_install_pose", R"({"state":"install_pose","pose":[0.5,-45,90.25,7]})", install, {0, 90.25, "0.5,-45,90.25"}},
-        {"install angles too short: kept", "get_install_pose", R"({"state":"install_pose","pose":[0.5,-45]})", install, {11, 3, "-99,-99,-99"}},
         {"install angle past the float range: refused, kept", "get_install_pose", R"({"state":"install_pose","pose":[0,1e300,0]})", install, {11, 3, "-99,-99,-99"}},
         {"line speed past the float range: refused", "get_arm_max_line_speed", R"({"state":"arm_max_line_speed","arm_line_speed":1e300})",
          [&] { return Got{Get_Arm_Line_Speed(h, f), f[0]}; }, {11, kMark}},
@@ -147,16 +119,10 @@ TEST_F(ArmSettings, SettingsStoreQueuedAtOnceBlockingOnlyWhenAccepted) {
     fc.on("set_DH_data", R"({"command":"set_DH_data","set_state":true})");
     EXPECT_EQ(Set_DH_Data(h, 0, 0, 0, 0.2f, 0, true), 0);
     EXPECT_FLOAT_EQ(kin().end_link, 0.2f);
-    EXPECT_EQ(Set_DH_Data(h, std::nanf(""), 0, 0, 0.3f, 0, false), 11);  // refused: nothing stored
-    EXPECT_FLOAT_EQ(kin().end_link, 0.2f);
 
     setAngle(0, 0, 0);
-    const float joint[6] = {10, 20, 30, 40, 50, 60};
-    const Pose level = Forward_Kinematics(joint);
     EXPECT_EQ(Set_Install_Pose(h, 0, 0, 90, false), 0);
     EXPECT_FLOAT_EQ(kin().install[2], radians(90));
-    const Pose turned = Forward_Kinematics(joint);
-    EXPECT_GT(std::fabs(turned.x - level.x) + std::fabs(turned.y - level.y), 1e-3);
     fc.on("set_install_pose", R"({"command":"set_install_pose","set_state":false})");
     EXPECT_EQ(Set_Install_Pose(h, 0, 0, 3, true), 1);
     EXPECT_FLOAT_EQ(kin().install[2], radians(90));
@@ -174,8 +140,6 @@ TEST_F(IO, TwoArrayRepliesDecodeInOrder) {
         const int rc = Get_IO_Input(h, bytes, values);
         return Got{rc, 0, list(bytes, 3) + "|" + list(&bytes[kCap], 2) + "|" + list(values, 2) + "|" + list(&values[kCap], 2)};
     };
-    const auto outputs = [&] { const int rc = Get_IO_Output(h, bytes, values); return Got{rc, 0, list(bytes, 3) + "|" + list(values, 2)}; };
-    const auto tool = [&] { const int rc = Get_Tool_IO_State(h, f, values); return Got{rc, 0, list(f, 3) + "|" + list(values, 2)}; };
     const auto one = [&](int type) {
         return [this, type] { const int rc = Get_IO_State(h, type, 1, bytes); return Got{rc, double(bytes[0])}; };
     };
@@ -186,12 +150,7 @@ TEST_F(IO, TwoArrayRepliesDecodeInOrder) {
         {"inputs past the capacity", "get_IO_input", in + R"("DI":)" + many + R"(,"AI":)" + many + "}", inputs,
          {0, 0, "1,2,3|77,77|0.001,0.002|-99,-99"}},
         {"AI not an array: DI kept", "get_IO_input", in + R"("DI":[1,1],"AI":5})", inputs, {11, 0, "1,1,77|77,77|-99,-99|-99,-99"}},
-        {"no DI: nothing", "get_IO_input", in + R"("AI":[1000]})", inputs, {9, 0, "77,77,77|77,77|-99,-99|-99,-99"}},
-        {"outputs: low byte, thousandths", "get_IO_output", R"({"state":"IO_output_state","DO":[256,1],"AO":[-2500,12000]})", outputs,
-         {0, 0, "0,1,77|-2.5,12"}},
-        {"tool state not an array", "get_tool_IO_state", R"({"state":"tool_IO_state","IO_Mode":[1,1],"IO_State":"on"})", tool, {11, 0, "1,1,-99|-99,-99"}},
         {"AI -1 V: low byte", "get_AI_state", R"({"state":"AI_state","voltage":-1500})", one(3), {0, 255}},
-        {"AO as text", "get_AO_state", R"({"state":"AO_state","voltage":"5"})", one(2), {11, 77}},
     });
 }
 
@@ -210,26 +169,12 @@ TEST_F(Modbus, CountsWithoutASoundLineAreRefused) {
         // Coil bytes go as one integer up to eight coils, then as an array.
         {"no coils", [&] { return Write_Coils(h, 1, 0, 0, data, 1, false); }, R"({"command":"write_coils","port":1,"address":0,"num":0,"data":1,"device":1})"},
         {"nine coils", [&] { return Write_Coils(h, 1, 0, 9, data, 1, false); }, R"({"command":"write_coils","port":1,"address":0,"num":9,"data":[1,2],"device":1})"},
-        {"41 coils", [&] { return Write_Coils(h, 1, 0, 41, data, 1, false); },
-         R"({"command":"write_coils","port":1,"address":0,"num":41,"data":[1,2,3,4,5,6],"device":1})"},
         {"28 registers do not", [&] { return Write_Registers(h, 0, 4, 28, full, 3, false); }, nullptr, 11},
         {"negative registers", [&] { return Write_Registers(h, 0, 4, -1, full, 3, true); }, nullptr, 11},
         {"registers beyond any line, two bytes given", [&] { return Write_Registers(h, 0, 4, INT_MAX, data, 3, true); }, nullptr, 11},
         {"60 coil bytes of 255 do not fit", [&] { return Write_Coils(h, 1, 0, 480, full, 1, true); }, nullptr, 11},
         {"negative coils", [&] { return Write_Coils(h, 1, 0, -8, full, 1, false); }, nullptr, 11},
         {"coils beyond any line", [&] { return Write_Coils(h, 1, 0, INT_MAX, data, 1, false); }, nullptr, 11},
-        {"null coil bytes", [&] { return Write_Coils(h, 1, 0, 1, nullptr, 1, false); }, nullptr, 19},
-        {"null read output", [&] { return Get_Read_Coils(h, 1, 0, 1, 1, nullptr); }, nullptr, 19},
-    });
-}
-
-TEST_F(Modbus, ReadResults) {
-    const auto coils = [&] { n = -99; const int rc = Get_Read_Coils(h, 1, 10, 2, 1, &n); return Got{rc, double(n)}; };
-    const std::string head = R"({"command":"read_coils","state":"coils_data",)";
-    expect_decodes({
-        {"no read_state", "read_coils", head + R"("data":-7})", coils, {0, -7}},
-        {"read_state not true/false", "read_coils", head + R"("read_state":"ok","data":3})", coils, {0, 3}},
-        {"data as text", "read_coils", head + R"("read_state":true,"data":"513"})", coils, {11, -99}},
     });
 }
 
@@ -276,8 +221,4 @@ TEST_F(Motion, DerivedMovesSendTheKinematicsTarget) {
         ASSERT_TRUE(fc.wait_lines(2));
         EXPECT_EQ(fc.lines(), (std::vector<std::string>{state_query, c.movel}));
     }
-    fc.on("get_current_arm_state", arx::test::Reply{});  // silent: the query's time-out, nothing moved
-    fc.clear();
-    EXPECT_EQ(MoveRotate_Cmd(h, 3, 90, axis, 10, 0, true), 7);
-    EXPECT_EQ(fc.lines(), std::vector<std::string>{state_query});
 }

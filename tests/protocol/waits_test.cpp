@@ -1,9 +1,7 @@
-// How long blocking commands wait. Moves: the reply timeout is fixed at
-// 3000 ms, so a move watches the arm only after 5 s (movel) or 23 s (the
-// others). Devices: the arrival report of gripper and lift motions, the long
-// calibration and mode waits, the settling after a Modbus mode, a network mode
-// or a tool frame change. Each long case is its own test, so parallel ctest
-// spreads them.
+// How long blocking commands wait: moves watch the arm only after 5 s (movel)
+// or 23 s (the others); device commands wait for arrival reports, calibration
+// and mode answers, and settle after a mode or frame change. Each long case is
+// its own test, so parallel ctest spreads them.
 #include "core/transfer_state.h"
 #include "support/command_cases.h"
 
@@ -44,9 +42,6 @@ const WaitCase kWaits[] = {
     {"LiftArrivalBeyondThePlainLimit", "set_lift_height", late(kArrived, 3500),
      [](SOCKHANDLE h) { return Set_Lift_Height(h, 100, 10, true); }, 0, 3500, 4000},
     {"ForceSensorCalibration", "set_force_sensor", late(kCalibrated, 3500), [](SOCKHANDLE h) { return Set_Force_Sensor(h); }, 0, 3500, 4000},
-    {"ManualForceCalibration", "manual_set_force_pose1", late(kCalibrated, 3500),
-     [](SOCKHANDLE h) { const float j[6] = {}; return Manual_Set_Force(h, 1, j); }, 0, 3500, 4000},
-    {"AutoFzCalibration", "auto_set_Fz", late(kCalibrated, 3500), [](SOCKHANDLE h) { return Auto_Set_Fz(h); }, 0, 3500, 4000},
     {"ManualFzHasThePlainLimit", "manual_set_Fz", late(kCalibrated, 3500),
      [](SOCKHANDLE h) { const float j[7] = {}; return Manual_Set_Fz(h, j, j); }, 7, 3000, 3500},
     {"ForcePositionOn", "set_force_position", late(R"({"command":"set_force_position","set_state":true})", 3500),
@@ -88,13 +83,7 @@ protected:
         return static_cast<int>(std::count(lines.begin(), lines.end(), R"({"command":"get_current_arm_state"})"));
     }
     // Waits up to `max_ms` until the arm has been asked `n` times.
-    bool wait_state_queries(int n, int max_ms) const {
-        const auto start = Clock::now();
-        while (state_queries() < n)
-            if (ms_since(start) > max_ms) return false;
-            else std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return true;
-    }
+    bool wait_state_queries(int n, int max_ms) const { return arx::test::wait_until([&] { return state_queries() >= n; }, max_ms); }
 };
 
 TEST_F(MoveWaits, StandingArmEndsAJointMoveOnTheSixthSample) {
