@@ -7,7 +7,6 @@
 #include "kinematics/state.h"
 #include "support/command_cases.h"
 
-#include <chrono>
 #include <limits>
 
 using arx::test::CommandTest;
@@ -17,54 +16,48 @@ using Clock = std::chrono::steady_clock;
 namespace {
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
+const float kJoints[7] = {0, 0, 90, 0, 90, 0, 45};
 }  // namespace
 
 class Checks : public CommandTest {};
 
 TEST_F(Checks, RefuseInEachCommandsOwnOrderBeforeSending) {
     float j[7] = {};
-    FRAME frame{};
-    FRAME_NAME names[2];
-    unsigned short e = 0;
     int i = 0;
     char k[12];
     float huge[14];
     std::fill(std::begin(huge), std::end(huge), 1e30f);  // 34 digits each: the line would not fit
-    const float out_of_range[7] = {0, 0, 0, 0, 0, 3e6f, 0};
+    const SOCKHANDLE closed = arx::test::connect_to(fc);
+    Arm_Socket_Close(closed);
     expect_sends({
         // Commands without the handle check take handle 0 and queue the line.
         {"min pos, handle 0", [] { return Set_Joint_Min_Pos(0, 1, 1.0f, false); }, nullptr, 0},
-        {"start calibrate, handle 0", [] { return Start_Calibrate(0, false); }, nullptr, 0},
-        {"arm power, handle 0", [] { return Set_Arm_Power(0, true, false); }, nullptr, 0},
         {"speed, handle 0", [] { return Set_Joint_Speed(0, 1, 1.0f, false); }, nullptr, 5},
-        {"acc, handle 0", [] { return Set_Joint_Acc(0, 1, 1.0f, false); }, nullptr, 5},
-        {"speed NaN queued", [&] { return Set_Joint_Speed(h, 1, kNaN, false); }, nullptr, 11},
-        {"zero offset out of range", [&] { return Set_Joint_Zero_Offset(h, out_of_range, true); }, nullptr, 11},
+        {"set-point on a closed connection", [&] { return Movej_CANFD(closed, kJoints); }, nullptr, 0},
         {"install pose infinite", [&] { return Set_Install_Pose(h, 0, kInf, 0, false); }, nullptr, 11},
         {"dynamic parm line over 299 bytes, queued", [&] { return Set_Arm_Dynamic_Parm(h, huge, false); }, nullptr, 11},
-        {"speed output", [&] { return Get_Joint_Speed(h, nullptr); }, nullptr, 19},
+        {"set-point not a number", [&] { return Movep_CANFD(h, POSE{kNaN, 0, 0, 0, 0, 0}); }, nullptr, 11},
+        {"blend radius out of range", [&] { return Movej_Cmd(h, kJoints, 1, 3e6f, true); }, nullptr, 11},
+        {"tool move joints null", [&] { return MoveCartesianTool_Cmd(h, nullptr, 0, 0, 0.1f, 0, 1, 0, true); }, nullptr, 19},
         {"calibrate state second", [&] { return Get_Calibrate_State(h, j, nullptr, &i); }, nullptr, 19},
-        {"install pose y", [&] { return Get_Install_Pose(h, j, nullptr, j); }, nullptr, 19},
-        {"arm state pose", [&] { return Get_Current_Arm_State(h, j, nullptr, &e, &e); }, nullptr, 19},
-        {"all state", [&] { return Get_Arm_All_State(h, nullptr); }, nullptr, 19},
-        {"tool frame name count", [&] { return Get_All_Tool_Frame(h, names, nullptr); }, nullptr, 19},
         {"auto tool frame name", [&] { return Generate_Auto_Tool_Frame(h, nullptr, 1, 0, 0, 0, true); }, nullptr, 19},
-        {"given tool frame name", [&] { return Get_Given_Tool_Frame(h, nullptr, &frame); }, nullptr, 19},
         {"second kernel version", [&] { return Get_Arm_Software_Version(h, k, k, k, nullptr); }, nullptr, 19},
-        {"access point password", [&] { return Set_WiFi_AP_Data(h, "ap", nullptr); }, nullptr, 19},
     });
 }
 
+// A file download refuses first, before its pause, and stores nothing.
 TEST_F(Checks, FileTransferRefusesFirstWithoutPauseAndStoresNothing) {
     setAngle(1, 2, 3);
     arx::core::claim_transfer(0);
     arx::core::claim_transfer(h);
+    int i;
     const auto start = Clock::now();
     expect_sends({
         {"before handle and value", [] { return Set_Joint_Speed(0, 1, kNaN, true); }, nullptr, 18},
         {"before the null check", [&] { return Get_Joint_Speed(h, nullptr); }, nullptr, 18},
-        {"before the null checks", [&] { return Get_Install_Pose(h, nullptr, nullptr, nullptr); }, nullptr, 18},
         {"install pose", [&] { return Set_Install_Pose(h, 0, 0, 90, false); }, nullptr, 18},
+        {"IO type 9", [&] { return Set_IO_State(h, 9, 1, true, true); }, nullptr, 18},
+        {"car state", [&] { return Get_Car_State(h, &i, &i, &i, &i, &i, &i); }, nullptr, 18},
     });
     EXPECT_LT(ms_since(start), arx::core::kCommandPauseMs);
     arx::core::release_transfer(0);
@@ -79,6 +72,9 @@ TEST_F(Checks, PauseOnlyWhereTheCommandTakesIt) {
         {"query refused before its pause", [&] { return Get_Joint_Degree(h, nullptr); }, 19, false},
         {"zero pos pauses before its handle check", [] { return Set_Joint_Zero_Pos(0, 1, true); }, 5, true},
         {"acc checks the handle first", [] { return Set_Joint_Acc(0, 1, 1.0f, true); }, 5, false},
+        {"IO set, type -1 after the pause", [&] { return Set_IO_State(h, -1, 1, true, false); }, 11, true},
+        {"IO get, null state before it", [&] { return Get_IO_State(h, 9, 1, nullptr); }, 19, false},
+        {"force set-point, never paused", [&] { return Force_Position_Move_POSE(h, POSE{}, 0, 0, 0, 1); }, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

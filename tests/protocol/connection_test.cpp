@@ -1,17 +1,21 @@
-// Initialisation and the connection exports.
-#include "arx_version.h"
+// The connection registry, and the start-up that loads the controller's
+// active frames and mounting angles before Arm_Socket_Start returns.
 #include "core/connections.h"
 #include "core/library.h"
 #include "core/platform.h"
-#include "core/transfer_state.h"
+#include "kinematics/state.h"
 #include "protocol/command.h"
 #include "protocol/startup.h"
 #include "support/fake_controller.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace arx::test {
 namespace {
+
+char kIp[] = "127.0.0.1";
 
 int registered() {
     core::ConnectionView views[core::kMaxConnections];
@@ -26,62 +30,17 @@ protected:
     FakeController fc;
 };
 
-// Unsupported model: 2 without connecting; refused connect: 5, nothing
-// registered; Arm_Socket_State: 5, 18 (without pausing), 0 with its probe line,
-// 6 once closed or on a socket that is not the library's.
-TEST_F(Registry, StartAndStateResultCodes) {
-    EXPECT_STREQ(API_Version(), ARX_VERSION_STRING);
-    EXPECT_EQ(Arx_API_Init(42, nullptr), 0);
-    EXPECT_EQ(connect_to(fc), static_cast<SOCKHANDLE>(ARX_NOT_INITIALISED));
+// A socket the library does not hold (say, one that took a closed handle's
+// number) is never written to: 6.
+TEST_F(Registry, ForeignSocketIsNeverWrittenTo) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
-    char ip[] = "127.0.0.1";
-    int port = 0;  // nobody listens there once closed
-    platform::close_socket(platform::tcp_listen_loopback(&port));
-    EXPECT_EQ(Arm_Socket_Start(ip, port, 100), static_cast<SOCKHANDLE>(ARX_CONNECT_FAILED));
-    EXPECT_EQ(registered(), 0);
-    EXPECT_EQ(fc.connections(), 0);
-
-    EXPECT_EQ(Arm_Socket_State(0), ARX_CONNECT_FAILED);
-    core::claim_transfer(77);
-    const auto start_ms = platform::monotonic_ms();
-    EXPECT_EQ(Arm_Socket_State(77), ARX_FILE_TRANSFER_BUSY);
-    EXPECT_LT(platform::monotonic_ms() - start_ms, core::kCommandPauseMs);
-    core::release_transfer(77);
-    SOCKHANDLE h = connect_to(fc);
-    EXPECT_EQ(Arm_Socket_State(h), 0);
-    ASSERT_TRUE(fc.wait_lines(1));
-    EXPECT_EQ(fc.raw_of(0), "{\"command\":\"get_joint_max_speed\"}\r\n");
-    Arm_Socket_Close(h);
-    EXPECT_EQ(Arm_Socket_State(h), ARX_SEND_FAILED);
-    // A socket the library does not hold (say, one that took a closed
-    // handle's number) is never written to.
     platform::Socket foreign = platform::tcp_socket();
-    ASSERT_TRUE(platform::tcp_connect(foreign, ip, fc.port(), 1000));
-    ASSERT_TRUE(fc.wait_connections(2));
+    ASSERT_TRUE(platform::tcp_connect(foreign, kIp, fc.port(), 1000));
+    ASSERT_TRUE(fc.wait_connections(1));
     EXPECT_EQ(Arm_Socket_State(foreign), ARX_SEND_FAILED);
     platform::sleep_ms(50);
-    EXPECT_EQ(fc.raw_of(1), "");
+    EXPECT_EQ(fc.raw_of(0), "");
     platform::close_socket(foreign);
-}
-
-// The joint count is fixed by the model at connect time; a reused socket
-// number must find the new connection's record, not the old one.
-TEST_F(Registry, JointCountFollowsTheModelAtConnectTime) {
-    ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, nullptr), 0);
-    SOCKHANDLE seven = connect_to(fc);
-    ASSERT_EQ(Arx_API_Init(ARM_MODEL_C2, nullptr), 0);
-    SOCKHANDLE six = connect_to(fc);
-    EXPECT_EQ(core::joint_count(seven), 7);
-    EXPECT_EQ(core::joint_count(six), 6);
-    EXPECT_EQ(core::joint_count(123456), 6);  // unknown handle
-    Arm_Socket_Close(seven);
-    SOCKHANDLE reused = connect_to(fc);
-#ifndef _WIN32
-    ASSERT_EQ(reused, seven);  // the host hands out the lowest free number
-#endif                         // (Windows may hand out another: the count is still the new connection's)
-    EXPECT_EQ(core::joint_count(reused), 6);
-    Arm_Socket_Close(reused);
-    Arm_Socket_Close(six);
 }
 
 // Closed connections free their entries; 300 live ones fill the registry.
@@ -103,9 +62,8 @@ TEST_F(Registry, ReusesClosedEntriesAndRefusesWithFourWhenFull) {
 
 // Before Arx_API_Init no thread reads replies: 2 at once, nothing connects.
 TEST_F(Registry, StartBeforeInitReturnsTwoWithoutConnecting) {
-    char ip[] = "127.0.0.1";
     const auto start = platform::monotonic_ms();
-    EXPECT_EQ(Arm_Socket_Start(ip, fc.port(), 100), static_cast<SOCKHANDLE>(ARX_NOT_INITIALISED));
+    EXPECT_EQ(Arm_Socket_Start(kIp, fc.port(), 100), static_cast<SOCKHANDLE>(ARX_NOT_INITIALISED));
     EXPECT_LT(platform::monotonic_ms() - start, 100);
     platform::sleep_ms(50);
     EXPECT_EQ(fc.connections(), 0);
@@ -118,16 +76,15 @@ TEST_F(Registry, ConnectWithoutAnswerGivesUpAfterTheReplyTimeout) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     int port = 0;
     const platform::Socket listener = platform::tcp_listen_loopback(&port, 0);
-    char ip[] = "127.0.0.1";
     std::vector<platform::Socket> fillers;
     // Fill the backlog: connects that complete until one hangs.
     for (int i = 0; i < 8; ++i) {
         platform::Socket s = platform::tcp_socket();
         fillers.push_back(s);
-        if (!platform::tcp_connect(s, ip, port, 200)) break;
+        if (!platform::tcp_connect(s, kIp, port, 200)) break;
     }
     const auto start = platform::monotonic_ms();
-    EXPECT_EQ(Arm_Socket_Start(ip, port, 100), static_cast<SOCKHANDLE>(ARX_CONNECT_FAILED));
+    EXPECT_EQ(Arm_Socket_Start(kIp, port, 100), static_cast<SOCKHANDLE>(ARX_CONNECT_FAILED));
     const auto took = platform::monotonic_ms() - start;
     EXPECT_GE(took, core::kReplyTimeoutMs - 20);
     EXPECT_LT(took, core::kReplyTimeoutMs + 500);
@@ -137,14 +94,26 @@ TEST_F(Registry, ConnectWithoutAnswerGivesUpAfterTheReplyTimeout) {
 }
 
 // A handle the library does not know carries six joint values on both sides,
-// whatever the current arm model.
+// whatever the current arm model. The count is fixed by the model at connect
+// time; a reused socket number finds the new connection's record.
 TEST_F(Registry, UnknownHandleCountsSixJointsBothWays) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, nullptr), 0);
     EXPECT_EQ(protocol::request_joints(123456), 6);
     EXPECT_EQ(protocol::joints(123456), 6);
     SOCKHANDLE seven = connect_to(fc);
     EXPECT_EQ(protocol::request_joints(seven), 7);
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_C2, nullptr), 0);
+    SOCKHANDLE six = connect_to(fc);
+    EXPECT_EQ(core::joint_count(seven), 7);
+    EXPECT_EQ(core::joint_count(six), 6);
     Arm_Socket_Close(seven);
+    SOCKHANDLE reused = connect_to(fc);
+#ifndef _WIN32
+    ASSERT_EQ(reused, seven);  // the host hands out the lowest free number
+#endif
+    EXPECT_EQ(core::joint_count(reused), 6);
+    Arm_Socket_Close(reused);
+    Arm_Socket_Close(six);
 }
 
 TEST_F(Registry, FailedStartupClosesTheSocketAndFreesTheEntry) {
@@ -153,6 +122,44 @@ TEST_F(Registry, FailedStartupClosesTheSocketAndFreesTheEntry) {
     EXPECT_EQ(connect_to(fc), ARX_START_FAILED_HANDLE);
     EXPECT_EQ(registered(), 0);
     EXPECT_TRUE(fc.wait_closed_by_library(0));
+}
+
+// Start-up loads the controller's active frames and mounting angles.
+void script(FakeController& fc, const char* tool_pose, const char* work_pose) {
+    fc.on("get_current_tool_frame", std::string(R"({"state":"current_tool_frame","tool_name":"tip","pose":)") + tool_pose +
+                                        R"(,"payload":0,"position":[0,0,0]})");
+    fc.on("get_current_work_frame", std::string(R"({"state":"current_work_frame","frame_name":"w","pose":)") + work_pose + "}");
+}
+
+void expect_matrix(const kin::Transform& t, float x, float y, float z, float rx, float ry, float rz) {
+    const Matrix expected = pos2matrix(Pose{x, y, z, ort{}, eul{rx, ry, rz}});
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) EXPECT_NEAR(t.m[r][c], expected.data[r][c], 1e-6) << r << "," << c;
+}
+
+// A failed tool-frame query refuses the connection and sends no work-frame query.
+TEST(Startup, LoadsFramesAndASecondConnectionReplacesThem) {
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
+    const kin::KinematicState& state = kin::kinematic_state();
+    const float joints[7] = {0, 10, 20, 30, 40, 50, 0};
+    FakeController plain, tooled, other, bad_tool;  // plain: zero frames
+    ASSERT_NE(connect_to(plain), ARX_START_FAILED_HANDLE);
+    const Pose bare = Forward_Kinematics(joints);
+    script(tooled, "[0,0,100000,0,0,0]", "[500000,-250000,0,0,0,1571]");
+    ASSERT_NE(connect_to(tooled), ARX_START_FAILED_HANDLE);
+    expect_matrix(state.tool, 0, 0, 0.1f, 0, 0, 0);
+    expect_matrix(state.work, 0.5f, -0.25f, 0, 0, 0, 1.571f);
+    const Pose tip = Forward_Kinematics(joints);  // 0.1 m beyond the flange
+    EXPECT_NEAR(std::hypot(tip.x - bare.x, tip.y - bare.y, tip.z - bare.z), 0.1f, 1e-4);
+    script(other, "[0,0,0,0,1571,0]", "[0,0,1000000,0,0,0]");
+    other.on("get_install_pose", R"({"state":"install_pose","pose":[0,0,90]})");
+    ASSERT_NE(connect_to(other), ARX_START_FAILED_HANDLE);
+    expect_matrix(state.tool, 0, 0, 0, 0, 1.571f, 0);
+    expect_matrix(state.work, 0, 0, 1.0f, 0, 0, 0);
+    EXPECT_NEAR(state.install[2], M_PI / 2, 1e-5);
+    bad_tool.on("get_current_tool_frame", R"({"state":"current_tool_frame","tool_name":"tip"})");
+    EXPECT_EQ(connect_to(bad_tool), ARX_START_FAILED_HANDLE);
+    EXPECT_EQ(bad_tool.lines().size(), 1u);
 }
 
 }  // namespace

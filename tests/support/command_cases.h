@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace arx::test {
@@ -57,6 +58,14 @@ inline long long ms_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Polls `done` every 2 ms for up to `max_ms`.
+inline bool wait_until(const std::function<bool()>& done, long long max_ms) {
+    for (const auto start = std::chrono::steady_clock::now(); !done();)
+        if (ms_since(start) > max_ms) return false;
+        else std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return true;
+}
+
 // The "command" value of a request line.
 inline std::string command_of(const std::string& line) {
     const std::string head = R"({"command":")";
@@ -70,12 +79,9 @@ protected:
     // Output buffers the rows write into, marked again before each row.
     float f[16];
     int n;
-    char text[4][16];
     virtual void mark() {
         std::fill(std::begin(f), std::end(f), kMark);
         n = -99;
-        std::memset(text, '#', sizeof text);
-        for (auto& t : text) t[15] = 0;
     }
 
     void expect_sends(const std::vector<SendCase>& rows) {

@@ -1,20 +1,17 @@
-// The blocking moves' waits against the fake controller. The reply timeout is
-// fixed at 3000 ms, so a move watches the arm only after 5 s (movel) or 23 s
-// (the others): each long case is its own test, so parallel ctest spreads them.
+// How long blocking commands wait: moves watch the arm only after 5 s (movel)
+// or 23 s (the others); device commands wait for arrival reports, calibration
+// and mode answers, and settle after a mode or frame change. Each long case is
+// its own test, so parallel ctest spreads them.
 #include "core/transfer_state.h"
 #include "support/command_cases.h"
 
-#include <algorithm>
-#include <chrono>
 #include <future>
-#include <thread>
 
-using arx::test::ControllerTest;
 using arx::test::ms_since;
+using arx::test::Reply;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
 const float kJoints[6] = {0, 0, 90, 0, 90, 0};
 const POSE kPose{0.3f, 0, 0.3f, 0, 0, 0};
 const std::string kArrived = R"({"state":"current_trajectory_state","trajectory_state":true})";
@@ -24,22 +21,69 @@ const std::string kStanding =
 constexpr long long kLongGraceMs = 3000 + 20000;
 constexpr long long kLineGraceMs = 3000 + 2000;
 
+struct WaitCase {
+    const char* name;
+    const char* command;  // answered with `reply`
+    Reply reply;
+    std::function<int(SOCKHANDLE)> call;
+    int rc;
+    long long min_ms, max_ms;  // how long the call takes
+};
+Reply late(const std::string& line, int delay_ms) { return Reply{{line + "\r\n"}, false, delay_ms}; }
+const std::string kCalibrated = R"({"command":"set_force_sensor","set_state":true})";
+
+const WaitCase kWaits[] = {
+    // The gripper's acknowledgement completes nothing; its arrival report does.
+    {"GripperAckThenArrival", "set_gripper_pick",
+     Reply{{R"({"command":"set_gripper_pick","state":true})" "\r\n", R"({"state":"current_trajectory_state","trajectory_state":false})" "\r\n"}},
+     [](SOCKHANDLE h) { return Set_Gripper_Pick(h, 500, 200, true); }, 1, 20, 500},
+    {"GripperAckOnlyTimesOutAtThePlainLimit", "set_gripper_release", late(R"({"command":"set_gripper_release","trajectory_state":true})", 0),
+     [](SOCKHANDLE h) { return Set_Gripper_Release(h, 500, true); }, 7, 3000, 3500},
+    {"LiftArrivalBeyondThePlainLimit", "set_lift_height", late(kArrived, 3500),
+     [](SOCKHANDLE h) { return Set_Lift_Height(h, 100, 10, true); }, 0, 3500, 4000},
+    {"ForceSensorCalibration", "set_force_sensor", late(kCalibrated, 3500), [](SOCKHANDLE h) { return Set_Force_Sensor(h); }, 0, 3500, 4000},
+    {"ManualFzHasThePlainLimit", "manual_set_Fz", late(kCalibrated, 3500),
+     [](SOCKHANDLE h) { const float j[7] = {}; return Manual_Set_Fz(h, j, j); }, 7, 3000, 3500},
+    {"ForcePositionOn", "set_force_position", late(R"({"command":"set_force_position","set_state":true})", 3500),
+     [](SOCKHANDLE h) { return Set_Force_Postion(h, 1, 0, 2, 5, 1); }, 0, 3500, 4000},
+    // Blocking Modbus mode: returns no earlier than 2 s after the answer, and
+    // waits for a late answer up to 5 s.
+    {"ModbusModeSettles", "set_modbus_mode", late(R"({"command":"set_modbus_mode","set_state":false})", 100),
+     [](SOCKHANDLE h) { return Set_Modbus_Mode(h, 1, 9600, 1, true); }, 1, 2100, 2600},
+    {"ModbusModeLateAnswer", "set_modbus_mode", late(R"({"command":"set_modbus_mode","set_state":true})", 3500),
+     [](SOCKHANDLE h) { return Set_Modbus_Mode(h, 1, 9600, 1, true); }, 0, 5500, 6000},
+    {"ModbusModeQueuedDoesNotSettle", "set_modbus_mode", Reply{},
+     [](SOCKHANDLE h) { return Set_Modbus_Mode(h, 1, 9600, 1, false); }, 0, 20, 200},
+    {"HighSpeedEthSettlesOneSecond", "set_high_speed_eth", late(R"({"command":"set_high_speed_eth","set_state":true})", 0),
+     [](SOCKHANDLE h) { return Set_High_Speed_Eth(h, 1, true); }, 0, 1000 + 20, 1600},
+    {"ToolFrameChangeSettles300ms", "set_change_tool_frame", late(R"({"command":"set_change_tool_frame","change_tool_frame":true})", 0),
+     [](SOCKHANDLE h) { return Change_Tool_Frame(h, "t", true); }, 0, 300 + 20, 900},
+};
 }  // namespace
 
-class MoveWaits : public ControllerTest {
+class DeviceWaits : public arx::test::ControllerTest, public ::testing::WithParamInterface<WaitCase> {};
+
+TEST_P(DeviceWaits, TakeTheirTime) {
+    const WaitCase& c = GetParam();
+    fc.on(c.command, c.reply);
+    const auto start = Clock::now();
+    EXPECT_EQ(c.call(h), c.rc);
+    const long long took = ms_since(start);
+    EXPECT_GE(took, c.min_ms);
+    EXPECT_LT(took, c.max_ms);
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, DeviceWaits, ::testing::ValuesIn(kWaits),
+                         [](const ::testing::TestParamInfo<WaitCase>& info) { return std::string(info.param.name); });
+
+class MoveWaits : public arx::test::ControllerTest {
 protected:
     int state_queries() const {
         const auto lines = fc.lines();
         return static_cast<int>(std::count(lines.begin(), lines.end(), R"({"command":"get_current_arm_state"})"));
     }
     // Waits up to `max_ms` until the arm has been asked `n` times.
-    bool wait_state_queries(int n, int max_ms) const {
-        const auto start = Clock::now();
-        while (state_queries() < n)
-            if (ms_since(start) > max_ms) return false;
-            else std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return true;
-    }
+    bool wait_state_queries(int n, int max_ms) const { return arx::test::wait_until([&] { return state_queries() >= n; }, max_ms); }
 };
 
 TEST_F(MoveWaits, StandingArmEndsAJointMoveOnTheSixthSample) {

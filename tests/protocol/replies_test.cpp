@@ -1,0 +1,224 @@
+// Replies refused or written in part (what a query wrote before it stopped,
+// what it left alone), the kinematic values that follow the DH and
+// installation commands, Modbus counts, and the moves the kinematics compute.
+#include "kinematics/kinematic_state.h"
+#include "kinematics/state.h"
+#include "support/command_cases.h"
+
+#include <climits>
+#include <cstdint>
+
+using arx::test::CommandTest;
+using arx::test::Got;
+using arx::test::list;
+
+namespace {
+const arx::kin::KinematicState& kin() { return arx::kin::kinematic_state(); }
+float radians(float degrees) { return static_cast<float>(degrees * 3.1415926 / 180.0); }
+// A pose as the controller receives it: x y z in millionths, angles in thousandths, truncated.
+std::string wire(const Pose& p) {
+    const float v[6] = {p.x * 1e6f, p.y * 1e6f, p.z * 1e6f, p.euler.rx * 1e3f, p.euler.ry * 1e3f, p.euler.rz * 1e3f};
+    std::string out = "[";
+    for (int i = 0; i < 6; ++i) out += (i ? "," : "") + std::to_string(static_cast<std::int32_t>(v[i]));
+    return out + "]";
+}
+}  // namespace
+
+class Replies : public CommandTest {
+protected:
+    static constexpr int kCap = ARX_IO_CHANNEL_CAPACITY;
+    FRAME frame;
+    FRAME_NAME names[ARX_FRAME_NAME_CAPACITY + 1];
+    unsigned char bytes[kCap + 2];
+    float values[kCap + 2];
+    unsigned char data[64] = {1, 2, 3, 4, 5, 6};
+    void mark() override {
+        CommandTest::mark();
+        std::memset(&frame, 'Z', sizeof frame);  // every byte a known mark
+        std::memset(names, 'Z', sizeof names);
+        std::fill(std::begin(bytes), std::end(bytes), 77);
+        std::fill(std::begin(values), std::end(values), kMark);
+    }
+};
+class ArmSettings : public Replies {};
+class IO : public Replies {};
+class Modbus : public Replies {};
+class Motion : public Replies {};
+
+TEST_F(Replies, FrameQueriesStopAtTheFirstBadMember) {
+    // name|10th character|pose|position, and the payload
+    const auto current = [&] {
+        const int rc = Get_Current_Tool_Frame(h, &frame);
+        return Got{rc, frame.payload, std::string(frame.name.name, 9) + "|" + list(&frame.name.name[9], 1) + "|" +
+                                          list(&frame.pose.x, 6) + "|" + list(&frame.x, 3)};
+    };
+    const auto given = [&] { return Got{Get_Given_Tool_Frame(h, "any", &frame), frame.payload, list(&frame.pose.x, 1)}; };
+    // first name|its 10th character|the name past the capacity, and the count
+    const auto all_tools = [&] {
+        n = -7;
+        const int rc = Get_All_Tool_Frame(h, names, &n);
+        return Got{rc, double(n), std::string(names[0].name, strnlen(names[0].name, 9)) + "|" + list(&names[0].name[9], 1) + "|" +
+                                      list(&names[ARX_FRAME_NAME_CAPACITY].name[0], 1)};
+    };
+    float z;
+    std::memset(&z, 'Z', sizeof z);
+    const std::string m = list(&z, 1);
+    const std::string pose6 = R"("pose":[250000,0,-1000000,1571,0,0])";
+    const std::string tool = R"({"state":"current_tool_frame","tool_name":"abcdefghijk",)" + pose6;
+    const std::string names_reply = R"({"state":"total_tool_frame","tool_names":)";
+    expect_decodes({
+        {"tool position not an array", "get_current_tool_frame", tool + R"(,"payload":2.75,"position":5})", current,
+         {9, 2.0, "abcdefghi|90|0.25,0,-1,1.571,0,0|" + m + "," + m + "," + m}},
+        {"given tool position not an array", "get_tool_frame", R"({"state":"given_tool_frame",)" + pose6 + R"(,"payload":2.75,"position":5})", given, {11, 2.75, "0.25"}},
+        {"twelve names: cut at ten", "get_total_tool_frame", names_reply + R"(["abcdefghijk","b","c","d","e","f","g","h","i","j","k"]})", all_tools,
+         {0, ARX_FRAME_NAME_CAPACITY, "abcdefghi|90|90"}},
+    });
+}
+
+// The reply is echoed whole; the seventh joint's places and the unused members stay as they were.
+TEST_F(Replies, AllStateEchoesTheReplyToStandardOutput) {
+    const std::string reply = R"({"state":"arm_all_state","all_state":{"temperature":[1,2,3,4,5,6],"current":[1500,0,0,0,0,-2000],)"
+                              R"("voltage":[24000,0,0,0,0,0],"en_flag":[1,0,1,0,1,257],"err_flag":[65538,0,0,0,0,3],"sys_err":70000}})";
+    JOINT_STATE js, mark;
+    std::memset(&js, 'Z', sizeof js);
+    mark = js;
+    fc.on("get_arm_all_state", reply);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Get_Arm_All_State(h, &js), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "all_state:" + reply + "\r\n");
+    EXPECT_EQ(list(&js.current[5], 2), "-2," + list(&mark.current[6], 1));
+    EXPECT_EQ(std::memcmp(js.unused_a, mark.unused_a, sizeof js.unused_a + sizeof js.unused_b), 0);
+}
+
+TEST_F(ArmSettings, QueriesDecode) {
+    const auto dh = [&] {
+        arx::kin::store_end_link_length(0.5f);
+        return Got{Get_DH_Data(h, &f[0], &f[1], &f[2], &f[3], &f[4]), kin().end_link, list(f, 5)};
+    };
+    const auto install = [&] {
+        setAngle(1, 2, 3);
+        return Got{Get_Install_Pose(h, &f[0], &f[1], &f[2]), kin().install[2] / radians(1), list(f, 3)};
+    };
+    expect_decodes({
+        {"DH tenths, end link stored", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,1449,0]})", dh, {0, 144.9, "240.5,0,256,144.9,0"}},
+        {"DH element not a number: nothing written, end link kept", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,"1449",0]})", dh, {11, 0.5, "-99,-99,-99,-99,-99"}},
+        {"install angles unscaled, stored", "get_install_pose", R"({"state":"install_pose","pose":[0.5,-45,90.25,7]})", install, {0, 90.25, "0.5,-45,90.25"}},
+        {"install angle past the float range: refused, kept", "get_install_pose", R"({"state":"install_pose","pose":[0,1e300,0]})", install, {11, 3, "-99,-99,-99"}},
+        {"line speed past the float range: refused", "get_arm_max_line_speed", R"({"state":"arm_max_line_speed","arm_line_speed":1e300})",
+         [&] { return Got{Get_Arm_Line_Speed(h, f), f[0]}; }, {11, kMark}},
+    });
+}
+
+TEST_F(ArmSettings, SettingsStoreQueuedAtOnceBlockingOnlyWhenAccepted) {
+    arx::kin::store_end_link_length(0.5f);
+    EXPECT_EQ(Set_DH_Data(h, 0.2405f, 0, 0.256f, 0.144f, 0, false), 0);
+    EXPECT_FLOAT_EQ(kin().end_link, 0.144f);
+    fc.on("set_DH_data", R"({"command":"set_DH_data","set_state":false})");
+    EXPECT_EQ(Set_DH_Data(h, 0, 0, 0, 0.2f, 0, true), 1);
+    EXPECT_FLOAT_EQ(kin().end_link, 0.144f);
+    fc.on("set_DH_data", R"({"command":"set_DH_data","set_state":true})");
+    EXPECT_EQ(Set_DH_Data(h, 0, 0, 0, 0.2f, 0, true), 0);
+    EXPECT_FLOAT_EQ(kin().end_link, 0.2f);
+
+    setAngle(0, 0, 0);
+    EXPECT_EQ(Set_Install_Pose(h, 0, 0, 90, false), 0);
+    EXPECT_FLOAT_EQ(kin().install[2], radians(90));
+    fc.on("set_install_pose", R"({"command":"set_install_pose","set_state":false})");
+    EXPECT_EQ(Set_Install_Pose(h, 0, 0, 3, true), 1);
+    EXPECT_FLOAT_EQ(kin().install[2], radians(90));
+    fc.on("set_install_pose", R"({"command":"set_install_pose","set_state":true})");
+    EXPECT_EQ(Set_Install_Pose(h, 180, -45, 2.5f, true), 0);
+    EXPECT_FLOAT_EQ(kin().install[0], radians(180));
+    EXPECT_FLOAT_EQ(kin().install[2], radians(2.5f));
+}
+
+// The first array is copied whole before the second is looked up; a channel
+// list longer than the documented capacity stops at it.
+TEST_F(IO, TwoArrayRepliesDecodeInOrder) {
+    // digital|analog, both with their first elements and the two past the capacity
+    const auto inputs = [&] {
+        const int rc = Get_IO_Input(h, bytes, values);
+        return Got{rc, 0, list(bytes, 3) + "|" + list(&bytes[kCap], 2) + "|" + list(values, 2) + "|" + list(&values[kCap], 2)};
+    };
+    const auto one = [&](int type) {
+        return [this, type] { const int rc = Get_IO_State(h, type, 1, bytes); return Got{rc, double(bytes[0])}; };
+    };
+    const std::string in = R"({"state":"IO_input_state",)";
+    std::string many = "[";  // 1 to the capacity + 2
+    for (int i = 1; i <= kCap + 2; ++i) many += std::to_string(i) + (i < kCap + 2 ? "," : "]");
+    expect_decodes({
+        {"inputs past the capacity", "get_IO_input", in + R"("DI":)" + many + R"(,"AI":)" + many + "}", inputs,
+         {0, 0, "1,2,3|77,77|0.001,0.002|-99,-99"}},
+        {"AI not an array: DI kept", "get_IO_input", in + R"("DI":[1,1],"AI":5})", inputs, {11, 0, "1,1,77|77,77|-99,-99|-99,-99"}},
+        {"AI -1 V: low byte", "get_AI_state", R"({"state":"AI_state","voltage":-1500})", one(3), {0, 255}},
+    });
+}
+
+// A count that is negative, or whose bytes would not fit one line, is refused
+// with nothing sent and without reading past what the line could hold.
+TEST_F(Modbus, CountsWithoutASoundLineAreRefused) {
+    unsigned char full[200];
+    std::fill(std::begin(full), std::end(full), 255);
+    const std::string registers = R"({"command":"write_registers","port":0,"address":4,"num":27,"data":[)";
+    std::string bytes27;
+    for (int i = 0; i < 54; ++i) bytes27 += std::string(i ? "," : "") + "255";
+    const std::string line27 = registers + bytes27 + R"(],"device":3})";
+    ASSERT_EQ(line27.size() + 2, 297u);  // 28 registers would need 305 of the 299 characters
+    expect_sends({
+        {"27 registers of 255 fit", [&] { return Write_Registers(h, 0, 4, 27, full, 3, false); }, line27.c_str()},
+        // Coil bytes go as one integer up to eight coils, then as an array.
+        {"no coils", [&] { return Write_Coils(h, 1, 0, 0, data, 1, false); }, R"({"command":"write_coils","port":1,"address":0,"num":0,"data":1,"device":1})"},
+        {"nine coils", [&] { return Write_Coils(h, 1, 0, 9, data, 1, false); }, R"({"command":"write_coils","port":1,"address":0,"num":9,"data":[1,2],"device":1})"},
+        {"28 registers do not", [&] { return Write_Registers(h, 0, 4, 28, full, 3, false); }, nullptr, 11},
+        {"negative registers", [&] { return Write_Registers(h, 0, 4, -1, full, 3, true); }, nullptr, 11},
+        {"registers beyond any line, two bytes given", [&] { return Write_Registers(h, 0, 4, INT_MAX, data, 3, true); }, nullptr, 11},
+        {"60 coil bytes of 255 do not fit", [&] { return Write_Coils(h, 1, 0, 480, full, 1, true); }, nullptr, 11},
+        {"negative coils", [&] { return Write_Coils(h, 1, 0, -8, full, 1, false); }, nullptr, 11},
+        {"coils beyond any line", [&] { return Write_Coils(h, 1, 0, INT_MAX, data, 1, false); }, nullptr, 11},
+    });
+}
+
+// A "data" array shorter than the type needs is refused before anything is written.
+TEST_F(Motion, CurrentTrajectoryDecodesByType) {
+    ARM_CTRL_MODES type;
+    const auto query = [&] {
+        type = ARM_CTRL_MOVEL;  // the mark: no row below that fails is of this type
+        const int rc = Get_Current_Trajectory(h, &type, f);
+        return Got{rc, double(type), list(f, 7)};
+    };
+    const auto reply = [](const char* members) { return std::string(R"({"state":"arm_current_trajectory",)") + members + "}"; };
+    const std::string untouched = "-99,-99,-99,-99,-99,-99,-99";
+    expect_decodes({
+        {"movec: a pose", "get_arm_current_trajectory", reply(R"("type":"movec","data":[-1,0,0,0,0,-1,99])"), query, {0, 3, "-1e-06,0,0,0,0,-0.001,-99"}},
+        {"none: joints", "get_arm_current_trajectory", reply(R"("type":"none","data":[1000,2000,3000,4000,5000,6500,7000])"), query, {0, 0, "1,2,3,4,5,6.5,-99"}},
+        {"movej: data too short", "get_arm_current_trajectory", reply(R"("type":"movej","data":[1000,2000,3000,4000,5000])"), query, {11, 2, untouched}},
+        {"type names are lower case", "get_arm_current_trajectory", reply(R"("type":"MOVEL","data":[1,2,3,4,5,6])"), query, {11, 2, untouched}},
+        {"no type", "get_arm_current_trajectory", reply(R"("data":[1,2,3,4,5,6])"), query, {9, 2, untouched}},
+    });
+}
+
+// The tool move starts from the caller's joints, the rotation from the joints
+// the arm reports; both travel as a straight-line move after the state query.
+TEST_F(Motion, DerivedMovesSendTheKinematicsTarget) {
+    fc.on("get_current_arm_state",
+          R"({"state":"current_arm_state","arm_state":{"pose":[0,0,0,0,0,0],"joint":[10000,20000,30000,0,45000,0],"arm_err":0,"sys_err":0}})");
+    float caller[6] = {0, 30, 60, 0, 90, 0};
+    const float reported[6] = {10, 20, 30, 0, 45, 0};
+    Pose axis{};
+    axis.euler = eul{0, 1.5708f, 0};
+    const std::string state_query = R"({"command":"get_current_arm_state"})";
+    struct Case { std::function<int()> call; std::string movel; };
+    const Case cases[] = {
+        {[&] { return MoveCartesianTool_Cmd(h, caller, 0.01f, -0.02f, 0.05f, 0, 15, 0, false); },
+         R"({"command":"movel","pose":)" + wire(Cartesian_Tool(caller, 0.01f, -0.02f, 0.05f, 0)) + R"(,"v":15,"r":0})"},
+        {[&] { return MoveRotate_Cmd(h, 2, 30, axis, 25, 0.2f, false); },
+         R"({"command":"movel","pose":)" + wire(RotateMove(reported, 2, 30, axis)) + R"(,"v":25,"r":200})"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.movel);
+        fc.clear();
+        EXPECT_EQ(c.call(), 0);
+        ASSERT_TRUE(fc.wait_lines(2));
+        EXPECT_EQ(fc.lines(), (std::vector<std::string>{state_query, c.movel}));
+    }
+}
