@@ -222,3 +222,29 @@ TEST_F(Motion, DerivedMovesSendTheKinematicsTarget) {
         EXPECT_EQ(fc.lines(), (std::vector<std::string>{state_query, c.movel}));
     }
 }
+
+// A connection opened under ARM_MODEL_B carries seven joint values both ways;
+// a six-joint connection opened before keeps its own count.
+TEST_F(Replies, SevenJointConnection) {
+    const SOCKHANDLE six = h;
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, nullptr), 0);
+    h = arx::test::connect_to(fc);
+    const float seven[7] = {1, 2, 3, 4, 5, 6, 7.5f};
+    const float parm[14] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0.0125f, 14};
+    expect_sends({
+        {"zero offset", [&] { return Set_Joint_Zero_Offset(h, seven, false); },
+         R"({"command":"set_joint_zero_offset","offset":[1000,2000,3000,4000,5000,6000,7500]})"},
+        {"dynamic parm: fourteen", [&] { return Set_Arm_Dynamic_Parm(h, parm, false); },
+         R"({"command":"set_arm_dynamic_parm","parm":[1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,12.500000,14000]})"},
+        {"movej", [&] { return Movej_Cmd(h, seven, 20, 0, false); },
+         R"({"command":"movej","joint":[1000,2000,3000,4000,5000,6000,7500],"v":20,"r":0})"},
+    });
+    const std::string speeds = R"({"state":"joint_max_speed","joint_speed":[1000,2000,3000,4000,5000,6000,7000]})";
+    expect_decodes({
+        {"seven joints read", "get_joint_max_speed", speeds, [&] { return Got{Get_Joint_Speed(h, f), 0, list(f, 8)}; },
+         {0, 0, "1,2,3,4,5,6,7,-99"}},
+        {"the six-joint connection keeps its count", "get_joint_max_speed", speeds,
+         [&] { return Got{Get_Joint_Speed(six, f), 0, list(f, 1)}; }, {10, 0, "-99"}},
+    });
+    Arm_Socket_Close(six);
+}
