@@ -326,11 +326,11 @@ void BM_QueuedDrain(benchmark::State& state) {
         // The peer answers every queued line; waiting slots catch the answers
         // in order, so the last one marks the last line's arrival.
         state.PauseTiming();
-        std::vector<int> slots;
+        std::vector<core::SlotRef> slots;
         for (int i = 0; i < kLines; ++i) slots.push_back(*core::register_slot(h, core::Kind::SetJointMaxSpeed, true));
         state.ResumeTiming();
         for (int i = 0; i < kLines; ++i) Set_Joint_Speed(h, 1, 1.0f, false);
-        for (int slot : slots) core::wait_reply(slot, 5000, no_decode);
+        for (core::SlotRef slot : slots) core::wait_reply(slot, 5000, no_decode);
     }
     state.counters["lines_per_s"] = benchmark::Counter(double(kLines) * state.iterations(), benchmark::Counter::kIsRate);
 }

@@ -2,6 +2,7 @@
 
 #include "core/library.h"
 #include "core/never_destroyed.h"
+#include "core/transport.h"
 
 #include <atomic>
 #include <mutex>
@@ -16,6 +17,9 @@ struct Entry {
     std::atomic<bool> in_use;
     std::atomic<bool> closing;   // no new lease; the close waits for `leases` to reach 0
     std::atomic<int> leases;     // reads and sends in progress on the socket
+    std::atomic<int> line_sends; // ordinary lines being sent; a transfer claim waits for 0
+    std::atomic<bool> ended;     // the receive thread saw the controller end it
+    std::atomic<bool> transferring;  // a trajectory file is being downloaded
     std::atomic<SOCKHANDLE> socket;
     std::atomic<int> joints;
     std::atomic<int> model;
@@ -25,6 +29,7 @@ struct Entry {
 
 Entry g_entries[kMaxConnections];
 std::atomic<std::uint32_t> g_version{0};
+std::atomic<int> g_transfers{0};  // downloads running now, over all connections
 
 ConnectionView view_of(int index, const Entry& e) {
     return ConnectionView{index, e.socket.load(), e.joints.load(), e.model.load(),
@@ -95,6 +100,9 @@ int registry_add(SOCKHANDLE socket, int model, int recv_timeout_ms) {
             e.recv_timeout_ms.store(recv_timeout_ms);
             e.generation.fetch_add(1);
             e.closing.store(false);
+            e.ended.store(false);
+            e.transferring.store(false);
+            e.line_sends.store(0);
             e.in_use.store(true);  // published last: readers see a complete record
             index = i;
         }
@@ -111,6 +119,8 @@ bool registry_close(SOCKHANDLE socket) {
         if (!e) return false;  // a second close must not hit a reused number
         e->closing.store(true);
     }
+    // No new send can start now: end what the connection owns in the library.
+    forget_connection(socket);
     // Wakes a send blocked on a peer that stopped reading, and the receive
     // thread's wait; the socket value stays ours until close_socket below.
     platform::shutdown_socket(socket);
@@ -119,6 +129,7 @@ bool registry_close(SOCKHANDLE socket) {
     platform::close_socket(socket);
     {
         Lock lock(registry_mutex());
+        if (e->transferring.exchange(false)) g_transfers.fetch_sub(1);
         e->generation.fetch_add(1);
         e->in_use.store(false);
         e->closing.store(false);
@@ -127,19 +138,66 @@ bool registry_close(SOCKHANDLE socket) {
     return true;
 }
 
-long registry_send(SOCKHANDLE socket, const char* data, std::size_t length, bool dont_route) {
+int registry_send(SOCKHANDLE socket, const char* data, std::size_t length, SendRoute route) {
     Lease lease;
+    Entry* e = nullptr;
     int send_limit_ms = 0;
     {
         Lock lock(registry_mutex());
-        Entry* e = entry_of(socket);
-        if (!e || !lease.take(*e)) return -1;
+        e = entry_of(socket);
+        if (!e || e->ended.load() || !lease.take(*e)) return ARX_SEND_FAILED;
+        if (route == SendRoute::Line) {
+            if (e->transferring.load()) return ARX_FILE_TRANSFER_BUSY;
+            e->line_sends.fetch_add(1);  // under the mutex: a claim sees it or we see the claim
+        }
         send_limit_ms = e->recv_timeout_ms.load();
     }
     if (send_limit_ms <= 0) send_limit_ms = reply_timeout_ms();
     // Whole within the connection's send limit, or failed.
-    if (!platform::send_all(socket, data, length, send_limit_ms, dont_route)) return -1;
-    return static_cast<long>(length);
+    const bool sent = platform::send_all(socket, data, length, send_limit_ms, route == SendRoute::TransferPiece);
+    if (route == SendRoute::Line) e->line_sends.fetch_sub(1);
+    return sent ? ARX_SUCCESS : ARX_SEND_FAILED;
+}
+
+void registry_mark_ended(int entry, std::uint32_t generation) {
+    Lock lock(registry_mutex());
+    Entry& e = g_entries[entry];
+    if (e.in_use.load() && e.generation.load() == generation) e.ended.store(true);
+}
+
+bool registry_usable(SOCKHANDLE socket) {
+    const Entry* e = entry_of(socket);
+    return e && !e->ended.load();
+}
+
+bool registry_claim_transfer(SOCKHANDLE socket, TransferTicket* ticket) {
+    Lease lease;  // the entry stays this connection's while the claim waits
+    Entry* e = nullptr;
+    {
+        Lock lock(registry_mutex());
+        e = entry_of(socket);
+        if (!e || e->transferring.load() || !lease.take(*e)) return false;
+        e->transferring.store(true);
+        g_transfers.fetch_add(1);
+        *ticket = TransferTicket{static_cast<int>(e - g_entries), e->generation.load()};
+    }
+    // A line that passed its checks before the claim finishes first, whole.
+    while (e->line_sends.load() > 0) platform::sleep_ms(1);
+    return true;
+}
+
+void registry_release_transfer(TransferTicket ticket) {
+    Lock lock(registry_mutex());
+    Entry& e = g_entries[ticket.entry];
+    if (e.generation.load() != ticket.generation || !e.transferring.load()) return;
+    e.transferring.store(false);
+    g_transfers.fetch_sub(1);
+}
+
+bool registry_transferring(SOCKHANDLE socket) {
+    if (g_transfers.load() == 0) return false;
+    const Entry* e = entry_of(socket);
+    return e && e->transferring.load();
 }
 
 long registry_receive(int entry, std::uint32_t generation, char* buffer, std::size_t capacity) {

@@ -40,8 +40,10 @@ struct ConnectionView {
 // too large, registry full) or ARX_CONNECT_FAILED (refused, or no answer to
 // the handshake within the reply timeout).
 SOCKHANDLE open_connection(const char* ip, int port, int recv_timeout_ms, int model);
-// Unregisters and closes a connection (see registry_close) and balances the
-// network start-up; false for 0 and handles that are not open connections.
+// Unregisters and closes a connection (see registry_close), ending what it
+// owns in the library: its pending slots (their callers return 6 at once),
+// its queued lines; balances the network start-up. False for 0 and handles
+// that are not open connections.
 bool close_connection(SOCKHANDLE handle);
 
 // Records a connection; the entry index, or -1 when kMaxConnections are open.
@@ -50,12 +52,44 @@ int registry_add(SOCKHANDLE socket, int model, int recv_timeout_ms);
 // uses it any more. Returns false (and closes nothing) when no entry matched.
 bool registry_close(SOCKHANDLE socket);
 
+// How a send travels while the connection downloads a trajectory file: the
+// download's own announcement and pieces go out, every other line is refused,
+// so the controller never reads JSON inside the file's content.
+enum class SendRoute {
+    Line,           // an ordinary request line
+    TransferLine,   // the download's announcement, sent by the transfer's owner
+    TransferPiece,  // raw file content, with the do-not-route send flag
+};
+
 // Sends the whole of `data` on `socket` while it is an open connection of the
 // registry (see above), within the connection's send limit: its receive
-// timeout, or the reply timeout when that is 0. `dont_route`: the send flag
-// the trajectory-file pieces travel with. The bytes sent (= length), or -1 when the registry
-// does not hold the socket or the send failed or timed out part-way.
-long registry_send(SOCKHANDLE socket, const char* data, std::size_t length, bool dont_route = false);
+// timeout, or the reply timeout when that is 0. 0 when sent whole;
+// ARX_SEND_FAILED when the registry does not hold the socket, the controller
+// ended the connection, or the send failed or timed out part-way;
+// ARX_FILE_TRANSFER_BUSY for a Line while the connection downloads a file.
+int registry_send(SOCKHANDLE socket, const char* data, std::size_t length, SendRoute route = SendRoute::Line);
+
+// The receive thread saw the connection at `entry` (as of `generation`) end:
+// end of stream, reset or a failed read. Later sends on it fail at once.
+void registry_mark_ended(int entry, std::uint32_t generation);
+
+// The socket is an open connection that has not ended: a line queued for it
+// can still be sent.
+bool registry_usable(SOCKHANDLE socket);
+
+// A trajectory-file download owns its connection: claimed atomically (false
+// when the connection is unknown or already downloading); the claim waits
+// until a line being sent on the connection is out whole, so no line lands
+// inside the content. Released by the ticket, so a claim never touches a
+// later connection that reuses the socket number.
+struct TransferTicket {
+    int entry;
+    std::uint32_t generation;
+};
+bool registry_claim_transfer(SOCKHANDLE socket, TransferTicket* ticket);
+void registry_release_transfer(TransferTicket ticket);
+// Some connection downloads now: one load in the common case of none.
+bool registry_transferring(SOCKHANDLE socket);
 
 // Reads from the entry's socket while the entry still holds the connection
 // seen at `generation`. The platform read's result, or -1 when it does not.

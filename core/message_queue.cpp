@@ -32,13 +32,32 @@ bool MessageQueue::push(SOCKHANDLE socket, const char* text, std::size_t length)
 }
 
 bool MessageQueue::pop(QueuedMessage& out) {
-    if (empty()) return false;
-    const QueuedMessage& m = records_[head_];
-    out.length = m.length;
-    out.socket = m.socket;
-    std::memcpy(out.text, m.text, static_cast<std::size_t>(m.length));
-    head_ = (head_ + 1) % capacity_;
+    return pop_first(out, [](SOCKHANDLE) { return true; });
+}
+
+void MessageQueue::copy(QueuedMessage& to, const QueuedMessage& from) {
+    to.length = from.length;
+    to.socket = from.socket;
+    std::memcpy(to.text, from.text, static_cast<std::size_t>(from.length));
+}
+
+bool MessageQueue::push_front(const QueuedMessage& message) {
+    if (full()) return false;
+    head_ = (head_ - 1 + capacity_) % capacity_;
+    copy(records_[head_], message);
     return true;
+}
+
+void MessageQueue::remove_socket(SOCKHANDLE socket) {
+    const int n = size();
+    int kept = 0;
+    for (int position = 0; position < n; ++position) {
+        const QueuedMessage& m = records_[at(position)];
+        if (m.socket == socket) continue;
+        if (kept != position) copy(records_[at(kept)], m);
+        ++kept;
+    }
+    if (has_storage_) tail_ = at(kept);
 }
 
 MessageQueue& send_queue() {

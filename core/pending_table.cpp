@@ -16,6 +16,7 @@ int PendingReplyTable::add(SOCKHANDLE socket, Kind kind, bool waiting) {
     s.waiting = waiting;
     s.length = 0;
     s.text[0] = '\0';
+    ++s.generation;
     used_[id] = true;
     order_[count_++] = id;
     return id;
@@ -45,6 +46,15 @@ int PendingReplyTable::route_target(SOCKHANDLE socket, Kind kind, bool with_call
         return id;
     }
     return -1;
+}
+
+int PendingReplyTable::callback_slots(SOCKHANDLE socket) const {
+    int n = 0;
+    for (int position = 0; position < count_; ++position) {
+        const PendingSlot& s = slots_[order_[position]];
+        n += s.socket == socket && !s.waiting;
+    }
+    return n;
 }
 
 void PendingReplyTable::store(int id, const char* text, std::size_t length) {

@@ -1,14 +1,19 @@
 // The pending-reply table: one slot per request that expects a reply.
-// Slots keep their storage place for life (a slot id stays valid until the
-// slot is removed); a separate order list keeps registration order, so every
-// scan visits the earliest registered slot first and removal never moves
-// reply texts around.
+// Slots keep their storage place for life; a separate order list keeps
+// registration order, so every scan visits the earliest registered slot first
+// and removal never moves reply texts around.
+//
+// A slot is named by its place and its generation (SlotRef): closing a
+// connection removes slots that callers may still wait on, and such a caller
+// must find its slot gone, never mistake the place's next registration for
+// its own.
 #pragma once
 
 #include "arx_api.h"
 #include "core/reply_kinds.h"
 
 #include <cstddef>
+#include <cstdint>
 
 namespace arx::core {
 
@@ -16,12 +21,22 @@ constexpr int kPendingSlots = 2000;
 // A stored reply line holds this many bytes; longer lines are cut to it.
 // (A full all-state reply of a seven-joint arm is well past 300 bytes.)
 constexpr std::size_t kReplyCapacity = 4096;
+// Callback-mode slots one connection may hold: a controller that never
+// answers its force-position set-points fills only its own share.
+constexpr int kCallbackSlotsPerConnection = 1000;
+
+// A registered slot: its place in the table and the registration it was.
+struct SlotRef {
+    int index;
+    std::uint32_t generation;
+};
 
 struct PendingSlot {
     SOCKHANDLE socket;
     Kind kind;
     bool arrived;   // the receive thread stored a reply
     bool waiting;   // a blocking caller polls it; false: callback-mode slot
+    std::uint32_t generation;  // bumped by every registration of this place
     std::size_t length;
     char text[kReplyCapacity + 1];  // always zero-terminated
 };
@@ -35,6 +50,16 @@ public:
     int add(SOCKHANDLE socket, Kind kind, bool waiting);
     // Frees the slot and closes the gap in the order; unknown ids are ignored.
     void remove(int id);
+    // Frees every slot of `socket`; calls on_removed(id) for each waiting one
+    // before it goes, so its caller can be woken. Returns how many went.
+    template <class OnRemoved>
+    int remove_connection(SOCKHANDLE socket, OnRemoved&& on_removed);
+    // Callback-mode slots of `socket`.
+    int callback_slots(SOCKHANDLE socket) const;
+
+    SlotRef ref(int id) const { return SlotRef{id, slots_[id].generation}; }
+    // The slot is still the registration `ref` names.
+    bool holds(SlotRef ref) const { return in_use(ref.index) && slots_[ref.index].generation == ref.generation; }
 
     int count() const { return count_; }
     // Slot id at `position` in registration order (0 = earliest).
@@ -57,6 +82,19 @@ private:
     int order_[kPendingSlots];
     int count_;
 };
+
+template <class OnRemoved>
+int PendingReplyTable::remove_connection(SOCKHANDLE socket, OnRemoved&& on_removed) {
+    int removed = 0;
+    for (int position = count_ - 1; position >= 0; --position) {
+        const int id = order_[position];
+        if (slots_[id].socket != socket) continue;
+        if (slots_[id].waiting) on_removed(id);
+        remove(id);
+        ++removed;
+    }
+    return removed;
+}
 
 // The library's table (guarded by library_mutex()).
 PendingReplyTable& pending_table();

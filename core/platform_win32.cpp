@@ -95,6 +95,10 @@ Socket tcp_socket() {
     while (small > 0) closesocket(held[--small]);
     if (s == INVALID_SOCKET) return kInvalidSocket;
     SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+    // Every request is one small line that must leave now: a set-point held
+    // back until the previous segment's acknowledgement arrives is late.
+    BOOL on = TRUE;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
     return static_cast<Socket>(s);
 }
 

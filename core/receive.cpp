@@ -81,6 +81,8 @@ void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
     input.ended = true;
     input.lines.reset();
     g_wait.stale = true;
+    // From now on a send on it fails at once instead of reporting success.
+    registry_mark_ended(v.entry, v.generation);
 }
 
 // Drops begun lines that stalled past their limit; the time until the next
@@ -133,11 +135,12 @@ void route_line(SOCKHANDLE socket, int joints, std::string_view line) {
             notify_reply_stored(id);
             return;
         }
+        // Each report frees exactly one callback-mode slot, the earliest, and
+        // reaches the callback when there is one.
+        table.remove(id);
         callback = application_callback();
         decode = report_decoder();
-        if (!callback || !decode) return;  // no one to tell: the report is dropped, the slot stays
-        // Each report reaches exactly one callback-mode slot: the earliest.
-        table.remove(id);
+        if (!callback || !decode) return;
     }
     // The callback runs on this thread with no lock held.
     callback(decode(kind, socket, line, joints));

@@ -1,34 +1,37 @@
 // Which connections are downloading a trajectory file. While a file travels
 // as raw pieces, a JSON line on the same connection would land in the middle
-// of its content, so every other command on that connection is refused;
-// other connections carry on.
+// of its content, so every other command on that connection is refused (18)
+// and its queued lines wait; other connections carry on. The claim lives on
+// the connection's registry entry and ends with it.
 #pragma once
 
 #include "arx_api.h"
+#include "core/connections.h"
 
 namespace arx::core {
 
-// Marks the connection as transferring; false (nothing marked) when it
-// already transfers. Atomic: of two transfers started together on one
-// connection exactly one claims it.
-bool claim_transfer(SOCKHANDLE handle);
-void release_transfer(SOCKHANDLE handle);
-bool transfer_active(SOCKHANDLE handle);
+inline bool transfer_active(SOCKHANDLE handle) { return registry_transferring(handle); }
 
 // Holds a claim for its lifetime, so every way out of a transfer releases it.
+// Of two transfers started together on one connection exactly one claims it
+// (the other finds it busy); an unknown or closed connection is not claimed
+// and not busy: its sends fail on their own.
 class TransferClaim {
 public:
-    explicit TransferClaim(SOCKHANDLE handle) : handle_(handle), held_(claim_transfer(handle)) {}
+    explicit TransferClaim(SOCKHANDLE handle)
+        : held_(registry_claim_transfer(handle, &ticket_)), busy_(!held_ && registry_transferring(handle)) {}
     ~TransferClaim() {
-        if (held_) release_transfer(handle_);
+        if (held_) registry_release_transfer(ticket_);
     }
     TransferClaim(const TransferClaim&) = delete;
     TransferClaim& operator=(const TransferClaim&) = delete;
     explicit operator bool() const { return held_; }
+    bool busy() const { return busy_; }
 
 private:
-    SOCKHANDLE handle_;
+    TransferTicket ticket_{};
     bool held_;
+    bool busy_;
 };
 
 }  // namespace arx::core

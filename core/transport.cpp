@@ -31,107 +31,129 @@ platform::ConditionVariable& line_queued() {
     return *event;
 }
 
+enum class Wait { Arrived, Gone, TimedOut };
+
 // With the library mutex held: the slot's reply copied out and the slot
-// removed, or false while it has not arrived.
-bool take_locked(int slot, char* reply) {
-    const PendingSlot& s = pending_table().slot(slot);
-    if (!pending_table().in_use(slot) || !s.arrived) return false;
+// removed (Arrived), the slot removed by its connection's close (Gone), or
+// nothing yet (TimedOut).
+Wait take_locked(SlotRef slot, char* reply) {
+    PendingReplyTable& table = pending_table();
+    if (!table.holds(slot)) return Wait::Gone;
+    const PendingSlot& s = table.slot(slot.index);
+    if (!s.arrived) return Wait::TimedOut;
     std::memcpy(reply, s.text, s.length + 1);  // the stored text is zero-terminated
-    pending_table().remove(slot);
-    return true;
+    table.remove(slot.index);
+    return Wait::Arrived;
 }
 
-// Waits with the library mutex held until the slot's reply arrived or the
-// deadline passed; true when it arrived (the slot then removed, text in `reply`).
-bool wait_locked(std::unique_lock<platform::Mutex>& lock, int slot, std::int64_t deadline_ms, char* reply) {
+// Waits with the library mutex held until the slot's reply arrived, the slot
+// went with its connection, or the deadline passed.
+Wait wait_locked(std::unique_lock<platform::Mutex>& lock, SlotRef slot, std::int64_t deadline_ms, char* reply) {
     for (;;) {
-        if (take_locked(slot, reply)) return true;
-        if (!pending_table().in_use(slot) || platform::monotonic_ms() >= deadline_ms) return false;
-        slot_arrived(slot).wait_until(*lock.mutex(), deadline_ms);
+        const Wait state = take_locked(slot, reply);
+        if (state != Wait::TimedOut || platform::monotonic_ms() >= deadline_ms) return state;
+        slot_arrived(slot.index).wait_until(*lock.mutex(), deadline_ms);
     }
 }
 
 }  // namespace
 
-std::optional<int> register_slot(SOCKHANDLE handle, Kind kind, bool waiting) {
+std::optional<SlotRef> register_slot(SOCKHANDLE handle, Kind kind, bool waiting) {
     Lock lock(library_mutex());
-    int id = pending_table().add(handle, kind, waiting);
+    PendingReplyTable& table = pending_table();
+    if (!waiting && table.callback_slots(handle) >= kCallbackSlotsPerConnection) return std::nullopt;
+    const int id = table.add(handle, kind, waiting);
     if (id < 0) return std::nullopt;
-    return id;
+    return table.ref(id);
 }
 
-void remove_slot(int slot) {
+void remove_slot(SlotRef slot) {
     Lock lock(library_mutex());
-    pending_table().remove(slot);
+    if (pending_table().holds(slot)) pending_table().remove(slot.index);
 }
 
 void notify_reply_stored(int slot) { slot_arrived(slot).notify_all(); }
 
 int send_line(SOCKHANDLE handle, std::string_view line) {
-    long sent = registry_send(handle, line.data(), line.size());
-    return sent < 1 ? ARX_SEND_FAILED : ARX_SUCCESS;
+    return registry_send(handle, line.data(), line.size(), SendRoute::Line);
 }
 
-std::optional<int> take_reply(int slot, ReplyDecoder decode) {
+std::optional<int> take_reply(SlotRef slot, ReplyDecoder decode) {
     char reply[kReplyCapacity + 1];
+    Wait state;
     {
         Lock lock(library_mutex());
-        if (!take_locked(slot, reply)) return std::nullopt;
+        state = take_locked(slot, reply);
     }
+    if (state == Wait::Gone) return ARX_SEND_FAILED;
+    if (state == Wait::TimedOut) return std::nullopt;
     // Decoded outside the lock: a JSON parse must not hold up the receive thread.
     return decode(reply);
 }
 
-std::optional<int> await_reply(int slot, int max_ms, ReplyDecoder decode) {
+std::optional<int> await_reply(SlotRef slot, int max_ms, ReplyDecoder decode) {
     char reply[kReplyCapacity + 1];
+    Wait state;
     {
         std::unique_lock<platform::Mutex> lock(library_mutex());
-        if (!wait_locked(lock, slot, platform::monotonic_ms() + max_ms, reply)) return std::nullopt;
+        state = wait_locked(lock, slot, platform::monotonic_ms() + max_ms, reply);
     }
+    if (state == Wait::Gone) return ARX_SEND_FAILED;
+    if (state == Wait::TimedOut) return std::nullopt;
     return decode(reply);
 }
 
-int wait_reply(int slot, int limit_ms, ReplyDecoder decode) {
+int wait_reply(SlotRef slot, int limit_ms, ReplyDecoder decode) {
     char reply[kReplyCapacity + 1];
     {
         std::unique_lock<platform::Mutex> lock(library_mutex());
-        if (!wait_locked(lock, slot, platform::monotonic_ms() + limit_ms, reply)) {
-            pending_table().remove(slot);  // only the caller's own slot
-            return ARX_REPLY_TIMEOUT;
+        switch (wait_locked(lock, slot, platform::monotonic_ms() + limit_ms, reply)) {
+            case Wait::Gone: return ARX_SEND_FAILED;  // the connection was closed under the call
+            case Wait::TimedOut:
+                pending_table().remove(slot.index);  // only the caller's own slot
+                return ARX_REPLY_TIMEOUT;
+            case Wait::Arrived: break;
         }
     }
     return decode(reply);
 }
 
-long send_raw_piece(SOCKHANDLE handle, std::string_view bytes) {
-    return registry_send(handle, bytes.data(), bytes.size(), /*dont_route=*/true);
+int send_raw_piece(SOCKHANDLE handle, std::string_view bytes) {
+    return registry_send(handle, bytes.data(), bytes.size(), SendRoute::TransferPiece);
+}
+
+void forget_connection(SOCKHANDLE handle) {
+    Lock lock(library_mutex());
+    pending_table().remove_connection(handle, [](int id) { slot_arrived(id).notify_all(); });
+    send_queue().remove_socket(handle);
 }
 
 namespace {
 
 // Registers the slot before sending, so that no reply can arrive unexpected;
-// a failed send takes its slot back. The slot id, or the code to return.
-int register_and_send(SOCKHANDLE handle, std::string_view line, Kind kind, bool waiting, int* slot) {
-    std::optional<int> id = register_slot(handle, kind, waiting);
-    if (!id) return ARX_PENDING_TABLE_FULL;
-    if (send_line(handle, line) != ARX_SUCCESS) {
-        remove_slot(*id);
-        return ARX_SEND_FAILED;
+// a failed send takes its slot back. The slot, or the code to return.
+int register_and_send(SOCKHANDLE handle, std::string_view line, Kind kind, bool waiting, SendRoute route,
+                      SlotRef* slot) {
+    std::optional<SlotRef> ref = register_slot(handle, kind, waiting);
+    if (!ref) return ARX_PENDING_TABLE_FULL;
+    if (const int rc = registry_send(handle, line.data(), line.size(), route)) {
+        remove_slot(*ref);
+        return rc;
     }
-    *slot = *id;
+    *slot = *ref;
     return ARX_SUCCESS;
 }
 
 }  // namespace
 
-int start_request(SOCKHANDLE handle, std::string_view line, Kind kind, int* slot) {
-    return register_and_send(handle, line, kind, /*waiting=*/true, slot);
+int start_request(SOCKHANDLE handle, std::string_view line, Kind kind, SlotRef* slot, SendRoute route) {
+    return register_and_send(handle, line, kind, /*waiting=*/true, route, slot);
 }
 
 int request_blocking(SOCKHANDLE handle, std::string_view line, Kind kind,
                      ReplyDecoder decode, int extension_ms) {
-    int slot = -1;
-    if (int rc = register_and_send(handle, line, kind, /*waiting=*/true, &slot)) return rc;
+    SlotRef slot{};
+    if (int rc = register_and_send(handle, line, kind, /*waiting=*/true, SendRoute::Line, &slot)) return rc;
     return wait_reply(slot, reply_timeout_ms() + extension_ms, decode);
 }
 
@@ -146,32 +168,69 @@ void queue_release() {
 }
 
 int queue_line(SOCKHANDLE handle, std::string_view line) {
+    // A line for a connection that is gone would be dropped unseen later.
+    if (!registry_usable(handle)) return ARX_SEND_FAILED;
     Lock lock(library_mutex());
-    // Full, released or oversized: the line is dropped; the command still succeeds.
-    if (send_queue().push(handle, line.data(), line.size())) line_queued().notify_one();
+    MessageQueue& queue = send_queue();
+    // Released by Arx_API_UnInit: the line is dropped, as before any initialisation.
+    if (!queue.has_storage()) return ARX_SUCCESS;
+    if (!queue.push(handle, line.data(), line.size())) return ARX_PENDING_TABLE_FULL;
+    line_queued().notify_one();
     return ARX_SUCCESS;
 }
 
 int send_only(SOCKHANDLE handle, std::string_view line) { return send_line(handle, line); }
 
 int request_callback(SOCKHANDLE handle, std::string_view line, Kind kind) {
-    int slot = -1;
-    return register_and_send(handle, line, kind, /*waiting=*/false, &slot);
+    SlotRef slot{};
+    return register_and_send(handle, line, kind, /*waiting=*/false, SendRoute::Line, &slot);
 }
+
+namespace {
+
+// The next queued line that may leave now, popped under the library mutex;
+// waits while there is none. Lines of a connection that downloads a
+// trajectory file stay queued until the download ends.
+void next_queued_line(QueuedMessage& message) {
+    std::unique_lock<platform::Mutex> lock(library_mutex());
+    for (;;) {
+        MessageQueue& queue = send_queue();
+        if (queue.pop_first(message, [](SOCKHANDLE s) { return !registry_transferring(s); })) return;
+        if (queue.empty())
+            line_queued().wait(library_mutex());
+        else  // only held lines: look again on the next beat
+            line_queued().wait_until(library_mutex(), platform::monotonic_ms() + kSendCycleMs);
+    }
+}
+
+}  // namespace
 
 void send_thread_main() {
     QueuedMessage message;
+    // Lines leave on a 10 ms beat: a line waits for its beat, measured from
+    // the previous line's, not from the end of its send, so a steady 100
+    // lines per second drain as fast as they come. After an idle spell the
+    // first line leaves at once.
+    std::int64_t beat_ms = 0;
     for (;;) {
-        {
-            // Asleep until a line is queued; popped under the lock, sent
-            // outside it, so a controller that stops reading delays only the
-            // lines behind it, never another thread's command.
-            std::unique_lock<platform::Mutex> lock(library_mutex());
-            while (!send_queue().pop(message)) line_queued().wait(library_mutex());
+        next_queued_line(message);
+        const std::int64_t now = platform::monotonic_ms();
+        if (now < beat_ms)
+            platform::sleep_ms(static_cast<int>(beat_ms - now));
+        else
+            beat_ms = now;
+        beat_ms += kSendCycleMs;
+        // Popped under the lock, sent outside it, so a controller that stops
+        // reading delays only the lines behind it, never another thread's
+        // command. A download claimed meanwhile: the line goes back to wait for
+        // its end. Any other failure loses the line, as the non-blocking path
+        // promises no delivery.
+        if (registry_send(message.socket, message.text, static_cast<std::size_t>(message.length)) ==
+            ARX_FILE_TRANSFER_BUSY) {
+            Lock lock(library_mutex());
+            send_queue().push_front(message);
+            beat_ms -= kSendCycleMs;  // nothing left on this beat
         }
-        // A line that fails to send is lost, as the non-blocking path promises nothing.
-        registry_send(message.socket, message.text, static_cast<std::size_t>(message.length));
-        platform::sleep_ms(kSendCycleMs);
     }
 }
 

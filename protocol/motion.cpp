@@ -82,19 +82,18 @@ int Movej_P_Cmd(SOCKHANDLE h, POSE pose, unsigned char v, float r, bool block) {
 }
 
 // ---- streaming set-points: one send from the calling thread, no reply, no
-// pause. A value with no sound line is refused (11); a failed send is not
-// reported, as the next set-point follows within milliseconds.
+// pause. A value with no sound line is refused (11); a send that fails (a
+// closed, reset or ended connection) is 6, so a streaming loop learns that
+// its arm is gone.
 
 int Movej_CANFD(SOCKHANDLE h, const float* joint) {
     ARX_GUARD(h, Transfer, NotNull(joint));
-    const int rc = Request("movej_canfd").array("joint", joint, request_joints(h), Milli).send(h);
-    return rc == ARX_SEND_FAILED ? ARX_SUCCESS : rc;
+    return Request("movej_canfd").array("joint", joint, request_joints(h), Milli).send(h);
 }
 
 int Movep_CANFD(SOCKHANDLE h, POSE pose) {
     ARX_GUARD(h, Transfer);
-    const int rc = Request("movep_canfd").pose("pose", pose).send(h);
-    return rc == ARX_SEND_FAILED ? ARX_SUCCESS : rc;
+    return Request("movep_canfd").pose("pose", pose).send(h);
 }
 
 // ---- moves whose target the kinematics compute from the arm's joints

@@ -36,7 +36,7 @@ bool standing_still(const ArmSample& before, const ArmSample& now) {
 
 // Ends the wait with `code`, unless the report came in meanwhile: an arm
 // that has arrived is not a stalled or lost one.
-int give_up(int slot, int code, core::ReplyDecoder decode) {
+int give_up(core::SlotRef slot, int code, core::ReplyDecoder decode) {
     if (auto result = core::take_reply(slot, decode)) return *result;
     core::remove_slot(slot);
     return code;
@@ -44,7 +44,7 @@ int give_up(int slot, int code, core::ReplyDecoder decode) {
 
 }  // namespace
 
-int wait_for_arrival(SOCKHANDLE handle, int slot, const MoveWait& wait) {
+int wait_for_arrival(SOCKHANDLE handle, core::SlotRef slot, const MoveWait& wait) {
     const Field decode = Boolean("trajectory_state");  // outlives every wait below
     if (auto result = core::await_reply(slot, core::reply_timeout_ms() + wait.grace_ms, decode)) return *result;
     if (!wait.watches_arm) return give_up(slot, ARX_REPLY_TIMEOUT, decode);
@@ -71,7 +71,7 @@ int wait_for_arrival(SOCKHANDLE handle, int slot, const MoveWait& wait) {
 int Request::move(SOCKHANDLE handle, bool block, const MoveWait& wait) {
     if (!block) return queue(handle);
     return deliver([&](std::string_view text) {
-        int slot = -1;
+        core::SlotRef slot{};
         if (const int rc = core::start_request(handle, text, Kind::CurrentTrajectoryState, &slot)) return rc;
         return wait_for_arrival(handle, slot, wait);
     });

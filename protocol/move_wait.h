@@ -6,6 +6,7 @@
 #pragma once
 
 #include "arx_api.h"
+#include "core/pending_table.h"
 
 namespace arx::protocol {
 
@@ -26,6 +27,6 @@ inline constexpr MoveWait kJointPoseMoveWait{20000, false, 0, 0, false};  // mov
 // "trajectory_state": true 0, false 1, other type 11, missing 9; else 14,
 // a failing sample's code or 7. The slot is removed in every case; slots of
 // other moves waiting on the same connection are left alone.
-int wait_for_arrival(SOCKHANDLE handle, int slot, const MoveWait& wait);
+int wait_for_arrival(SOCKHANDLE handle, core::SlotRef slot, const MoveWait& wait);
 
 }  // namespace arx::protocol

@@ -63,7 +63,7 @@ std::vector<char> read_text(const char* path) {
 
 // Sends the content in pieces and awaits the verdict on its own slot.
 int download(SOCKHANDLE h, const std::vector<char>& content) {
-    const std::optional<int> slot = core::register_slot(h, Kind::DownloadProject, /*waiting=*/true);
+    const std::optional<core::SlotRef> slot = core::register_slot(h, Kind::DownloadProject, /*waiting=*/true);
     if (!slot) return ARX_PENDING_TABLE_FULL;
     // A failed piece is not retried: the controller's verdict, or its
     // absence, tells how the download went.
@@ -77,7 +77,7 @@ int download(SOCKHANDLE h, const std::vector<char>& content) {
 int Send_TrajectoryFile(SOCKHANDLE h, char* path, int path_length, int plan_speed) {
     ARX_GUARD(h, Transfer, NotNull(path), Pause);
     const core::TransferClaim claim(h);
-    if (!claim) return ARX_FILE_TRANSFER_BUSY;  // another transfer started on this connection meanwhile
+    if (claim.busy()) return ARX_FILE_TRANSFER_BUSY;  // another transfer started on this connection meanwhile
     if (path_length < 0 || path_length > kMaxPathLength) return ARX_PATH_TOO_LONG;
     std::string_view name;
     if (!project_name(path, path_length, &name)) return ARX_PATH_OR_PROJECT;
@@ -92,6 +92,12 @@ int Send_TrajectoryFile(SOCKHANDLE h, char* path, int path_length, int plan_spee
         .add("plan_speed", Int(plan_speed))
         .add("project_name", Text(name_text));
     if (announcement.line().empty()) return ARX_PATH_TOO_LONG;  // the name does not fit the line
-    if (const int rc = announcement.query(h, Kind::RunProject, ProjectState())) return rc;
+    // The announcement is the download's own line: it passes the claim that
+    // holds every other line of this connection back.
+    core::SlotRef slot{};
+    if (const int rc = core::start_request(h, announcement.line(), Kind::RunProject, &slot,
+                                           core::SendRoute::TransferLine))
+        return rc;
+    if (const int rc = core::wait_reply(slot, core::reply_timeout_ms(), ProjectState())) return rc;
     return download(h, content);
 }

@@ -96,14 +96,16 @@ TEST_F(Facade, CommandsSendTheSameBytesAndReturnTheSameResults) {
 }
 
 TEST_F(Facade, FileTransferRefusesMethodsWith18LikeTheFunctions) {
-    ASSERT_TRUE(arx::core::claim_transfer(h));  // as while a trajectory file travels on h
+    {
+    const arx::core::TransferClaim transfer(h);  // as while a trajectory file travels on h
+    ASSERT_TRUE(transfer);
     float v[7];
     EXPECT_EQ(service.Service_Get_Joint_Speed(h, v), ARX_FILE_TRANSFER_BUSY);
     EXPECT_EQ(service.Service_Set_Joint_Speed(h, 1, 1.0f, false), ARX_FILE_TRANSFER_BUSY);
     EXPECT_EQ(service.Service_Get_Joint_Speed(h, nullptr), ARX_FILE_TRANSFER_BUSY);  // 18 before 19
     EXPECT_EQ(Get_Joint_Speed(h, nullptr), ARX_FILE_TRANSFER_BUSY);
     EXPECT_EQ(service.Service_Arm_Socket_State(h), Arm_Socket_State(h));
-    arx::core::release_transfer(h);
+    }
     arx::platform::sleep_ms(50);
     EXPECT_TRUE(fc.lines().empty());
 }

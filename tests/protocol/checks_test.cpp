@@ -30,10 +30,11 @@ TEST_F(Checks, RefuseInEachCommandsOwnOrderBeforeSending) {
     const SOCKHANDLE closed = arx::test::connect_to(fc);
     Arm_Socket_Close(closed);
     expect_sends({
-        // Commands without the handle check take handle 0 and queue the line.
-        {"min pos, handle 0", [] { return Set_Joint_Min_Pos(0, 1, 1.0f, false); }, nullptr, 0},
+        // Commands without the handle check take handle 0, which is no connection.
+        {"min pos, handle 0", [] { return Set_Joint_Min_Pos(0, 1, 1.0f, false); }, nullptr, 6},
         {"speed, handle 0", [] { return Set_Joint_Speed(0, 1, 1.0f, false); }, nullptr, 5},
-        {"set-point on a closed connection", [&] { return Movej_CANFD(closed, kJoints); }, nullptr, 0},
+        {"set-point on a closed connection", [&] { return Movej_CANFD(closed, kJoints); }, nullptr, 6},
+        {"queued on a closed connection", [&] { return Set_Joint_Speed(closed, 1, 1.0f, false); }, nullptr, 6},
         {"install pose infinite", [&] { return Set_Install_Pose(h, 0, kInf, 0, false); }, nullptr, 11},
         {"dynamic parm line over 299 bytes, queued", [&] { return Set_Arm_Dynamic_Parm(h, huge, false); }, nullptr, 11},
         {"set-point not a number", [&] { return Movep_CANFD(h, POSE{kNaN, 0, 0, 0, 0, 0}); }, nullptr, 11},
@@ -48,20 +49,18 @@ TEST_F(Checks, RefuseInEachCommandsOwnOrderBeforeSending) {
 // A file download refuses first, before its pause, and stores nothing.
 TEST_F(Checks, FileTransferRefusesFirstWithoutPauseAndStoresNothing) {
     setAngle(1, 2, 3);
-    arx::core::claim_transfer(0);
-    arx::core::claim_transfer(h);
+    const arx::core::TransferClaim transfer(h);
+    ASSERT_TRUE(transfer);
     int i;
     const auto start = Clock::now();
     expect_sends({
-        {"before handle and value", [] { return Set_Joint_Speed(0, 1, kNaN, true); }, nullptr, 18},
+        {"before the value", [&] { return Set_Joint_Speed(h, 1, kNaN, true); }, nullptr, 18},
         {"before the null check", [&] { return Get_Joint_Speed(h, nullptr); }, nullptr, 18},
         {"install pose", [&] { return Set_Install_Pose(h, 0, 0, 90, false); }, nullptr, 18},
         {"IO type 9", [&] { return Set_IO_State(h, 9, 1, true, true); }, nullptr, 18},
         {"car state", [&] { return Get_Car_State(h, &i, &i, &i, &i, &i, &i); }, nullptr, 18},
     });
     EXPECT_LT(ms_since(start), arx::core::kCommandPauseMs);
-    arx::core::release_transfer(0);
-    arx::core::release_transfer(h);
     EXPECT_FLOAT_EQ(arx::kin::kinematic_state().install[2], static_cast<float>(3 * 3.1415926 / 180));
 }
 

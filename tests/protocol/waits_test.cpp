@@ -132,15 +132,16 @@ TEST_F(MoveWaits, LineMoveEndsWithTheCodeOfItsNineteenthFailedSample) {
 // arm stands still because it has arrived. A transfer on another connection
 // does not refuse this connection's samples.
 TEST_F(MoveWaits, ReportBesideTheStallingSampleWins) {
-    const SOCKHANDLE elsewhere = h + 1000;
-    ASSERT_TRUE(arx::core::claim_transfer(elsewhere));
+    arx::test::FakeController other;
+    const SOCKHANDLE elsewhere = arx::test::connect_to(other);
+    const arx::core::TransferClaim transfer(elsewhere);
+    ASSERT_TRUE(transfer);
     fc.on("get_current_arm_state", kStanding);
     auto line_move = std::async(std::launch::async, [&] { return Movel_Cmd(h, kPose, 10, 0, true); });
     ASSERT_TRUE(wait_state_queries(5, kLineGraceMs + 6000));
     fc.on("get_current_arm_state", arx::test::Reply{{kArrived + "\r\n" + kStanding + "\r\n"}});
     EXPECT_EQ(line_move.get(), 0);
     EXPECT_EQ(state_queries(), 6);
-    arx::core::release_transfer(elsewhere);
 }
 
 // Steps and the return to the drag origin wait for the arrival report only as
