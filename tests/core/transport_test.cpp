@@ -4,6 +4,7 @@
 #include "core/library.h"
 #include "core/pending_table.h"
 #include "core/platform.h"
+#include "core/transfer_state.h"
 #include "core/transport.h"
 #include "support/fake_controller.h"
 
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -239,6 +241,153 @@ TEST_F(Transport, QueueAfterUnInitDropsTheLineAndInitRestoresIt) {
     for (const char* line : {"{\"n\":1}\r\n", "{\"n\":2}\r\n"}) EXPECT_EQ(core::queue_line(h, line), 0);
     ASSERT_TRUE(fc.wait_lines(2));
     EXPECT_EQ(fc.raw_of(0), "{\"n\":1}\r\n{\"n\":2}\r\n");
+}
+
+// Closing a connection ends the calls that wait on it at once, with 6, and
+// leaves none of its slots behind.
+TEST_F(Transport, CloseEndsTheCallsWaitingOnItAtOnce) {
+    auto call = std::async(std::launch::async, [&] { return ask(h); });
+    auto arrival = std::async(std::launch::async, [&] {
+        core::SlotRef slot{};
+        const int rc = core::start_request(h, "{\"command\":\"movej\"}\r\n", core::Kind::CurrentTrajectoryState, &slot);
+        return rc ? rc : core::await_reply(slot, 3000, [](const char*) { return 0; }).value_or(-1);
+    });
+    ASSERT_TRUE(fc.wait_lines(2));
+    const auto start = now_ms();
+    Arm_Socket_Close(h);
+    EXPECT_EQ(call.get(), ARX_SEND_FAILED);
+    EXPECT_EQ(arrival.get(), ARX_SEND_FAILED);
+    EXPECT_LT(now_ms() - start, 100);
+    EXPECT_EQ(pending_count(), 0);
+    h = 0;
+}
+
+// Once the controller has ended the connection, sends on it fail at once:
+// the probe, a queued command, a set-point.
+TEST_F(Transport, ConnectionEndedByTheControllerRefusesAtOnce) {
+    fc.close_connection(0);
+    const float joints[6] = {};
+    const auto start = now_ms();
+    int state = 0, queued = 0, set_point = 0;
+    while (now_ms() - start < 50 && (state != 6 || queued != 6 || set_point != 6)) {
+        state = Arm_Socket_State(h);
+        queued = Set_Joint_Speed(h, 1, 1.0f, false);
+        set_point = Movej_CANFD(h, joints);
+    }
+    EXPECT_EQ(std::vector<int>({state, queued, set_point}), std::vector<int>({6, 6, 6}));
+    EXPECT_LT(now_ms() - start, 50 + core::kCommandPauseMs);
+}
+
+// Set-points leave at once even while blocking calls share the connection:
+// no segment waits for the previous one's acknowledgement.
+TEST_F(Transport, SetPointsArriveWithinAMillisecondBesideBlockingCalls) {
+    using Clock = std::chrono::steady_clock;
+    fc.on("get_joint_degree", kDegree);
+    constexpr int kSetPoints = 400;
+    std::atomic<bool> streaming{true};
+    std::thread blocking([&] {
+        while (streaming) {
+            EXPECT_EQ(ask(h), 0);
+            platform::sleep_ms(20);
+        }
+    });
+    std::vector<Clock::time_point> sent;
+    for (int i = 0; i < kSetPoints; ++i) {
+        const float joints[6] = {static_cast<float>(i), 0, 0, 0, 0, 0};
+        sent.push_back(Clock::now());
+        ASSERT_EQ(Movej_CANFD(h, joints), 0);
+        std::this_thread::sleep_until(sent.back() + std::chrono::milliseconds(1));
+    }
+    streaming = false;
+    blocking.join();
+    platform::sleep_ms(50);
+    const auto lines = fc.lines();
+    const auto arrivals = fc.arrivals();
+    std::vector<double> late_ms;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        int i = -1;
+        if (std::sscanf(lines[k].c_str(), R"({"command":"movej_canfd","joint":[%d)", &i) != 1) continue;
+        ASSERT_TRUE(i >= 0 && i < kSetPoints * 1000) << lines[k];
+        late_ms.push_back(std::chrono::duration<double, std::milli>(arrivals[k] - sent[i / 1000]).count());
+    }
+    ASSERT_EQ(late_ms.size(), static_cast<std::size_t>(kSetPoints));
+    std::sort(late_ms.begin(), late_ms.end());
+    EXPECT_LE(late_ms[late_ms.size() * 99 / 100], 1.0) << "median " << late_ms[late_ms.size() / 2];
+}
+
+// A full queue refuses with 20 and queues nothing: every line that was
+// accepted arrives, and no other.
+TEST_F(Transport, FullQueueRefusesWithTwentyAndLosesNoAcceptedLine) {
+    int accepted = 0, refused = 0;
+    for (int n = 0; n < 10000; ++n) {
+        const int rc = core::queue_line(h, "{\"n\":" + std::to_string(n) + "}\r\n");
+        ASSERT_TRUE(rc == 0 || rc == ARX_PENDING_TABLE_FULL) << rc;
+        (rc == 0 ? accepted : refused)++;
+    }
+    EXPECT_GE(refused, 1);
+    ASSERT_TRUE(fc.wait_lines_for(accepted, std::chrono::milliseconds(accepted * 10 + 2000)));
+    platform::sleep_ms(50);
+    EXPECT_EQ(fc.lines().size(), static_cast<std::size_t>(accepted));
+}
+
+// Queued lines leave on a 10 ms beat: 200 of them take two seconds, not the
+// sum of ten-millisecond sleeps and the sends between them.
+TEST_F(Transport, QueuedLinesDrainAtOneHundredPerSecond) {
+    constexpr int kLines = 200;
+    for (int n = 0; n < kLines; ++n) ASSERT_EQ(core::queue_line(h, "{\"n\":" + std::to_string(n) + "}\r\n"), 0);
+    ASSERT_TRUE(fc.wait_lines_for(kLines, std::chrono::seconds(5)));
+    const auto arrivals = fc.arrivals();
+    const auto span = [&](int from, int to) {
+        return std::chrono::duration<double, std::milli>(arrivals[to] - arrivals[from]).count();
+    };
+    EXPECT_LE(span(0, kLines - 1), (kLines - 1) * 10.0 + 15);
+    for (int n = 10; n < kLines; n += 10) EXPECT_GE(span(n - 10, n), 90.0) << n;
+}
+
+// While a trajectory file downloads on a connection, nothing else lands in
+// its content: a direct send is refused with 18, a queued line waits for the
+// end of the download, other connections' lines go on.
+TEST_F(Transport, DownloadHoldsEveryOtherLineOfItsConnectionBack) {
+    FakeController other;
+    const SOCKHANDLE elsewhere = connect_to(other);
+    other.clear();
+    {
+        const core::TransferClaim transfer(h);
+        ASSERT_TRUE(transfer);
+        EXPECT_EQ(core::queue_line(h, "{\"held\":1}\r\n"), 0);
+        EXPECT_EQ(core::queue_line(elsewhere, "{\"other\":1}\r\n"), 0);
+        EXPECT_EQ(core::send_line(h, "{\"direct\":1}\r\n"), ARX_FILE_TRANSFER_BUSY);
+        EXPECT_EQ(ask(h), ARX_FILE_TRANSFER_BUSY);
+        EXPECT_EQ(core::send_raw_piece(h, "0123456789"), 0);
+        ASSERT_TRUE(other.wait_lines(1));
+        platform::sleep_ms(30);
+        EXPECT_EQ(fc.raw_of(0), "0123456789");
+        EXPECT_EQ(pending_count(), 0);
+    }
+    ASSERT_TRUE(fc.wait_lines(1));
+    EXPECT_EQ(fc.raw_of(0), "0123456789{\"held\":1}\r\n");
+    Arm_Socket_Close(elsewhere);
+}
+
+// A line queued just before a download starts goes out whole before the
+// file's first piece, or after its last: never between.
+TEST_F(Transport, LineQueuedAsADownloadStartsNeverLandsInsideIt) {
+    std::string expected_content;
+    for (int round = 0; round < 40; ++round) {
+        const std::string line = "{\"round\":" + std::to_string(round) + "}\r\n";
+        ASSERT_EQ(core::queue_line(h, line), 0);
+        platform::sleep_ms(round % 4);
+        {
+            const core::TransferClaim transfer(h);
+            ASSERT_TRUE(transfer);
+            for (int piece = 0; piece < 3; ++piece) ASSERT_EQ(core::send_raw_piece(h, "<piece----"), 0);
+        }
+        const std::string content = "<piece----<piece----<piece----";
+        for (int i = 0; i < 400 && fc.raw_of(0).size() < line.size() + content.size(); ++i) platform::sleep_ms(5);
+        const std::string raw = fc.raw_of(0);
+        EXPECT_TRUE(raw == line + content || raw == content + line) << raw;
+        fc.clear();
+    }
 }
 
 std::mutex report_mutex;

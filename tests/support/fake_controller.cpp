@@ -94,6 +94,7 @@ void FakeController::run() {
                 continue;
             }
             std::vector<Reply> due;
+            const auto read_at = std::chrono::steady_clock::now();
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 Connection& c = connections_[owners[i]];
@@ -107,6 +108,7 @@ void FakeController::run() {
                     auto script = replies_.find(command_of(line));
                     due.push_back(script != replies_.end() ? script->second : Reply{});
                     lines_.push_back(std::move(line));
+                    arrivals_.push_back(read_at);
                 }
             }
             for (const Reply& reply : due) answer(owners[i], reply);

@@ -45,12 +45,15 @@ public:
     // Request lines without CR LF in arrival order, and every byte received on
     // a connection (accept order, from 0).
     std::vector<std::string> lines() const { return locked([&] { return lines_; }); }
+    // When each line's line feed was read (steady clock), in the same order.
+    std::vector<std::chrono::steady_clock::time_point> arrivals() const { return locked([&] { return arrivals_; }); }
     std::string raw_of(int c) const { return locked([&] { return c < size() ? connections_[c].raw : ""; }); }
     int connections() const { return locked([&] { return size(); }); }
     void clear() {  // forgets lines and bytes, keeps scripts
         locked([&] {
             for (Connection& c : connections_) c.raw.clear();
             lines_.clear();
+            arrivals_.clear();
         });
     }
 
@@ -59,6 +62,12 @@ public:
     bool wait_lines(std::size_t n) const { return wait([&] { return lines_.size() >= n; }); }
     bool wait_connections(int n) const { return wait([&] { return size() >= n; }); }
     bool wait_closed_by_library(int c) const { return wait([&] { return c < size() && !connections_[c].open; }); }
+    bool wait_lines_for(std::size_t n, std::chrono::milliseconds limit) const {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, limit, [&] { return lines_.size() >= n; });
+    }
+    // Ends connection c from the controller's side (end of stream).
+    void close_connection(int c) { send(c, "", true); }
 
 private:
     struct Connection {
@@ -88,6 +97,7 @@ private:
     bool stop_ = false;
     std::vector<Connection> connections_;
     std::vector<std::string> lines_;
+    std::vector<std::chrono::steady_clock::time_point> arrivals_;
     std::map<std::string, Reply> replies_;
     std::thread thread_;
 };
