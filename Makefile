@@ -8,25 +8,35 @@ BENCHDIR  ?= build-bench
 DEMO      ?= build-demo
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-# Debian packages the build and the tests need.
-DEB_PACKAGES := cmake g++ make ninja-build libcjson-dev libgtest-dev libgmock-dev clang-format \
+# Debian packages `make demo` needs: a compiler, CMake, Ninja and cJSON.
+DEMO_PACKAGES := cmake g++ ninja-build libcjson-dev
+# Everything the build, the tests, the benchmarks and `make format` need.
+DEB_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev clang-format \
                 libbenchmark-dev liborocos-kdl-dev binutils python3
 # The Windows x64 build and its tests under Wine (cJSON comes as Debian
 # source, fetched by the build with apt-get source and unpacked by dpkg-dev).
 DEB_PACKAGES += g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev
 
-.PHONY: all build check check-windows test test-asan test-tsan test-windows bench deps clean format demo
-
-all: build
-
-deps:
-	@missing=""; for p in $(DEB_PACKAGES); do \
+# Installs those of the packages $(1) that dpkg does not know yet.
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
 	  echo "installing:$$missing"; \
 	  SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); \
 	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
 	fi
+endef
+
+.PHONY: all build check check-windows test test-asan test-tsan test-windows bench deps deps-demo clean format demo
+
+all: build
+
+deps:
+	$(call install_missing,$(DEB_PACKAGES))
+
+deps-demo:
+	$(call install_missing,$(DEMO_PACKAGES))
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -79,9 +89,10 @@ test-windows: $(WIN)/CMakeCache.txt
 check-windows: deps
 	$(MAKE) test-windows
 
-# The README's first command: the library and arx-sim (no tests), the examples
-# built against the installed package, then pick_and_place against arx-sim.
-demo: deps
+# The README's first command: only the demo's packages, the library and
+# arx-sim (no tests), the examples built against the installed package, then
+# pick_and_place against arx-sim.
+demo: deps-demo
 	cmake -S . -B $(DEMO) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DARX_BUILD_TESTS=OFF
 	cmake --build $(DEMO) -j $(JOBS) --target arx arx-sim
 	cmake --install $(DEMO) --prefix $(DEMO)/prefix >/dev/null
