@@ -213,7 +213,8 @@ ARX_API Pose Forward_Kinematics(const float* joint);
 /* Joint angles (degrees) reaching the tool pose `target`, chosen near
  * `current_joint`. flag 0 reads the target's quaternion, other values its Euler
  * angles; for ARM_MODEL_B flag 2 also reads the quaternion and lets the joints
- * move more than 0.26 rad from the current ones. Returns 1 when solved:
+ * move more than 0.26 rad from the current ones, and takes joint 4 >= 0 when
+ * that reaches (flags 0 and 1 pick either sign, nearest). Returns 1 when solved:
  * `joint_out` holds the solution, whose forward kinematics reproduce the
  * target to within rounding. Errors: ARX_NOT_INITIALISED (2) when no arm
  * model is loaded; ARX_NULL_POINTER (19) when a pointer argument is null;

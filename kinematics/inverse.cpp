@@ -121,8 +121,11 @@ int inverse_kinematics(const float* current_joint, const Pose* target, float* jo
 
     Thetas best{};
     if (seven_axis) {
-        const float step = flag == 2 ? kUnboundedStepRad : kStepBoundRad;
-        const int code = solve_seven_axis(arm, s.end_link, flange_target, current, step, &best);
+        // Flag 2 lets the joints move anywhere and takes the positive elbow when it reaches.
+        const bool unbounded = flag == 2;
+        const int code = solve_seven_axis(arm, s.end_link, flange_target, current,
+                                          unbounded ? kUnboundedStepRad : kStepBoundRad,
+                                          unbounded ? ElbowChoice::PositiveFirst : ElbowChoice::Nearest, &best);
         if (code != 1) return code;
     } else if (!solve_six_axis(arm, s.model == ARM_MODEL_A, s.end_link, flange_target, current, &best)) {
         return kSixAxisNoSolution;

@@ -67,9 +67,14 @@ double unwrap_near(double theta, double current);      // within (-pi, pi) of cu
 bool solve_six_axis(const ArmModelData& arm, bool split_singular_wrist, float end_link, const FlangeTarget& target,
                     const Thetas& current, Thetas* best);
 
+// Which elbow (sign of theta4) the seven-axis solver takes. Nearest: both,
+// the current one first, the whole solution nearest the current joints wins.
+// PositiveFirst: the positive one, the negative only when it yields nothing.
+enum class ElbowChoice { Nearest, PositiveFirst };
+
 // Seven-axis model (B): 1 with *best filled, -1 wrist point out of reach,
 // -3 no solution within `step` of the current joints.
 int solve_seven_axis(const ArmModelData& arm, float end_link, const FlangeTarget& target, const Thetas& current,
-                     float step, Thetas* best);
+                     float step, ElbowChoice elbow_choice, Thetas* best);
 
 }  // namespace arx::kin

@@ -33,7 +33,8 @@ constexpr float kAlignedWristRad = 0.0005f;
 constexpr float kScanHalfWidth = 0.0006f;
 constexpr float kScanStep = 0.0002f;
 
-// Arm joints weigh 1.2 times a wrist joint in the cost; joint 4 does not count.
+// Arm joints weigh 1.2 times a wrist joint in the cost. Joint 4 counts only
+// when both elbows are compared: for one elbow it is the same in every branch.
 constexpr float kArmWeight = 1.2f;
 constexpr float kWristWeight = 1.0f;
 
@@ -49,9 +50,11 @@ struct Elbow {
 
 class Solver {
 public:
-    Solver(const ArmModelData& arm, const FlangeTarget& target, Vec3 d, const Thetas& current, float step)
+    Solver(const ArmModelData& arm, const FlangeTarget& target, Vec3 d, const Thetas& current, float step,
+           ElbowChoice elbow_choice)
         : arm_(arm), target_(target), d_(d), current_(current), step_(step),
-          rho_(std::sqrt(d.x * d.x + d.y * d.y)), phi_(direction(d.x, d.y)) {}
+          rho_(std::sqrt(d.x * d.x + d.y * d.y)), phi_(direction(d.x, d.y)),
+          costed_arm_end_(elbow_choice == ElbowChoice::Nearest ? 4 : 3) {}
 
     bool acceptable(int joint, double theta) const {
         return std::fabs(theta - current_.v[joint]) <= step_ && arm_.window[joint].strictly_contains(theta);
@@ -76,7 +79,7 @@ public:
             if (!acceptable(1, t.v[1])) continue;
             t.v[2] = theta3;
             t.v[3] = elbow.theta4;
-            const float arm_cost = add_cost(0.0f, t, current_, 0, 3, kArmWeight);
+            const float arm_cost = add_cost(0.0f, t, current_, 0, costed_arm_end_, kArmWeight);
             if (!(arm_cost < best_cost_)) continue;
 
             const Link* link = arm_.link;
@@ -128,6 +131,7 @@ private:
     double step_;
     double rho_;  // distance of the wrist point from the base axis
     double phi_;  // its direction about the base axis
+    int costed_arm_end_;  // the arm joints that count in the cost: 1 to 3, or 1 to 4 with both elbows compared
     float best_cost_ = 1000.0f;
     Thetas best_{};
     bool found_ = false;
@@ -136,7 +140,7 @@ private:
 }  // namespace
 
 int solve_seven_axis(const ArmModelData& arm, float end_link, const FlangeTarget& target, const Thetas& current,
-                     float step, Thetas* best) {
+                     float step, ElbowChoice elbow_choice, Thetas* best) {
     const Vec3 wrist = target.position - static_cast<double>(end_link) * target.rotation.column(2);
     const Vec3 d = wrist - Vec3{0.0, 0.0, arm.link[0].d};
 
@@ -148,18 +152,29 @@ int solve_seven_axis(const ArmModelData& arm, float end_link, const FlangeTarget
     if (c < -kElbowStraight) c = -1.0f;
     const double elbow = kPi - std::acos(static_cast<double>(c));
 
-    // The positive elbow first; the negative one when the positive yields nothing,
-    // so a reachable target next to the current joints is never refused.
-    Solver solver(arm, target, d, current, step);
-    for (const double theta4 : {elbow, -elbow}) {
-        if (!solver.acceptable(3, theta4)) continue;
-        solver.scan(theta4);
-        if (solver.found()) {
-            *best = solver.best();
-            return 1;
+    Solver solver(arm, target, d, current, step, elbow_choice);
+    if (elbow_choice == ElbowChoice::PositiveFirst) {
+        // The negative elbow only when the positive yields nothing, so a
+        // reachable target is never refused.
+        for (const double theta4 : {elbow, -elbow}) {
+            if (!solver.acceptable(3, theta4)) continue;
+            solver.scan(theta4);
+            if (solver.found()) break;
+        }
+    } else {
+        // Both elbows, the current one's first: within the step bound of a nearly
+        // stretched elbow the other one may also reach, with the arm joints
+        // elsewhere, and only the whole distance, joint 4 included, tells which
+        // is nearer.
+        const double kept = current.v[3] < 0.0 ? -elbow : elbow;
+        for (const double theta4 : {kept, -kept}) {
+            if (solver.acceptable(3, theta4)) solver.scan(theta4);
+            if (elbow == 0.0) break;  // stretched: one elbow only
         }
     }
-    return -3;
+    if (!solver.found()) return -3;
+    *best = solver.best();
+    return 1;
 }
 
 }  // namespace arx::kin

@@ -31,6 +31,10 @@ namespace {
 
 // Below this |theta5| (rad) the wrist of model A counts as aligned.
 constexpr float kAlignedWristRad = 0.087f;
+// A wrist centre this close to axis 1 counts as on it (models with d3 = 0): a
+// single-precision pose places it only to within about 0.1 um, and that noise
+// turns joint 1 by half a degree 10 um from the axis, by any angle nearer.
+constexpr double kAxisRoundingMetres = 1e-5;
 // Cost weights: the three arm joints count 2.4 times a wrist joint, that
 // factor formed in single precision as 1.2 * 2.
 constexpr float kArmWeight = 1.2f * 2.0f;
@@ -60,10 +64,24 @@ bool solve_six_axis(const ArmModelData& arm, bool split_singular_wrist, float en
 
     const Vec3 w = target.position - static_cast<double>(end_link) * target.rotation.column(2);
     const double rho = std::sqrt(w.x * w.x + w.y * w.y);
-    if (rho <= std::fabs(d3)) return false;
-    const double phi = std::atan2(w.y, w.x);
-    const double beta = std::asin(-s * d3 / rho);
-    const ShoulderBranch shoulders[2] = {{phi - beta, rho * std::cos(beta)}, {phi - kPi + beta, -rho * std::cos(beta)}};
+    ShoulderBranch shoulders[2];
+    if (d3 == 0.0 && rho <= kAxisRoundingMetres) {
+        // The wrist centre is on axis 1 to within rounding, where its direction
+        // is noise and every joint 1 reaches it: keep the current one.
+        const double theta1 = current.v[0];
+        const double reach = std::cos(theta1) * w.x + std::sin(theta1) * w.y;
+        shoulders[0] = {theta1, reach};
+        shoulders[1] = {theta1 - kPi, -reach};
+    } else {
+        // On the cylinder of radius |d3| the sine is 1, and from a single-precision
+        // pose it may round past it.
+        double sin_beta = -s * d3 / rho;
+        if (!clamp_cosine(sin_beta)) return false;
+        const double phi = std::atan2(w.y, w.x);
+        const double beta = std::asin(sin_beta);
+        shoulders[0] = {phi - beta, rho * std::cos(beta)};
+        shoulders[1] = {phi - kPi + beta, -rho * std::cos(beta)};
+    }
 
     const double upper = std::sqrt(a4 * a4 + d4 * d4);
     const double psi = std::atan2(d4, a4);

@@ -145,6 +145,79 @@ TEST(Inverse, StretchedElbowRoundTrips) {
     }
 }
 
+// Joint 2 turned (Newton steps on the forward kinematics) until the wrist
+// centre lies `reach` metres out along the arm's own direction, frame 1's x
+// axis; on models with d3 = 0 that is its distance from axis 1, on the others
+// the distance from the point where it is nearest to axis 1. False when that
+// takes joint 2 near its limits or the pose near an aligned or stretched wrist.
+bool place_wrist_centre(std::vector<float>& q, double reach) {
+    const ArmModelData& arm = *kinematic_state().arm;
+    auto along_arm = [&](const std::vector<float>& joints) {
+        const Point w = wrist_centre(joints.data());
+        const double theta1 = (joints[0] + arm.link[0].offset_deg) * kDeg;
+        return std::cos(theta1) * w.x + std::sin(theta1) * w.y - reach;
+    };
+    for (int i = 0; i < 20 && std::fabs(along_arm(q)) > 3e-8; ++i) {
+        std::vector<float> nudged = q;
+        nudged[1] += 0.01f;
+        const double per_degree = (along_arm(nudged) - along_arm(q)) / (nudged[1] - q[1]);
+        if (std::fabs(per_degree) < 1e-4) return false;
+        q[1] = float(q[1] - along_arm(q) / per_degree);
+    }
+    const Range& limit = arm.limit_deg[1];
+    const double elbow = (q[2] + arm.link[2].offset_deg) * kDeg - std::atan2(arm.link[3].d, arm.link[3].a);
+    return std::fabs(along_arm(q)) < 1e-7 && q[1] > limit.min + 5 && q[1] < limit.max - 5 &&
+           std::fabs(std::sin((q[4] + arm.link[4].offset_deg) * kDeg)) > 0.26 && std::fabs(std::sin(elbow)) > 0.26;
+}
+
+// Wrist centre on axis 1, or a few micrometres from it: its direction is
+// rounding noise, so an exact seed keeps its joints (A, C2). C1's wrist centre
+// never comes nearer axis 1 than |d3|; on that cylinder, or micrometres
+// outside it, its targets are still reached.
+TEST(Inverse, WristCentreAtTheShoulderAxis) {
+    const double d3 = std::fabs(kArmModelC1.link[2].d);
+    auto outside_cylinder = [&](double metres) { return std::sqrt(2 * d3 * metres + metres * metres); };
+    const struct { const char* what; int model; double reach; bool pins_joints; } rows[] = {
+        {"A on axis 1", ARM_MODEL_A, 0, true},
+        {"A 1 um off axis 1", ARM_MODEL_A, 1e-6, true},
+        {"A 3 um off axis 1", ARM_MODEL_A, -3e-6, true},
+        {"A 8 um off axis 1", ARM_MODEL_A, 8e-6, true},
+        {"C2 on axis 1", ARM_MODEL_C2, 0, true},
+        {"C2 1 um off axis 1", ARM_MODEL_C2, -1e-6, true},
+        {"C2 3 um off axis 1", ARM_MODEL_C2, 3e-6, true},
+        {"C1 on the cylinder", ARM_MODEL_C1, 0, false},
+        {"C1 0.1 um outside", ARM_MODEL_C1, outside_cylinder(1e-7), false},
+        {"C1 0.02 um outside", ARM_MODEL_C1, -outside_cylinder(2e-8), false},
+        {"C1 3 um outside", ARM_MODEL_C1, outside_cylinder(3e-6), false},
+    };
+    for (const auto& row : rows) {
+        Init_Sys_Data(row.model);
+        setAngle(0, 0, 0);
+        store_tool_frame(Transform::identity().to_matrix());
+        std::mt19937 rng(row.model);
+        int refused = 0, moved = 0;
+        for (int placed = 0; placed < 25;) {
+            std::vector<float> q = random_joints_within(rng, *kinematic_state().arm, 0.8f);
+            if (!place_wrist_centre(q, row.reach)) continue;
+            ++placed;
+            const Pose target = Forward_Kinematics(q.data());
+            float out[6];
+            if (inverse_kinematics(q.data(), &target, out, 1) != 1) {
+                ++refused;
+                continue;
+            }
+            const Miss miss = miss_of(out, target);
+            EXPECT_LT(miss.metres, 1e-5) << row.what << " #" << placed;
+            EXPECT_LT(miss.radians, 1e-5) << row.what << " #" << placed;
+            float worst = 0;
+            for (int i = 0; i < 6; ++i) worst = std::max(worst, std::fabs(out[i] - q[i]));
+            if (row.pins_joints && worst > 1e-2f) ++moved;
+        }
+        EXPECT_EQ(refused, 0) << row.what << ": targets refused of 25";
+        EXPECT_EQ(moved, 0) << row.what << ": solutions away from the exact seed of 25";
+    }
+}
+
 // Unreachable targets and singular frames: no-solution codes and zero results, never NaN.
 TEST(Inverse, UnreachableAndSingular) {
     const float zeros[7] = {}, q[7] = {20, 30, 40, 50, 60, 70, 80};

@@ -74,6 +74,18 @@ inline double transform_distance(const Transform& a, const Transform& b) {
 inline double transform_distance(const Pose& a, const Pose& b) {
     return transform_distance(pose_transform(a), pose_transform(b)); }
 
+// Wrist centre (the point the wrist axes meet) in the world-aligned base frame
+// for the given joints: the flange less the end link along its z axis.
+struct Point { double x, y, z; };
+inline Point wrist_centre(const float* joint_deg) {
+    const KinematicState& s = kinematic_state();
+    Transform f;
+    flange_transform(s, joint_deg, &f);
+    const Transform base = s.install_rotation_inverse * f;
+    return {base.m[0][3] - s.end_link * base.m[0][2], base.m[1][3] - s.end_link * base.m[1][2],
+            base.m[2][3] - s.end_link * base.m[2][2]};
+}
+
 // How far the tool lands from `target` with the given joints: the distance in
 // metres and the angle of the rotation between the two orientations.
 struct Miss { double metres, radians; };

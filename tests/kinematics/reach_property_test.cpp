@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "kin_test_util.h"
@@ -76,6 +77,134 @@ TEST_P(ReachProperty, EverySolutionReachesItsTarget) {
         if (flag == 1) EXPECT_GE(double(solved) / kTargets, near_solve_floor(GetParam().model));
     }
 }
+
+// The seven-axis arm solved from the exact joints of a target returns them,
+// elbow sign included: half the targets have the elbow within 10 degrees of
+// stretched, where the other elbow also lies within the step bound.
+TEST(ElbowProperty, ExactSeedKeepsTheSevenAxisElbow) {
+    Init_Sys_Data(ARM_MODEL_B);
+    setAngle(0, 0, 0);
+    const ArmModelData& arm = *kinematic_state().arm;
+    std::mt19937 rng(31);
+    int solved = 0, snapped = 0;
+    for (int n = 0; n < kTargets; ++n) {
+        std::vector<float> q = random_joints_within(rng, arm, kLimitShare);
+        if (n % 2 == 0) q[3] = std::uniform_real_distribution<float>(-10, 10)(rng);
+        const Pose target = Forward_Kinematics(q.data());
+        float out[7];
+        for (unsigned char flag : {0, 1}) {
+            if (inverse_kinematics(q.data(), &target, out, flag) != 1) continue;
+            solved += flag;
+            // Within the stretched zone the elbow is solved as 0 and the other joints make up for it.
+            if (std::fabs(q[3]) < 0.3f) {
+                snapped += flag;
+                continue;
+            }
+            for (int i = 0; i < 7; ++i)
+                ASSERT_NEAR(out[i], q[i], 0.3) << "#" << n << " flag " << int(flag) << " joint " << i + 1;
+        }
+    }
+    std::printf("model B, exact seeds: %d of %d targets solved, %d with the elbow in the stretched zone\n", solved,
+                kTargets, snapped);
+    EXPECT_GE(solved, kTargets * 0.95);
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kPaths = 50;
+#else
+constexpr int kPaths = 200;
+#endif
+constexpr int kPathSteps = 200;  // of 1 mm: 20 cm
+constexpr float kPathStepMetres = 0.001f;
+constexpr float kJumpDeg = 5.0f;
+constexpr float kSnappedElbowDeg = 0.3f;  // the seven-axis elbow counts as stretched (0) within this
+
+// Why the joints may swing far for a millimetre of the tool: the arm stands at
+// a joint limit or near a configuration where some joint turns freely.
+enum Zone { kAtLimit, kWristAligned, kElbowStretched, kNearAxis1, kNoZone, kZones };
+constexpr const char* kZoneName[kZones] = {"at a joint limit", "wrist aligned", "elbow stretched or folded",
+                                           "wrist centre near axis 1", "unexplained"};
+
+Zone zone_of(const std::vector<float>& q) {
+    const ArmModelData& arm = *kinematic_state().arm;
+    const bool seven_axis = arm.joints == 7;
+    auto theta = [&](int i) { return (q[i] + arm.link[i].offset_deg) * kDeg; };
+    // Within one allowed step of a limit, the next step may have to leave the branch.
+    for (int i = 0; i < arm.joints; ++i)
+        if (q[i] - arm.limit_deg[i].min < kJumpDeg || arm.limit_deg[i].max - q[i] < kJumpDeg) return kAtLimit;
+    if (std::fabs(std::sin(theta(seven_axis ? 5 : 4))) < 0.1) return kWristAligned;
+    const double elbow = seven_axis ? theta(3) : theta(2) - std::atan2(arm.link[3].d, arm.link[3].a);
+    if (std::fabs(std::sin(elbow)) < 0.2) return kElbowStretched;
+    // Joint 1 turns freely where the wrist centre can come no nearer axis 1: at
+    // |d3| from it (six-axis), at the held joint 3's reach (seven-axis).
+    const Point w = wrist_centre(q.data());
+    const double innermost = seven_axis ? std::fabs(std::sin(theta(2)) * arm.link[4].d * std::sin(theta(3)))
+                                        : std::fabs(arm.link[2].d);
+    if (std::hypot(w.x, w.y) - innermost < 0.05) return kNearAxis1;
+    return kNoZone;
+}
+
+class PathProperty : public testing::TestWithParam<ModelCase> {};
+
+// A caller jogging the tool along a straight line solves each step seeded by
+// the one before: no joint may move more than 5 degrees for a millimetre,
+// except at a joint limit or near a singular configuration; the elbow of the
+// seven-axis arm never turns over. A path ends where a step is not solved.
+TEST_P(PathProperty, StraightLinesMoveTheJointsSmoothly) {
+    Init_Sys_Data(GetParam().model);
+    setAngle(0, 0, 0);
+    store_tool_frame(Transform::identity().to_matrix());
+    const ArmModelData& arm = *kinematic_state().arm;
+    const bool seven_axis = arm.joints == 7;
+    std::mt19937 rng(77 + GetParam().model);
+    std::normal_distribution<float> gauss;
+    int steps = 0, out_of_reach = 0, at_limit = 0, beyond_step = 0, flips = 0;
+    int jumps[kZones] = {};
+    for (int n = 0; n < kPaths; ++n) {
+        std::vector<float> seed = random_joints_within(rng, arm, kLimitShare);
+        const Pose start = Forward_Kinematics(seed.data());
+        float dir[3] = {gauss(rng), gauss(rng), gauss(rng)};
+        const float norm = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
+        for (int k = 1; k <= kPathSteps; ++k) {
+            Pose target = start;
+            target.x += k * kPathStepMetres * dir[0] / norm;
+            target.y += k * kPathStepMetres * dir[1] / norm;
+            target.z += k * kPathStepMetres * dir[2] / norm;
+            std::vector<float> out(arm.joints);
+            const int code = inverse_kinematics(seed.data(), &target, out.data(), 1);
+            if (code == (seven_axis ? -1 : -9)) ++out_of_reach;
+            else if (seven_axis && code == -3) ++beyond_step;
+            else if (code != 1) ++at_limit;
+            if (code != 1) break;
+            ++steps;
+            const Miss miss = miss_of(out.data(), target);
+            ASSERT_LE(miss.metres, kReachTolerance) << "path " << n << " step " << k;
+            ASSERT_LE(miss.radians, kReachTolerance) << "path " << n << " step " << k;
+            if (seven_axis && std::fabs(seed[3]) > kSnappedElbowDeg && std::fabs(out[3]) > kSnappedElbowDeg &&
+                (seed[3] < 0) != (out[3] < 0)) {
+                ++flips;
+                ADD_FAILURE() << "path " << n << " step " << k << ": elbow " << seed[3] << " -> " << out[3];
+            }
+            float jump = 0;
+            for (int i = 0; i < arm.joints; ++i) jump = std::max(jump, std::fabs(out[i] - seed[i]));
+            if (jump > kJumpDeg) {
+                const Zone zone = std::min(zone_of(seed), zone_of(out));
+                ++jumps[zone];
+                EXPECT_NE(zone, kNoZone) << "path " << n << " step " << k << ": a joint jumps " << jump << " deg";
+            }
+            seed = out;
+        }
+    }
+    std::printf("model %s: %d paths, %d steps solved; ends: %d out of reach, %d at a joint limit", GetParam().name,
+                kPaths, steps, out_of_reach, at_limit);
+    if (seven_axis) std::printf(", %d beyond the step bound", beyond_step);
+    std::printf("; jumps over %.0f deg:", kJumpDeg);
+    for (int z = 0; z < kZones; ++z) std::printf(" %d %s%s", jumps[z], kZoneName[z], z + 1 < kZones ? "," : "");
+    if (seven_axis) std::printf("; elbow turned over %d times", flips);
+    std::printf("\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(AllModels, PathProperty, testing::ValuesIn(kAllModels), model_name);
 
 INSTANTIATE_TEST_SUITE_P(AllModels, ReachProperty, testing::ValuesIn(kAllModels), model_name);
 
