@@ -406,12 +406,19 @@ ARX_API int Set_Collision_Stage(SOCKHANDLE handle, int stage, bool block);
 ARX_API int Get_Collision_Stage(SOCKHANDLE handle, int* stage);
 
 /* Sets the DH values (sent x10, truncated); the fourth is the end-link length,
- * which the kinematics take at once when queued, on success when blocking.
- * Errors: ARX_TYPE_ERROR when the reply state is not true/false. */
+ * which the kinematics take at once when queued, on success when blocking,
+ * but only when it reads as an arm's end link in metres (above 0, at most 1):
+ * any other value goes on the wire all the same, the kinematics keep their end
+ * link and the log gets a warning. Errors: ARX_TYPE_ERROR when the reply state
+ * is not true/false. */
 ARX_API int Set_DH_Data(SOCKHANDLE handle, float dh1, float dh2, float dh3, float end_link, float dh5,
                         bool block);
-/* Reads the DH values back; on success the fourth becomes the end-link length.
- * Errors: ARX_TYPE_ERROR when "data" is not an array of at least 5 numbers. */
+/* Reads the DH values back (the reply's numbers / 10), written as the
+ * controller sent them; on success the fourth becomes the kinematics' end-link
+ * length only when it reads as metres an arm can have (above 0, at most 1). A
+ * controller that counts in a finer unit (1440 for a 144 mm link, read as 144)
+ * leaves the end link as it was, and the log gets a warning. Errors:
+ * ARX_TYPE_ERROR when "data" is not an array of at least 5 numbers. */
 ARX_API int Get_DH_Data(SOCKHANDLE handle, float* dh1, float* dh2, float* dh3, float* end_link, float* dh5);
 /* Sets the dynamic parameters: 12, or 14 on an ARM_MODEL_B connection. Errors:
  * ARX_TYPE_ERROR when the reply state is not true/false. */
