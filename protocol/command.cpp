@@ -40,7 +40,11 @@ void log_refused(std::string_view what, int code) {
 void Request::log_refusal() const { log_refused(command(), fault_); }
 
 int bare_setting(SOCKHANDLE h, bool block, const char* command, Kind kind, const char* state_key) {
-    ARX_GUARD(h, Transfer, Pause);
+    // Not ARX_GUARD: its refusal would be logged under this helper's name.
+    if (const int rc = guard(h, Transfer, Pause); rc != 0) {
+        log_refused(command, rc);
+        return rc;
+    }
     return Request(command).run(h, block, kind, Boolean(state_key));
 }
 

@@ -2,6 +2,7 @@
 // code, its minimum level filters, a null handler turns it off, it may be set
 // and called from many threads at once, and the all-state reply goes to it at
 // debug level instead of to standard output.
+#include "core/transfer_state.h"
 #include "protocol/log_recorder.h"
 #include "support/command_cases.h"
 
@@ -64,6 +65,14 @@ TEST_F(Log, RefusedRequestsReachTheHandlerAsWarningsWithNameAndCode) {
          "set_arm_dynamic_parm: refused before sending: 11 (a reply member has the wrong type or length, or an argument cannot be sent)"},
         {"a move out of range", [&] { return Movej_Cmd(h, kJoints, 1, 3e6f, true); }, 11,
          "movej: refused before sending: 11 (a reply member has the wrong type or length, or an argument cannot be sent)"},
+        {"a bare setting during a download, by its command word",
+         [&] {
+             arx::core::claim_transfer(h);
+             const int rc = Move_Stop_Cmd(h, true);
+             arx::core::release_transfer(h);
+             return rc;
+         },
+         18, "set_arm_stop: refused before sending: 18 (a trajectory file upload is in progress)"},
         {"connect with an unsupported model",
          [] {
              Arx_API_Init(99, nullptr);
