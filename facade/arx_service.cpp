@@ -16,7 +16,7 @@ char* Arx_Service::Service_API_Version() {
     return API_Version();
 }
 
-SOCKHANDLE Arx_Service::Service_Arm_Socket_Start(char* ip, int port, int recv_timeout) {
+SOCKHANDLE Arx_Service::Service_Arm_Socket_Start(const char* ip, int port, int recv_timeout) {
     return Arm_Socket_Start(ip, port, recv_timeout);
 }
 
@@ -26,6 +26,18 @@ void Arx_Service::Service_Arm_Socket_Close(SOCKHANDLE handle) {
 
 int Arx_Service::Service_Arm_Socket_State(SOCKHANDLE handle) {
     return Arm_Socket_State(handle);
+}
+
+void Arx_Service::Service_Arx_Set_Log_Handler(int min_level, ArxLogHandler handler) {
+    Arx_Set_Log_Handler(min_level, handler);
+}
+
+const char* Arx_Service::Service_Arx_Result_Text(int code) {
+    return Arx_Result_Text(code);
+}
+
+const char* Arx_Service::Service_Arx_IK_Result_Text(int code) {
+    return Arx_IK_Result_Text(code);
 }
 
 void Arx_Service::Service_Init_Sys_Data(int model) {
@@ -544,7 +556,7 @@ int Arx_Service::Service_Drag_Trajectory_Origin(SOCKHANDLE handle, bool block) {
     return Drag_Trajectory_Origin(handle, block);
 }
 
-int Arx_Service::Service_Send_TrajectoryFile(SOCKHANDLE handle, char* path, int path_length, int plan_speed) {
+int Arx_Service::Service_Send_TrajectoryFile(SOCKHANDLE handle, const char* path, int path_length, int plan_speed) {
     return Send_TrajectoryFile(handle, path, path_length, plan_speed);
 }
 

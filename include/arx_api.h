@@ -72,6 +72,13 @@ enum {
  * ARX_NETWORK_START_FAILED and ARX_CONNECT_FAILED. */
 #define ARX_START_FAILED_HANDLE ((SOCKHANDLE)~(SOCKHANDLE)0)
 
+/* Arm_Socket_Start returns a handle or a failure in the same value: a handle is
+ * never below 16, and 2, 4, 5 and ARX_START_FAILED_HANDLE are failures (the
+ * code itself, for Arx_Result_Text, when below 16). Check before using it:
+ *     SOCKHANDLE arm = Arm_Socket_Start("127.0.0.1", 8080, 200);
+ *     if (!ARX_HANDLE_IS_VALID(arm)) fprintf(stderr, "%s\n", Arx_Result_Text((int)arm)); */
+#define ARX_HANDLE_IS_VALID(h) ((SOCKHANDLE)(h) >= 16u && (SOCKHANDLE)(h) != ARX_START_FAILED_HANDLE)
+
 /* Euler angles in radians, fixed axes applied X, then Y, then Z. */
 typedef struct { float rx; float ry; float rz; } eul;
 
@@ -176,7 +183,7 @@ ARX_API char* API_Version(void);
  * or 300 connections are already open; ARX_CONNECT_FAILED when the connection
  * is refused or not answered within 3000 ms; ARX_START_FAILED_HANDLE when a
  * frame query fails (the socket is then closed). */
-ARX_API SOCKHANDLE Arm_Socket_Start(char* ip, int port, int recv_timeout);
+ARX_API SOCKHANDLE Arm_Socket_Start(const char* ip, int port, int recv_timeout);
 
 /* Closes the connection and frees its entry for a later connection; a send
  * blocked on it returns at once. 0 and handles that are not open connections
@@ -189,6 +196,46 @@ ARX_API void Arm_Socket_Close(SOCKHANDLE handle);
  * Arx_API_Init; ARX_SEND_FAILED when the send fails or the handle is not an
  * open connection. */
 ARX_API int Arm_Socket_State(SOCKHANDLE handle);
+
+/* -------------------------------------------------------- errors and logging */
+/* Additions of ours, beside the controller's own command set: result codes as
+ * text, and a log of what the library gave up or refused. None of them blocks,
+ * sends anything or needs Arx_API_Init; any thread may call them at any time. */
+
+/* Log levels of Arx_Set_Log_Handler. */
+#define ARX_LOG_DEBUG 0    /* raw texts, such as the reply of Get_Arm_All_State */
+#define ARX_LOG_INFO 1     /* ordinary events, such as a connection's end */
+#define ARX_LOG_WARNING 2  /* something refused or given up: a request refused before sending, a
+                              time-out, a late reply discarded, a line cut, a DH value not taken */
+#define ARX_LOG_ERROR 3    /* a fault the library could not work around */
+
+/* A log handler: `level` is an ARX_LOG_* value, `text` one line without a line
+ * end, valid only during the call (copy it to keep it). It may be called from
+ * the receive thread, the send thread and any thread that calls the library,
+ * also from several at once, so it must be thread-safe and short, and it must
+ * not call the library's blocking functions (on the receive thread that waits
+ * for itself). Texts may quote what the controller sent, unfiltered. */
+typedef void (*ArxLogHandler)(int level, const char* text);
+
+/* Sends the library's log lines at `min_level` and above to `handler`: below
+ * ARX_LOG_DEBUG counts as ARX_LOG_DEBUG, above ARX_LOG_ERROR lets nothing
+ * through; a null handler turns the log off (the default). With no handler set
+ * a log point costs one atomic load and formats nothing. A line under way
+ * while the handler changes may still reach the previous one. */
+ARX_API void Arx_Set_Log_Handler(int min_level, ArxLogHandler handler);
+
+/* A short English text for a result code of the commands and of
+ * Arm_Socket_Start: every ARX_* code above, (int)ARX_START_FAILED_HANDLE (-1)
+ * included; "unknown result code" for any other value. A static string: do
+ * not modify or free it. */
+ARX_API const char* Arx_Result_Text(int code);
+
+/* A short English text for a result of inverse_kinematics, read for the arm
+ * model now loaded (the one inverse_kinematics uses): its negative codes mean
+ * different joints on ARM_MODEL_B and on the six-joint models, and 1 means
+ * success there, not ARX_CONTROLLER_FALSE; "unknown inverse kinematics result"
+ * for any other value. A static string: do not modify or free it. */
+ARX_API const char* Arx_IK_Result_Text(int code);
 
 /* ---------------------------------------------------------------- kinematics */
 /* Pure computation on the process-wide kinematic state (arm model, geometry,
@@ -360,12 +407,19 @@ ARX_API int Set_Collision_Stage(SOCKHANDLE handle, int stage, bool block);
 ARX_API int Get_Collision_Stage(SOCKHANDLE handle, int* stage);
 
 /* Sets the DH values (sent x10, truncated); the fourth is the end-link length,
- * which the kinematics take at once when queued, on success when blocking.
- * Errors: ARX_TYPE_ERROR when the reply state is not true/false. */
+ * which the kinematics take at once when queued, on success when blocking,
+ * but only when it reads as an arm's end link in metres (above 0, at most 1):
+ * any other value goes on the wire all the same, the kinematics keep their end
+ * link and the log gets a warning. Errors: ARX_TYPE_ERROR when the reply state
+ * is not true/false. */
 ARX_API int Set_DH_Data(SOCKHANDLE handle, float dh1, float dh2, float dh3, float end_link, float dh5,
                         bool block);
-/* Reads the DH values back; on success the fourth becomes the end-link length.
- * Errors: ARX_TYPE_ERROR when "data" is not an array of at least 5 numbers. */
+/* Reads the DH values back (the reply's numbers / 10), written as the
+ * controller sent them; on success the fourth becomes the kinematics' end-link
+ * length only when it reads as metres an arm can have (above 0, at most 1). A
+ * controller that counts in a finer unit (1440 for a 144 mm link, read as 144)
+ * leaves the end link as it was, and the log gets a warning. Errors:
+ * ARX_TYPE_ERROR when "data" is not an array of at least 5 numbers. */
 ARX_API int Get_DH_Data(SOCKHANDLE handle, float* dh1, float* dh2, float* dh3, float* end_link, float* dh5);
 /* Sets the dynamic parameters: 12, or 14 on an ARM_MODEL_B connection. Errors:
  * ARX_TYPE_ERROR when the reply state is not true/false. */
@@ -475,8 +529,9 @@ ARX_API int Get_Joint_Current(SOCKHANDLE handle, float* current);
  * the joint count is wrong. */
 ARX_API int Get_Joint_Voltage(SOCKHANDLE handle, float* voltage);
 /* Reads voltage, current, enable and error flags of every joint and the system
- * error; the leading unused fields are not written. Prints the raw reply as
- * "all_state:<reply>" on standard output. Errors: ARX_TYPE_ERROR when a member
+ * error; the leading unused fields are not written. The raw reply goes to the
+ * log as "all_state:<reply>" at ARX_LOG_DEBUG, also when it does not decode;
+ * nothing is written to standard output. Errors: ARX_TYPE_ERROR when a member
  * has the wrong type or joint count. */
 ARX_API int Get_Arm_All_State(SOCKHANDLE handle, JOINT_STATE* state);
 /* Reads the number of the trajectory plan being executed. Errors:
@@ -664,7 +719,7 @@ ARX_API int Drag_Trajectory_Origin(SOCKHANDLE handle, bool block);
  * name does not fit the announcement; ARX_PATH_OR_PROJECT when the path has no
  * "/" or backslash, or the controller refuses the project or its content;
  * ARX_FILE_UNREADABLE when the file cannot be opened or is empty. */
-ARX_API int Send_TrajectoryFile(SOCKHANDLE handle, char* path, int path_length, int plan_speed);
+ARX_API int Send_TrajectoryFile(SOCKHANDLE handle, const char* path, int path_length, int plan_speed);
 /* ------------------------------------------------------ grippers and hands */
 /* Values are the controller's, sent unchanged. No function of this section
  * checks the handle or the initialisation. block: true waits, false queues the
@@ -876,9 +931,14 @@ public:
     int Service_Arx_API_Init(int model, ArxCallback callback);
     int Service_Arx_API_UnInit();
     char* Service_API_Version();
-    SOCKHANDLE Service_Arm_Socket_Start(char* ip, int port, int recv_timeout);
+    SOCKHANDLE Service_Arm_Socket_Start(const char* ip, int port, int recv_timeout);
     void Service_Arm_Socket_Close(SOCKHANDLE handle);
     int Service_Arm_Socket_State(SOCKHANDLE handle);
+
+    /* errors and logging */
+    void Service_Arx_Set_Log_Handler(int min_level, ArxLogHandler handler);
+    const char* Service_Arx_Result_Text(int code);
+    const char* Service_Arx_IK_Result_Text(int code);
 
     /* kinematics */
     void Service_Init_Sys_Data(int model);
@@ -1028,7 +1088,7 @@ public:
     int Service_Continue_Drag_Trajectory(SOCKHANDLE handle, bool block);
     int Service_Stop_Drag_Trajectory(SOCKHANDLE handle, bool block);
     int Service_Drag_Trajectory_Origin(SOCKHANDLE handle, bool block);
-    int Service_Send_TrajectoryFile(SOCKHANDLE handle, char* path, int path_length, int plan_speed);
+    int Service_Send_TrajectoryFile(SOCKHANDLE handle, const char* path, int path_length, int plan_speed);
 
     /* grippers and hands */
     int Service_Set_Gripper_Route(SOCKHANDLE handle, int min, int max, bool block);

@@ -36,7 +36,11 @@ void store_install_angles_deg(float x, float y, float z) {
     derive_install_rotation();
 }
 
-void store_end_link_length(float length) { g_state.end_link = length; }
+bool store_end_link_length(float length) {
+    if (!(length > 0.0f && length <= kMaxEndLinkMetres)) return false;  // NaN fails too
+    g_state.end_link = length;
+    return true;
+}
 
 void store_tool_frame(const Matrix& tool) {
     g_state.tool = Transform::from(tool);

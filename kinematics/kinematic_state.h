@@ -9,8 +9,14 @@ namespace arx::kin {
 // Install angles given in degrees, stored as radians (the conversion of setAngle).
 void store_install_angles_deg(float x, float y, float z);
 
-// Active end-link length in metres (as the controller's fourth DH value).
-void store_end_link_length(float length);
+// The longest end link an arm can have, in metres.
+constexpr float kMaxEndLinkMetres = 1.0f;
+
+// Stores the active end-link length in metres (the controller's fourth DH
+// value) when it is one an arm can have: above 0, at most kMaxEndLinkMetres.
+// Anything else (a value in millimetres, NaN) is refused: false, the length
+// kept.
+bool store_end_link_length(float length);
 
 // Flange-to-tool transform and base-to-work-frame transform (4 x 4).
 void store_tool_frame(const Matrix& tool);

@@ -1,6 +1,7 @@
 // Arm-wide settings: Cartesian limits, collision stage, DH values, dynamic
 // parameters, home pose, installation angles, servo and power switches. None
 // of these checks the handle or the initialisation.
+#include "core/log.h"
 #include "kinematics/kinematic_state.h"
 #include "protocol/command.h"
 
@@ -17,6 +18,17 @@ int run_and_mirror(Request& request, SOCKHANDLE h, bool block, Kind kind, const 
     const int rc = request.run(h, block, kind, decode);
     if (block && rc == 0) store();
     return rc;
+}
+
+// The fourth DH value as the kinematics' end link: taken only when it reads as
+// metres an arm can have. A controller counting in a finer unit (1440 for a
+// 144 mm link) would otherwise make every later pose computation silently wrong.
+void mirror_end_link(float value) {
+    if (arx::kin::store_end_link_length(value)) return;
+    arx::core::log(arx::core::LogLevel::Warning,
+                   "DH end link %g is not a length in metres an arm can have (above 0, at most %g): "
+                   "the kinematics keep their end link", static_cast<double>(value),
+                   static_cast<double>(arx::kin::kMaxEndLinkMetres));
 }
 
 // Switches travel as the numbers 1 and 0.
@@ -98,21 +110,22 @@ int Get_Collision_Stage(SOCKHANDLE h, int* stage) {
 
 // ------------------------------------------- DH values, dynamic parameters
 
-// The fourth DH value is the end-link length the kinematics use.
+// The fourth DH value is the end-link length the kinematics use; the wire and
+// the outputs carry it unchanged whether or not the kinematics take it.
 int Set_DH_Data(SOCKHANDLE h, float dh1, float dh2, float dh3, float end_link, float dh5, bool block) {
     ARX_GUARD(h, Transfer, Pause);
     Request r("set_DH_data");
     r.array("data", {Truncated(dh1, 10), Truncated(dh2, 10), Truncated(dh3, 10), Truncated(end_link, 10),
                      Truncated(dh5, 10)});
     return run_and_mirror(r, h, block, Kind::SetDHData, Boolean("set_state"),
-                          [=] { arx::kin::store_end_link_length(end_link); });
+                          [=] { mirror_end_link(end_link); });
 }
 
 int Get_DH_Data(SOCKHANDLE h, float* dh1, float* dh2, float* dh3, float* end_link, float* dh5) {
     ARX_GUARD(h, Transfer, NotNull(dh1, dh2, dh3, end_link, dh5), Pause);
     const int rc = Request("get_DH_data")
                        .query(h, Kind::DHData, LeadingElements("data", std::array{dh1, dh2, dh3, end_link, dh5}, Tenths, kTypeErrors));
-    if (rc == 0) arx::kin::store_end_link_length(*end_link);
+    if (rc == 0) mirror_end_link(*end_link);
     return rc;
 }
 

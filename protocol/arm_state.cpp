@@ -1,7 +1,6 @@
 // Arm state and joint telemetry: always-blocking queries.
+#include "core/log.h"
 #include "protocol/command.h"
-
-#include <cstdio>
 
 using namespace arx::protocol;
 
@@ -40,9 +39,9 @@ int Get_Arm_All_State(SOCKHANDLE h, JOINT_STATE* state) {
                JointArray(h, "en_flag", state->en_flag, IntegerPart, kTypeErrors),
                JointArray(h, "err_flag", state->err_flag, IntegerPart, kTypeErrors), Integer("sys_err", &state->sys_err));
     return Request("get_arm_all_state").query(h, Kind::ArmAllState, [&decode](const char* reply) {
-        // The one line the library writes: the raw reply, also when it does not decode.
-        std::printf("all_state:%s\r\n", reply);
-        std::fflush(stdout);
+        // The raw reply, also when it does not decode, for whoever reads the log
+        // at debug level; never on standard output, which belongs to the application.
+        arx::core::log(arx::core::LogLevel::Debug, "all_state:%s", reply);
         return decode(reply);
     });
 }

@@ -1,6 +1,7 @@
 // The ways a finished request line travels; a refused request never leaves.
 #include "protocol/command.h"
 
+#include "core/log.h"
 #include "core/transport.h"
 
 #include <type_traits>
@@ -30,8 +31,20 @@ int Request::callback(SOCKHANDLE handle, core::Kind kind) {
     return deliver([&](std::string_view text) { return core::request_callback(handle, text, kind); });
 }
 
+void log_refused(std::string_view what, int code) {
+    if (!core::log_enabled(core::LogLevel::Warning)) return;
+    core::log(core::LogLevel::Warning, "%.*s: refused before sending: %d (%s)", static_cast<int>(what.size()),
+              what.data(), code, Arx_Result_Text(code));
+}
+
+void Request::log_refusal() const { log_refused(command(), fault_); }
+
 int bare_setting(SOCKHANDLE h, bool block, const char* command, Kind kind, const char* state_key) {
-    ARX_GUARD(h, Transfer, Pause);
+    // Not ARX_GUARD: its refusal would be logged under this helper's name.
+    if (const int rc = guard(h, Transfer, Pause); rc != 0) {
+        log_refused(command, rc);
+        return rc;
+    }
     return Request(command).run(h, block, kind, Boolean(state_key));
 }
 

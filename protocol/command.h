@@ -40,6 +40,7 @@
 //   Handle          the handle is 0                             -> 5
 //   Init            Arx_API_Init has not run                    -> 2
 //   Pause           the 20 ms pause before the command is built (never fails)
+// A refusal is logged (log_refused) with the export's name and the code.
 #pragma once
 
 #include "arx_api.h"
@@ -125,10 +126,17 @@ Field JointArrayUpTo(SOCKHANDLE h, const char* key, T* out, Convert convert, int
 //   }
 int bare_setting(SOCKHANDLE h, bool block, const char* command, Kind kind, const char* state_key);
 
+// The one log point of requests refused before anything is sent: the guard's
+// checks (named by the export) and requests that cannot be built (named by
+// their command word) both end here. A warning, formatted only when enabled.
+void log_refused(std::string_view what, int code);
+
 }  // namespace arx::protocol
 
-#define ARX_GUARD(handle, ...)                                                               \
-    do {                                                                                     \
-        if (const int arx_guard_rc = ::arx::protocol::guard((handle), __VA_ARGS__); arx_guard_rc != 0) \
-            return arx_guard_rc;                                                             \
+#define ARX_GUARD(handle, ...)                                                                    \
+    do {                                                                                          \
+        if (const int arx_guard_rc = ::arx::protocol::guard((handle), __VA_ARGS__); arx_guard_rc != 0) { \
+            ::arx::protocol::log_refused(__func__, arx_guard_rc);                                 \
+            return arx_guard_rc;                                                                  \
+        }                                                                                         \
     } while (0)

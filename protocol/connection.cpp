@@ -2,6 +2,7 @@
 // start-up queries, close, and the write probe.
 #include "arx_version.h"
 #include "core/connections.h"
+#include "core/log.h"
 #include "protocol/command.h"
 #include "protocol/reports.h"
 #include "protocol/startup.h"
@@ -48,15 +49,19 @@ int Arx_API_UnInit(void) {
 
 char* API_Version(void) { return g_version; }
 
-SOCKHANDLE Arm_Socket_Start(char* ip, int port, int recv_timeout) {
+SOCKHANDLE Arm_Socket_Start(const char* ip, int port, int recv_timeout) {
     // Before Arx_API_Init no thread would read the start-up replies: say so at
     // once instead of connecting and timing out.
-    if (!core::initialised()) return ARX_NOT_INITIALISED;
+    if (!core::initialised() || !supported_model(core::arm_model())) {
+        log_refused("Arm_Socket_Start", ARX_NOT_INITIALISED);
+        return ARX_NOT_INITIALISED;
+    }
     const int model = core::arm_model();
-    if (!supported_model(model)) return ARX_NOT_INITIALISED;
     const SOCKHANDLE socket = core::open_connection(ip, port, recv_timeout, model);
     if (socket == ARX_NETWORK_START_FAILED || socket == ARX_CONNECT_FAILED) return socket;
-    if (connection_startup(socket) != 0) {
+    if (const int rc = connection_startup(socket); rc != 0) {
+        core::log(core::LogLevel::Warning, "Arm_Socket_Start: a start-up frame query failed: %d (%s); connection closed",
+                  rc, Arx_Result_Text(rc));
         core::close_connection(socket);
         return ARX_START_FAILED_HANDLE;
     }

@@ -43,6 +43,7 @@ Request::Request(std::string_view command) {
     write_string("command");
     write(':');
     write_string(command);
+    if (length_ > kCommandOffset) command_length_ = length_ - kCommandOffset - 1;  // without the closing quote
 }
 
 void Request::write(std::string_view s) {

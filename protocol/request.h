@@ -128,6 +128,9 @@ public:
     // 0, or the code the call returns instead of sending (11 or 19).
     int fault() const { return fault_; }
 
+    // The command word, as the line carries it.
+    std::string_view command() const { return {text_.data() + kCommandOffset, command_length_}; }
+
     // The finished line with CR LF; empty when the request is refused.
     std::string_view line();
 
@@ -156,12 +159,21 @@ private:
     void write_string(std::string_view s);
     void write(std::string_view s);
     void write(char c) { write(std::string_view(&c, 1)); }
-    // Finishes the line and hands it to `path`, unless the request was refused.
+    // Finishes the line and hands it to `path`, unless the request was refused
+    // (then logged; defined beside the transport, so the builder alone needs no log).
     template <class Path>
     int deliver(Path&& path) {
         const std::string_view text = line();
-        return fault_ != 0 ? fault_ : path(text);
+        if (fault_ != 0) {
+            log_refusal();
+            return fault_;
+        }
+        return path(text);
     }
+    void log_refusal() const;
+
+    // The command word starts after {"command":" .
+    static constexpr std::size_t kCommandOffset = 12;
 
     std::array<char, kLineCapacity> text_{};
     std::size_t length_ = 0;
@@ -169,6 +181,7 @@ private:
     int depth_ = 0;
     bool finished_ = false;
     int fault_ = 0;
+    std::size_t command_length_ = 0;
 };
 
 }  // namespace arx::protocol

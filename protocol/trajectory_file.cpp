@@ -74,7 +74,7 @@ int download(SOCKHANDLE h, const std::vector<char>& content) {
 
 }  // namespace
 
-int Send_TrajectoryFile(SOCKHANDLE h, char* path, int path_length, int plan_speed) {
+int Send_TrajectoryFile(SOCKHANDLE h, const char* path, int path_length, int plan_speed) {
     ARX_GUARD(h, Transfer, NotNull(path), Pause);
     const core::TransferClaim claim(h);
     if (claim.busy()) return ARX_FILE_TRANSFER_BUSY;  // another transfer started on this connection meanwhile

@@ -3,10 +3,15 @@
 // installation commands, Modbus counts, and the moves the kinematics compute.
 #include "kinematics/kinematic_state.h"
 #include "kinematics/state.h"
+#include "protocol/log_recorder.h"
 #include "support/command_cases.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <iterator>
 
 using arx::test::CommandTest;
 using arx::test::Got;
@@ -75,17 +80,16 @@ TEST_F(Replies, FrameQueriesStopAtTheFirstBadMember) {
     });
 }
 
-// The reply is echoed whole; the seventh joint's places and the unused members stay as they were.
-TEST_F(Replies, AllStateEchoesTheReplyToStandardOutput) {
+// The seventh joint's places and the unused members stay as they were (the
+// reply's way to the debug log: log_test.cpp).
+TEST_F(Replies, AllStateLeavesTheUnusedPlaces) {
     const std::string reply = R"({"state":"arm_all_state","all_state":{"temperature":[1,2,3,4,5,6],"current":[1500,0,0,0,0,-2000],)"
                               R"("voltage":[24000,0,0,0,0,0],"en_flag":[1,0,1,0,1,257],"err_flag":[65538,0,0,0,0,3],"sys_err":70000}})";
     JOINT_STATE js, mark;
     std::memset(&js, 'Z', sizeof js);
     mark = js;
     fc.on("get_arm_all_state", reply);
-    testing::internal::CaptureStdout();
     EXPECT_EQ(Get_Arm_All_State(h, &js), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "all_state:" + reply + "\r\n");
     EXPECT_EQ(list(&js.current[5], 2), "-2," + list(&mark.current[6], 1));
     EXPECT_EQ(std::memcmp(js.unused_a, mark.unused_a, sizeof js.unused_a + sizeof js.unused_b), 0);
 }
@@ -100,7 +104,8 @@ TEST_F(ArmSettings, QueriesDecode) {
         return Got{Get_Install_Pose(h, &f[0], &f[1], &f[2]), kin().install[2] / radians(1), list(f, 3)};
     };
     expect_decodes({
-        {"DH tenths, end link stored", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,1449,0]})", dh, {0, 144.9, "240.5,0,256,144.9,0"}},
+        {"DH tenths, an end link of 144.9 m is not taken", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,1449,0]})", dh, {0, 0.5, "240.5,0,256,144.9,0"}},
+        {"DH tenths, end link stored", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,3,0]})", dh, {0, 0.3, "240.5,0,256,0.3,0"}},
         {"DH element not a number: nothing written, end link kept", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,"1449",0]})", dh, {11, 0.5, "-99,-99,-99,-99,-99"}},
         {"install angles unscaled, stored", "get_install_pose", R"({"state":"install_pose","pose":[0.5,-45,90.25,7]})", install, {0, 90.25, "0.5,-45,90.25"}},
         {"install angle past the float range: refused, kept", "get_install_pose", R"({"state":"install_pose","pose":[0,1e300,0]})", install, {11, 3, "-99,-99,-99"}},
@@ -130,6 +135,71 @@ TEST_F(ArmSettings, SettingsStoreQueuedAtOnceBlockingOnlyWhenAccepted) {
     EXPECT_EQ(Set_Install_Pose(h, 180, -45, 2.5f, true), 0);
     EXPECT_FLOAT_EQ(kin().install[0], radians(180));
     EXPECT_FLOAT_EQ(kin().install[2], radians(2.5f));
+}
+
+// The fourth DH value becomes the kinematics' end link only when it reads as
+// metres an arm can have (above 0, at most 1): a controller counting in a finer
+// unit (1440 for a 144 mm link, read as 144) must not leave every later pose
+// computation 144 m off. The outputs and the wire carry the value unchanged.
+TEST_F(ArmSettings, DHEndLinkTakenOnlyAsMetresAnArmCanHave) {
+    const float zero[7] = {};
+    setLwt(0);
+    const float initial = kin().end_link;
+    const Pose before = Forward_Kinematics(zero);
+    struct Case {
+        const char* what;
+        std::function<int()> call;
+        float end_link;  // what the kinematics hold afterwards
+        const char* warning;  // start of the logged warning, or null
+    };
+    const auto get = [&](const char* fourth) {
+        return [&, fourth] {
+            fc.on("get_DH_data", std::string(R"({"state":"DH_data","data":[2405,0,2560,)") + fourth + ",0]}");
+            const int rc = Get_DH_Data(h, &f[0], &f[1], &f[2], &f[3], &f[4]);
+            return rc == 0 ? static_cast<int>(f[3] * 1000) : -rc;  // the output, in thousandths
+        };
+    };
+    const Case cases[] = {
+        {"1440 read back as 144", get("1440"), initial, "DH end link 144 is not a length in metres"},
+        {"0", get("0"), initial, "DH end link 0 is not"},
+        {"negative", get("-3"), initial, "DH end link -0.3 is not"},
+        {"just over a metre", get("11"), initial, "DH end link 1.1 is not"},
+        {"1.52: the integer part, 0.1 m", get("1.52"), 0.1f, nullptr},
+        {"a metre", get("10"), 1.0f, nullptr},
+        {"set, queued: 0.152 m", [&] { return Set_DH_Data(h, 0, 0, 0, 0.152f, 0, false); }, 0.152f, nullptr},
+        {"set, queued: 144 (mm) on the wire, kept", [&] { return Set_DH_Data(h, 0, 0, 0, 144, 0, false); }, initial,
+         "DH end link 144 is not"},
+        {"set, queued: not a number, refused", [&] { return Set_DH_Data(h, 0, 0, 0, std::nanf(""), 0, false); }, initial,
+         "set_DH_data: refused before sending: 11"},
+    };
+    // Get: the fourth output in thousandths; Set: the result.
+    const int outputs[] = {144000, 0, -300, 1100, 100, 1000, 0, 0, ARX_TYPE_ERROR};
+    Arx_Set_Log_Handler(ARX_LOG_WARNING, arx::test::LogRecorder::handler);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.what);
+        setLwt(0);
+        arx::test::LogRecorder::take();
+        EXPECT_EQ(c.call(), outputs[i]);
+        EXPECT_FLOAT_EQ(kin().end_link, c.end_link);
+        const Pose after = Forward_Kinematics(zero);
+        if (c.end_link == initial) {
+            EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0) << "forward kinematics changed";
+        } else {  // the tool point moves along the flange axis by the change of length
+            const float moved = std::hypot(after.x - before.x, after.y - before.y, after.z - before.z);
+            EXPECT_NEAR(moved, std::fabs(c.end_link - initial), 1e-5f);
+        }
+        const std::vector<arx::test::LogLine> lines = arx::test::LogRecorder::take();
+        if (!c.warning) {
+            EXPECT_TRUE(lines.empty());
+            continue;
+        }
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].level, ARX_LOG_WARNING);
+        EXPECT_EQ(lines[0].text.rfind(c.warning, 0), 0u) << lines[0].text;
+    }
+    Arx_Set_Log_Handler(ARX_LOG_DEBUG, nullptr);
+    setLwt(0);
 }
 
 // The first array is copied whole before the second is looked up; a channel

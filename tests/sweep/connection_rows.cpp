@@ -11,10 +11,24 @@ namespace {
 #define ARX_STARTUP_LINES \
     R"({"command":"get_current_tool_frame"})" "\r\n" R"({"command":"get_current_work_frame"})" "\r\n" R"({"command":"get_install_pose"})"
 
-char kLoopback[] = "127.0.0.1";
+const char kLoopback[] = "127.0.0.1";
 
 SOCKHANDLE open_second() { return Arm_Socket_Start(kLoopback, controller_port(), 100); }
-bool is_handle(SOCKHANDLE s) { return s > 5 && s != ARX_START_FAILED_HANDLE; }
+bool is_handle(SOCKHANDLE s) { return ARX_HANDLE_IS_VALID(s); }
+
+// The lines a handler received, "level:text" joined by "|".
+std::string g_log;
+void keep_line(int level, const char* text) { g_log += (g_log.empty() ? "" : "|") + std::to_string(level) + ":" + text; }
+
+// A refused call with the handler at warning level; the log is off again afterwards.
+int refused_with_log() {
+    g_log.clear();
+    Arx_Set_Log_Handler(ARX_LOG_WARNING, keep_line);
+    const int rc = Set_Joint_Speed(0, 1, 1.0f, false);
+    Arx_Set_Log_Handler(ARX_LOG_DEBUG, nullptr);
+    got(g_log);
+    return rc;
+}
 
 // One row per line, as the table reads.
 // clang-format off
@@ -28,6 +42,11 @@ const SweepTable kConnection("connection", {
     {"Arm_Socket_Start", "unsupported model", [](SOCKHANDLE) { Arx_API_Init(99, nullptr); const SOCKHANDLE s = open_second(); Arx_API_Init(ARM_MODEL_A, nullptr); return static_cast<int>(s); }, nullptr, nullptr, ARX_NOT_INITIALISED},
     {"Arm_Socket_Close", "a closed handle is no longer written to", [](SOCKHANDLE) { const SOCKHANDLE s = open_second(); Arm_Socket_Close(s); got(std::to_string(Arm_Socket_State(s))); return 0; }, ARX_STARTUP_LINES, nullptr, 0, "6"},
     {"Arm_Socket_Close", "handle 0 is ignored", [](SOCKHANDLE) { Arm_Socket_Close(0); return 0; }},
+    {"Arm_Socket_Start", "nothing listens: a failure, not a handle", [](SOCKHANDLE) { const SOCKHANDLE s = Arm_Socket_Start(kLoopback, 1, 100); got(Arx_Result_Text(static_cast<int>(s))); return ARX_HANDLE_IS_VALID(s) ? 1 : 0; }, nullptr, nullptr, 0, "the connection failed, or the handle is 0"},
+    {"Arx_Set_Log_Handler", "a refused call, warning", [](SOCKHANDLE) { return refused_with_log(); }, nullptr, nullptr, ARX_CONNECT_FAILED, "2:Set_Joint_Speed: refused before sending: 5 (the connection failed, or the handle is 0)"},
+    {"Arx_Result_Text", "", [](SOCKHANDLE) { got(Arx_Result_Text(ARX_REPLY_TIMEOUT)); return 0; }, nullptr, nullptr, 0, "no reply in time"},
+    {"Arx_Result_Text", "start-up failed handle", [](SOCKHANDLE) { got(Arx_Result_Text(static_cast<int>(ARX_START_FAILED_HANDLE))); return 0; }, nullptr, nullptr, 0, "connected, but a start-up frame query failed; the connection is closed"},
+    {"Arx_Result_Text", "unknown", [](SOCKHANDLE) { got(Arx_Result_Text(3)); return 0; }, nullptr, nullptr, 0, "unknown result code"},
 });
 // clang-format on
 

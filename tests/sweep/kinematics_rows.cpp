@@ -53,6 +53,8 @@ const SweepTable kKinematics("kinematics", {
     {"end2tool", "", [](SOCKHANDLE) { got(pose_text(end2tool(pose(0.3f, 0, 0.4f, 0, 0, 0), pose(0, 0, 0.1f, 0, 0, 0), pose(0, 0, 0, 0, 0, 0)))); return 0; }, nullptr, nullptr, 0, "0.3,0,0.5|0,0,0"},
     {"tool2end", "", [](SOCKHANDLE) { got(pose_text(tool2end(pose(0.3f, 0, 0.5f, 0, 0, 0), pose(0, 0, 0.1f, 0, 0, 0), pose(0, 0, 0, 0, 0, 0)))); return 0; }, nullptr, nullptr, 0, "0.3,0,0.4|0,0,0"},
     {"Cartesian_Tool", "", [](SOCKHANDLE) { got(pose_text(Cartesian_Tool(kBent, 0, 0, 0.05f, 0))); return 0; }, nullptr, nullptr, 0, "-0.098,0.0797,0.7909|-0.9749,0.3292,1.341"},
+    {"Arx_IK_Result_Text", "six joints: joint 3", [](SOCKHANDLE) { got(Arx_IK_Result_Text(-5)); return 0; }, nullptr, nullptr, 0, "joint 3 is beyond its limit"},
+    {"Arx_IK_Result_Text", "seven joints: joint 1", [](SOCKHANDLE) { Init_Sys_Data(ARM_MODEL_B); const char* text = Arx_IK_Result_Text(-5); Init_Sys_Data(ARM_MODEL_A); got(text); return 0; }, nullptr, nullptr, 0, "joint 1 is beyond its limit"},
     {"RotateMove", "", [](SOCKHANDLE) { got(pose_text(RotateMove(kBent, 2, 0.1f, pose(0, 0, 0, 0, 0, 0)))); return 0; }, nullptr, nullptr, 0, "-0.0598,0.0615,0.7644|-0.9731,0.3296,1.3416"},
 });
 // clang-format on

@@ -1,0 +1,229 @@
+// The log handler: refused requests reach it as warnings with their name and
+// code, its minimum level filters, a null handler turns it off, it may be set
+// and called from many threads at once, and the all-state reply goes to it at
+// debug level instead of to standard output.
+#include "core/transfer_state.h"
+#include "protocol/log_recorder.h"
+#include "support/command_cases.h"
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+using arx::test::LogLine;
+using arx::test::LogRecorder;
+
+namespace {
+
+constexpr float kInf = std::numeric_limits<float>::infinity();
+const float kJoints[7] = {0, 0, 90, 0, 90, 0, 0};
+
+class Log : public arx::test::CommandTest {
+protected:
+    void SetUp() override {
+        CommandTest::SetUp();
+        LogRecorder::take();
+    }
+    void TearDown() override {
+        Arx_Set_Log_Handler(ARX_LOG_DEBUG, nullptr);
+        CommandTest::TearDown();
+    }
+};
+
+// The refusing call of the filter tests: handle 0, refused by the guard without a pause.
+int refused_call() { return Set_Joint_Speed(0, 1, 1.0f, false); }
+
+TEST_F(Log, RefusedRequestsReachTheHandlerAsWarningsWithNameAndCode) {
+    float huge[14];
+    std::fill(std::begin(huge), std::end(huge), 1e30f);  // the line would not fit 299 bytes
+    struct Case {
+        const char* what;
+        std::function<int()> call;
+        int rc;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"guard: handle 0", [] { return Set_Joint_Speed(0, 1, 1.0f, true); }, 5,
+         "Set_Joint_Speed: refused before sending: 5 (the connection failed, or the handle is 0)"},
+        {"guard: null output", [&] { return Get_Joint_Speed(h, nullptr); }, 19,
+         "Get_Joint_Speed: refused before sending: 19 (a required pointer argument is null)"},
+        {"request: value not finite, queued", [&] { return Set_Install_Pose(h, 0, kInf, 0, false); }, 11,
+         "set_install_pose: refused before sending: 11 (a reply member has the wrong type or length, or an argument cannot be sent)"},
+        {"request: line over 299 bytes, blocking", [&] { return Set_Arm_Dynamic_Parm(h, huge, true); }, 11,
+         "set_arm_dynamic_parm: refused before sending: 11 (a reply member has the wrong type or length, or an argument cannot be sent)"},
+        {"a move out of range", [&] { return Movej_Cmd(h, kJoints, 1, 3e6f, true); }, 11,
+         "movej: refused before sending: 11 (a reply member has the wrong type or length, or an argument cannot be sent)"},
+        {"a bare setting during a download, by its command word",
+         [&] {
+             arx::core::claim_transfer(h);
+             const int rc = Move_Stop_Cmd(h, true);
+             arx::core::release_transfer(h);
+             return rc;
+         },
+         18, "set_arm_stop: refused before sending: 18 (a trajectory file upload is in progress)"},
+        {"connect with an unsupported model",
+         [] {
+             Arx_API_Init(99, nullptr);
+             const SOCKHANDLE s = Arm_Socket_Start("127.0.0.1", 1, 100);
+             Arx_API_Init(ARM_MODEL_A, nullptr);
+             return static_cast<int>(s);
+         },
+         2, "Arm_Socket_Start: refused before sending: 2 (the library is not initialised, or the arm model is not supported)"},
+    };
+    Arx_Set_Log_Handler(ARX_LOG_WARNING, LogRecorder::handler);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fc.clear();
+        EXPECT_EQ(c.call(), c.rc);
+        const std::vector<LogLine> lines = LogRecorder::take();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].level, ARX_LOG_WARNING);
+        EXPECT_EQ(lines[0].text, c.text);
+        EXPECT_TRUE(fc.lines().empty());
+    }
+    // A call that goes out logs nothing at this level.
+    EXPECT_EQ(Set_Joint_Speed(h, 1, 1.0f, false), 0);
+    ASSERT_TRUE(fc.wait_lines(1));
+    EXPECT_TRUE(LogRecorder::take().empty());
+}
+
+TEST_F(Log, MinimumLevelFiltersAndANullHandlerTurnsItOff) {
+    struct Case {
+        const char* what;
+        int min_level;
+        ArxLogHandler handler;
+        std::size_t lines;
+    };
+    const Case cases[] = {
+        {"warning at warning", ARX_LOG_WARNING, LogRecorder::handler, 1},
+        {"warning above debug", ARX_LOG_DEBUG, LogRecorder::handler, 1},
+        {"below debug counts as debug", -7, LogRecorder::handler, 1},
+        {"error filters warnings", ARX_LOG_ERROR, LogRecorder::handler, 0},
+        {"above error lets nothing through", ARX_LOG_ERROR + 1, LogRecorder::handler, 0},
+        {"null handler: off", ARX_LOG_DEBUG, nullptr, 0},
+        {"on again after off", ARX_LOG_INFO, LogRecorder::handler, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Arx_Set_Log_Handler(c.min_level, c.handler);
+        EXPECT_EQ(refused_call(), ARX_CONNECT_FAILED);
+        EXPECT_EQ(LogRecorder::take().size(), c.lines);
+    }
+}
+
+// Callers on many threads while another thread sets and clears the handler:
+// every line arrives whole and at most once per call (ThreadSanitizer checks
+// the rest); with the handler left on, exactly once.
+TEST_F(Log, HandlerSetAndCalledFromManyThreadsAtOnce) {
+    constexpr int kThreads = 6;
+    constexpr int kCallsPerThread = 300;
+    std::atomic<bool> done{false};
+    std::thread toggler([&] {
+        for (int i = 0; !done.load(); ++i) Arx_Set_Log_Handler(ARX_LOG_WARNING, i % 2 ? nullptr : LogRecorder::handler);
+    });
+    std::vector<std::thread> callers;
+    for (int t = 0; t < kThreads; ++t)
+        callers.emplace_back([] {
+            for (int i = 0; i < kCallsPerThread; ++i) EXPECT_EQ(refused_call(), ARX_CONNECT_FAILED);
+        });
+    for (std::thread& c : callers) c.join();
+    done.store(true);
+    toggler.join();
+    const std::vector<LogLine> toggled = LogRecorder::take();
+    EXPECT_LE(toggled.size(), static_cast<std::size_t>(kThreads * kCallsPerThread));
+    for (const LogLine& line : toggled) EXPECT_EQ(line.text.rfind("Set_Joint_Speed: refused before sending: 5", 0), 0u);
+
+    // With the handler left on, every call arrives exactly once.
+    Arx_Set_Log_Handler(ARX_LOG_WARNING, LogRecorder::handler);
+    callers.clear();
+    for (int t = 0; t < kThreads; ++t)
+        callers.emplace_back([] {
+            for (int i = 0; i < kCallsPerThread; ++i) refused_call();
+        });
+    for (std::thread& c : callers) c.join();
+    EXPECT_EQ(LogRecorder::take().size(), static_cast<std::size_t>(kThreads * kCallsPerThread));
+}
+
+// Standard output belongs to the application (a tool that prints JSON, say):
+// the all-state reply goes to the log at debug level, whole, also when it
+// does not decode, and never to standard output.
+TEST_F(Log, AllStateReplyGoesToTheDebugLogNotStandardOutput) {
+    const std::string decodes =
+        R"({"state":"arm_all_state","all_state":{"temperature":[1,2,3,4,5,6],"current":[1500,0,0,0,0,-2000],)"
+        R"("voltage":[24000,0,0,0,0,0],"en_flag":[1,0,1,0,1,257],"err_flag":[65538,0,0,0,0,3],"sys_err":70000}})";
+    // Near the 4096 bytes a reply is kept whole; a raw terminal escape makes it no JSON.
+    const std::string long_undecodable = "{\"state\":\"arm_all_state\",\"pad\":\"\x1b[2J" + std::string(3950, 'x') + "\"}";
+    struct Case {
+        const char* what;
+        std::string reply;
+        int min_level;
+        int rc;
+        bool logged;
+    };
+    const Case cases[] = {
+        {"decodes, debug", decodes, ARX_LOG_DEBUG, 0, true},
+        {"does not decode, long, debug", long_undecodable, ARX_LOG_DEBUG, ARX_REPLY_NOT_JSON, true},
+        {"info filters the debug line", decodes, ARX_LOG_INFO, 0, false},
+        {"no handler", decodes, -1, 0, false},
+    };
+
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("arx_log_" + std::to_string(std::random_device{}()));
+    ASSERT_TRUE(std::filesystem::create_directory(dir));
+    const std::string out_path = (dir / "stdout.txt").string();
+    std::FILE* capture = std::fopen(out_path.c_str(), "wb");
+    ASSERT_NE(capture, nullptr);
+    // File descriptor 1 itself, so both the C library's stdout and direct
+    // writes land in the file; nothing is asserted while it is redirected.
+    std::fflush(stdout);
+    const int saved_stdout = dup(1);
+    ASSERT_GE(dup2(fileno(capture), 1), 0);
+
+    std::vector<int> results;
+    std::vector<std::vector<LogLine>> received;
+    for (const Case& c : cases) {
+        fc.on("get_arm_all_state", c.reply);
+        Arx_Set_Log_Handler(c.min_level, c.min_level < 0 ? nullptr : LogRecorder::handler);
+        JOINT_STATE state{};
+        results.push_back(Get_Arm_All_State(h, &state));
+        received.push_back(LogRecorder::take());
+    }
+
+    std::fflush(stdout);
+    dup2(saved_stdout, 1);
+    close(saved_stdout);
+    std::fclose(capture);
+    std::ifstream written(out_path, std::ios::binary);
+    std::stringstream text;
+    text << written.rdbuf();
+    written.close();
+    EXPECT_TRUE(text.str().empty()) << "standard output is the application's, but got " << text.str().size()
+                                    << " bytes: " << text.str().substr(0, 80);
+    std::filesystem::remove_all(dir);
+
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        EXPECT_EQ(results[i], cases[i].rc);
+        if (!cases[i].logged) {
+            EXPECT_TRUE(received[i].empty());
+            continue;
+        }
+        ASSERT_EQ(received[i].size(), 1u);
+        EXPECT_EQ(received[i][0].level, ARX_LOG_DEBUG);
+        EXPECT_EQ(received[i][0].text, "all_state:" + cases[i].reply);
+    }
+}
+
+}  // namespace

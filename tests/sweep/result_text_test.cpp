@@ -1,0 +1,104 @@
+// Result codes as text: every result code the public header defines has its
+// own non-empty text, read from the header so a new code cannot arrive
+// without one; the inverse-kinematics texts follow the solver of the loaded
+// model, checked against codes the solvers really return.
+#include "arx_api.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace {
+
+const std::string kUnknown = "unknown result code";
+const std::string kUnknownIK = "unknown inverse kinematics result";
+
+// The enumerators of the header's result-code enumeration: name -> value.
+std::map<std::string, int> header_result_codes() {
+    std::ifstream in(ARX_PUBLIC_HEADER);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string header = text.str();
+    const std::size_t start = header.find("/* Result codes shared by every command. */");
+    const std::size_t end = header.find("};", start);
+    const std::string block = header.substr(start, end - start);
+    std::map<std::string, int> codes;
+    const std::regex enumerator(R"(\b(ARX_\w+)\s*=\s*(-?\d+))");
+    for (std::sregex_iterator it(block.begin(), block.end(), enumerator), last; it != last; ++it)
+        codes[(*it)[1]] = std::stoi((*it)[2]);
+    return codes;
+}
+
+TEST(ResultText, EveryHeaderCodeHasItsOwnText) {
+    std::map<std::string, int> codes = header_result_codes();
+    ASSERT_GE(codes.size(), 19u);
+    ASSERT_EQ(codes.at("ARX_PENDING_TABLE_FULL"), ARX_PENDING_TABLE_FULL);  // the parse reads the header's values
+    codes["ARX_START_FAILED_HANDLE"] = static_cast<int>(ARX_START_FAILED_HANDLE);
+    std::map<std::string, std::string> seen;  // text -> the code that has it
+    for (const auto& [name, value] : codes) {
+        SCOPED_TRACE(name);
+        const char* text = Arx_Result_Text(value);
+        ASSERT_NE(text, nullptr);
+        EXPECT_NE(std::string(text), "");
+        EXPECT_NE(text, kUnknown);
+        const auto [at, fresh] = seen.emplace(text, name);
+        EXPECT_TRUE(fresh) << "same text as " << at->second;
+        EXPECT_EQ(Arx_Result_Text(value), text) << "a static string, the same every time";
+    }
+}
+
+TEST(ResultText, OtherValuesAreUnknown) {
+    for (int code : {3, 13, 21, -2, 100, INT_MIN, INT_MAX}) EXPECT_EQ(Arx_Result_Text(code), kUnknown) << code;
+}
+
+Pose pose_at(float x, float y, float z) {
+    Pose p{};
+    p.x = x, p.y = y, p.z = z;
+    p.euler = eul{3.1415926f, 0, 0};
+    p.quaternion = euler2quaternion(p.euler);
+    return p;
+}
+
+TEST(ResultText, InverseKinematicsTextsFollowTheLoadedModel) {
+    struct Case {
+        int model;
+        int code;
+        const char* text;
+    };
+    const Case cases[] = {
+        {ARM_MODEL_A, 1, "solved"},
+        {ARM_MODEL_A, 19, "a pointer argument is null"},
+        {ARM_MODEL_A, -3, "joint 1 is beyond its limit"},
+        {ARM_MODEL_C2, -8, "joint 6 is beyond its limit"},
+        {ARM_MODEL_C1, -9, "no solution: the target is out of reach, or the tool frame is singular"},
+        {ARM_MODEL_A, -10, "unknown inverse kinematics result"},
+        {ARM_MODEL_B, -1, "the wrist point is out of reach"},
+        {ARM_MODEL_B, -3, "no solution within 0.26 rad of the current joints, or the tool frame is singular"},
+        {ARM_MODEL_B, -5, "joint 1 is beyond its limit"},
+        {ARM_MODEL_B, -11, "joint 7 is beyond its limit"},
+        {ARM_MODEL_B, -12, "unknown inverse kinematics result"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.model) + ": " + std::to_string(c.code));
+        Init_Sys_Data(c.model);
+        EXPECT_STREQ(Arx_IK_Result_Text(c.code), c.text);
+    }
+    // The codes the solvers give for a target far out of reach.
+    const float zero[7] = {};
+    float out[7];
+    const Pose far = pose_at(5, 0, 0.5f);
+    for (int model : {ARM_MODEL_A, ARM_MODEL_B}) {
+        Init_Sys_Data(model);
+        const int rc = inverse_kinematics(zero, &far, out, 1);
+        EXPECT_STREQ(Arx_IK_Result_Text(rc), model == ARM_MODEL_B ? "the wrist point is out of reach"
+                                                                  : "no solution: the target is out of reach, or the tool frame is singular");
+    }
+    Init_Sys_Data(ARM_MODEL_A);
+}
+
+}  // namespace
