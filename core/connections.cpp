@@ -1,6 +1,7 @@
 #include "core/connections.h"
 
 #include "core/library.h"
+#include "core/log.h"
 #include "core/never_destroyed.h"
 #include "core/transport.h"
 
@@ -251,6 +252,7 @@ SOCKHANDLE open_connection(const char* ip, int port, int recv_timeout_ms, int mo
 
 bool close_connection(SOCKHANDLE handle) {
     if (handle == 0 || !registry_close(handle)) return false;
+    log(LogLevel::Info, "connection %llu closed", static_cast<unsigned long long>(handle));
     platform::network_cleanup();
     return true;
 }

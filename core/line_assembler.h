@@ -25,20 +25,29 @@ public:
             if (!feed_at) return;
             on_line(line());
             length_ = 0;
+            cut_ = false;
             data += take + 1;
             size -= take + 1;
         }
     }
 
     bool has_partial() const { return length_ > 0; }
+    // The line being handed to on_line lost bytes past kReplyCapacity.
+    bool line_was_cut() const { return cut_; }
 
     // Forgets an unfinished line (its peer closed or stalled mid-line).
-    void reset() { length_ = 0; }
+    void reset() {
+        length_ = 0;
+        cut_ = false;
+    }
 
 private:
     void append(const char* data, std::size_t size) {
         std::size_t room = kReplyCapacity - length_;
-        if (size > room) size = room;
+        if (size > room) {
+            size = room;
+            cut_ = true;
+        }
         std::memcpy(buffer_ + length_, data, size);
         length_ += size;
     }
@@ -51,6 +60,7 @@ private:
 
     char buffer_[kReplyCapacity];
     std::size_t length_ = 0;
+    bool cut_ = false;
 };
 
 }  // namespace arx::core

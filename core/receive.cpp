@@ -4,6 +4,7 @@
 #include "core/connections.h"
 #include "core/library.h"
 #include "core/line_assembler.h"
+#include "core/log.h"
 #include "core/pending_table.h"
 #include "core/platform.h"
 #include "core/threads.h"
@@ -71,13 +72,19 @@ void rebuild_wait_list() {
 void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
     const long got = registry_receive(v.entry, v.generation, g_wait.chunk, sizeof g_wait.chunk);
     if (got > 0) {
-        input.lines.feed(g_wait.chunk, static_cast<std::size_t>(got),
-                         [&v](std::string_view line) { route_line(v.socket, v.joints, line); });
+        input.lines.feed(g_wait.chunk, static_cast<std::size_t>(got), [&v, &input](std::string_view line) {
+            if (input.lines.line_was_cut())
+                log(LogLevel::Warning, "connection %llu: a reply line longer than %zu bytes was cut to them",
+                    static_cast<unsigned long long>(v.socket), kReplyCapacity);
+            route_line(v.socket, v.joints, line);
+        });
         input.last_bytes_ms = platform::monotonic_ms();
         return;
     }
     // End of stream or a failed socket: an unfinished line is no reply and is
     // dropped; the connection is not waited on again until its entry changes.
+    log(LogLevel::Info, "connection %llu ended by the controller (%s)%s", static_cast<unsigned long long>(v.socket),
+        got == 0 ? "end of stream" : "read failed", input.lines.has_partial() ? "; an unfinished line is dropped" : "");
     input.ended = true;
     input.lines.reset();
     g_wait.stale = true;
@@ -98,6 +105,8 @@ int drop_stalled_lines() {
         if (left <= 0) {
             // Given up without a caller: the waiting call ends at its own
             // limit or takes the next whole line.
+            log(LogLevel::Warning, "connection %llu: a reply line stalled for %d ms and is dropped",
+                static_cast<unsigned long long>(v.socket), mid_line_limit_ms(v));
             input.lines.reset();
             continue;
         }
@@ -125,22 +134,32 @@ void route_line(SOCKHANDLE socket, int joints, std::string_view line) {
     if (kind == Kind::None) return;
     ArxCallback callback = nullptr;
     ReportDecoder decode = nullptr;
+    int id = -1;
     {
         std::lock_guard<platform::Mutex> lock(library_mutex());
         PendingReplyTable& table = pending_table();
-        const int id = table.route_target(socket, kind, is_report(kind));
-        if (id < 0) return;
-        if (table.slot(id).waiting) {
+        id = table.route_target(socket, kind, is_report(kind));
+        if (id >= 0 && table.slot(id).waiting) {
             table.store(id, line.data(), line.size());
             notify_reply_stored(id);
             return;
         }
-        // Each report frees exactly one callback-mode slot, the earliest, and
-        // reaches the callback when there is one.
-        table.remove(id);
-        callback = application_callback();
-        decode = report_decoder();
-        if (!callback || !decode) return;
+        if (id >= 0) {
+            // Each report frees exactly one callback-mode slot, the earliest,
+            // and reaches the callback when there is one.
+            table.remove(id);
+            callback = application_callback();
+            decode = report_decoder();
+            if (!callback || !decode) return;
+        }
+    }
+    if (id < 0) {
+        // Replies to queued lines end here too, so this is no warning.
+        if (log_enabled(LogLevel::Debug))
+            log(LogLevel::Debug, "connection %llu: reply of kind %d discarded, no call waits for it: %.*s",
+                static_cast<unsigned long long>(socket), static_cast<int>(kind), static_cast<int>(line.size()),
+                line.data());
+        return;
     }
     // The callback runs on this thread with no lock held.
     callback(decode(kind, socket, line, joints));

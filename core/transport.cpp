@@ -2,6 +2,7 @@
 
 #include "core/connections.h"
 #include "core/library.h"
+#include "core/log.h"
 #include "core/message_queue.h"
 #include "core/never_destroyed.h"
 #include "core/pending_table.h"
@@ -105,17 +106,24 @@ std::optional<int> await_reply(SlotRef slot, int max_ms, ReplyDecoder decode) {
 
 int wait_reply(SlotRef slot, int limit_ms, ReplyDecoder decode) {
     char reply[kReplyCapacity + 1];
+    SOCKHANDLE socket = 0;
+    Kind kind = Kind::None;
+    Wait state;
     {
         std::unique_lock<platform::Mutex> lock(library_mutex());
-        switch (wait_locked(lock, slot, platform::monotonic_ms() + limit_ms, reply)) {
-            case Wait::Gone: return ARX_SEND_FAILED;  // the connection was closed under the call
-            case Wait::TimedOut:
-                pending_table().remove(slot.index);  // only the caller's own slot
-                return ARX_REPLY_TIMEOUT;
-            case Wait::Arrived: break;
+        state = wait_locked(lock, slot, platform::monotonic_ms() + limit_ms, reply);
+        if (state == Wait::TimedOut) {
+            socket = pending_table().slot(slot.index).socket;
+            kind = pending_table().slot(slot.index).kind;
+            pending_table().remove(slot.index);  // only the caller's own slot
         }
     }
-    return decode(reply);
+    if (state == Wait::Arrived) return decode(reply);
+    if (state == Wait::Gone) return ARX_SEND_FAILED;  // the connection was closed under the call
+    // Logged outside the lock: the application's handler holds up no other call.
+    log(LogLevel::Warning, "connection %llu: no reply of kind %d within %d ms", static_cast<unsigned long long>(socket),
+        static_cast<int>(kind), limit_ms);
+    return ARX_REPLY_TIMEOUT;
 }
 
 int send_raw_piece(SOCKHANDLE handle, std::string_view bytes) {

@@ -65,7 +65,9 @@ enum {
     ARX_FILE_UNREADABLE = 17,      /* trajectory upload: file cannot be opened or is empty */
     ARX_FILE_TRANSFER_BUSY = 18,   /* a trajectory upload is in progress; nothing was done */
     ARX_NULL_POINTER = 19,         /* a required pointer argument is null; nothing was sent */
-    ARX_PENDING_TABLE_FULL = 20    /* too many blocking requests in flight; nothing was sent */
+    ARX_PENDING_TABLE_FULL = 20    /* too many replies awaited (2000; 1000 set-points of one
+                                      connection), or the send queue is full (599 lines);
+                                      nothing was sent or queued */
 };
 
 /* Arm_Socket_Start's failure value besides ARX_NOT_INITIALISED,
@@ -185,9 +187,12 @@ ARX_API char* API_Version(void);
  * frame query fails (the socket is then closed). */
 ARX_API SOCKHANDLE Arm_Socket_Start(const char* ip, int port, int recv_timeout);
 
-/* Closes the connection and frees its entry for a later connection; a send
- * blocked on it returns at once. 0 and handles that are not open connections
- * are ignored. */
+/* Closes the connection and frees its entry for a later connection, with all
+ * the library held for it: calls waiting on it for a reply or a move's report
+ * return ARX_SEND_FAILED at once, its queued lines are dropped, its
+ * force-position set-points give back their places in the table of awaited
+ * replies. A send blocked on it returns at once. 0 and handles that are not
+ * open connections are ignored. */
 ARX_API void Arm_Socket_Close(SOCKHANDLE handle);
 
 /* Probes whether the connection can still be written to (sends one query line,
@@ -196,6 +201,10 @@ ARX_API void Arm_Socket_Close(SOCKHANDLE handle);
  * Arx_API_Init; ARX_SEND_FAILED when the send fails or the handle is not an
  * open connection. */
 ARX_API int Arm_Socket_State(SOCKHANDLE handle);
+/* Once the controller has ended a connection (end of stream, reset), every
+ * send on it fails at once with ARX_SEND_FAILED: Arm_Socket_State, queued
+ * commands, set-points and blocking commands. Close the handle and start a new
+ * connection. */
 
 /* -------------------------------------------------------- errors and logging */
 /* Additions of ours, beside the controller's own command set: result codes as
@@ -299,11 +308,19 @@ ARX_API Pose RotateMove(const float* joint, int axis, float angle, Pose choose_a
 /* ------------------------------------------------------------------ commands */
 /* Every command returns an ARX_* result code, ARX_SUCCESS (0) on success.
  * block: true waits up to 3000 ms for the reply and decodes it, false queues
- * the line and returns ARX_SUCCESS. Errors common to every command below:
- * ARX_FILE_TRANSFER_BUSY when a trajectory upload runs; ARX_NULL_POINTER when a
+ * the line and returns ARX_SUCCESS. Queued lines leave one per 10 ms (100 a
+ * second) from a queue of 599 lines shared by all connections; a line queued
+ * while its connection downloads a trajectory file waits for the download to
+ * end. Errors common to every command below: ARX_FILE_TRANSFER_BUSY when a
+ * trajectory upload runs on the connection (also when it starts between the
+ * command's checks and its send: nothing lands inside the file); ARX_NULL_POINTER when a
  * pointer argument is null; ARX_TYPE_ERROR when an argument cannot be sent (a
- * float that is not finite or out of range, a line over 299 bytes); and, when
- * blocking, ARX_SEND_FAILED when the send fails, ARX_PENDING_TABLE_FULL when too
+ * float that is not finite or out of range, a line over 299 bytes); when
+ * queued, ARX_PENDING_TABLE_FULL when the send queue is full (nothing queued)
+ * and ARX_SEND_FAILED when the handle is not an open connection or the
+ * controller has ended it; and, when
+ * blocking, ARX_SEND_FAILED when the send fails or the connection is closed
+ * during the wait, ARX_PENDING_TABLE_FULL when too
  * many blocking calls wait, ARX_REPLY_TIMEOUT when no reply comes in time,
  * ARX_REPLY_NOT_JSON when the reply is not JSON or lacks a member, and
  * ARX_CONTROLLER_FALSE when the controller answers false. A function that
@@ -615,8 +632,8 @@ ARX_API int Movej_P_Cmd(SOCKHANDLE handle, POSE pose, unsigned char v, float r, 
 
 /* Streaming set-points for control loops: one joint set-point (deg) or pose,
  * sent at once from the calling thread; no reply, no pause, nothing queued.
- * A failed send is not reported (ARX_SUCCESS). Errors: ARX_NULL_POINTER when
- * joint is null. */
+ * Errors: ARX_SEND_FAILED when the send fails (the connection is closed, reset
+ * or ended by the controller); ARX_NULL_POINTER when joint is null. */
 ARX_API int Movej_CANFD(SOCKHANDLE handle, const float* joint);
 ARX_API int Movep_CANFD(SOCKHANDLE handle, POSE pose);
 
@@ -813,9 +830,10 @@ ARX_API int Stop_Force_Postion_Move(SOCKHANDLE handle, bool block);
  * (sent in tenths). Nothing is awaited: the controller's next force-position
  * state report on this connection reaches the application callback once
  * (code 3), or is discarded when no callback is registered; until then the
- * set-point holds a place in the table of awaited replies. Errors:
- * ARX_PENDING_TABLE_FULL when 2000 replies or reports are already awaited
- * (nothing sent); ARX_NULL_POINTER when joint is null. */
+ * set-point holds a place in the table of awaited replies (the report, or
+ * Arm_Socket_Close, gives it back). Errors: ARX_PENDING_TABLE_FULL when 2000
+ * replies or reports are already awaited, or 1000 set-points of this
+ * connection (nothing sent); ARX_NULL_POINTER when joint is null. */
 ARX_API int Force_Position_Move_Joint(SOCKHANDLE handle, const float* joint, unsigned char sensor,
                                       unsigned char mode, int dir, float force);
 ARX_API int Force_Position_Move_POSE(SOCKHANDLE handle, POSE pose, unsigned char sensor, unsigned char mode,

@@ -7,6 +7,7 @@
 #include "core/transfer_state.h"
 #include "core/transport.h"
 #include "support/fake_controller.h"
+#include "support/log_recorder.h"
 
 #include <gtest/gtest.h>
 
@@ -388,6 +389,38 @@ TEST_F(Transport, LineQueuedAsADownloadStartsNeverLandsInsideIt) {
         EXPECT_TRUE(raw == line + content || raw == content + line) << raw;
         fc.clear();
     }
+}
+
+// What the core gives up on reaches the application's log handler.
+TEST_F(Transport, WhatIsGivenUpIsLogged) {
+    Arx_Set_Log_Handler(ARX_LOG_DEBUG, LogRecorder::handler);
+    LogRecorder::take();
+    std::vector<LogLine> seen;
+    const auto logged = [&seen](int level, const std::string& text) {
+        for (int i = 0; i < 200; ++i) {
+            for (LogLine& line : LogRecorder::take()) seen.push_back(std::move(line));
+            for (const LogLine& line : seen)
+                if (line.level == level && line.text.find(text) != std::string::npos) return true;
+            platform::sleep_ms(5);
+        }
+        return false;
+    };
+    const std::string id = "connection " + std::to_string(h);
+    core::queue_line(h, "{\"command\":\"get_joint_degree\"}\r\n");
+    fc.push_line(kDegree);
+    EXPECT_TRUE(logged(ARX_LOG_DEBUG, id + ": reply of kind 159 discarded, no call waits for it: " + kDegree));
+    fc.push_line(kDegree + std::string(5000, ' '));
+    EXPECT_TRUE(logged(ARX_LOG_WARNING, id + ": a reply line longer than 4096 bytes was cut to them"));
+    fc.push_bytes(kDegree.substr(0, 10));  // stalls: dropped after the reply timeout, as the call times out
+    EXPECT_EQ(ask(h), ARX_REPLY_TIMEOUT);
+    EXPECT_TRUE(logged(ARX_LOG_WARNING, id + ": a reply line stalled for 3000 ms and is dropped"));
+    EXPECT_TRUE(logged(ARX_LOG_WARNING, id + ": no reply of kind 159 within 3000 ms"));
+    fc.close_connection(0);
+    EXPECT_TRUE(logged(ARX_LOG_INFO, id + " ended by the controller (end of stream)"));
+    Arm_Socket_Close(h);
+    EXPECT_TRUE(logged(ARX_LOG_INFO, id + " closed"));
+    h = 0;
+    Arx_Set_Log_Handler(ARX_LOG_DEBUG, nullptr);
 }
 
 std::mutex report_mutex;

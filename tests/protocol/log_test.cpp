@@ -3,7 +3,7 @@
 // and called from many threads at once, and the all-state reply goes to it at
 // debug level instead of to standard output.
 #include "core/transfer_state.h"
-#include "protocol/log_recorder.h"
+#include "support/log_recorder.h"
 #include "support/command_cases.h"
 
 #include <atomic>
@@ -67,10 +67,8 @@ TEST_F(Log, RefusedRequestsReachTheHandlerAsWarningsWithNameAndCode) {
          "movej: refused before sending: 11 (a reply member has the wrong type or length, or an argument cannot be sent)"},
         {"a bare setting during a download, by its command word",
          [&] {
-             arx::core::claim_transfer(h);
-             const int rc = Move_Stop_Cmd(h, true);
-             arx::core::release_transfer(h);
-             return rc;
+             const arx::core::TransferClaim transfer(h);
+             return Move_Stop_Cmd(h, true);
          },
          18, "set_arm_stop: refused before sending: 18 (a trajectory file upload is in progress)"},
         {"connect with an unsupported model",

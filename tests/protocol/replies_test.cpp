@@ -3,7 +3,7 @@
 // installation commands, Modbus counts, and the moves the kinematics compute.
 #include "kinematics/kinematic_state.h"
 #include "kinematics/state.h"
-#include "protocol/log_recorder.h"
+#include "support/log_recorder.h"
 #include "support/command_cases.h"
 
 #include <climits>
