@@ -23,7 +23,6 @@ struct Entry {
     std::atomic<bool> transferring;  // a trajectory file is being downloaded
     std::atomic<SOCKHANDLE> socket;
     std::atomic<int> joints;
-    std::atomic<int> model;
     std::atomic<int> recv_timeout_ms;
     std::atomic<std::uint32_t> generation;
 };
@@ -33,7 +32,7 @@ std::atomic<std::uint32_t> g_version{0};
 std::atomic<int> g_transfers{0};  // downloads running now, over all connections
 
 ConnectionView view_of(int index, const Entry& e) {
-    return ConnectionView{index, e.socket.load(), e.joints.load(), e.model.load(),
+    return ConnectionView{index, e.socket.load(), e.joints.load(),
                           e.recv_timeout_ms.load(), e.generation.load()};
 }
 
@@ -88,7 +87,7 @@ platform::WakeUp& registry_changed() {
 
 std::uint32_t registry_version() { return g_version.load(); }
 
-int registry_add(SOCKHANDLE socket, int model, int recv_timeout_ms) {
+int registry_add(SOCKHANDLE socket, int joints, int recv_timeout_ms) {
     int index = -1;
     {
         Lock lock(registry_mutex());
@@ -96,8 +95,7 @@ int registry_add(SOCKHANDLE socket, int model, int recv_timeout_ms) {
             Entry& e = g_entries[i];
             if (e.in_use.load()) continue;
             e.socket.store(socket);
-            e.joints.store(model == ARM_MODEL_B ? 7 : 6);
-            e.model.store(model);
+            e.joints.store(joints);
             e.recv_timeout_ms.store(recv_timeout_ms);
             e.generation.fetch_add(1);
             e.closing.store(false);
@@ -234,7 +232,7 @@ SOCKHANDLE discard(platform::Socket socket, SOCKHANDLE result) {
 }
 }  // namespace
 
-SOCKHANDLE open_connection(const char* ip, int port, int recv_timeout_ms, int model) {
+SOCKHANDLE open_connection(const char* ip, int port, int recv_timeout_ms, int joints) {
     if (!platform::network_startup()) return ARX_NETWORK_START_FAILED;
     const platform::Socket socket = platform::tcp_socket();
     if (socket == platform::kInvalidSocket) {
@@ -246,7 +244,7 @@ SOCKHANDLE open_connection(const char* ip, int port, int recv_timeout_ms, int mo
     if (!platform::tcp_connect(socket, ip, port, reply_timeout_ms())) return discard(socket, ARX_CONNECT_FAILED);
     // Registered before the first request, so the receive thread already
     // serves the start-up queries' replies.
-    if (registry_add(socket, model, recv_timeout_ms) < 0) return discard(socket, ARX_NETWORK_START_FAILED);
+    if (registry_add(socket, joints, recv_timeout_ms) < 0) return discard(socket, ARX_NETWORK_START_FAILED);
     return socket;
 }
 

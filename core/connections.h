@@ -30,7 +30,6 @@ struct ConnectionView {
     int entry;
     SOCKHANDLE socket;
     int joints;
-    int model;
     int recv_timeout_ms;
     std::uint32_t generation;
 };
@@ -39,7 +38,8 @@ struct ConnectionView {
 // ARX_NETWORK_START_FAILED (network start-up, socket creation, socket value
 // too large, registry full) or ARX_CONNECT_FAILED (refused, or no answer to
 // the handshake within the reply timeout).
-SOCKHANDLE open_connection(const char* ip, int port, int recv_timeout_ms, int model);
+// `joints`: the values per joint array that the connection's arm carries.
+SOCKHANDLE open_connection(const char* ip, int port, int recv_timeout_ms, int joints);
 // Unregisters and closes a connection (see registry_close), ending what it
 // owns in the library: its pending slots (their callers return 6 at once),
 // its queued lines; balances the network start-up. False for 0 and handles
@@ -47,7 +47,7 @@ SOCKHANDLE open_connection(const char* ip, int port, int recv_timeout_ms, int mo
 bool close_connection(SOCKHANDLE handle);
 
 // Records a connection; the entry index, or -1 when kMaxConnections are open.
-int registry_add(SOCKHANDLE socket, int model, int recv_timeout_ms);
+int registry_add(SOCKHANDLE socket, int joints, int recv_timeout_ms);
 // Frees the entry of `socket` and closes the socket once no read or send
 // uses it any more. Returns false (and closes nothing) when no entry matched.
 bool registry_close(SOCKHANDLE socket);

@@ -56,8 +56,8 @@ SOCKHANDLE Arm_Socket_Start(const char* ip, int port, int recv_timeout) {
         log_refused("Arm_Socket_Start", ARX_NOT_INITIALISED);
         return ARX_NOT_INITIALISED;
     }
-    const int model = core::arm_model();
-    const SOCKHANDLE socket = core::open_connection(ip, port, recv_timeout, model);
+    const int joints = core::arm_model() == ARM_MODEL_B ? 7 : 6;
+    const SOCKHANDLE socket = core::open_connection(ip, port, recv_timeout, joints);
     if (socket == ARX_NETWORK_START_FAILED || socket == ARX_CONNECT_FAILED) return socket;
     if (const int rc = connection_startup(socket); rc != 0) {
         core::log(core::LogLevel::Warning, "Arm_Socket_Start: a start-up frame query failed: %d (%s); connection closed",

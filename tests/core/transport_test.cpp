@@ -140,7 +140,7 @@ TEST_F(Transport, StuckControllerStallsNoOtherConnection) {
     FakeController other;
     const SOCKHANDLE healthy = connect_to(other);
     fc.on("get_joint_degree", kDegree);
-    const SOCKHANDLE stuck = core::open_connection("127.0.0.1", port, kSendLimitMs, ARM_MODEL_A);
+    const SOCKHANDLE stuck = core::open_connection("127.0.0.1", port, kSendLimitMs, 6);
     ASSERT_GT(stuck, 5u);
     std::atomic<int> sent{0};
     std::atomic<std::int64_t> failed_after_ms{-1};
