@@ -253,6 +253,7 @@ TEST(SimFault, SimFaultIsAnsweredUnderADropForEveryWord) {
     SimProcess sim({"--fault", "*=drop"});
     ASSERT_NE(sim.port(), 0);
     EXPECT_EQ(sim.ask(R"({"command":"get_joint_degree"})"), "");
+    EXPECT_TRUE(sim.set_fault("movej", "stall"));
     EXPECT_TRUE(sim.set_fault("*", "none"));
     EXPECT_NE(sim.ask(R"({"command":"get_joint_degree"})"), "");
 }
