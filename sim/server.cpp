@@ -84,8 +84,9 @@ void Server::run() {
         watched.push_back({accepting ? listener_ : -1, POLLIN, 0});
         for (const std::shared_ptr<Session>& s : sessions_) {
             short events = 0;
-            if (!s->peer_done) events |= POLLRDHUP;
+            // A connection still read learns of its end from recv(); one no longer read, from here.
             if (s->reading && !s->peer_done && s->backlog() < kReadPauseBacklog) events |= POLLIN;
+            if (!s->reading) events |= POLLRDHUP;
             if (s->has_due(now)) events |= POLLOUT;
             wake_at = std::min(wake_at, s->next_due());
             watched.push_back({s->socket(), events, 0});
