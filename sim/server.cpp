@@ -27,6 +27,8 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr std::size_t kMaxLine = 64 * 1024;
 // A client with this much unread output is not read from until it takes some.
 constexpr std::size_t kReadPauseBacklog = 1024 * 1024;
+// Requests answered for one client before the others get their turn.
+constexpr int kLinesPerTurn = 64;
 
 }  // namespace
 
@@ -84,8 +86,10 @@ void Server::run() {
         watched.push_back({accepting ? listener_ : -1, POLLIN, 0});
         for (const std::shared_ptr<Session>& s : sessions_) {
             short events = 0;
+            const bool may_answer = s->reading && s->backlog() < kReadPauseBacklog;
+            if (may_answer && s->lines_waiting) wake_at = now;  // its next turn comes at once
+            if (may_answer && !s->lines_waiting && !s->peer_done) events |= POLLIN;
             // A connection still read learns of its end from recv(); one no longer read, from here.
-            if (s->reading && !s->peer_done && s->backlog() < kReadPauseBacklog) events |= POLLIN;
             if (!s->reading) events |= POLLRDHUP;
             if (s->has_due(now)) events |= POLLOUT;
             wake_at = std::min(wake_at, s->next_due());
@@ -112,11 +116,15 @@ void Server::run() {
                 s->close(false);
                 continue;
             }
-            if (seen & POLLIN) read_from(s);
+            if (s->lines_waiting && s->reading && s->backlog() < kReadPauseBacklog) {
+                if (!feed(s)) s->close(false);
+            } else if (seen & POLLIN) {
+                read_from(s);
+            }
             // A connection no longer read still ends when its peer leaves.
             if (!s->reading && (seen & (POLLRDHUP | POLLHUP | POLLERR))) s->close(false);
             if (!s->closed() && !s->flush(after, kSendLimit)) s->close(false);
-            if (s->peer_done && s->idle()) s->close(false);
+            if (s->peer_done && !s->lines_waiting && s->idle()) s->close(false);
         }
         sessions_.erase(std::remove_if(sessions_.begin(), sessions_.end(),
                                        [](const std::shared_ptr<Session>& s) { return s->closed(); }),
@@ -158,7 +166,13 @@ bool Server::feed(const std::shared_ptr<Session>& session) {
     std::string& in = session->inbound;
     std::size_t at = 0;
     bool keep = true;
+    int answered = 0;
+    session->lines_waiting = false;
     while (at < in.size() && session->reading) {
+        if (answered == kLinesPerTurn) {
+            session->lines_waiting = true;
+            break;
+        }
         if (session->file_bytes_expected > 0) {
             const std::size_t take = std::min(session->file_bytes_expected, in.size() - at);
             session->file_content.append(in, at, take);
@@ -189,6 +203,7 @@ bool Server::feed(const std::shared_ptr<Session>& session) {
         at = end + 1;
         session->scanned = at;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        ++answered;
         if (!controller_.handle(line, session)) session->reading = false;
     }
     if (!session->reading) {
@@ -199,7 +214,7 @@ bool Server::feed(const std::shared_ptr<Session>& session) {
     in.erase(0, at);
     session->scanned -= std::min(at, session->scanned);
     // A line that never ends is not a request.
-    return keep && (session->file_bytes_expected > 0 || in.size() <= kMaxLine);
+    return keep && (session->lines_waiting || session->file_bytes_expected > 0 || in.size() <= kMaxLine);
 }
 
 void Server::deliver_reports() {

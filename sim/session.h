@@ -51,7 +51,8 @@ public:
     std::string inbound;
     std::size_t scanned = 0;
     bool reading = true;
-    bool peer_done = false;  // the peer sent its last byte
+    bool peer_done = false;      // the peer sent its last byte
+    bool lines_waiting = false;  // whole lines received and not yet answered (its turn was up)
 
     // A trajectory file arriving after its announcement: raw bytes, no lines.
     std::size_t file_bytes_expected = 0;
