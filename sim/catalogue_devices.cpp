@@ -14,8 +14,8 @@ using X = Exchange;
 using Channels = std::array<int, ControllerState::kChannels>;
 using Volts = std::array<double, ControllerState::kChannels>;
 
-constexpr int kSetPointRefused = 1;  // "arm_err" of a force-position state that did not move
-constexpr int kGripperOpen = 1000;            // gripper units, 0 closed
+constexpr int kSetPointRefused = 1;          // "arm_err" of a force-position state that did not move
+constexpr int kGripperOpen = 1000;           // gripper units, 0 closed
 constexpr double kGripperUnitsPerSpeed = 2;  // gripper units per second per unit of "speed"
 constexpr double kLiftMmPerSpeed = 5;        // millimetres per second per percent of "speed"
 
@@ -103,7 +103,8 @@ void write_coils(C& c, X& x) {
     const cJSON* data = cJSON_GetObjectItem(x.request, "data");
     std::vector<int> bytes;
     for (int i = 0; where && i < (where->second + 7) / 8; ++i) {
-        const std::optional<int> byte = cJSON_IsArray(data) ? x.whole_element("data", i, 0, 255) : x.whole("data", 0, 255);
+        const std::optional<int> byte =
+            cJSON_IsArray(data) ? x.whole_element("data", i, 0, 255) : x.whole("data", 0, 255);
         if (!byte) return ack_bool(x, "write_state", false);
         bytes.push_back(*byte);
     }

@@ -90,7 +90,9 @@ void joint_teach(C& c, X& x) {
     const std::optional<int> number = x.whole("teach_joint", 1, c.state.joint_count);
     const bool ok = number.has_value();
     Joints target = c.state.joints;
-    if (ok) target[*number - 1] = x.text("direction") == "neg" ? c.state.min_pos[*number - 1] : c.state.max_pos[*number - 1];
+    if (ok)
+        target[*number - 1] =
+            x.text("direction") == "neg" ? c.state.min_pos[*number - 1] : c.state.max_pos[*number - 1];
     jog(c, x, target, ok, "joint_teach");
 }
 

@@ -180,8 +180,10 @@ namespace {
 
 Report arrival(const Motion& m) {
     const int device = m.device == Motion::Device::Arm ? 0 : m.device == Motion::Device::Gripper ? 1 : 2;
-    return {m.listener,
-            JsonLine::state("current_trajectory_state").flag("trajectory_state", !m.refused).number("device", device).line()};
+    return {m.listener, JsonLine::state("current_trajectory_state")
+                            .flag("trajectory_state", !m.refused)
+                            .number("device", device)
+                            .line()};
 }
 
 // Moves `value` toward `target` by at most `step`; true when there.

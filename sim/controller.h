@@ -147,14 +147,14 @@ public:
     std::mutex mutex;
 
     // Helpers for the catalogue, called with `mutex` held.
-    Pose6 tool_pose(const Joints& joints) const;            // forward kinematics with the active tool
-    bool solve(const Pose6& target, Joints* joints) const;  // inverse kinematics near the current joints; false out of reach
-    bool within_limits(const Joints& joints) const;         // every joint finite and inside its limits
-    double joint_rate(double v_percent) const;              // degrees per second at speed "v"
+    Pose6 tool_pose(const Joints& joints) const;  // forward kinematics with the active tool
+    bool solve(const Pose6& target,
+               Joints* joints) const;                // inverse kinematics near the current joints; false out of reach
+    bool within_limits(const Joints& joints) const;  // every joint finite and inside its limits
+    double joint_rate(double v_percent) const;       // degrees per second at speed "v"
     void start_arm(Exchange& x, std::vector<Joints> targets, double v_percent);
     void start_device(Exchange& x, Motion::Device device, double target, double rate);
     void refuse_arm(Exchange& x);  // an arrival report with a false state, at once
-
 };
 
 // The reply handlers, one per request word.

@@ -75,8 +75,8 @@ private:
     std::string ready_;  // due bytes, partly sent
     bool reset_when_sent_ = false;
     std::size_t backlog_ = 0;
-    SimClock::time_point tail_due_{};         // the last unheld chunk's due time: order is kept
-    SimClock::time_point waiting_since_{};    // since when due bytes found no room
+    SimClock::time_point tail_due_{};       // the last unheld chunk's due time: order is kept
+    SimClock::time_point waiting_since_{};  // since when due bytes found no room
     bool waiting_ = false;
 };
 

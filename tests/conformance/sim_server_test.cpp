@@ -157,10 +157,13 @@ TEST(SimRequests, ModbusBeyondTheRangeIsRefusedAtOnce) {
     LineClient client(sim.port());
     const std::string write_refused = R"("write_state":false)", read_refused = R"("read_state":false)";
     const std::pair<const char*, std::string> cases[] = {
-        {R"({"command":"write_registers","port":0,"address":0,"num":1000000000,"data":[1,2],"device":1})", write_refused},
+        {R"({"command":"write_registers","port":0,"address":0,"num":1000000000,"data":[1,2],"device":1})",
+         write_refused},
         {R"({"command":"write_coils","port":0,"address":0,"num":1000000000,"data":[1,2],"device":1})", write_refused},
-        {R"({"command":"write_registers","port":0,"address":2147483647,"num":2,"data":[1,2,3,4],"device":1})", write_refused},
-        {R"({"command":"write_registers","port":0,"address":65535,"num":2,"data":[1,2,3,4],"device":1})", write_refused},
+        {R"({"command":"write_registers","port":0,"address":2147483647,"num":2,"data":[1,2,3,4],"device":1})",
+         write_refused},
+        {R"({"command":"write_registers","port":0,"address":65535,"num":2,"data":[1,2,3,4],"device":1})",
+         write_refused},
         {R"({"command":"write_registers","port":0,"address":0,"num":-5,"data":[],"device":1})", write_refused},
         {R"({"command":"write_registers","port":0,"address":0,"num":1,"data":[256,0],"device":1})", write_refused},
         {R"({"command":"write_single_register","port":0,"address":1e10,"data":1,"device":1})", write_refused},
@@ -177,8 +180,9 @@ TEST(SimRequests, ModbusBeyondTheRangeIsRefusedAtOnce) {
         EXPECT_NE(client.ask(request).find(expected), std::string::npos);
         EXPECT_LT(ms_since(start), 10);
     }
-    EXPECT_NE(client.ask(R"({"command":"read_holding_registers","port":0,"address":65535,"device":1})").find(R"("data":772)"),
-              std::string::npos);
+    EXPECT_NE(
+        client.ask(R"({"command":"read_holding_registers","port":0,"address":65535,"device":1})").find(R"("data":772)"),
+        std::string::npos);
 }
 
 // A line that never ends costs the simulator at most 64 KiB: its sender is

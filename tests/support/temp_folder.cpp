@@ -7,7 +7,7 @@
 #include <system_error>
 
 #ifndef _WIN32
-#include <stdlib.h>
+#  include <stdlib.h>
 #endif
 
 namespace arx::test {
