@@ -37,9 +37,10 @@ using C = Controller;
 using X = Exchange;
 
 void set_joint_value(C& c, X& x, const char* key, Joints& values) {
-    const int joint = static_cast<int>(x.element(key, 0));
-    const bool ok = joint >= 1 && joint <= c.state.joint_count;
-    if (ok) values[joint - 1] = x.element(key, 1) / 1000;
+    const std::optional<int> joint = x.whole_element(key, 0, 1, c.state.joint_count);
+    const double thousandths = x.element(key, 1, kWireIntegerLimit + 1);
+    const bool ok = joint && std::fabs(thousandths) <= kWireIntegerLimit;
+    if (ok) values[*joint - 1] = thousandths / 1000;
     x.answer(JsonLine::command(x.word).flag(key, ok));
 }
 
@@ -81,9 +82,9 @@ const std::map<std::string, Handler>& arm_handlers() {
         {"set_joint_max_pos", [](C& c, X& x) { set_joint_value(c, x, "joint_max_pos", c.state.max_pos); }},
         {"set_joint_en_state",
          [](C& c, X& x) {
-             const int joint = static_cast<int>(x.element("joint_en_state", 0));
-             const bool ok = joint >= 1 && joint <= c.state.joint_count;
-             if (ok) c.state.enabled[joint - 1] = x.element("joint_en_state", 1) != 0;
+             const std::optional<int> joint = x.whole_element("joint_en_state", 0, 1, c.state.joint_count);
+             const bool ok = joint.has_value();
+             if (ok) c.state.enabled[*joint - 1] = x.element("joint_en_state", 1) != 0;
              ack_bool(x, "joint_en_state", ok);
          }},
         {"set_joint_zero_pos", [](C&, X& x) { x.ack("joint_zero_pos"); }},
@@ -114,23 +115,27 @@ const std::map<std::string, Handler>& arm_handlers() {
         // limits, installation, servo
         {"set_arm_max_line_speed",
          [](C& c, X& x) {
-             c.state.line_speed = x.number("arm_line_speed") / 1000;
-             x.ack("arm_line_speed");
+             const bool ok = x.bounded("arm_line_speed", kWireIntegerLimit);
+             if (ok) c.state.line_speed = x.number("arm_line_speed") / 1000;
+             ack_bool(x, "arm_line_speed", ok);
          }},
         {"set_arm_max_line_acc",
          [](C& c, X& x) {
-             c.state.line_acc = x.number("arm_line_acc") / 1000;
-             x.ack("arm_line_acc");
+             const bool ok = x.bounded("arm_line_acc", kWireIntegerLimit);
+             if (ok) c.state.line_acc = x.number("arm_line_acc") / 1000;
+             ack_bool(x, "arm_line_acc", ok);
          }},
         {"set_arm_max_angular_speed",
          [](C& c, X& x) {
-             c.state.angular_speed = x.number("arm_angular_speed") / 1000;
-             x.ack("arm_angular_speed");
+             const bool ok = x.bounded("arm_angular_speed", kWireIntegerLimit);
+             if (ok) c.state.angular_speed = x.number("arm_angular_speed") / 1000;
+             ack_bool(x, "arm_angular_speed", ok);
          }},
         {"set_arm_max_angular_acc",
          [](C& c, X& x) {
-             c.state.angular_acc = x.number("arm_angular_acc") / 1000;
-             x.ack("arm_angular_acc");
+             const bool ok = x.bounded("arm_angular_acc", kWireIntegerLimit);
+             if (ok) c.state.angular_acc = x.number("arm_angular_acc") / 1000;
+             ack_bool(x, "arm_angular_acc", ok);
          }},
         {"get_arm_max_line_speed",
          [](C& c, X& x) {
@@ -155,8 +160,9 @@ const std::map<std::string, Handler>& arm_handlers() {
         // The controller answers the stage under another word.
         {"set_collision_stage",
          [](C& c, X& x) {
-             c.state.collision_stage = static_cast<int>(x.number("collision_stage"));
-             x.answer(JsonLine::command("set_collision_state").flag("collision_state", true));
+             const std::optional<int> stage = x.whole("collision_stage", INT32_MIN, INT32_MAX);
+             if (stage) c.state.collision_stage = *stage;
+             x.answer(JsonLine::command("set_collision_state").flag("collision_state", stage.has_value()));
          }},
         {"get_collision_stage",
          [](C& c, X& x) {
@@ -164,6 +170,8 @@ const std::map<std::string, Handler>& arm_handlers() {
          }},
         {"set_DH_data",
          [](C& c, X& x) {
+             for (int i = 0; i < 5; ++i)
+                 if (!(std::fabs(x.element("data", i)) <= kWireIntegerLimit)) return ack_bool(x, "set_state", false);
              for (int i = 0; i < 5; ++i) c.state.dh[i] = x.element("data", i);
              x.ack("set_state");
          }},
@@ -175,12 +183,16 @@ const std::map<std::string, Handler>& arm_handlers() {
         {"set_arm_dynamic_parm", [](C&, X& x) { x.ack("set_state"); }},
         {"set_init_pose",
          [](C& c, X& x) {
-             c.state.init_pose = joints_from(c, x, "init_pose");
-             x.ack("init_pose");
+             const Joints pose = joints_from(c, x, "init_pose");
+             const bool ok = c.within_limits(pose);
+             if (ok) c.state.init_pose = pose;
+             ack_bool(x, "init_pose", ok);
          }},
         {"get_init_pose", [](C& c, X& x) { query_joints(c, x, "init_pose", "init_pose", c.state.init_pose); }},
         {"set_install_pose",
          [](C& c, X& x) {
+             for (int i = 0; i < 3; ++i)
+                 if (!(std::fabs(x.element("pose", i)) <= 360)) return ack_bool(x, "set_state", false);
              for (int i = 0; i < 3; ++i) c.state.install[i] = x.element("pose", i);
              kin::store_install_angles_deg(static_cast<float>(c.state.install[0]),
                                            static_cast<float>(c.state.install[1]),

@@ -14,6 +14,8 @@ using X = Exchange;
 using Channels = std::array<int, ControllerState::kChannels>;
 using Volts = std::array<double, ControllerState::kChannels>;
 
+constexpr int kSetPointRefused = 1;          // "arm_err" of a force-position state that did not move
+constexpr int kGripperOpen = 1000;           // gripper units, 0 closed
 constexpr double kGripperUnitsPerSpeed = 2;  // gripper units per second per unit of "speed"
 constexpr double kLiftMmPerSpeed = 5;        // millimetres per second per percent of "speed"
 
@@ -50,18 +52,37 @@ std::vector<double> as_milli(const Volts& v) {
 // ---- grippers
 
 void gripper_to(C& c, X& x, double target, double speed) {
-    x.ack("set_state");
-    c.start_device(x, Motion::Device::Gripper, target, speed * kGripperUnitsPerSpeed);
+    const bool ok = target >= 0 && target <= kGripperOpen && std::fabs(speed) <= kWireIntegerLimit;
+    ack_bool(x, "set_state", ok);
+    if (ok) c.start_device(x, Motion::Device::Gripper, target, speed * kGripperUnitsPerSpeed);
 }
 
 // ---- Modbus: coils travel as bits of one integer (up to 8) or of bytes.
+// Addresses are the device's 16 bits; a count is what one request line can
+// carry (55 coil bytes, 75 registers of two bytes). Anything else is refused
+// before a single coil or register is touched.
+
+constexpr int kLastAddress = 65535;
+constexpr int kMaxCoils = 8 * 55;
+constexpr int kMaxRegisters = 75;
+
+// The first address and the count, when both fit the device's address range.
+std::optional<std::pair<int, int>> span(const X& x, int min_num, int max_num, std::optional<int> missing_num) {
+    const std::optional<int> address = x.whole("address", 0, kLastAddress);
+    const std::optional<int> num = x.whole("num", min_num, max_num, missing_num);
+    if (!address || !num || *address + *num - 1 > kLastAddress) return std::nullopt;
+    return std::make_pair(*address, *num);
+}
 
 void read_bits(C& c, X& x, const char* state_word) {
-    const int address = static_cast<int>(x.number("address"));
-    const int num = static_cast<int>(x.number("num", 1));
-    if (num < 1 || num > 8 * 55) return x.answer(JsonLine::command(x.word).flag("read_state", false));
+    const auto where = span(x, 1, kMaxCoils, 1);
+    if (!where) return x.answer(JsonLine::command(x.word).flag("read_state", false));
+    const auto [address, num] = *where;
     long long packed = 0;
-    for (int i = 0; i < num && i < 31; ++i) packed |= static_cast<long long>(c.state.coils[address + i] != 0) << i;
+    for (int i = 0; i < num && i < 31; ++i) {
+        const auto coil = c.state.coils.find(address + i);
+        packed |= static_cast<long long>(coil != c.state.coils.end() && coil->second != 0) << i;
+    }
     x.answer(JsonLine::command(x.word)
                  .text("state", state_word)
                  .flag("read_state", true)
@@ -69,27 +90,42 @@ void read_bits(C& c, X& x, const char* state_word) {
 }
 
 void read_register(C& c, X& x) {
-    const int address = static_cast<int>(x.number("address"));
-    x.answer(JsonLine::command(x.word).flag("read_state", true).number("data", c.state.registers[address]));
+    const std::optional<int> address = x.whole("address", 0, kLastAddress);
+    if (!address) return x.answer(JsonLine::command(x.word).flag("read_state", false));
+    const auto value = c.state.registers.find(*address);
+    x.answer(JsonLine::command(x.word)
+                 .flag("read_state", true)
+                 .number("data", value == c.state.registers.end() ? 0 : value->second));
 }
 
 void write_coils(C& c, X& x) {
-    const int address = static_cast<int>(x.number("address"));
-    const int num = static_cast<int>(x.number("num"));
+    const auto where = span(x, 0, kMaxCoils, std::nullopt);
     const cJSON* data = cJSON_GetObjectItem(x.request, "data");
-    for (int i = 0; i < num; ++i) {
-        const double byte = cJSON_IsArray(data) ? x.element("data", i / 8) : x.number("data");
-        c.state.coils[address + i] = (static_cast<long long>(byte) >> (i % 8)) & 1;
+    std::vector<int> bytes;
+    for (int i = 0; where && i < (where->second + 7) / 8; ++i) {
+        const std::optional<int> byte =
+            cJSON_IsArray(data) ? x.whole_element("data", i, 0, 255) : x.whole("data", 0, 255);
+        if (!byte) return ack_bool(x, "write_state", false);
+        bytes.push_back(*byte);
     }
+    if (!where) return ack_bool(x, "write_state", false);
+    const auto [address, num] = *where;
+    for (int i = 0; i < num; ++i) c.state.coils[address + i] = (bytes[i / 8] >> (i % 8)) & 1;
     x.ack("write_state");
 }
 
 void write_registers(C& c, X& x) {
-    const int address = static_cast<int>(x.number("address"));
-    const int num = static_cast<int>(x.number("num"));
-    for (int i = 0; i < num; ++i)
-        c.state.registers[address + i] =
-            (static_cast<int>(x.element("data", 2 * i)) << 8) | static_cast<int>(x.element("data", 2 * i + 1));
+    const auto where = span(x, 0, kMaxRegisters, std::nullopt);
+    if (!where) return ack_bool(x, "write_state", false);
+    const auto [address, num] = *where;
+    std::vector<int> values;
+    for (int i = 0; i < num; ++i) {
+        const std::optional<int> high = x.whole_element("data", 2 * i, 0, 255);
+        const std::optional<int> low = x.whole_element("data", 2 * i + 1, 0, 255);
+        if (!high || !low) return ack_bool(x, "write_state", false);
+        values.push_back(*high << 8 | *low);
+    }
+    for (int i = 0; i < num; ++i) c.state.registers[address + i] = values[i];
     x.ack("write_state");
 }
 
@@ -106,21 +142,25 @@ JsonLine force_reading(const C& c) {
 }
 
 // A force-position set-point moves the arm at once and reports its state.
+// One beyond a joint limit or out of reach leaves the arm where it is, and the
+// report says so with an error.
 void force_position_move(C& c, X& x) {
     ControllerState& s = c.state;
+    Joints target{};
+    bool ok = false;
     if (cJSON_IsArray(cJSON_GetObjectItem(x.request, "joint"))) {
-        for (int i = 0; i < s.joint_count; ++i) s.joints[i] = x.element("joint", i) / 1000;
+        target = joints_from(c, x, "joint");
+        ok = c.within_limits(target);
     } else {
-        Pose6 target;
-        for (int i = 0; i < 6; ++i) target.v[i] = x.element("pose", i) / (i < 3 ? 1e6 : 1e3);
-        Joints solved{};
-        if (c.solve(target, &solved)) s.joints = solved;
+        ok = c.solve(pose_from(x, "pose"), &target) && c.within_limits(target);
     }
+    ok = ok && x.bounded("force", kWireIntegerLimit);
+    if (ok) s.joints = target;
     std::vector<double> joints(s.joints.begin(), s.joints.begin() + s.joint_count);
     x.answer(JsonLine::state("Force_Position_State")
                  .numbers("joint", joints)
-                 .number("arm_err", 0)
-                 .number("force", std::trunc(x.number("force"))));
+                 .number("arm_err", ok ? 0 : kSetPointRefused)
+                 .number("force", ok ? std::trunc(x.number("force")) : 0));
 }
 
 // ---- trajectory file: the content follows the announcement as raw bytes.
@@ -131,7 +171,7 @@ void run_project(C&, X& x) {
     if (ok) {
         x.session->file_bytes_expected = static_cast<std::size_t>(size);
         x.session->file_content.clear();
-        x.session->file_plan_speed = static_cast<int>(x.number("plan_speed"));
+        x.session->file_plan_speed = x.whole("plan_speed", 0, 100, 0).value_or(0);
     }
     x.answer(JsonLine::command("run_project").flag("project_state", ok));
 }
@@ -174,8 +214,9 @@ const std::map<std::string, Handler>& device_handlers() {
         {"set_AO_state", [](C& c, X& x) {
              const double n = x.number("IO_Num", -1);
              const bool ok = valid_index(n, c.state.analog_out.size());
-             if (ok) c.state.analog_out[static_cast<std::size_t>(n)] = x.number("voltage") / 1000;
-             x.answer(JsonLine::command(x.word).flag("state", ok));
+             const bool ok_volts = ok && x.bounded("voltage", kWireIntegerLimit);
+             if (ok_volts) c.state.analog_out[static_cast<std::size_t>(n)] = x.number("voltage") / 1000;
+             x.answer(JsonLine::command(x.word).flag("state", ok_volts));
          }},
         {"get_DO_state", [](C& c, X& x) { get_digital(x, "DO_state", c.state.digital_out); }},
         {"get_DI_state", [](C& c, X& x) { get_digital(x, "DI_state", c.state.digital_in); }},
@@ -204,19 +245,28 @@ const std::map<std::string, Handler>& device_handlers() {
              x.answer(JsonLine::state("tool_IO_state").numbers("IO_Mode", {double(s.tool_mode[0]), double(s.tool_mode[1])})
                           .numbers("IO_State", {double(s.tool_out[0]), double(s.tool_out[1])}));
          }},
-        {"set_tool_voltage", [](C& c, X& x) { c.state.tool_voltage = static_cast<int>(x.number("voltage_type")); x.ack("state"); }},
+        {"set_tool_voltage", [](C& c, X& x) {
+             const std::optional<int> type = x.whole("voltage_type", INT32_MIN, INT32_MAX);
+             if (type) c.state.tool_voltage = *type;
+             ack_bool(x, "state", type.has_value());
+         }},
         {"get_tool_voltage", [](C& c, X& x) { x.answer(JsonLine::state("tool_voltage_state").number("voltage_type", c.state.tool_voltage)); }},
         // grippers and hands
         {"set_gripper_route", [](C& c, X& x) {
-             c.state.gripper_min = static_cast<int>(x.number("min"));
-             c.state.gripper_max = static_cast<int>(x.number("max", 1000));
-             x.ack("state");
+             const std::optional<int> low = x.whole("min", 0, kGripperOpen, 0);
+             const std::optional<int> high = x.whole("max", 0, kGripperOpen, kGripperOpen);
+             if (low && high) c.state.gripper_min = *low, c.state.gripper_max = *high;
+             ack_bool(x, "state", low && high);
          }},
         {"set_gripper_release", [](C& c, X& x) { gripper_to(c, x, c.state.gripper_max, x.number("speed", 500)); }},
         {"set_gripper_pick", [](C& c, X& x) { gripper_to(c, x, c.state.gripper_min, x.number("speed", 500)); }},
         {"set_gripper_pick_on", [](C& c, X& x) { gripper_to(c, x, c.state.gripper_min, x.number("speed", 500)); }},
         {"set_gripper_position", [](C& c, X& x) { gripper_to(c, x, x.number("position"), 500); }},
-        {"set_hand_posture", [](C& c, X& x) { c.state.hand_posture = static_cast<int>(x.number("posture_num")); x.ack("set_state"); }},
+        {"set_hand_posture", [](C& c, X& x) {
+             const std::optional<int> posture = x.whole("posture_num", INT32_MIN, INT32_MAX);
+             if (posture) c.state.hand_posture = *posture;
+             ack_bool(x, "set_state", posture.has_value());
+         }},
         {"set_hand_seq", [](C&, X& x) { x.ack("set_state"); }},
         {"set_hand_angle", [](C&, X& x) { x.ack("set_state"); }},
         {"set_hand_speed", [](C&, X& x) { x.ack("set_state"); }},
@@ -248,18 +298,29 @@ const std::map<std::string, Handler>& device_handlers() {
         {"read_input_status", [](C& c, X& x) { read_bits(c, x, "input_status"); }},
         {"read_holding_registers", read_register},
         {"read_input_registers", read_register},
-        {"write_single_coil", [](C& c, X& x) { c.state.coils[static_cast<int>(x.number("address"))] = x.number("data") != 0; x.ack("write_state"); }},
+        {"write_single_coil", [](C& c, X& x) {
+             const std::optional<int> address = x.whole("address", 0, kLastAddress);
+             if (address) c.state.coils[*address] = x.number("data") != 0;
+             ack_bool(x, "write_state", address.has_value());
+         }},
         {"write_coils", write_coils},
         {"write_single_register", [](C& c, X& x) {
-             c.state.registers[static_cast<int>(x.number("address"))] = static_cast<int>(x.number("data"));
-             x.ack("write_state");
+             const std::optional<int> address = x.whole("address", 0, kLastAddress);
+             const std::optional<int> value = x.whole("data", INT32_MIN, INT32_MAX);
+             if (address && value) c.state.registers[*address] = *value;
+             ack_bool(x, "write_state", address && value);
          }},
         {"write_registers", write_registers},
         // lift and mobile base
-        {"set_lift_speed", [](C& c, X& x) { c.state.lift_speed = static_cast<int>(x.number("speed")); x.ack("set_state"); }},
+        {"set_lift_speed", [](C& c, X& x) {
+             const std::optional<int> speed = x.whole("speed", INT32_MIN, INT32_MAX);
+             if (speed) c.state.lift_speed = *speed;
+             ack_bool(x, "set_state", speed.has_value());
+         }},
         {"set_lift_height", [](C& c, X& x) {
-             x.ack("set_state");
-             c.start_device(x, Motion::Device::Lift, x.number("height"), x.number("speed", 50) * kLiftMmPerSpeed);
+             const bool ok = x.bounded("height", kWireIntegerLimit) && x.bounded("speed", kWireIntegerLimit);
+             ack_bool(x, "set_state", ok);
+             if (ok) c.start_device(x, Motion::Device::Lift, x.number("height"), x.number("speed", 50) * kLiftMmPerSpeed);
          }},
         {"get_lift_state", [](C& c, X& x) {
              x.answer(JsonLine::state("lift_state").number("height", std::trunc(c.state.lift_height)).number("current", 0).number("err_flag", 0));
@@ -268,7 +329,11 @@ const std::map<std::string, Handler>& device_handlers() {
         {"set_car_move", [](C&, X& x) { x.ack("set_state"); }},
         {"set_car_navigation_mode", [](C&, X& x) { x.ack("navigation_state"); }},
         {"set_car_navigation_speed", [](C&, X& x) { x.ack("navigation_state"); }},
-        {"set_car_speed", [](C& c, X& x) { c.state.car_station = static_cast<int>(x.number("station")); x.ack("navigation_state"); }},
+        {"set_car_speed", [](C& c, X& x) {
+             const std::optional<int> station = x.whole("station", INT32_MIN, INT32_MAX);
+             if (station) c.state.car_station = *station;
+             ack_bool(x, "navigation_state", station.has_value());
+         }},
         {"set_car_station_num", [](C&, X& x) { x.ack("navigation_state"); }},
         {"set_car_charge", [](C&, X& x) { x.ack("navigation_state"); }},
         {"get_car_state", [](C& c, X& x) {

@@ -26,6 +26,18 @@ void store_tool(C& c, const std::string& name, const ToolFrame& tool) {
     add_name(c.state.tool_order, name);
 }
 
+// A frame's numbers as the library sends them: none beyond 32 bits.
+bool numbers_fit(const X& x, const char* key, int count) {
+    for (int i = 0; i < count; ++i)
+        if (!(std::fabs(x.element(key, i)) <= kWireIntegerLimit)) return false;
+    return true;
+}
+
+bool tool_fits(const X& x, const char* pose_key) {
+    return (!pose_key || numbers_fit(x, pose_key, 6)) && numbers_fit(x, "position", 3) &&
+           x.bounded("payload", kWireIntegerLimit);
+}
+
 ToolFrame tool_from(const X& x, const char* pose_key) {
     ToolFrame t;
     if (pose_key) t.pose = pose_from(x, pose_key);
@@ -110,20 +122,23 @@ const std::map<std::string, Handler>& frame_handlers() {
         {"set_auto_tool_frame", [](C&, X& x) { x.ack("auto_tool_frame"); }},
         {"generate_auto_tool_frame",
          [](C& c, X& x) {
-             store_tool(c, x.text("tool_name"), tool_from(x, nullptr));
-             x.ack("auto_tool_frame");
+             const bool ok = tool_fits(x, nullptr);
+             if (ok) store_tool(c, x.text("tool_name"), tool_from(x, nullptr));
+             ack_bool(x, "auto_tool_frame", ok);
          }},
         {"set_manual_tool_frame",
          [](C& c, X& x) {
-             store_tool(c, x.text("tool_name"), tool_from(x, "tool_pose"));
-             x.ack("Manual_Tool_Frame");
+             const bool ok = tool_fits(x, "tool_pose");
+             if (ok) store_tool(c, x.text("tool_name"), tool_from(x, "tool_pose"));
+             ack_bool(x, "Manual_Tool_Frame", ok);
          }},
         {"set_change_tool_frame", change_tool},
         {"set_delete_tool_frame", delete_tool},
         {"set_payload",
          [](C& c, X& x) {
-             c.state.payload = x.number("payload");
-             x.ack("set_state");
+             const bool ok = x.bounded("payload", kWireIntegerLimit);
+             if (ok) c.state.payload = x.number("payload");
+             ack_bool(x, "set_state", ok);
          }},
         {"set_none_payload",
          [](C& c, X& x) {
@@ -145,8 +160,9 @@ const std::map<std::string, Handler>& frame_handlers() {
         // Answered under the controller's own spelling of the word.
         {"set_manual_work_frame",
          [](C& c, X& x) {
-             store_work(c, x.text("frame_name"), pose_from(x, "frame_pose"));
-             x.answer(JsonLine::command("set_maual_work_frame").flag("manual_work_frame", true));
+             const bool ok = numbers_fit(x, "frame_pose", 6);
+             if (ok) store_work(c, x.text("frame_name"), pose_from(x, "frame_pose"));
+             x.answer(JsonLine::command("set_maual_work_frame").flag("manual_work_frame", ok));
          }},
         {"set_change_work_frame", change_work},
         {"set_delete_work_frame", delete_work},

@@ -12,17 +12,9 @@ namespace {
 using C = Controller;
 using X = Exchange;
 
-bool within_limits(const ControllerState& s, const Joints& j) {
-    for (int i = 0; i < s.joint_count; ++i)
-        if (j[i] < s.min_pos[i] - 1e-6 || j[i] > s.max_pos[i] + 1e-6) return false;
-    return true;
-}
-
-// A per-joint setting: [joint number, value x1000]; false for a joint the arm lacks.
-
 void move_to(C& c, X& x, const Joints& target, bool reachable) {
     x.ack("trajectory_state");
-    if (!reachable || !within_limits(c.state, target)) return c.refuse_arm(x);
+    if (!reachable || !c.within_limits(target)) return c.refuse_arm(x);
     c.start_arm(x, {target}, x.number("v", 20));
 }
 
@@ -45,15 +37,19 @@ void movec(C& c, X& x) {
     Joints via{}, to{};
     const bool solved = c.solve(pose_from(inner, "pose_via"), &via) && c.solve(pose_from(inner, "pose_to"), &to);
     x.ack("trajectory_state");
-    if (!solved || !within_limits(c.state, via) || !within_limits(c.state, to)) return c.refuse_arm(x);
+    if (!solved || !c.within_limits(via) || !c.within_limits(to)) return c.refuse_arm(x);
     c.start_arm(x, {via, to}, x.number("v", 20));
 }
 
-// Streamed set-points take effect at once and answer nothing.
-void movej_canfd(C& c, X& x) { c.state.joints = joints_from(c, x, "joint"); }
+// Streamed set-points take effect at once and answer nothing; one beyond a
+// joint limit (or out of reach) is ignored, and the arm stays.
+void movej_canfd(C& c, X& x) {
+    const Joints target = joints_from(c, x, "joint");
+    if (c.within_limits(target)) c.state.joints = target;
+}
 void movep_canfd(C& c, X& x) {
     Joints target{};
-    if (c.solve(pose_from(x, "pose"), &target)) c.state.joints = target;
+    if (c.solve(pose_from(x, "pose"), &target) && c.within_limits(target)) c.state.joints = target;
 }
 
 void current_trajectory(C& c, X& x) {
@@ -91,10 +87,12 @@ bool shifted(C& c, int axis, double amount, Joints* target) {
 }
 
 void joint_teach(C& c, X& x) {
-    const int joint = static_cast<int>(x.number("teach_joint")) - 1;
-    const bool ok = joint >= 0 && joint < c.state.joint_count;
+    const std::optional<int> number = x.whole("teach_joint", 1, c.state.joint_count);
+    const bool ok = number.has_value();
     Joints target = c.state.joints;
-    if (ok) target[joint] = x.text("direction") == "neg" ? c.state.min_pos[joint] : c.state.max_pos[joint];
+    if (ok)
+        target[*number - 1] =
+            x.text("direction") == "neg" ? c.state.min_pos[*number - 1] : c.state.max_pos[*number - 1];
     jog(c, x, target, ok, "joint_teach");
 }
 
@@ -109,10 +107,10 @@ void cartesian_teach(C& c, X& x, double reach, const char* key) {
 }
 
 void joint_step(C& c, X& x) {
-    const int joint = static_cast<int>(x.element("joint_step", 0)) - 1;
+    const std::optional<int> number = x.whole_element("joint_step", 0, 1, c.state.joint_count);
     Joints target = c.state.joints;
-    const bool ok = joint >= 0 && joint < c.state.joint_count;
-    if (ok) target[joint] += x.element("joint_step", 1) / 1000;
+    const bool ok = number.has_value();
+    if (ok) target[*number - 1] += x.element("joint_step", 1) / 1000;
     move_to(c, x, target, ok);
 }
 
@@ -163,8 +161,10 @@ const std::map<std::string, Handler>& motion_handlers() {
         // waypoints and timer
         {"add_waypoint",
          [](C& c, X& x) {
-             c.state.waypoints.push_back(joints_from(c, x, "joint"));
-             x.ack("waypoint_state");
+             const Joints waypoint = joints_from(c, x, "joint");
+             const bool ok = c.within_limits(waypoint);
+             if (ok) c.state.waypoints.push_back(waypoint);
+             ack_bool(x, "waypoint_state", ok);
          }},
         {"start_waypoint",
          [](C& c, X& x) {

@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace arx::sim {
 
 namespace {
 
 constexpr double kFullSpeedDegPerS = 180;  // a joint at "v" 100
+// Metres or radians: no arm reaches, and no orientation needs, more.
+constexpr double kFarthestPose = 1000;
 // The pose the arm stands in at power-on: elbow and wrist bent, away from
 // the stretched and folded singularities.
 constexpr Joints kHome = {0, 20, 70, 0, 90, 0, 0};
@@ -47,6 +50,32 @@ int Exchange::count(const char* key) const {
 std::string Exchange::text(const char* key) const {
     const cJSON* item = cJSON_GetObjectItem(request, key);
     return cJSON_IsString(item) ? item->valuestring : "";
+}
+
+namespace {
+
+std::optional<int> whole_in(const cJSON* item, int lo, int hi) {
+    if (!cJSON_IsNumber(item)) return std::nullopt;
+    const double value = std::trunc(item->valuedouble);
+    // Written so that a value that is not finite fails too.
+    if (!(value >= lo && value <= hi)) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+std::optional<int> Exchange::whole(const char* key, int lo, int hi, std::optional<int> missing) const {
+    const cJSON* item = cJSON_GetObjectItem(request, key);
+    return item ? whole_in(item, lo, hi) : missing;
+}
+
+std::optional<int> Exchange::whole_element(const char* key, int index, int lo, int hi) const {
+    return whole_in(cJSON_GetArrayItem(cJSON_GetObjectItem(request, key), index), lo, hi);
+}
+
+bool Exchange::bounded(const char* key, double limit) const {
+    const cJSON* item = cJSON_GetObjectItem(request, key);
+    return !item || (cJSON_IsNumber(item) && std::fabs(item->valuedouble) <= limit);
 }
 
 Controller::Controller(int model, double speed, FaultTable& fault_table) : speed_factor(speed), faults(fault_table) {
@@ -89,12 +118,25 @@ Pose6 Controller::tool_pose(const Joints& joints) const {
 bool Controller::solve(const Pose6& target, Joints* joints) const {
     float current[kMaxJoints], out[kMaxJoints] = {};
     for (int i = 0; i < kMaxJoints; ++i) current[i] = static_cast<float>(state.joints[i]);
-    const Pose goal = to_kinematics(target);
     // The seven-axis solver may leave the neighbourhood of the current joints
     // only when asked (flag 2, which reads the quaternion).
     const unsigned char flag = state.joint_count == 7 ? 2 : 1;
+    // A pose far beyond any reach is not handed to the solver.
+    for (double v : target.v)
+        if (!(std::fabs(v) <= kFarthestPose)) return false;
+    const Pose goal = to_kinematics(target);
     if (inverse_kinematics(current, &goal, out, flag) != 1) return false;
-    for (int i = 0; i < kMaxJoints; ++i) (*joints)[i] = i < state.joint_count ? out[i] : 0;
+    Joints solved{};
+    for (int i = 0; i < kMaxJoints; ++i) solved[i] = i < state.joint_count ? out[i] : 0;
+    for (double v : solved)
+        if (!std::isfinite(v)) return false;
+    *joints = solved;
+    return true;
+}
+
+bool Controller::within_limits(const Joints& j) const {
+    for (int i = 0; i < state.joint_count; ++i)
+        if (!(j[i] >= state.min_pos[i] - 1e-6 && j[i] <= state.max_pos[i] + 1e-6)) return false;  // NaN fails too
     return true;
 }
 
@@ -109,7 +151,8 @@ void Controller::start_arm(Exchange& x, std::vector<Joints> targets, double v_pe
     const FaultKind fault = faults.of(x.word).kind;
     m.stalled = fault == FaultKind::Stall;
     m.refused = fault == FaultKind::Refuse;
-    m.listener = x.session;
+    // A dropped move is silent to the end: no acknowledgement, no arrival.
+    if (fault != FaultKind::Drop) m.listener = x.session;
     state.motions.push_back(std::move(m));
 }
 
@@ -121,7 +164,7 @@ void Controller::start_device(Exchange& x, Motion::Device device, double target,
     const FaultKind fault = faults.of(x.word).kind;
     m.stalled = fault == FaultKind::Stall;
     m.refused = fault == FaultKind::Refuse;
-    m.listener = x.session;
+    if (fault != FaultKind::Drop) m.listener = x.session;
     // A new command to the same device replaces the one running.
     auto& all = state.device_motions;
     all.erase(std::remove_if(all.begin(), all.end(), [&](const Motion& o) { return o.device == device; }), all.end());
@@ -133,17 +176,15 @@ void Controller::refuse_arm(Exchange& x) {
         JsonLine::state("current_trajectory_state").flag("trajectory_state", false).number("device", 0).line());
 }
 
-void Controller::arrive(const Motion& m) {
-    if (auto session = m.listener.lock()) {
-        const int device = m.device == Motion::Device::Arm ? 0 : m.device == Motion::Device::Gripper ? 1 : 2;
-        session->report(JsonLine::state("current_trajectory_state")
+namespace {
+
+Report arrival(const Motion& m) {
+    const int device = m.device == Motion::Device::Arm ? 0 : m.device == Motion::Device::Gripper ? 1 : 2;
+    return {m.listener, JsonLine::state("current_trajectory_state")
                             .flag("trajectory_state", !m.refused)
                             .number("device", device)
-                            .line());
-    }
+                            .line()};
 }
-
-namespace {
 
 // Moves `value` toward `target` by at most `step`; true when there.
 bool approach(double& value, double target, double step) {
@@ -158,7 +199,7 @@ bool approach(double& value, double target, double step) {
 
 }  // namespace
 
-void Controller::tick(double seconds) {
+std::vector<Report> Controller::tick(double seconds) {
     std::vector<Motion> arrived;
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -193,7 +234,10 @@ void Controller::tick(double seconds) {
             }
         }
     }
-    for (const Motion& m : arrived) arrive(m);
+    std::vector<Report> reports;
+    for (const Motion& m : arrived)
+        if (!m.listener.expired()) reports.push_back(arrival(m));
+    return reports;
 }
 
 bool Controller::handle(const std::string& line, const std::shared_ptr<Session>& session) {
@@ -202,8 +246,9 @@ bool Controller::handle(const std::string& line, const std::shared_ptr<Session>&
     if (!cJSON_IsString(word_item)) return true;  // not a request: ignored, as a controller would
     const std::string word = word_item->valuestring;
 
-    const FaultKind fault = faults.of(word).kind;
-    if (fault == FaultKind::Deaf) return false;
+    // The simulator's own words are always answered, whatever is injected for "*".
+    const bool own_word = word == "sim_fault" || word == "sim_status";
+    if (!own_word && faults.of(word).kind == FaultKind::Deaf) return false;
 
     Exchange x{word, request.get(), session, {}};
     {
@@ -216,8 +261,12 @@ bool Controller::handle(const std::string& line, const std::shared_ptr<Session>&
         std::fprintf(stderr, "<- %s\n", line.c_str());
         for (const std::string& reply : x.replies) std::fprintf(stderr, "-> %s", reply.c_str());
     }
-    for (const std::string& reply : x.replies)
-        if (!session->reply(word, reply)) return false;
+    for (const std::string& reply : x.replies) {
+        if (own_word)
+            session->report(reply);
+        else if (!session->reply(word, reply))
+            return false;
+    }
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,13 @@ struct ControllerState {
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };
 
+// A line for a client that the controller sends on its own (an arrival),
+// handed to whoever writes to that client.
+struct Report {
+    std::weak_ptr<Session> to;
+    std::string line;
+};
+
 // A request in the middle of being answered.
 struct Exchange {
     const std::string& word;
@@ -110,6 +118,13 @@ struct Exchange {
     double element(const char* key, int index, double otherwise = 0) const;
     int count(const char* key) const;  // array length, 0 when not an array
     std::string text(const char* key) const;
+    // A member as a whole number (truncated toward zero) when it is a finite
+    // number within [lo, hi]; else nullopt, and the request is refused.
+    // An absent member is `missing`.
+    std::optional<int> whole(const char* key, int lo, int hi, std::optional<int> missing = std::nullopt) const;
+    std::optional<int> whole_element(const char* key, int index, int lo, int hi) const;
+    // A member that is absent or a finite number of at most `limit` in size.
+    bool bounded(const char* key, double limit) const;
 };
 
 class Controller {
@@ -121,8 +136,8 @@ public:
     bool handle(const std::string& line, const std::shared_ptr<Session>& session);
     // A downloaded trajectory file, its lines run as a project.
     void run_project(const std::string& content, const std::shared_ptr<Session>& session);
-    // Moves everything that moves by `seconds` and reports arrivals.
-    void tick(double seconds);
+    // Moves everything that moves by `seconds`; the arrival reports to send.
+    std::vector<Report> tick(double seconds);
 
     // Read by the catalogue (under `mutex`).
     ControllerState state;
@@ -132,15 +147,14 @@ public:
     std::mutex mutex;
 
     // Helpers for the catalogue, called with `mutex` held.
-    Pose6 tool_pose(const Joints& joints) const;            // forward kinematics with the active tool
-    bool solve(const Pose6& target, Joints* joints) const;  // inverse kinematics near the current joints
-    double joint_rate(double v_percent) const;              // degrees per second at speed "v"
+    Pose6 tool_pose(const Joints& joints) const;  // forward kinematics with the active tool
+    bool solve(const Pose6& target,
+               Joints* joints) const;                // inverse kinematics near the current joints; false out of reach
+    bool within_limits(const Joints& joints) const;  // every joint finite and inside its limits
+    double joint_rate(double v_percent) const;       // degrees per second at speed "v"
     void start_arm(Exchange& x, std::vector<Joints> targets, double v_percent);
     void start_device(Exchange& x, Motion::Device device, double target, double rate);
     void refuse_arm(Exchange& x);  // an arrival report with a false state, at once
-
-private:
-    void arrive(const Motion& m);
 };
 
 // The reply handlers, one per request word.

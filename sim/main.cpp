@@ -35,12 +35,23 @@ int model_code(const std::string& name) {
     return -1;
 }
 
+constexpr const char* kUsage =
+    "usage: arx-sim [--port N] [--model A|B|C1|C2] [--speed F] [--fault word=kind[:ms]]... [--log]\n"
+    "  --port N      listen on 127.0.0.1:N (0: a free one; default 8080)\n"
+    "  --model M     the arm: A, B, C1 or C2 (default A)\n"
+    "  --speed F     every motion F times as fast (default 1)\n"
+    "  --fault W=K   fault K for request word W (* for all): delay:ms, drop, split[:ms],\n"
+    "                batch, refuse, stall, deaf, reset, none\n"
+    "  --log         each request and its answers on stderr\n"
+    "  --help        this text\n";
+
 int usage(const char* why) {
-    std::fprintf(
-        stderr,
-        "arx-sim: %s\nusage: arx-sim [--port N] [--model A|B|C1|C2] [--speed F] [--fault word=kind[:ms]]... [--log]\n",
-        why);
+    std::fprintf(stderr, "arx-sim: %s\n%s", why, kUsage);
     return 2;
+}
+
+bool takes_value(const std::string& option) {
+    return option == "--port" || option == "--model" || option == "--speed" || option == "--fault";
 }
 
 }  // namespace
@@ -53,16 +64,22 @@ int main(int argc, char** argv) {
     arx::sim::FaultTable faults;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (option == "--log") {
             log = true;
             continue;
         }
+        if (!takes_value(option)) return usage(("unknown option " + option).c_str());
         if (i + 1 >= argc) return usage(("missing value after " + option).c_str());
         const std::string value = argv[++i];
         char* end = nullptr;
         if (option == "--port") {
-            port = static_cast<int>(std::strtol(value.c_str(), &end, 10));
-            if (*end || port < 0 || port > 65535) return usage("bad port");
+            const long number = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end || number < 0 || number > 65535) return usage("bad port");
+            port = static_cast<int>(number);
         } else if (option == "--model") {
             model = model_code(value);
             if (model < 0) return usage("model must be A, B, C1 or C2");
@@ -71,8 +88,6 @@ int main(int argc, char** argv) {
             if (*end || !(speed > 0 && speed <= 1000)) return usage("speed must be a factor above 0");
         } else if (option == "--fault") {
             if (!faults.set(value)) return usage(("bad fault " + value).c_str());
-        } else {
-            return usage(("unknown option " + option).c_str());
         }
     }
 

@@ -1,5 +1,9 @@
-// The simulated controller's network side: a listener on 127.0.0.1, one
-// reader thread per client, and the motion clock.
+// The simulated controller's network side: a listener on 127.0.0.1, one poll
+// loop that accepts, reads and writes for every client, and the motion clock.
+// No socket call blocks: a client that stops reading holds up nobody but
+// itself and is dropped when it takes nothing for a while. The clock never
+// touches a client: its arrival reports go through a mailbox that the loop
+// empties.
 #pragma once
 
 #include "sim/controller.h"
@@ -21,24 +25,29 @@ public:
     Server& operator=(const Server&) = delete;
 
     int port() const { return port_; }
-    // Accepts clients until stop(); each is served on its own thread.
+    // Serves clients until stop().
     void run();
+    // Safe from a signal handler.
     void stop();
 
 private:
-    void serve(const std::shared_ptr<Session>& session);
     void clock();
+    void accept_clients();
+    void read_from(const std::shared_ptr<Session>& session);
     // Feeds received bytes: request lines, or the raw content of a file
-    // download. False when the connection is no longer read.
-    bool feed(const std::shared_ptr<Session>& session, std::string& pending);
+    // download. False when the client is to be dropped.
+    bool feed(const std::shared_ptr<Session>& session);
+    void deliver_reports();
 
     Controller& controller_;
     int listener_ = -1;
     int port_ = 0;
+    int wake_read_ = -1, wake_write_ = -1;  // the clock's and stop()'s nudge to the loop
     std::atomic<bool> stopping_{false};
-    std::mutex sessions_mutex_;
-    std::vector<std::weak_ptr<Session>> sessions_;
-    std::vector<std::thread> readers_;
+    std::vector<std::shared_ptr<Session>> sessions_;  // the loop's alone
+    SimClock::time_point accept_paused_until_{};
+    std::mutex mailbox_mutex_;  // held only to add or take reports
+    std::vector<Report> mailbox_;
     std::thread clock_;
 };
 

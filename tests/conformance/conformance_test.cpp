@@ -2,6 +2,7 @@
 // sweep's rows that talk to the controller, and the arm following the commands.
 #include "conformance/sim_process.h"
 #include "support/sweep.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -110,7 +111,8 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
 // A downloaded trajectory file runs as a project: its moves, one after the
 // other, leave the arm at the last one's joints.
 TEST_P(AgainstSim, TrajectoryFileRunsAsProject) {
-    const std::string path = testing::TempDir() + "/project_" + GetParam().name + ".txt";
+    const TempFolder folder;
+    const std::string path = folder.file("project.txt");
     const char* j7 = joints() == 7 ? ",0" : "";
     std::FILE* file = std::fopen(path.c_str(), "w");
     ASSERT_NE(file, nullptr);
@@ -126,7 +128,6 @@ TEST_P(AgainstSim, TrajectoryFileRunsAsProject) {
     ASSERT_EQ(Get_Joint_Degree(h, now), 0);
     const float last[6] = {-15, 30, 60, 10, 80, 5};
     for (int i = 0; i < 6; ++i) EXPECT_NEAR(now[i], last[i], 1e-3) << "joint " << i + 1;
-    std::remove(path.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, AgainstSim, ::testing::ValuesIn(kModels),

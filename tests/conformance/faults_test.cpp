@@ -24,6 +24,7 @@ struct FaultCase {
 
 int query(SOCKHANDLE h) { return Get_Joint_Degree(h, g_joints); }
 int move(SOCKHANDLE h) { return Movej_Cmd(h, kTarget, 50, 0, true); }
+int step(SOCKHANDLE h) { return Joint_Step_Cmd(h, 1, 5, 50, true); }
 
 const FaultCase kFaults[] = {
     {"dropped_reply_times_out", "get_joint_degree", "drop", query, ARX_REPLY_TIMEOUT, 3000, 4000},
@@ -32,6 +33,8 @@ const FaultCase kFaults[] = {
     {"refused_move_arrives_false", "movej", "refuse", move, ARX_CONTROLLER_FALSE, 0, 3000},
     {"connection_reset_mid_reply", "get_joint_degree", "reset", query, ARX_REPLY_TIMEOUT, 0, 4000},
     {"controller_stops_reading", "get_joint_degree", "deaf", query, ARX_REPLY_TIMEOUT, 3000, 4000},
+    // A dropped step is never acknowledged, and its arrival is not reported either.
+    {"dropped_step_times_out", "set_joint_step", "drop", step, ARX_REPLY_TIMEOUT, 3000, 4000},
     // A stalled arm never arrives and never moves: the move waits 23 s for the
     // arrival report, then finds the arm standing still.
     {"stalled_move_returns_standstill", "movej", "stall", move, ARX_MOVE_NOT_COMPLETED, 23000, 30000},

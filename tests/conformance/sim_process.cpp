@@ -46,7 +46,15 @@ SimProcess::SimProcess(const std::vector<std::string>& options) {
 SimProcess::~SimProcess() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (waitpid(pid_, nullptr, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > limit) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 std::string SimProcess::ask(const std::string& line) const {

@@ -15,9 +15,11 @@ class SimProcess {
 public:
     // Runs arx-sim --port 0 with `options` and reads the port it prints.
     explicit SimProcess(const std::vector<std::string>& options);
+    // Asks it to stop; one that does not within two seconds is killed.
     ~SimProcess();
 
     int port() const { return port_; }
+    int pid() const { return pid_; }
     // One request line on a connection of its own; the reply line, or "".
     std::string ask(const std::string& line) const;
     bool set_fault(const std::string& word, const std::string& fault) const;

@@ -2,6 +2,7 @@
 // exact bytes, the content in ten-byte pieces, the refusals before anything
 // is sent, and what other commands see while the file travels.
 #include "support/command_cases.h"
+#include "support/temp_folder.h"
 
 #ifndef _WIN32
 #include <dlfcn.h>
@@ -12,7 +13,6 @@
 #include <filesystem>
 #include <future>
 #include <mutex>
-#include <random>
 #include <thread>
 #include <utility>
 
@@ -62,21 +62,23 @@ class TrajectoryFile : public arx::test::ControllerTest {
 protected:
     void SetUp() override {
         ControllerTest::SetUp();
-        const std::string name = "arx_trajectory_" + std::to_string(std::random_device{}());
-        dir = (std::filesystem::temp_directory_path() / name).generic_string();  // forward slashes
-        ASSERT_TRUE(std::filesystem::create_directory(dir));
+        dir = folder.path();
+        ASSERT_FALSE(dir.empty());
+        // A file named without a folder lands in the working directory: the test's own folder.
+        std::error_code error;
+        working_dir = std::filesystem::current_path(error);
+        std::filesystem::current_path(dir, error);
+        ASSERT_FALSE(error) << error.message();
     }
     void TearDown() override {
-        for (const std::string& p : made) std::remove(p.c_str());
-        std::error_code ignored;  // a file the host refused to create leaves nothing to remove
-        std::filesystem::remove_all(dir, ignored);
+        std::error_code ignored;
+        std::filesystem::current_path(working_dir, ignored);
         ControllerTest::TearDown();
     }
-    // A file in the test's directory; `here`: in the working directory, named by `name` alone.
+    // A file in the test's folder; `here`: named by `name` alone, relative to the working directory.
     std::string file(const std::string& name, const std::string& bytes, bool here = false) {
         const std::string path = here ? name : dir + "/" + name;
         if (std::FILE* f = std::fopen(path.c_str(), "wb")) std::fwrite(bytes.data(), 1, bytes.size(), f), std::fclose(f);
-        made.push_back(path);
         return path;
     }
     int send_file(std::string path, int length = -2) {
@@ -84,8 +86,9 @@ protected:
     }
     // Waits until `n` bytes have reached the fake on the first connection (ten thousand sends take seconds under Wine).
     bool wait_raw(std::size_t n) const { return arx::test::wait_until([&] { return fc.raw_of(0).size() >= n; }, 10000); }
+    arx::test::TempFolder folder;  // removed with everything in it after TearDown
     std::string dir;
-    std::vector<std::string> made;
+    std::filesystem::path working_dir;
 };
 
 TEST_F(TrajectoryFile, RefusalsSendNothingAndLeaveTheConnectionFree) {

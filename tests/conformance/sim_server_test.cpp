@@ -1,0 +1,294 @@
+// arx-sim as a server that any client on the machine can reach: a client that
+// floods without reading, connections by the thousand, requests out of range
+// and numbers beyond any limit hold up, exhaust or corrupt nothing for the
+// other clients. And its command line.
+#include "conformance/sim_process.h"
+#include "support/command_cases.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+
+namespace arx::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int connect_to(int port) {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(s);
+        return -1;
+    }
+    return s;
+}
+
+// One connection, kept: requests on it are answered in order.
+class LineClient {
+public:
+    explicit LineClient(int port) : socket_(connect_to(port)) {
+        const timeval limit{2, 0};
+        setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    }
+    ~LineClient() { close(socket_); }
+    void tell(const std::string& line) const {
+        const std::string bytes = line + "\r\n";
+        send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    }
+    // The next `lines` reply lines, or "" after two seconds.
+    std::string ask(const std::string& line, int lines = 1) {
+        tell(line);
+        std::string replies;
+        for (int i = 0; i < lines; ++i) replies += next();
+        return replies;
+    }
+    std::string next() {
+        char buffer[512];
+        ssize_t n;
+        while (pending_.find('\n') == std::string::npos && (n = recv(socket_, buffer, sizeof buffer, 0)) > 0)
+            pending_.append(buffer, static_cast<std::size_t>(n));
+        const std::size_t end = pending_.find('\n');
+        if (end == std::string::npos) return "";
+        const std::string reply = pending_.substr(0, end + 1);
+        pending_.erase(0, end + 1);
+        return reply;
+    }
+
+private:
+    int socket_;
+    std::string pending_;
+};
+
+// Whether the simulator has ended this connection: a send fails. Nothing is
+// read, so a client that does not read stays one.
+bool ended(int s) {
+    char byte = 'x';
+    return send(s, &byte, 1, MSG_DONTWAIT | MSG_NOSIGNAL) < 0 && errno != EAGAIN && errno != EWOULDBLOCK;
+}
+
+struct ProcessStatus {
+    long vm_kb = -1;
+    long threads = -1;
+};
+
+ProcessStatus status_of(int pid) {
+    ProcessStatus status;
+    std::ifstream file("/proc/" + std::to_string(pid) + "/status");
+    for (std::string key; file >> key;) {
+        if (key == "VmSize:") file >> status.vm_kb;
+        if (key == "Threads:") file >> status.threads;
+    }
+    return status;
+}
+
+// A client that sends requests as fast as the simulator takes them and never
+// reads a reply stalls only itself: another client's blocking move arrives in
+// time, a new client is answered, and the flooder is dropped.
+TEST(SimServer, ClientThatStopsReadingHoldsUpNobody) {
+    SimConnection arm;
+    ASSERT_NO_FATAL_FAILURE(arm.start("A", ARM_MODEL_A));
+    const int flood = connect_to(arm.sim->port());
+    ASSERT_GE(flood, 0);
+    std::string burst;
+    for (int i = 0; i < 64; ++i) burst += "{\"command\":\"get_joint_degree\"}\r\n";
+    // Until its requests find no room for 300 ms: the simulator takes no more.
+    const auto give_up = Clock::now() + std::chrono::seconds(10);
+    auto blocked_since = Clock::time_point::max();
+    while (Clock::now() < give_up) {
+        if (send(flood, burst.data(), burst.size(), MSG_DONTWAIT | MSG_NOSIGNAL) > 0) {
+            blocked_since = Clock::time_point::max();
+        } else {
+            ASSERT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK) << "the flooder was dropped too early";
+            if (blocked_since == Clock::time_point::max()) blocked_since = Clock::now();
+            if (Clock::now() - blocked_since > std::chrono::milliseconds(300)) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    const float target[7] = {10, 30, 60, 5, 80, -20, 0};
+    const auto start = Clock::now();
+    EXPECT_EQ(Movej_Cmd(arm.h, target, 50, 0, true), 0);
+    EXPECT_LT(ms_since(start), 1000);
+    EXPECT_NE(arm.sim->ask(R"({"command":"sim_status"})"), "");
+    // Dropped 2 s after its replies stopped finding room; a sanitizer build takes longer to get there.
+    EXPECT_TRUE(wait_until([&] { return ended(flood); }, 10000)) << "the flooder is still served";
+    close(flood);
+}
+
+// Every connection leaves nothing behind: after 5000 connections, each asking
+// once, the simulator has as many threads and (within 16 MiB) as much address
+// space as before.
+TEST(SimServer, ConnectionsLeaveNoThreadsOrMemoryBehind) {
+    SimProcess sim({});
+    ASSERT_NE(sim.port(), 0);
+    const auto connections = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            if (sim.ask(R"({"command":"sim_status"})").empty()) return false;
+        return true;
+    };
+    ASSERT_TRUE(connections(200));  // the allocator's arenas settle
+    const ProcessStatus before = status_of(sim.pid());
+    const auto start = Clock::now();
+    ASSERT_TRUE(connections(5000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the last close is seen
+    const ProcessStatus after = status_of(sim.pid());
+    ASSERT_GT(before.threads, 0);
+    EXPECT_LE(after.threads, before.threads);
+    EXPECT_LT(after.vm_kb - before.vm_kb, 16 * 1024) << "kB of address space more";
+    EXPECT_LT(ms_since(start), 10000);
+}
+
+// Requests beyond the protocol's range are refused at once, before a single
+// coil or register is touched; other clients are not held up.
+TEST(SimRequests, ModbusBeyondTheRangeIsRefusedAtOnce) {
+    SimProcess sim({});
+    ASSERT_NE(sim.port(), 0);
+    LineClient client(sim.port());
+    const std::string write_refused = R"("write_state":false)", read_refused = R"("read_state":false)";
+    const std::pair<const char*, std::string> cases[] = {
+        {R"({"command":"write_registers","port":0,"address":0,"num":1000000000,"data":[1,2],"device":1})",
+         write_refused},
+        {R"({"command":"write_coils","port":0,"address":0,"num":1000000000,"data":[1,2],"device":1})", write_refused},
+        {R"({"command":"write_registers","port":0,"address":2147483647,"num":2,"data":[1,2,3,4],"device":1})",
+         write_refused},
+        {R"({"command":"write_registers","port":0,"address":65535,"num":2,"data":[1,2,3,4],"device":1})",
+         write_refused},
+        {R"({"command":"write_registers","port":0,"address":0,"num":-5,"data":[],"device":1})", write_refused},
+        {R"({"command":"write_registers","port":0,"address":0,"num":1,"data":[256,0],"device":1})", write_refused},
+        {R"({"command":"write_single_register","port":0,"address":1e10,"data":1,"device":1})", write_refused},
+        {R"({"command":"write_single_coil","port":0,"address":-1,"data":1,"device":1})", write_refused},
+        {R"({"command":"read_coils","port":0,"address":2147483647,"num":8,"device":1})", read_refused},
+        {R"({"command":"read_holding_registers","port":0,"address":1e308,"device":1})", read_refused},
+        // In range: still answered.
+        {R"({"command":"write_registers","port":0,"address":65534,"num":2,"data":[1,2,3,4],"device":1})",
+         R"("write_state":true)"},
+    };
+    for (const auto& [request, expected] : cases) {
+        SCOPED_TRACE(request);
+        const auto start = Clock::now();
+        EXPECT_NE(client.ask(request).find(expected), std::string::npos);
+        EXPECT_LT(ms_since(start), 10);
+    }
+    EXPECT_NE(
+        client.ask(R"({"command":"read_holding_registers","port":0,"address":65535,"device":1})").find(R"("data":772)"),
+        std::string::npos);
+}
+
+// A line that never ends costs the simulator at most 64 KiB: its sender is
+// dropped, the others are served.
+TEST(SimRequests, EndlessLineDropsItsSender) {
+    SimProcess sim({});
+    ASSERT_NE(sim.port(), 0);
+    const int s = connect_to(sim.port());
+    ASSERT_GE(s, 0);
+    const std::string chunk(4096, 'x');
+    bool refused = false;
+    for (int i = 0; i < 32 && !refused; ++i) refused = send(s, chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0;
+    EXPECT_TRUE(wait_until([&] { return ended(s); }, 2000)) << "a line of 128 KiB is still being read";
+    close(s);
+    EXPECT_NE(sim.ask(R"({"command":"sim_status"})"), "");
+}
+
+// Numbers no client of the library sends (it refuses them itself) are refused
+// by the simulator too: the shared arm stays where it is for every client.
+TEST(SimRequests, NumbersBeyondAnyLimitAreRefused) {
+    SimProcess sim({});
+    ASSERT_NE(sim.port(), 0);
+    LineClient client(sim.port());
+    const std::string joints = client.ask(R"({"command":"get_joint_degree"})");
+    ASSERT_NE(joints, "");
+    struct Case {
+        const char* request;
+        std::string expected;  // "": no answer at all
+        int lines = 1;         // a refused move: its acknowledgement, then a false arrival
+    };
+    const Case cases[] = {
+        {R"({"command":"Force_Position_Move","joint":[1e308,0,0,0,0,0],"sensor":0,"mode":0,"dir":0,"force":10})",
+         R"("arm_err":1)"},
+        {R"({"command":"Force_Position_Move","pose":[1e308,0,0,0,0,0],"sensor":0,"mode":0,"dir":0,"force":10})",
+         R"("arm_err":1)"},
+        {R"({"command":"Force_Position_Move","joint":[0,20,70,0,90,0],"sensor":0,"mode":0,"dir":0,"force":1e308})",
+         R"("arm_err":1)"},
+        {R"({"command":"movej_canfd","joint":[1e308,0,0,0,0,0]})", ""},
+        {R"({"command":"movej_canfd","joint":[-1e999,0,0,0,0,0]})", ""},
+        {R"({"command":"movep_canfd","pose":[1e308,0,1e308,0,0,0]})", ""},
+        {R"({"command":"movej","joint":[1e308,0,0,0,0,0],"v":20,"r":0})", R"("trajectory_state":false)", 2},
+        {R"({"command":"set_joint_step","joint_step":[1e308,5000],"v":20})", R"("trajectory_state":false)", 2},
+        {R"({"command":"set_joint_teach","teach_joint":1e308,"direction":"pos","v":20})", R"("joint_teach":false)"},
+        {R"({"command":"set_joint_max_speed","joint_max_speed":[1,1e308]})", R"("joint_max_speed":false)"},
+        {R"({"command":"set_joint_en_state","joint_en_state":[-1e308,1]})", R"("joint_en_state":false)"},
+        {R"({"command":"set_collision_stage","collision_stage":1e308})", R"("collision_state":false)"},
+        {R"({"command":"set_tool_voltage","voltage_type":1e308})", R"("state":false)"},
+        {R"({"command":"set_gripper_route","min":-1e308,"max":1000})", R"("state":false)"},
+        {R"({"command":"set_gripper_position","position":1e308})", R"("set_state":false)"},
+        {R"({"command":"set_hand_posture","posture_num":1e308})", R"("set_state":false)"},
+        {R"({"command":"set_lift_speed","speed":1e308})", R"("set_state":false)"},
+        {R"({"command":"set_car_speed","station":1e308,"speed":50})", R"("navigation_state":false)"},
+        {R"({"command":"set_install_pose","pose":[1e308,0,0]})", R"("set_state":false)"},
+        {R"({"command":"set_manual_tool_frame","tool_name":"t","tool_pose":[1e308,0,0,0,0,0],"payload":0,"position":[0,0,0]})",
+         R"("Manual_Tool_Frame":false)"},
+        {R"({"command":"set_init_pose","init_pose":[1e308,0,0,0,0,0]})", R"("init_pose":false)"},
+        {R"({"command":"add_waypoint","joint":[1e308,0,0,0,0,0]})", R"("waypoint_state":false)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.request);
+        if (c.expected.empty()) {
+            client.tell(c.request);  // a streamed set-point is never answered
+            continue;
+        }
+        const std::string reply = client.ask(c.request, c.lines);
+        EXPECT_NE(reply.find(c.expected), std::string::npos) << reply;
+    }
+    EXPECT_EQ(client.ask(R"({"command":"get_joint_degree"})"), joints);
+    EXPECT_NE(client.ask(R"({"command":"get_joint_max_speed"})").find("[180000,"), std::string::npos);
+}
+
+// The simulator's own word is answered whatever is injected for every word.
+TEST(SimFault, SimFaultIsAnsweredUnderADropForEveryWord) {
+    SimProcess sim({"--fault", "*=drop"});
+    ASSERT_NE(sim.port(), 0);
+    EXPECT_EQ(sim.ask(R"({"command":"get_joint_degree"})"), "");
+    EXPECT_TRUE(sim.set_fault("movej", "stall"));
+    EXPECT_TRUE(sim.set_fault("*", "none"));
+    EXPECT_NE(sim.ask(R"({"command":"get_joint_degree"})"), "");
+}
+
+// arx-sim's command line, as a person types it.
+struct SimRun {
+    int status;
+    std::string output;
+};
+
+SimRun run_sim(const std::string& arguments) {
+    SimRun run{-1, {}};
+    std::FILE* pipe = popen((std::string(ARX_SIM_PATH) + " " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe) return run;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(SimOptions, HelpAndUnknownOptions) {
+    const SimRun help = run_sim("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.output.rfind("usage: arx-sim [--port N]", 0), 0u) << help.output;
+    const SimRun unknown = run_sim("--colour blue");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.output.rfind("arx-sim: unknown option --colour\nusage: arx-sim", 0), 0u) << unknown.output;
+}
+
+}  // namespace
+}  // namespace arx::test
