@@ -63,15 +63,22 @@ static int read_force(SOCKHANDLE arm) {
 }
 
 static int run_trajectory_file(SOCKHANDLE arm) {
+    /* A fresh folder of its own, so two runs side by side never share a file. */
+    char folder[] = "/tmp/arx_place_XXXXXX";
+    if (!mkdtemp(folder)) return ARX_FILE_UNREADABLE;
     char path[64];
-    snprintf(path, sizeof path, "/tmp/arx_place_%d.txt", (int)getpid());
+    snprintf(path, sizeof path, "%s/place.txt", folder);
     FILE* file = fopen(path, "w");
-    if (!file) return ARX_FILE_UNREADABLE;
+    if (!file) {
+        rmdir(folder);
+        return ARX_FILE_UNREADABLE;
+    }
     fputs("{\"command\":\"movej\",\"joint\":[-20000,35000,60000,0,85000,-20000],\"v\":40,\"r\":0}\n", file);
     fputs("{\"command\":\"movej\",\"joint\":[-20000,25000,65000,0,90000,-20000],\"v\":40,\"r\":0}\n", file);
     fclose(file);
     const int rc = Send_TrajectoryFile(arm, path, (int)strlen(path), 50);
     remove(path);
+    rmdir(folder);
     return rc;
 }
 
