@@ -1,6 +1,7 @@
 // Process-wide library state.
 #include "core/library.h"
 
+#include "core/clock.h"
 #include "core/message_queue.h"
 #include "core/never_destroyed.h"
 #include "core/platform.h"
@@ -29,7 +30,7 @@ int arm_model() { return g_model.load(); }
 ArxCallback application_callback() { return g_callback.load(); }
 ReportDecoder report_decoder() { return g_report_decoder.load(); }
 int reply_timeout_ms() { return g_reply_timeout_ms.load(); }
-void pause_ms(int milliseconds) { platform::sleep_ms(milliseconds); }
+void pause_ms(int milliseconds) { sleep_ms(milliseconds); }
 
 platform::Mutex& library_mutex() {
     static NeverDestroyed<platform::Mutex> mutex;

@@ -1,6 +1,7 @@
 #include "core/receive.h"
 
 #include "core/classifier.h"
+#include "core/clock.h"
 #include "core/connections.h"
 #include "core/library.h"
 #include "core/line_assembler.h"
@@ -78,7 +79,7 @@ void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
                     static_cast<unsigned long long>(v.socket), kReplyCapacity);
             route_line(v.socket, v.joints, line);
         });
-        input.last_bytes_ms = platform::monotonic_ms();
+        input.last_bytes_ms = clock().now_ms();
         return;
     }
     // End of stream or a failed socket: an unfinished line is no reply and is
@@ -95,7 +96,7 @@ void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
 // Drops begun lines that stalled past their limit; the time until the next
 // such limit, or -1 when no line is unfinished.
 int drop_stalled_lines() {
-    const std::int64_t now = platform::monotonic_ms();
+    const std::int64_t now = clock().now_ms();
     std::int64_t next = -1;
     for (int k = 1; k < g_wait.count; ++k) {
         const ConnectionView& v = g_wait.views[g_wait.view_of_socket[k]];
@@ -117,7 +118,7 @@ int drop_stalled_lines() {
 
 void receive_pass() {
     if (g_wait.stale || g_wait.registry_version != registry_version()) rebuild_wait_list();
-    const int timeout_ms = drop_stalled_lines();
+    const int timeout_ms = clock().system_wait_ms(drop_stalled_lines());
     if (platform::wait_readable(g_wait.sockets, g_wait.ready, g_wait.count, timeout_ms) <= 0) return;
     if (g_wait.ready[0]) registry_changed().drain();
     for (int k = 1; k < g_wait.count; ++k) {

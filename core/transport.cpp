@@ -1,5 +1,6 @@
 #include "core/transport.h"
 
+#include "core/clock.h"
 #include "core/connections.h"
 #include "core/library.h"
 #include "core/log.h"
@@ -52,8 +53,8 @@ Wait take_locked(SlotRef slot, char* reply) {
 Wait wait_locked(std::unique_lock<platform::Mutex>& lock, SlotRef slot, std::int64_t deadline_ms, char* reply) {
     for (;;) {
         const Wait state = take_locked(slot, reply);
-        if (state != Wait::TimedOut || platform::monotonic_ms() >= deadline_ms) return state;
-        slot_arrived(slot.index).wait_until(*lock.mutex(), deadline_ms);
+        if (state != Wait::TimedOut || clock().now_ms() >= deadline_ms) return state;
+        clock().wait_until(slot_arrived(slot.index), *lock.mutex(), deadline_ms);
     }
 }
 
@@ -97,7 +98,7 @@ std::optional<int> await_reply(SlotRef slot, int max_ms, ReplyDecoder decode) {
     Wait state;
     {
         std::unique_lock<platform::Mutex> lock(library_mutex());
-        state = wait_locked(lock, slot, platform::monotonic_ms() + max_ms, reply);
+        state = wait_locked(lock, slot, clock().now_ms() + max_ms, reply);
     }
     if (state == Wait::Gone) return ARX_SEND_FAILED;
     if (state == Wait::TimedOut) return std::nullopt;
@@ -111,7 +112,7 @@ int wait_reply(SlotRef slot, int limit_ms, ReplyDecoder decode) {
     Wait state;
     {
         std::unique_lock<platform::Mutex> lock(library_mutex());
-        state = wait_locked(lock, slot, platform::monotonic_ms() + limit_ms, reply);
+        state = wait_locked(lock, slot, clock().now_ms() + limit_ms, reply);
         if (state == Wait::TimedOut) {
             socket = pending_table().slot(slot.index).socket;
             kind = pending_table().slot(slot.index).kind;
@@ -207,7 +208,7 @@ void next_queued_line(QueuedMessage& message) {
         if (queue.empty())
             line_queued().wait(library_mutex());
         else  // only held lines: look again on the next beat
-            line_queued().wait_until(library_mutex(), platform::monotonic_ms() + kSendCycleMs);
+            clock().wait_until(line_queued(), library_mutex(), clock().now_ms() + kSendCycleMs);
     }
 }
 
@@ -222,9 +223,9 @@ void send_thread_main() {
     std::int64_t beat_ms = 0;
     for (;;) {
         next_queued_line(message);
-        const std::int64_t now = platform::monotonic_ms();
+        const std::int64_t now = clock().now_ms();
         if (now < beat_ms)
-            platform::sleep_ms(static_cast<int>(beat_ms - now));
+            clock().sleep_until(beat_ms);
         else
             beat_ms = now;
         beat_ms += kSendCycleMs;

@@ -1,15 +1,19 @@
 // How long blocking commands wait: moves watch the arm only after 5 s (movel)
 // or 23 s (the others); device commands wait for arrival reports, calibration
 // and mode answers, and settle after a mode or frame change. Each long case is
-// its own test, so parallel ctest spreads them.
+// its own test, so parallel ctest spreads them. Every case runs twice: on a
+// clock moved by hand (quick) and on the real clock (slow), with the same
+// assertions.
 #include "core/transfer_state.h"
 #include "support/command_cases.h"
+#include "support/manual_clock.h"
 
+#include <algorithm>
 #include <future>
+#include <tuple>
 
-using arx::test::ms_since;
 using arx::test::Reply;
-using Clock = std::chrono::steady_clock;
+using arx::test::TestClock;
 
 namespace {
 const float kJoints[6] = {0, 0, 90, 0, 90, 0};
@@ -61,36 +65,51 @@ const WaitCase kWaits[] = {
 };
 }  // namespace
 
-class DeviceWaits : public arx::test::ControllerTest, public ::testing::WithParamInterface<WaitCase> {};
+class DeviceWaits : public arx::test::ControllerTest, public ::testing::WithParamInterface<std::tuple<WaitCase, bool>> {};
 
 TEST_P(DeviceWaits, TakeTheirTime) {
-    const WaitCase& c = GetParam();
+    const WaitCase& c = std::get<0>(GetParam());
+    TestClock clock(std::get<1>(GetParam()));
     fc.on(c.command, c.reply);
-    const auto start = Clock::now();
-    EXPECT_EQ(c.call(h), c.rc);
-    const long long took = ms_since(start);
+    const auto start = clock.now_ms();
+    // Steps fine enough that the measured time stays within the case's window.
+    EXPECT_EQ(clock.run([&] { return c.call(h); }, std::clamp<long long>((c.max_ms - c.min_ms) / 50, 1, 20)), c.rc);
+    const long long took = clock.now_ms() - start;
     EXPECT_GE(took, c.min_ms);
     EXPECT_LT(took, c.max_ms);
 }
 
-INSTANTIATE_TEST_SUITE_P(Devices, DeviceWaits, ::testing::ValuesIn(kWaits),
-                         [](const ::testing::TestParamInfo<WaitCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Devices, DeviceWaits, ::testing::Combine(::testing::ValuesIn(kWaits), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<WaitCase, bool>>& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "_ManualClock" : "_RealClock");
+                         });
 
-class MoveWaits : public arx::test::ControllerTest {
+class MoveWaits : public arx::test::ControllerTest, public ::testing::WithParamInterface<bool> {
 protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        clock = std::make_unique<TestClock>(GetParam());  // after the connect: its start-up runs on the real clock
+    }
+    void TearDown() override {
+        clock.reset();
+        ControllerTest::TearDown();
+    }
+    std::unique_ptr<TestClock> clock;
+    long long since(long long start) const { return clock->now_ms() - start; }
     int state_queries() const {
         const auto lines = fc.lines();
         return static_cast<int>(std::count(lines.begin(), lines.end(), R"({"command":"get_current_arm_state"})"));
     }
     // Waits up to `max_ms` until the arm has been asked `n` times.
-    bool wait_state_queries(int n, int max_ms) const { return arx::test::wait_until([&] { return state_queries() >= n; }, max_ms); }
+    bool wait_state_queries(int n, int max_ms) const { return clock->wait([&] { return state_queries() >= n; }, max_ms); }
 };
 
-TEST_F(MoveWaits, StandingArmEndsAJointMoveOnTheSixthSample) {
+TEST_P(MoveWaits, StandingArmEndsAJointMoveOnTheSixthSample) {
     fc.on("get_current_arm_state", kStanding);
-    const auto start = Clock::now();
-    EXPECT_EQ(Movej_Cmd(h, kJoints, 10, 0, true), ARX_MOVE_NOT_COMPLETED);
-    const long long took = ms_since(start);
+    const auto start = clock->now_ms();
+    EXPECT_EQ(clock->run([&] { return Movej_Cmd(h, kJoints, 10, 0, true); }), ARX_MOVE_NOT_COMPLETED);
+    const long long took = since(start);
     EXPECT_GE(took, kLongGraceMs + 5 * 200);
     EXPECT_LT(took, kLongGraceMs + 3000);
     EXPECT_EQ(state_queries(), 6);  // the first sample is only stored, five more stand still
@@ -98,62 +117,67 @@ TEST_F(MoveWaits, StandingArmEndsAJointMoveOnTheSixthSample) {
 
 // Ending one move's wait leaves the other's slot: the arc move, which never
 // stops on a standing arm, still receives its report.
-TEST_F(MoveWaits, TwoMovesOnOneConnectionOneStallsTheOtherArrives) {
+TEST_P(MoveWaits, TwoMovesOnOneConnectionOneStallsTheOtherArrives) {
     fc.on("get_current_arm_state", kStanding);
+    const auto ready = [](std::future<int>& f) { return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready; };
     auto joint_move = std::async(std::launch::async, [&] { return Movej_Cmd(h, kJoints, 10, 0, true); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    clock->pass(50);
     auto arc_move = std::async(std::launch::async, [&] { return Movec_Cmd(h, kPose, kPose, 10, 0, 1, true); });
+    ASSERT_TRUE(clock->wait([&] { return ready(joint_move); }, kLongGraceMs + 3000));
     EXPECT_EQ(joint_move.get(), ARX_MOVE_NOT_COMPLETED);
-    EXPECT_EQ(arc_move.wait_for(std::chrono::seconds(2)), std::future_status::timeout);  // samples succeed: it waits on
-    const auto pushed = Clock::now();
+    EXPECT_FALSE(clock->wait([&] { return ready(arc_move); }, 2000));  // samples succeed: it waits on
+    const auto pushed = clock->now_ms();
     fc.push_line(kArrived);
-    ASSERT_EQ(arc_move.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    ASSERT_TRUE(clock->wait([&] { return ready(arc_move); }, 2000, 5));
     EXPECT_EQ(arc_move.get(), 0);
-    EXPECT_LT(ms_since(pushed), 500);  // the report ends the wait at once, not after the sampling interval
+    EXPECT_LT(since(pushed), 500);  // the report ends the wait at once, not after the sampling interval
 }
 
-TEST_F(MoveWaits, JointPoseMoveTimesOutAfterItsLongLimitWithoutSampling) {
-    const auto start = Clock::now();
-    EXPECT_EQ(Movej_P_Cmd(h, kPose, 10, 0, true), ARX_REPLY_TIMEOUT);
-    EXPECT_GE(ms_since(start), kLongGraceMs);
-    EXPECT_LT(ms_since(start), kLongGraceMs + 500);
+TEST_P(MoveWaits, JointPoseMoveTimesOutAfterItsLongLimitWithoutSampling) {
+    const auto start = clock->now_ms();
+    EXPECT_EQ(clock->run([&] { return Movej_P_Cmd(h, kPose, 10, 0, true); }), ARX_REPLY_TIMEOUT);
+    EXPECT_GE(since(start), kLongGraceMs);
+    EXPECT_LT(since(start), kLongGraceMs + 500);
     EXPECT_EQ(state_queries(), 0);
 }
 
-TEST_F(MoveWaits, LineMoveEndsWithTheCodeOfItsNineteenthFailedSample) {
+TEST_P(MoveWaits, LineMoveEndsWithTheCodeOfItsNineteenthFailedSample) {
     fc.on("get_current_arm_state", "current_arm_state: not json");
-    const auto start = Clock::now();
-    EXPECT_EQ(Movel_Cmd(h, kPose, 10, 0, true), ARX_REPLY_NOT_JSON);
-    EXPECT_GE(ms_since(start), kLineGraceMs);
+    const auto start = clock->now_ms();
+    EXPECT_EQ(clock->run([&] { return Movel_Cmd(h, kPose, 10, 0, true); }), ARX_REPLY_NOT_JSON);
+    EXPECT_GE(since(start), kLineGraceMs);
     EXPECT_EQ(state_queries(), 19);
 }
 
 // A report that comes in beside the sample that completes a stall wins: the
 // arm stands still because it has arrived. A transfer on another connection
 // does not refuse this connection's samples.
-TEST_F(MoveWaits, ReportBesideTheStallingSampleWins) {
+TEST_P(MoveWaits, ReportBesideTheStallingSampleWins) {
     arx::test::FakeController other;
-    const SOCKHANDLE elsewhere = arx::test::connect_to(other);
+    const SOCKHANDLE elsewhere = clock->run([&] { return arx::test::connect_to(other); });
     const arx::core::TransferClaim transfer(elsewhere);
     ASSERT_TRUE(transfer);
     fc.on("get_current_arm_state", kStanding);
     auto line_move = std::async(std::launch::async, [&] { return Movel_Cmd(h, kPose, 10, 0, true); });
     ASSERT_TRUE(wait_state_queries(5, kLineGraceMs + 6000));
     fc.on("get_current_arm_state", arx::test::Reply{{kArrived + "\r\n" + kStanding + "\r\n"}});
+    ASSERT_TRUE(clock->wait([&] { return line_move.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 3000));
     EXPECT_EQ(line_move.get(), 0);
     EXPECT_EQ(state_queries(), 6);
 }
 
 // Steps and the return to the drag origin wait for the arrival report only as
 // long as any reply: a later report finds no caller.
-TEST_F(MoveWaits, StepWaitsOnlyTheReplyTimeout) {
+TEST_P(MoveWaits, StepWaitsOnlyTheReplyTimeout) {
     fc.on("set_pos_step", arx::test::Reply{{kArrived + "\r\n"}, false, 3300});
-    const auto start = Clock::now();
-    EXPECT_EQ(Pos_Step_Cmd(h, POS_TEACH_Y, 0.001f, 5, true), ARX_REPLY_TIMEOUT);
-    EXPECT_GE(ms_since(start), 3000);
-    EXPECT_LT(ms_since(start), 3250);
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));  // the late report has come and gone
+    const auto start = clock->now_ms();
+    EXPECT_EQ(clock->run([&] { return Pos_Step_Cmd(h, POS_TEACH_Y, 0.001f, 5, true); }, 5), ARX_REPLY_TIMEOUT);
+    EXPECT_GE(since(start), 3000);
+    EXPECT_LT(since(start), 3250);
+    clock->pass(400);  // the late report has come and gone
     const std::string refused = R"({"state":"current_trajectory_state","trajectory_state":false})";
     fc.on("drag_trajectory_origin", arx::test::Reply{{refused + "\r\n"}, false, 200});
-    EXPECT_EQ(Drag_Trajectory_Origin(h, true), ARX_CONTROLLER_FALSE);
+    EXPECT_EQ(clock->run([&] { return Drag_Trajectory_Origin(h, true); }), ARX_CONTROLLER_FALSE);
 }
+
+INSTANTIATE_TEST_SUITE_P(Clocks, MoveWaits, ::testing::Bool(), arx::test::clock_name);

@@ -1,5 +1,6 @@
 #include "support/fake_controller.h"
 
+#include "core/clock.h"
 #include "core/platform.h"
 
 #include <cjson/cJSON.h>
@@ -52,10 +53,12 @@ void FakeController::send(int connection, const std::string& bytes, bool close) 
 }
 
 // Runs on the fake's thread, so a slow answer holds up only this fake.
+// Delays run on the library's clock, so a test on a clock moved by hand
+// moves the controller's answers with it.
 void FakeController::answer(int connection, const Reply& reply) {
-    platform::sleep_ms(reply.delay_ms);
+    core::sleep_ms(reply.delay_ms);
     for (std::size_t i = 0; i < reply.writes.size(); ++i) {
-        if (i > 0) platform::sleep_ms(20);
+        if (i > 0) core::sleep_ms(20);
         send(connection, reply.writes[i]);
     }
     if (reply.close) send(connection, "", true);
