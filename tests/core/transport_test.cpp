@@ -8,6 +8,7 @@
 #include "core/transport.h"
 #include "support/fake_controller.h"
 #include "support/log_recorder.h"
+#include "support/manual_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -85,22 +86,24 @@ TEST_F(Transport, ReplyStalledPastTheReceiveTimeoutStillArrivesWhole) {
 // thread on its own, with no traffic on any connection: the next whole line
 // is read on its own and not glued to the stale bytes.
 TEST_F(Transport, StalledPartialLineIsGivenUpOnTimeWithoutTraffic) {
+    TestClock clock(true);
     fc.push_bytes(R"({"state":"joint_degree","stale":)");
-    platform::sleep_ms(core::kReplyTimeoutMs + 300);
+    clock.pass(core::kReplyTimeoutMs + 300);
     fc.on("get_joint_degree", kDegree);
     std::string text;
-    EXPECT_EQ(ask(h, &text), 0);
+    EXPECT_EQ(clock.run([&] { return ask(h, &text); }), 0);
     EXPECT_EQ(text, kDegree);
 }
 
 // A peer that closes mid-line hands nothing to the waiting call, which ends
 // with 7 at its own limit.
 TEST_F(Transport, LineCutByThePeerClosingIsNoReply) {
+    TestClock clock(true);
     fc.on("get_joint_degree", Reply{{R"({"state":"joint_degree","joi)"}, true});
     std::string text;
-    const auto start = now_ms();
-    EXPECT_EQ(ask(h, &text), ARX_REPLY_TIMEOUT);
-    EXPECT_GE(now_ms() - start, core::kReplyTimeoutMs);
+    const auto start = clock.now_ms();
+    EXPECT_EQ(clock.run([&] { return ask(h, &text); }), ARX_REPLY_TIMEOUT);
+    EXPECT_GE(clock.now_ms() - start, core::kReplyTimeoutMs);
     EXPECT_EQ(text, "");
 }
 
@@ -202,14 +205,19 @@ TEST_F(Transport, RepliesReachTheirOwnConnectionsCallersInOrder) {
 }
 
 // Only the timed-out call's slot goes; another caller of that kind keeps its own.
-TEST_F(Transport, NoReplyTimesOutWithSevenAndRemovesItsSlot) {
+class TransportClocks : public Transport, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TransportClocks, NoReplyTimesOutWithSevenAndRemovesItsSlot) {
+    TestClock clock(GetParam());
     ASSERT_TRUE(core::register_slot(h, kJointDegree, true));
-    const auto start = now_ms();
-    EXPECT_EQ(ask(h), ARX_REPLY_TIMEOUT);
-    EXPECT_GE(now_ms() - start, 3000);
-    EXPECT_LT(now_ms() - start, 3500);
+    const auto start = clock.now_ms();
+    EXPECT_EQ(clock.run([&] { return ask(h); }), ARX_REPLY_TIMEOUT);
+    EXPECT_GE(clock.now_ms() - start, 3000);
+    EXPECT_LT(clock.now_ms() - start, 3500);
     EXPECT_EQ(pending_count(), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Clocks, TransportClocks, ::testing::Bool(), clock_name);
 
 TEST_F(Transport, FullTableRefusesWithTwentyAndSendsNothing) {
     for (int i = 0; i < 2000; ++i) ASSERT_TRUE(core::register_slot(h, core::Kind::JointMaxSpeed, true));
@@ -319,6 +327,7 @@ TEST_F(Transport, SetPointsArriveWithinAMillisecondBesideBlockingCalls) {
 // A full queue refuses with 20 and queues nothing: every line that was
 // accepted arrives, and no other.
 TEST_F(Transport, FullQueueRefusesWithTwentyAndLosesNoAcceptedLine) {
+    TestClock clock(true);  // the queue drains on the 10 ms beat of this clock
     int accepted = 0, refused = 0;
     for (int n = 0; n < 10000; ++n) {
         const int rc = core::queue_line(h, "{\"n\":" + std::to_string(n) + "}\r\n");
@@ -326,8 +335,9 @@ TEST_F(Transport, FullQueueRefusesWithTwentyAndLosesNoAcceptedLine) {
         (rc == 0 ? accepted : refused)++;
     }
     EXPECT_GE(refused, 1);
-    ASSERT_TRUE(fc.wait_lines_for(accepted, std::chrono::milliseconds(accepted * 10 + 2000)));
-    platform::sleep_ms(50);
+    const auto all_arrived = [&] { return fc.lines().size() >= static_cast<std::size_t>(accepted); };
+    ASSERT_TRUE(clock.wait(all_arrived, accepted * 10 + 2000, 10));
+    clock.pass(50);
     EXPECT_EQ(fc.lines().size(), static_cast<std::size_t>(accepted));
 }
 
@@ -393,6 +403,7 @@ TEST_F(Transport, LineQueuedAsADownloadStartsNeverLandsInsideIt) {
 
 // What the core gives up on reaches the application's log handler.
 TEST_F(Transport, WhatIsGivenUpIsLogged) {
+    TestClock clock(true);
     Arx_Set_Log_Handler(ARX_LOG_DEBUG, LogRecorder::handler);
     LogRecorder::take();
     std::vector<LogLine> seen;
@@ -412,7 +423,7 @@ TEST_F(Transport, WhatIsGivenUpIsLogged) {
     fc.push_line(kDegree + std::string(5000, ' '));
     EXPECT_TRUE(logged(ARX_LOG_WARNING, id + ": a reply line longer than 4096 bytes was cut to them"));
     fc.push_bytes(kDegree.substr(0, 10));  // stalls: dropped after the reply timeout, as the call times out
-    EXPECT_EQ(ask(h), ARX_REPLY_TIMEOUT);
+    EXPECT_EQ(clock.run([&] { return ask(h); }), ARX_REPLY_TIMEOUT);
     EXPECT_TRUE(logged(ARX_LOG_WARNING, id + ": a reply line stalled for 3000 ms and is dropped"));
     EXPECT_TRUE(logged(ARX_LOG_WARNING, id + ": no reply of kind 159 within 3000 ms"));
     fc.close_connection(0);
