@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <set>
 #include <string>
 
@@ -112,15 +111,10 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
 // other, leave the arm at the last one's joints.
 TEST_P(AgainstSim, TrajectoryFileRunsAsProject) {
     const TempFolder folder;
-    const std::string path = folder.file("project.txt");
-    const char* j7 = joints() == 7 ? ",0" : "";
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fprintf(file,
-                 "{\"command\":\"movej\",\"joint\":[5000,25000,65000,0,85000,0%s],\"v\":50,\"r\":0}\n"
-                 "{\"command\":\"movej\",\"joint\":[-15000,30000,60000,10000,80000,5000%s],\"v\":50,\"r\":0}\n",
-                 j7, j7);
-    std::fclose(file);
+    const std::string j7 = joints() == 7 ? ",0" : "";
+    const std::string path = folder.write("project.txt",
+        R"({"command":"movej","joint":[5000,25000,65000,0,85000,0)" + j7 + R"(],"v":50,"r":0})" "\n"
+        R"({"command":"movej","joint":[-15000,30000,60000,10000,80000,5000)" + j7 + R"(],"v":50,"r":0})" "\n");
     std::vector<char> name(path.c_str(), path.c_str() + path.size() + 1);
     ASSERT_EQ(Send_TrajectoryFile(h, name.data(), static_cast<int>(path.size()), 50), 0);
     ASSERT_TRUE(sim->wait_idle());

@@ -57,25 +57,49 @@ SimProcess::~SimProcess() {
     }
 }
 
-std::string SimProcess::ask(const std::string& line) const {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
+LineClient::LineClient(int port) : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port_));
+    address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(socket_);
+        socket_ = -1;
+        return;
+    }
     const timeval limit{2, 0};
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    const std::string request = line + "\r\n";
-    std::string reply;
+    setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+}
+
+LineClient::~LineClient() {
+    if (socket_ >= 0) close(socket_);
+}
+
+void LineClient::tell(const std::string& line) const {
+    const std::string bytes = line + "\r\n";
+    send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+std::string LineClient::ask(const std::string& line, int lines) {
+    tell(line);
+    std::string replies;
+    for (int i = 0; i < lines; ++i) replies += next();
+    return replies;
+}
+
+std::string LineClient::next() {
     char buffer[512];
     ssize_t n;
-    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        send(s, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size()))
-        while (reply.find('\n') == std::string::npos && (n = recv(s, buffer, sizeof buffer, 0)) > 0)
-            reply.append(buffer, static_cast<std::size_t>(n));
-    close(s);
+    while (pending_.find('\n') == std::string::npos && (n = recv(socket_, buffer, sizeof buffer, 0)) > 0)
+        pending_.append(buffer, static_cast<std::size_t>(n));
+    const std::size_t end = pending_.find('\n');
+    if (end == std::string::npos) return "";
+    const std::string reply = pending_.substr(0, end + 1);
+    pending_.erase(0, end + 1);
     return reply;
 }
+
+std::string SimProcess::ask(const std::string& line) const { return LineClient(port_).ask(line); }
 
 bool SimProcess::set_fault(const std::string& word, const std::string& fault) const {
     return ask(R"({"command":"sim_fault","word":")" + word + R"(","fault":")" + fault + R"("})").find("true") !=
@@ -96,7 +120,7 @@ void SimConnection::start(const char* model, int code, std::vector<std::string> 
     ASSERT_EQ(Arx_API_Init(code, nullptr), 0);
     char ip[] = "127.0.0.1";
     h = Arm_Socket_Start(ip, sim->port(), 100);
-    ASSERT_TRUE(is_handle(h)) << "connect failed with " << h;
+    ASSERT_TRUE(ARX_HANDLE_IS_VALID(h)) << "connect failed with " << h;
 }
 
 }  // namespace arx::test

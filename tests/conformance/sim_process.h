@@ -11,6 +11,26 @@
 
 namespace arx::test {
 
+// One connection to a server on 127.0.0.1, kept: requests on it are answered
+// in order. A connect that failed leaves socket() at -1 and every answer "".
+class LineClient {
+public:
+    explicit LineClient(int port);
+    ~LineClient();
+    LineClient(const LineClient&) = delete;
+    LineClient& operator=(const LineClient&) = delete;
+
+    int socket() const { return socket_; }
+    void tell(const std::string& line) const;  // line + CR LF
+    // The next `lines` reply lines, or "" after two seconds.
+    std::string ask(const std::string& line, int lines = 1);
+    std::string next();
+
+private:
+    int socket_;
+    std::string pending_;
+};
+
 class SimProcess {
 public:
     // Runs arx-sim --port 0 with `options` and reads the port it prints.
@@ -31,14 +51,12 @@ private:
     int port_ = 0;
 };
 
-inline bool is_handle(SOCKHANDLE h) { return h > 5 && h != ARX_START_FAILED_HANDLE; }
-
 // arx-sim for one model, its moves 20 times faster than on the bench, and the
 // library initialised for that model and connected to it.
 struct SimConnection {
     void start(const char* model, int code, std::vector<std::string> options = {});
     ~SimConnection() {
-        if (is_handle(h)) Arm_Socket_Close(h);
+        if (ARX_HANDLE_IS_VALID(h)) Arm_Socket_Close(h);
     }
     std::unique_ptr<SimProcess> sim;
     SOCKHANDLE h = 0;

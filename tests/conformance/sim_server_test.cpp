@@ -7,11 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -21,55 +18,6 @@ namespace arx::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int connect_to(int port) {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(s);
-        return -1;
-    }
-    return s;
-}
-
-// One connection, kept: requests on it are answered in order.
-class LineClient {
-public:
-    explicit LineClient(int port) : socket_(connect_to(port)) {
-        const timeval limit{2, 0};
-        setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    }
-    ~LineClient() { close(socket_); }
-    void tell(const std::string& line) const {
-        const std::string bytes = line + "\r\n";
-        send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    }
-    // The next `lines` reply lines, or "" after two seconds.
-    std::string ask(const std::string& line, int lines = 1) {
-        tell(line);
-        std::string replies;
-        for (int i = 0; i < lines; ++i) replies += next();
-        return replies;
-    }
-    std::string next() {
-        char buffer[512];
-        ssize_t n;
-        while (pending_.find('\n') == std::string::npos && (n = recv(socket_, buffer, sizeof buffer, 0)) > 0)
-            pending_.append(buffer, static_cast<std::size_t>(n));
-        const std::size_t end = pending_.find('\n');
-        if (end == std::string::npos) return "";
-        const std::string reply = pending_.substr(0, end + 1);
-        pending_.erase(0, end + 1);
-        return reply;
-    }
-
-private:
-    int socket_;
-    std::string pending_;
-};
 
 // Whether the simulator has ended this connection: a send fails. Nothing is
 // read, so a client that does not read stays one.
@@ -99,7 +47,8 @@ ProcessStatus status_of(int pid) {
 TEST(SimServer, ClientThatStopsReadingHoldsUpNobody) {
     SimConnection arm;
     ASSERT_NO_FATAL_FAILURE(arm.start("A", ARM_MODEL_A));
-    const int flood = connect_to(arm.sim->port());
+    const LineClient flooder(arm.sim->port());
+    const int flood = flooder.socket();
     ASSERT_GE(flood, 0);
     std::string burst;
     for (int i = 0; i < 64; ++i) burst += "{\"command\":\"get_joint_degree\"}\r\n";
@@ -123,7 +72,6 @@ TEST(SimServer, ClientThatStopsReadingHoldsUpNobody) {
     EXPECT_NE(arm.sim->ask(R"({"command":"sim_status"})"), "");
     // Dropped 2 s after its replies stopped finding room; a sanitizer build takes longer to get there.
     EXPECT_TRUE(wait_until([&] { return ended(flood); }, 10000)) << "the flooder is still served";
-    close(flood);
 }
 
 // Every connection leaves nothing behind: after 5000 connections, each asking
@@ -190,13 +138,13 @@ TEST(SimRequests, ModbusBeyondTheRangeIsRefusedAtOnce) {
 TEST(SimRequests, EndlessLineDropsItsSender) {
     SimProcess sim({});
     ASSERT_NE(sim.port(), 0);
-    const int s = connect_to(sim.port());
+    const LineClient sender(sim.port());
+    const int s = sender.socket();
     ASSERT_GE(s, 0);
     const std::string chunk(4096, 'x');
     bool refused = false;
     for (int i = 0; i < 32 && !refused; ++i) refused = send(s, chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0;
     EXPECT_TRUE(wait_until([&] { return ended(s); }, 2000)) << "a line of 128 KiB is still being read";
-    close(s);
     EXPECT_NE(sim.ask(R"({"command":"sim_status"})"), "");
 }
 

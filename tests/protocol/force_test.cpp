@@ -24,7 +24,6 @@ void record(CallbackData data) { std::lock_guard<std::mutex> lock(g_mutex); g_re
 std::size_t reports_seen() { std::lock_guard<std::mutex> lock(g_mutex); return g_reports.size(); }
 CallbackData report(std::size_t i) { std::lock_guard<std::mutex> lock(g_mutex); return g_reports.at(i); }
 bool wait_reports(std::size_t n) { return arx::test::wait_until([n] { return reports_seen() >= n; }, 2000); }
-bool connected(SOCKHANDLE h) { return h > 5 && h != ARX_START_FAILED_HANDLE; }
 int pending_slots() {
     std::lock_guard<arx::platform::Mutex> lock(arx::core::library_mutex());
     return arx::core::pending_table().count();
@@ -118,7 +117,7 @@ TEST_F(Force, UnansweredSetPointsFillOnlyTheirConnectionsShare) {
     fc.on("get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":2})");
     EXPECT_EQ(Get_Fz(h, &f[0]), 0);
     const SOCKHANDLE second = arx::test::connect_to(fc);
-    ASSERT_TRUE(connected(second));
+    ASSERT_TRUE(ARX_HANDLE_IS_VALID(second));
     EXPECT_EQ(Force_Position_Move_POSE(second, pose, 0, 0, 0, 0), 0);
     Arm_Socket_Close(second);
 
@@ -143,7 +142,7 @@ TEST_F(Force, AnsweredSetPointsWithoutACallbackLeaveNoPlaceTaken) {
     fc.on("get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":2})");
     EXPECT_EQ(Get_Fz(h, &f[0]), 0);
     const SOCKHANDLE second = arx::test::connect_to(fc);
-    EXPECT_TRUE(connected(second));
+    EXPECT_TRUE(ARX_HANDLE_IS_VALID(second));
     Arm_Socket_Close(second);
 }
 
@@ -154,7 +153,7 @@ TEST_F(Force, ClosedConnectionsLeaveTheTableEmpty) {
     std::vector<SOCKHANDLE> arms;
     for (int c = 0; c < 9; ++c) {
         arms.push_back(arx::test::connect_to(fc));
-        ASSERT_TRUE(connected(arms.back()));
+        ASSERT_TRUE(ARX_HANDLE_IS_VALID(arms.back()));
     }
     for (SOCKHANDLE arm : arms) {
         for (int i = 0; i < 250; ++i) {
@@ -167,7 +166,7 @@ TEST_F(Force, ClosedConnectionsLeaveTheTableEmpty) {
     Arm_Socket_Close(h);
     EXPECT_EQ(pending_slots(), 0);
     const SOCKHANDLE fresh = arx::test::connect_to(fc);
-    ASSERT_TRUE(connected(fresh));
+    ASSERT_TRUE(ARX_HANDLE_IS_VALID(fresh));
     std::vector<arx::core::SlotRef> waits;
     for (int i = 0; i < arx::core::kPendingSlots; ++i) {
         auto slot = arx::core::register_slot(fresh, arx::core::Kind::JointDegree, true);

@@ -77,9 +77,8 @@ protected:
     }
     // A file in the test's folder; `here`: named by `name` alone, relative to the working directory.
     std::string file(const std::string& name, const std::string& bytes, bool here = false) {
-        const std::string path = here ? name : dir + "/" + name;
-        if (std::FILE* f = std::fopen(path.c_str(), "wb")) std::fwrite(bytes.data(), 1, bytes.size(), f), std::fclose(f);
-        return path;
+        const std::string path = folder.write(name, bytes);
+        return here ? name : path;
     }
     int send_file(std::string path, int length = -2) {
         return Send_TrajectoryFile(h, path.data(), length == -2 ? static_cast<int>(path.size()) : length, 50);

@@ -4,10 +4,10 @@
 #pragma once
 
 #include "support/fake_controller.h"
+#include "support/sweep.h"  // list()
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -41,18 +41,6 @@ struct DecodeCase {
     std::function<Got()> call;
     Got expected;
 };
-
-// "1.5,-2,-99": the values of an output array, to compare in one row.
-template <class T>
-std::string list(const T* values, int count) {
-    std::string out;
-    char one[32];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(one, sizeof one, "%s%g", i ? "," : "", static_cast<double>(values[i]));
-        out += one;
-    }
-    return out;
-}
 
 inline long long ms_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();

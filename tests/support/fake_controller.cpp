@@ -124,14 +124,14 @@ SOCKHANDLE connect_to(const FakeController& fc, int recv_timeout_ms) {
     const int before = fc.connections();
     SOCKHANDLE h = Arm_Socket_Start(ip, fc.port(), recv_timeout_ms);
     // Accepted by the fake too, so push_line() reaches this connection at once.
-    if (h > 5 && h != ARX_START_FAILED_HANDLE) fc.wait_connections(before + 1);
+    if (ARX_HANDLE_IS_VALID(h)) fc.wait_connections(before + 1);
     return h;
 }
 
 void ControllerTest::SetUp() {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     h = connect_to(fc);
-    ASSERT_TRUE(h > 5 && h != ARX_START_FAILED_HANDLE) << "connect failed with " << h;
+    ASSERT_TRUE(ARX_HANDLE_IS_VALID(h)) << "connect failed with " << h;
     fc.clear();  // each test sees only its own lines, not the start-up queries
 }
 

@@ -113,7 +113,7 @@ class ControllerTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override {
-        if (h > 5 && h != ARX_START_FAILED_HANDLE) Arm_Socket_Close(h);
+        if (ARX_HANDLE_IS_VALID(h)) Arm_Socket_Close(h);
     }
     FakeController fc;
     SOCKHANDLE h = 0;

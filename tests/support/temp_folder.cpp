@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -39,6 +40,14 @@ TempFolder::~TempFolder() {
     if (path_.empty()) return;
     std::error_code ignored;  // a file the host refused to create leaves nothing to remove
     std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempFolder::write(const std::string& name, const std::string& bytes) const {
+    const std::string path = file(name);
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) ADD_FAILURE() << "cannot write " << path;
+    if (out) std::fclose(out);
+    return path;
 }
 
 }  // namespace arx::test

@@ -18,6 +18,8 @@ public:
     // With forward slashes, no trailing one.
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
+    // Writes `bytes` as they are into file(name) and returns its path.
+    std::string write(const std::string& name, const std::string& bytes) const;
 
 private:
     std::string path_;
