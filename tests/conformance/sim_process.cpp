@@ -57,7 +57,9 @@ SimProcess::~SimProcess() {
     }
 }
 
-LineClient::LineClient(int port) : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+LineClient::LineClient(int port, int receive_buffer_bytes) : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    if (receive_buffer_bytes > 0)
+        setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, &receive_buffer_bytes, sizeof receive_buffer_bytes);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));

@@ -15,7 +15,9 @@ namespace arx::test {
 // in order. A connect that failed leaves socket() at -1 and every answer "".
 class LineClient {
 public:
-    explicit LineClient(int port);
+    // receive_buffer_bytes > 0: the socket's receive buffer, set before the
+    // connect (a client that never reads fills it sooner).
+    explicit LineClient(int port, int receive_buffer_bytes = 0);
     ~LineClient();
     LineClient(const LineClient&) = delete;
     LineClient& operator=(const LineClient&) = delete;

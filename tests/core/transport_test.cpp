@@ -321,7 +321,14 @@ TEST_F(Transport, SetPointsArriveWithinAMillisecondBesideBlockingCalls) {
     }
     ASSERT_EQ(late_ms.size(), static_cast<std::size_t>(kSetPoints));
     std::sort(late_ms.begin(), late_ms.end());
-    EXPECT_LE(late_ms[late_ms.size() * 99 / 100], 1.0) << "median " << late_ms[late_ms.size() / 2];
+    // Held back for an acknowledgement, they came 20 ms late at the median.
+    // A sanitizer build slows the library's own path, not the wire.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    constexpr double kLateMs = 5.0;
+#else
+    constexpr double kLateMs = 1.0;
+#endif
+    EXPECT_LE(late_ms[late_ms.size() * 99 / 100], kLateMs) << "median " << late_ms[late_ms.size() / 2];
 }
 
 // A full queue refuses with 20 and queues nothing: every line that was
