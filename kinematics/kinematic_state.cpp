@@ -53,7 +53,9 @@ void store_work_frame(const Matrix& work) { g_state.work = Transform::from(work)
 
 using namespace arx::kin;
 
-void Init_Sys_Data(int model) {
+void Init_Sys_Data(int model) { load_arm_model(model); }
+
+void arx::kin::load_arm_model(int model) {
     const ArmModelData* arm = arm_model_data(model);
     if (arm == nullptr) return;
     g_state.model = model;

@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "kinematics/kinematic_state.h"
 #include "protocol/command.h"
+#include "protocol/internals.h"
 
 using namespace arx::protocol;
 
@@ -159,12 +160,16 @@ int Set_Install_Pose(SOCKHANDLE h, float x, float y, float z, bool block) {
                           [=] { arx::kin::store_install_angles_deg(x, y, z); });
 }
 
-int Get_Install_Pose(SOCKHANDLE h, float* x, float* y, float* z) {
-    ARX_GUARD(h, Transfer, NotNull(x, y, z), Pause);
+int arx::protocol::read_install_pose(SOCKHANDLE h, float* x, float* y, float* z) {
     const int rc = Request("get_install_pose")
                        .query(h, Kind::InstallPose, LeadingElements("pose", std::array{x, y, z}, NumberAsFloat, kTypeErrors));
     if (rc == 0) arx::kin::store_install_angles_deg(*x, *y, *z);
     return rc;
+}
+
+int Get_Install_Pose(SOCKHANDLE h, float* x, float* y, float* z) {
+    ARX_GUARD(h, Transfer, NotNull(x, y, z), Pause);
+    return read_install_pose(h, x, y, z);
 }
 
 // ------------------------------------------------------ servo and power

@@ -1,6 +1,7 @@
 // Tool frames, work frames and payload.
 #include "core/library.h"
 #include "protocol/command.h"
+#include "protocol/internals.h"
 
 using namespace arx::protocol;
 
@@ -79,11 +80,15 @@ int Set_None_Payload(SOCKHANDLE h, bool block) {
     return bare_setting(h, block, "set_none_payload", Kind::SetNonePayload, "set_state");
 }
 
-int Get_Current_Tool_Frame(SOCKHANDLE h, FRAME* frame) {
-    ARX_GUARD(h, Transfer, NotNull(frame), Pause);
+int arx::protocol::read_current_tool_frame(SOCKHANDLE h, FRAME* frame) {
     return Request("get_current_tool_frame")
         .query(h, Kind::CurrentToolFrame, All(FrameName("tool_name", &frame->name), PoseArray("pose", &frame->pose),
                           Integer("payload", &frame->payload), Position(frame, kMissingThenTypeError)));
+}
+
+int Get_Current_Tool_Frame(SOCKHANDLE h, FRAME* frame) {
+    ARX_GUARD(h, Transfer, NotNull(frame), Pause);
+    return read_current_tool_frame(h, frame);
 }
 
 int Get_Given_Tool_Frame(SOCKHANDLE h, const char* name, FRAME* frame) {
@@ -128,10 +133,14 @@ int Delete_Work_Frame(SOCKHANDLE h, const char* name, bool block) {
     return Request("set_delete_work_frame").add("frame_name", Text(name)).run(h, block, Kind::SetDeleteWorkFrame, Boolean("delete_work_frame"));
 }
 
-int Get_Current_Work_Frame(SOCKHANDLE h, FRAME* frame) {
-    ARX_GUARD(h, Transfer, NotNull(frame), Pause);
+int arx::protocol::read_current_work_frame(SOCKHANDLE h, FRAME* frame) {
     return Request("get_current_work_frame")
         .query(h, Kind::CurrentWorkFrame, All(FrameName("frame_name", &frame->name), PoseArray("pose", &frame->pose)));
+}
+
+int Get_Current_Work_Frame(SOCKHANDLE h, FRAME* frame) {
+    ARX_GUARD(h, Transfer, NotNull(frame), Pause);
+    return read_current_work_frame(h, frame);
 }
 
 int Get_Given_Work_Frame(SOCKHANDLE h, const char* name, POSE* pose) {
