@@ -36,7 +36,7 @@ void mirror_end_link(float value) {
 Value Switch(bool on) { return Int(on ? 1 : 0); }
 
 // Dynamic parameters per connection: two more for the seven-joint arm.
-int dynamic_parameters(SOCKHANDLE h) { return request_joints(h) == 7 ? 14 : 12; }
+int dynamic_parameters(SOCKHANDLE h) { return joints(h) == 7 ? 14 : 12; }
 
 }  // namespace
 
@@ -142,7 +142,7 @@ int Set_Arm_Dynamic_Parm(SOCKHANDLE h, const float* parm, bool block) {
 int Set_Arm_Init_Pose(SOCKHANDLE h, const float* joint, bool block) {
     ARX_GUARD(h, Transfer, NotNull(joint), Pause);
     return Request("set_init_pose")
-        .array("init_pose", joint, request_joints(h), Milli)
+        .array("init_pose", joint, joints(h), Milli)
         .run(h, block, Kind::SetInitPose, Boolean("init_pose"));
 }
 

@@ -16,11 +16,6 @@ Field Position(FRAME* frame, ArrayCodes codes) {
     return ExactElements("position", std::array<float*, 3>{&frame->x, &frame->y, &frame->z}, Millionths, codes);
 }
 
-// A pose on the wire: x, y, z in millionths, rx, ry, rz in thousandths.
-Request& pose_member(Request& r, const char* key, const POSE& p) {
-    return r.array(key, {Micro(p.x), Micro(p.y), Micro(p.z), Milli(p.rx), Milli(p.ry), Milli(p.rz)});
-}
-
 int settle_after(bool block, int rc) {
     if (block) arx::core::pause_ms(kFrameChangeSettleMs);
     return rc;
@@ -50,7 +45,7 @@ int Manual_Set_Tool_Frame(SOCKHANDLE h, const char* name, POSE pose, float paylo
     ARX_GUARD(h, Transfer, NotNull(name), Pause);
     Request r("set_manual_tool_frame");
     r.add("tool_name", Text(name));
-    pose_member(r, "tool_pose", pose)
+    r.pose("tool_pose", pose)
         .add("payload", Number(payload))
         .array("position", {Milli(x), Milli(y), Milli(z)});
     return r.run(h, block, Kind::SetManualToolFrame, Boolean("manual_tool_frame"));
@@ -118,7 +113,7 @@ int Manual_Set_Work_Frame(SOCKHANDLE h, const char* name, POSE pose, bool block)
     ARX_GUARD(h, Transfer, NotNull(name), Pause);
     Request r("set_manual_work_frame");
     r.add("frame_name", Text(name));
-    return pose_member(r, "frame_pose", pose).run(h, block, Kind::SetMaualWorkFrame, Boolean("manual_work_frame"));
+    return r.pose("frame_pose", pose).run(h, block, Kind::SetMaualWorkFrame, Boolean("manual_work_frame"));
 }
 
 int Change_Work_Frame(SOCKHANDLE h, const char* name, bool block) {

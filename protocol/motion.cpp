@@ -57,7 +57,7 @@ Field CurrentTrajectory(SOCKHANDLE h, ARM_CTRL_MODES* type, float* data) {
 int Movej_Cmd(SOCKHANDLE h, const float* joint, unsigned char v, float r, bool block) {
     ARX_GUARD(h, Transfer, NotNull(joint), Pause);
     return Request("movej")
-        .array("joint", joint, request_joints(h), Milli)
+        .array("joint", joint, joints(h), Milli)
         .add("v", Int(v))
         .add("r", Milli(r))
         .move(h, block, kJointMoveWait);
@@ -94,7 +94,7 @@ int Movej_P_Cmd(SOCKHANDLE h, POSE pose, unsigned char v, float r, bool block) {
 
 int Movej_CANFD(SOCKHANDLE h, const float* joint) {
     ARX_GUARD(h, Transfer, NotNull(joint));
-    return Request("movej_canfd").array("joint", joint, request_joints(h), Milli).send(h);
+    return Request("movej_canfd").array("joint", joint, joints(h), Milli).send(h);
 }
 
 int Movep_CANFD(SOCKHANDLE h, POSE pose) {
