@@ -14,7 +14,7 @@ namespace {
 
 // Rotation by `angle_deg` about the x, y or z axis (1, 2, 3) as a transform.
 Transform axis_rotation(int axis, float angle_deg) {
-    const float angle = static_cast<float>(angle_deg * 3.141592653589793 / 180.0);
+    const float angle = static_cast<float>(radians_from_degrees(angle_deg));
     eul e{0.0f, 0.0f, 0.0f};
     (axis == 1 ? e.rx : axis == 2 ? e.ry : e.rz) = angle;
     return euler_transform(e, 0.0f, 0.0f, 0.0f);

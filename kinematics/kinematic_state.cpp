@@ -13,7 +13,7 @@ static_assert(std::is_trivially_destructible_v<KinematicState>, "state must outl
 
 KinematicState g_state;
 
-float degrees_to_radians(float degrees) { return static_cast<float>(degrees * 3.1415926 / 180.0); }
+float degrees_to_radians(float degrees) { return static_cast<float>(degrees * kMountingAnglePi / 180.0); }
 
 void derive_install_rotation() {
     g_state.install_rotation = euler_transform({g_state.install[0], g_state.install[1], g_state.install[2]}, 0, 0, 0);
