@@ -1,11 +1,11 @@
 // Reply classification: the kind of a reply line is decided by the first
-// pattern of this table found anywhere in the line (case-sensitive). The
-// order matters wherever one pattern contains another ("set_joint_max_speed"
-// before "joint_max_speed", "set_lift_speed" before "set_lift").
+// pattern of this table found anywhere in the line (case-sensitive). The table
+// is made from the one list of kinds (core/reply_kinds.h), in its order.
 #pragma once
 
 #include "core/reply_kinds.h"
 
+#include <cstddef>
 #include <string_view>
 
 namespace arx::core {
@@ -16,171 +16,41 @@ struct ReplyPattern {
 };
 
 inline constexpr ReplyPattern kReplyPatterns[] = {
-    {"set_joint_max_speed", Kind::SetJointMaxSpeed},
-    {"joint_max_speed", Kind::JointMaxSpeed},
-    {"joint_zero_pos", Kind::JointZeroPos},
-    {"set_joint_max_acc", Kind::SetJointMaxAcc},
-    {"set_joint_min_pos", Kind::SetJointMinPos},
-    {"set_joint_max_pos", Kind::SetJointMaxPos},
-    {"set_joint_en_state", Kind::SetJointEnState},
-    {"set_joint_clear_err", Kind::SetJointClearErr},
-    {"start_calibrate", Kind::StartCalibrate},
-    {"stop_calibrate", Kind::StopCalibrate},
-    {"calibrate_state", Kind::CalibrateState},
-    {"joint_max_acc", Kind::JointMaxAcc},
-    {"joint_min_pos", Kind::JointMinPos},
-    {"joint_max_pos", Kind::JointMaxPos},
-    {"joint_en_state", Kind::JointEnState},
-    {"joint_err_flag", Kind::JointErrFlag},
-    {"joint_software_version", Kind::JointSoftwareVersion},
-    {"set_arm_max_line_speed", Kind::SetArmMaxLineSpeed},
-    {"set_arm_max_line_acc", Kind::SetArmMaxLineAcc},
-    {"set_arm_max_angular_speed", Kind::SetArmMaxAngularSpeed},
-    {"set_arm_max_angular_acc", Kind::SetArmMaxAngularAcc},
-    {"arm_max_line_speed", Kind::ArmMaxLineSpeed},
-    {"arm_max_line_acc", Kind::ArmMaxLineAcc},
-    {"arm_max_angular_speed", Kind::ArmMaxAngularSpeed},
-    {"arm_max_angular_acc", Kind::ArmMaxAngularAcc},
-    {"set_arm_init", Kind::SetArmInit},
-    {"get_collision_stage", Kind::GetCollisionStage},
-    {"set_DH_data", Kind::SetDHData},
-    {"DH_data", Kind::DHData},
-    {"set_joint_zero_offset", Kind::SetJointZeroOffset},
-    {"set_arm_dynamic_parm", Kind::SetArmDynamicParm},
-    {"tool_software_version", Kind::ToolSoftwareVersion},
-    {"set_arm_servo", Kind::SetArmServo},
-    {"set_system_state_servo", Kind::SetSystemStateServo},
-    {"set_auto_tool_frame", Kind::SetAutoToolFrame},
-    {"generate_auto_tool_frame", Kind::GenerateAutoToolFrame},
-    {"set_manual_tool_frame", Kind::SetManualToolFrame},
-    {"set_change_tool_frame", Kind::SetChangeToolFrame},
-    {"set_delete_tool_frame", Kind::SetDeleteToolFrame},
-    {"set_payload", Kind::SetPayload},
-    {"set_none_payload", Kind::SetNonePayload},
-    {"current_tool_frame", Kind::CurrentToolFrame},
-    {"given_tool_frame", Kind::GivenToolFrame},
-    {"total_tool_frame", Kind::TotalToolFrame},
-    {"set_auto_work_frame", Kind::SetAutoWorkFrame},
-    {"set_maual_work_frame", Kind::SetMaualWorkFrame},
-    {"set_change_work_frame", Kind::SetChangeWorkFrame},
-    {"set_delete_work_frame", Kind::SetDeleteWorkFrame},
-    {"current_work_frame", Kind::CurrentWorkFrame},
-    {"given_work_frame", Kind::GivenWorkFrame},
-    {"total_work_frame", Kind::TotalWorkFrame},
-    {"current_arm_state", Kind::CurrentArmState},
-    {"current_joint_current", Kind::CurrentJointCurrent},
-    {"current_joint_voltage", Kind::CurrentJointVoltage},
-    {"joint_voltage", Kind::JointVoltage},
-    {"arm_all_state", Kind::ArmAllState},
-    {"arm_plan_num", Kind::ArmPlanNum},
-    {"set_init_pose", Kind::SetInitPose},
-    {"init_pose", Kind::InitPose},
-    {"set_install_pose", Kind::SetInstallPose},
-    {"current_trajectory_state", Kind::CurrentTrajectoryState},
-    {"joint_state", Kind::JointState},
-    {"pose_state", Kind::PoseState},
-    {"set_arm_stop", Kind::SetArmStop},
-    {"set_arm_pause", Kind::SetArmPause},
-    {"set_delete_current_trajectory", Kind::SetDeleteCurrentTrajectory},
-    {"set_arm_delete_trajectory", Kind::SetArmDeleteTrajectory},
-    {"arm_current_trajectory", Kind::ArmCurrentTrajectory},
-    {"add_waypoint", Kind::AddWaypoint},
-    {"start_waypoint", Kind::StartWaypoint},
-    {"clear_waypoint", Kind::ClearWaypoint},
-    {"stop_waypoint", Kind::StopWaypoint},
-    {"timer", Kind::Timer},
-    {"set_joint_teach", Kind::SetJointTeach},
-    {"set_pos_teach", Kind::SetPosTeach},
-    {"set_ort_teach", Kind::SetOrtTeach},
-    {"set_stop_teach", Kind::SetStopTeach},
-    {"set_joint_step", Kind::SetJointStep},
-    {"set_pos_step", Kind::SetPosStep},
-    {"set_ort_step", Kind::SetOrtStep},
-    {"controller_state", Kind::ControllerState},
-    {"set_arm_power", Kind::SetArmPower},
-    {"arm_power_state", Kind::ArmPowerState},
-    {"clear_system_err", Kind::ClearSystemErr},
-    {"arm_hardware_version", Kind::ArmHardwareVersion},
-    {"arm_software_version", Kind::ArmSoftwareVersion},
-    {"get_log_file", Kind::GetLogFile},
-    {"get_system_runtime", Kind::GetSystemRuntime},
-    {"clear_system_runtime", Kind::ClearSystemRuntime},
-    {"get_joint_odom", Kind::GetJointOdom},
-    {"clear_joint_odom", Kind::ClearJointOdom},
-    {"set_high_speed_eth", Kind::SetHighSpeedEth},
-    {"set_tool_DO_state", Kind::SetToolDOState},
-    {"set_DO_state", Kind::SetDOState},
-    {"set_AO_state", Kind::SetAOState},
-    {"DO_state", Kind::DOState},
-    {"DI_state", Kind::DIState},
-    {"AO_state", Kind::AOState},
-    {"AI_state", Kind::AIState},
-    {"IO_input_state", Kind::IOInputState},
-    {"IO_output_state", Kind::IOOutputState},
-    {"set_tool_IO_mode", Kind::SetToolIOMode},
-    {"tool_IO_state", Kind::ToolIOState},
-    {"set_tool_voltage", Kind::SetToolVoltage},
-    {"tool_voltage_state", Kind::ToolVoltageState},
-    {"set_gripper_route", Kind::SetGripperRoute},
-    {"set_gripper", Kind::SetGripper},
-    {"start_drag_teach", Kind::StartDragTeach},
-    {"stop_drag_teach", Kind::StopDragTeach},
-    {"run_drag_trajectory", Kind::RunDragTrajectory},
-    {"pause_drag_trajectory", Kind::PauseDragTrajectory},
-    {"continue_drag_trajectory", Kind::ContinueDragTrajectory},
-    {"stop_drag_trajectory", Kind::StopDragTrajectory},
-    {"start_multi_drag_teach", Kind::StartMultiDragTeach},
-    {"set_force_position", Kind::SetForcePosition},
-    {"stop_force_position", Kind::StopForcePosition},
-    {"get_force_data", Kind::GetForceData},
-    {"clear_force_data", Kind::ClearForceData},
-    {"stop_set_force_sensor", Kind::StopSetForceSensor},
-    {"set_force_sensor", Kind::SetForceSensor},
-    {"set_hand_posture", Kind::SetHandPosture},
-    {"set_hand_seq", Kind::SetHandSeq},
-    {"set_hand_angle", Kind::SetHandAngle},
-    {"set_hand_speed", Kind::SetHandSpeed},
-    {"set_PWM", Kind::SetPWM},
-    {"get_Fz", Kind::GetFz},
-    {"clear_Fz", Kind::ClearFz},
-    {"auto_set_Fz", Kind::AutoSetFz},
-    {"manual_set_Fz", Kind::ManualSetFz},
-    {"close_modbus_mode", Kind::CloseModbusMode},
-    {"coils_data", Kind::CoilsData},
-    {"input_status", Kind::InputStatus},
-    {"holding_registers", Kind::HoldingRegisters},
-    {"input_registers", Kind::InputRegisters},
-    {"write_single_coil", Kind::WriteSingleCoil},
-    {"write_coils", Kind::WriteCoils},
-    {"write_single_register", Kind::WriteSingleRegister},
-    {"write_registers", Kind::WriteRegisters},
-    {"set_vehicle", Kind::SetVehicle},
-    {"set_lift_speed", Kind::SetLiftSpeed},
-    {"set_lift_height", Kind::SetLiftHeight},
-    {"set_lift", Kind::SetLift},
-    {"lift_state", Kind::LiftState},
-    {"set_car_move", Kind::SetCarMove},
-    {"set_car_speed", Kind::SetCarSpeed},
-    {"set_car_navigation_speed", Kind::SetCarNavigationSpeed},
-    {"set_car_navigation_mode", Kind::SetCarNavigationMode},
-    {"get_car_state", Kind::GetCarState},
-    {"set_car_charge", Kind::SetCarCharge},
-    {"set_car_station_num", Kind::SetCarStationNum},
-    {"set_collision_state", Kind::SetCollisionState},
-    {"current_joint_temperature", Kind::CurrentJointTemperature},
-    {"joint_degree", Kind::JointDegree},
-    {"set_arm_continue", Kind::SetArmContinue},
-    {"set_hand_force", Kind::SetHandForce},
-    {"set_modbus_mode", Kind::SetModbusMode},
-    {"Start_Force_Position_Move", Kind::StartForcePositionMove},
-    {"Force_Position_State", Kind::ForcePositionState},
-    {"Stop_Force_Position_Move", Kind::StopForcePositionMove},
-    {"Force_Position_Move", Kind::ForcePositionMove},
-    {"set_teach_frame", Kind::SetTeachFrame},
-    {"download_project", Kind::DownloadProject},
-    {"run_project", Kind::RunProject},
-    {"install_pose", Kind::InstallPose},
+#define ARX_REPLY_PATTERN_ROW(name, number, pattern) {pattern, Kind::name},
+    ARX_REPLY_KINDS(ARX_REPLY_PATTERN_ROW)
+#undef ARX_REPLY_PATTERN_ROW
 };
+
+inline constexpr std::size_t kReplyPatternCount = sizeof kReplyPatterns / sizeof kReplyPatterns[0];
+
+// Two rows of the table, by position.
+struct PatternPair {
+    std::size_t earlier, later;
+};
+
+// The first pair where an earlier pattern is contained in a later one: every
+// line holding the later pattern also holds the earlier one, so the later
+// kind could never be given. {count, count} when there is none.
+constexpr PatternPair first_hidden_pattern(const ReplyPattern* table, std::size_t count) {
+    for (std::size_t later = 0; later < count; ++later)
+        for (std::size_t earlier = 0; earlier < later; ++earlier)
+            if (table[later].text.find(table[earlier].text) != std::string_view::npos) return {earlier, later};
+    return {count, count};
+}
+
+// The first pair of rows giving the same kind number, {count, count} when none:
+// a waiting command could then be answered by another command's reply.
+constexpr PatternPair first_shared_number(const ReplyPattern* table, std::size_t count) {
+    for (std::size_t later = 0; later < count; ++later)
+        for (std::size_t earlier = 0; earlier < later; ++earlier)
+            if (table[later].kind == table[earlier].kind) return {earlier, later};
+    return {count, count};
+}
+
+static_assert(first_hidden_pattern(kReplyPatterns, kReplyPatternCount).later == kReplyPatternCount,
+              "a reply pattern contains an earlier one and would never classify: move it before that one");
+static_assert(first_shared_number(kReplyPatterns, kReplyPatternCount).later == kReplyPatternCount,
+              "two reply kinds share a number");
 
 // Kinds whose reports are pushed to the application callback: the earliest
 // callback-mode slot of the connection takes them.

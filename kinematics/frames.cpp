@@ -2,6 +2,8 @@
 // tool-relative and rotate moves.
 #include <cmath>
 
+#include "kinematics/frames.h"
+
 #include "kinematics/conversions.h"
 #include "kinematics/forward.h"
 #include "kinematics/state.h"
@@ -12,7 +14,7 @@ namespace {
 
 // Rotation by `angle_deg` about the x, y or z axis (1, 2, 3) as a transform.
 Transform axis_rotation(int axis, float angle_deg) {
-    const float angle = static_cast<float>(angle_deg * 3.141592653589793 / 180.0);
+    const float angle = static_cast<float>(radians_from_degrees(angle_deg));
     eul e{0.0f, 0.0f, 0.0f};
     (axis == 1 ? e.rx : axis == 2 ? e.ry : e.rz) = angle;
     return euler_transform(e, 0.0f, 0.0f, 0.0f);
@@ -54,7 +56,7 @@ Pose tool2end(Pose tool_pose, Pose tool_frame, Pose work_frame) {
     return pose_of(m, euler_of(m));
 }
 
-Pose Cartesian_Tool(const float* joint, float dx, float dy, float dz, int /*mode*/) {
+Pose arx::kin::cartesian_tool(const float* joint, float dx, float dy, float dz) {
     const KinematicState& s = kinematic_state();
     Transform flange;
     if (joint == nullptr || !flange_transform(s, joint, &flange)) return Pose{};
@@ -62,7 +64,7 @@ Pose Cartesian_Tool(const float* joint, float dx, float dy, float dz, int /*mode
     return base_to_work(s.work, pose_of(m, euler_of_single(m)));
 }
 
-Pose RotateMove(const float* joint, int axis, float angle, Pose choose_axis) {
+Pose arx::kin::rotate_move(const float* joint, int axis, float angle, Pose choose_axis) {
     const Pose current = Forward_Kinematics(joint);
     if (axis < 1 || axis > 3) return current;
     // Turning about an axis of frame F: Rf * Ra * Rf^-1 applied to the current orientation.
@@ -80,4 +82,12 @@ Pose RotateMove(const float* joint, int axis, float angle, Pose choose_axis) {
     out.euler = e;
     out.quaternion = quaternion_of(e);
     return out;
+}
+
+Pose Cartesian_Tool(const float* joint, float dx, float dy, float dz, int /*mode*/) {
+    return cartesian_tool(joint, dx, dy, dz);
+}
+
+Pose RotateMove(const float* joint, int axis, float angle, Pose choose_axis) {
+    return rotate_move(joint, axis, angle, choose_axis);
 }

@@ -20,7 +20,7 @@ constexpr int kSixAxisFirstLimitCode = -3;  // joint 1; joint i gives -2 - i
 constexpr int kSevenAxisNoSolution = -3;
 constexpr int kSevenAxisFirstLimitCode = -5;
 
-double offset_rad(const Link& link) { return link.offset_deg * kPi / 180.0; }
+double offset_rad(const Link& link) { return radians_from_degrees(link.offset_deg); }
 
 }  // namespace
 

@@ -13,7 +13,7 @@ static_assert(std::is_trivially_destructible_v<KinematicState>, "state must outl
 
 KinematicState g_state;
 
-float degrees_to_radians(float degrees) { return static_cast<float>(degrees * 3.1415926 / 180.0); }
+float degrees_to_radians(float degrees) { return static_cast<float>(degrees * kMountingAnglePi / 180.0); }
 
 void derive_install_rotation() {
     g_state.install_rotation = euler_transform({g_state.install[0], g_state.install[1], g_state.install[2]}, 0, 0, 0);
@@ -53,7 +53,9 @@ void store_work_frame(const Matrix& work) { g_state.work = Transform::from(work)
 
 using namespace arx::kin;
 
-void Init_Sys_Data(int model) {
+void Init_Sys_Data(int model) { load_arm_model(model); }
+
+void arx::kin::load_arm_model(int model) {
     const ArmModelData* arm = arm_model_data(model);
     if (arm == nullptr) return;
     g_state.model = model;

@@ -6,6 +6,9 @@
 
 namespace arx::kin {
 
+// Loads the model's parameters (Init_Sys_Data); an unknown model changes nothing.
+void load_arm_model(int model);
+
 // Install angles given in degrees, stored as radians (the conversion of setAngle).
 void store_install_angles_deg(float x, float y, float z);
 

@@ -13,10 +13,21 @@ namespace arx::kin {
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 6.283185307179586;
-// The joint-angle factors of the arm's firmware, single precision: degrees to
-// radians on the way into a chain, radians to degrees on the way out.
+
+// Degrees to radians, the one conversion: in double, the product before the
+// quotient. The rotate move's angle and the joint offsets are computed this
+// way, and the poses and joints they give are compared bit for bit, so the
+// order stays (d * (kPi / 180) rounds differently for some d).
+constexpr double radians_from_degrees(double degrees) { return degrees * kPi / 180.0; }
+
+// Where the controller's firmware converts with its own rounded factors, the
+// kinematics use the same ones, or their results would drift from the arm's
+// by an ulp here and there:
+// - joint angles in single precision, into a chain and out of the solver;
 constexpr float kDegToRad = 0.0174533f;
 constexpr float kRadToDeg = 57.29578f;
+// - the mounting angles (setAngle, the install pose) with pi to seven decimals.
+constexpr double kMountingAnglePi = 3.1415926;
 
 struct Transform {
     float m[4][4];

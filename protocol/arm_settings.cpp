@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "kinematics/kinematic_state.h"
 #include "protocol/command.h"
+#include "protocol/internals.h"
 
 using namespace arx::protocol;
 
@@ -35,7 +36,7 @@ void mirror_end_link(float value) {
 Value Switch(bool on) { return Int(on ? 1 : 0); }
 
 // Dynamic parameters per connection: two more for the seven-joint arm.
-int dynamic_parameters(SOCKHANDLE h) { return request_joints(h) == 7 ? 14 : 12; }
+int dynamic_parameters(SOCKHANDLE h) { return joints(h) == 7 ? 14 : 12; }
 
 }  // namespace
 
@@ -141,7 +142,7 @@ int Set_Arm_Dynamic_Parm(SOCKHANDLE h, const float* parm, bool block) {
 int Set_Arm_Init_Pose(SOCKHANDLE h, const float* joint, bool block) {
     ARX_GUARD(h, Transfer, NotNull(joint), Pause);
     return Request("set_init_pose")
-        .array("init_pose", joint, request_joints(h), Milli)
+        .array("init_pose", joint, joints(h), Milli)
         .run(h, block, Kind::SetInitPose, Boolean("init_pose"));
 }
 
@@ -159,12 +160,16 @@ int Set_Install_Pose(SOCKHANDLE h, float x, float y, float z, bool block) {
                           [=] { arx::kin::store_install_angles_deg(x, y, z); });
 }
 
-int Get_Install_Pose(SOCKHANDLE h, float* x, float* y, float* z) {
-    ARX_GUARD(h, Transfer, NotNull(x, y, z), Pause);
+int arx::protocol::read_install_pose(SOCKHANDLE h, float* x, float* y, float* z) {
     const int rc = Request("get_install_pose")
                        .query(h, Kind::InstallPose, LeadingElements("pose", std::array{x, y, z}, NumberAsFloat, kTypeErrors));
     if (rc == 0) arx::kin::store_install_angles_deg(*x, *y, *z);
     return rc;
+}
+
+int Get_Install_Pose(SOCKHANDLE h, float* x, float* y, float* z) {
+    ARX_GUARD(h, Transfer, NotNull(x, y, z), Pause);
+    return read_install_pose(h, x, y, z);
 }
 
 // ------------------------------------------------------ servo and power

@@ -1,14 +1,20 @@
 // Arm state and joint telemetry: always-blocking queries.
 #include "core/log.h"
 #include "protocol/command.h"
+#include "protocol/internals.h"
 
 using namespace arx::protocol;
 
-int Get_Current_Arm_State(SOCKHANDLE h, float* joint, POSE* pose, unsigned short* arm_err, unsigned short* sys_err) {
-    ARX_GUARD(h, Transfer, NotNull(joint, pose, arm_err, sys_err), Pause);
+int arx::protocol::read_arm_state(SOCKHANDLE h, float* joint, POSE* pose, unsigned short* arm_err,
+                                  unsigned short* sys_err) {
     return Request("get_current_arm_state")
         .query(h, Kind::CurrentArmState, Within("arm_state", PoseArray("pose", pose), JointArray(h, "joint", joint, Thousandths, kTypeErrors),
                              Integer("arm_err", arm_err), Integer("sys_err", sys_err)));
+}
+
+int Get_Current_Arm_State(SOCKHANDLE h, float* joint, POSE* pose, unsigned short* arm_err, unsigned short* sys_err) {
+    ARX_GUARD(h, Transfer, NotNull(joint, pose, arm_err, sys_err), Pause);
+    return read_arm_state(h, joint, pose, arm_err, sys_err);
 }
 
 int Get_Joint_Temperature(SOCKHANDLE h, float* temperature) {

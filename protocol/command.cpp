@@ -3,6 +3,7 @@
 
 #include "core/log.h"
 #include "core/transport.h"
+#include "protocol/internals.h"
 
 #include <type_traits>
 
@@ -34,7 +35,7 @@ int Request::callback(SOCKHANDLE handle, core::Kind kind) {
 void log_refused(std::string_view what, int code) {
     if (!core::log_enabled(core::LogLevel::Warning)) return;
     core::log(core::LogLevel::Warning, "%.*s: refused before sending: %d (%s)", static_cast<int>(what.size()),
-              what.data(), code, Arx_Result_Text(code));
+              what.data(), code, result_text(code));
 }
 
 void Request::log_refusal() const { log_refused(command(), fault_); }

@@ -23,7 +23,7 @@
 //                         Scaled("temperature", temperature), Integer("err_flag", err_flag)));
 //
 // More shapes:
-//   per-joint request array   r.array("offset", offset, request_joints(h), Milli)
+//   per-joint request array   r.array("offset", offset, joints(h), Milli)
 //   send-only                 return Request("set_RS485").add("baudrate", Int(b)).send(h);
 //   longer wait               .run(h, block, Kind::SetForcePosition, Boolean("set_state"), 10000)
 //   a move                    .move(h, block, kJointMoveWait)   (protocol/move_wait.h)
@@ -98,12 +98,9 @@ int guard(SOCKHANDLE handle, const Checks&... checks) {
     return rc;
 }
 
-// Joint values a reply carries for this connection (its recorded joint count).
+// Joint values a request or a reply carries for this connection: its recorded
+// joint count (seven for ARM_MODEL_B), six for a handle the library does not know.
 inline int joints(SOCKHANDLE handle) { return core::joint_count(handle); }
-
-// Joint values a request carries for this connection: seven for ARM_MODEL_B;
-// like the reply side, six for a handle the library does not know.
-inline int request_joints(SOCKHANDLE handle) { return core::joint_count(handle); }
 
 // Per-joint reply arrays: exactly the connection's joint count, or (UpTo) any
 // length with no more than the joint count written, so the caller's array of

@@ -3,7 +3,9 @@
 #include "arx_version.h"
 #include "core/connections.h"
 #include "core/log.h"
+#include "kinematics/kinematic_state.h"
 #include "protocol/command.h"
+#include "protocol/internals.h"
 #include "protocol/reports.h"
 #include "protocol/startup.h"
 
@@ -37,7 +39,7 @@ using namespace arx::protocol;
 namespace core = arx::core;
 
 int Arx_API_Init(int model, ArxCallback callback) {
-    Init_Sys_Data(model);
+    arx::kin::load_arm_model(model);
     core::initialise(model, callback, decode_report);
     return 0;
 }
@@ -61,7 +63,7 @@ SOCKHANDLE Arm_Socket_Start(const char* ip, int port, int recv_timeout) {
     if (socket == ARX_NETWORK_START_FAILED || socket == ARX_CONNECT_FAILED) return socket;
     if (const int rc = connection_startup(socket); rc != 0) {
         core::log(core::LogLevel::Warning, "Arm_Socket_Start: a start-up frame query failed: %d (%s); connection closed",
-                  rc, Arx_Result_Text(rc));
+                  rc, result_text(rc));
         core::close_connection(socket);
         return ARX_START_FAILED_HANDLE;
     }

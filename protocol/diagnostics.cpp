@@ -4,10 +4,13 @@
 #include "arx_api.h"
 #include "core/log.h"
 #include "kinematics/state.h"
+#include "protocol/internals.h"
 
 void Arx_Set_Log_Handler(int min_level, ArxLogHandler handler) { arx::core::set_log_handler(min_level, handler); }
 
-const char* Arx_Result_Text(int code) {
+const char* Arx_Result_Text(int code) { return arx::protocol::result_text(code); }
+
+const char* arx::protocol::result_text(int code) {
     switch (code) {
         case ARX_SUCCESS: return "success";
         case ARX_CONTROLLER_FALSE: return "the controller answered false: it refused or failed the operation";

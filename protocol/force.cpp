@@ -112,7 +112,7 @@ int Force_Position_Move_Joint(SOCKHANDLE h, const float* joint, unsigned char se
                               float force) {
     ARX_GUARD(h, Transfer, NotNull(joint));
     return Request("Force_Position_Move")
-        .array("joint", joint, request_joints(h), Milli)
+        .array("joint", joint, joints(h), Milli)
         .add("sensor", Int(sensor))
         .add("mode", Int(mode))
         .add("dir", Int(dir))
@@ -123,7 +123,7 @@ int Force_Position_Move_Joint(SOCKHANDLE h, const float* joint, unsigned char se
 int Force_Position_Move_POSE(SOCKHANDLE h, POSE pose, unsigned char sensor, unsigned char mode, int dir, float force) {
     ARX_GUARD(h, Transfer);
     return Request("Force_Position_Move")
-        .array("pose", {Micro(pose.x), Micro(pose.y), Micro(pose.z), Milli(pose.rx), Milli(pose.ry), Milli(pose.rz)})
+        .pose("pose", pose)
         .add("sensor", Int(sensor))
         .add("mode", Int(mode))
         .add("dir", Int(dir))
@@ -149,9 +149,9 @@ int Auto_Set_Fz(SOCKHANDLE h) {
 
 int Manual_Set_Fz(SOCKHANDLE h, const float* joint1, const float* joint2) {
     ARX_GUARD(h, Transfer, NotNull(joint1, joint2), Pause);
-    const int joints = request_joints(h);
+    const int count = joints(h);
     return Request("manual_set_Fz")
-        .array("pose1", joint1, joints, MilliNumber)
-        .array("pose2", joint2, joints, MilliNumber)
+        .array("pose1", joint1, count, MilliNumber)
+        .array("pose2", joint2, count, MilliNumber)
         .query(h, Kind::SetForceSensor, Boolean("set_state"));
 }

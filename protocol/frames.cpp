@@ -1,6 +1,7 @@
 // Tool frames, work frames and payload.
 #include "core/library.h"
 #include "protocol/command.h"
+#include "protocol/internals.h"
 
 using namespace arx::protocol;
 
@@ -13,11 +14,6 @@ constexpr int kFrameChangeSettleMs = 300;
 // Payload centre of mass: three millionths.
 Field Position(FRAME* frame, ArrayCodes codes) {
     return ExactElements("position", std::array<float*, 3>{&frame->x, &frame->y, &frame->z}, Millionths, codes);
-}
-
-// A pose on the wire: x, y, z in millionths, rx, ry, rz in thousandths.
-Request& pose_member(Request& r, const char* key, const POSE& p) {
-    return r.array(key, {Micro(p.x), Micro(p.y), Micro(p.z), Milli(p.rx), Milli(p.ry), Milli(p.rz)});
 }
 
 int settle_after(bool block, int rc) {
@@ -49,7 +45,7 @@ int Manual_Set_Tool_Frame(SOCKHANDLE h, const char* name, POSE pose, float paylo
     ARX_GUARD(h, Transfer, NotNull(name), Pause);
     Request r("set_manual_tool_frame");
     r.add("tool_name", Text(name));
-    pose_member(r, "tool_pose", pose)
+    r.pose("tool_pose", pose)
         .add("payload", Number(payload))
         .array("position", {Milli(x), Milli(y), Milli(z)});
     return r.run(h, block, Kind::SetManualToolFrame, Boolean("manual_tool_frame"));
@@ -79,11 +75,15 @@ int Set_None_Payload(SOCKHANDLE h, bool block) {
     return bare_setting(h, block, "set_none_payload", Kind::SetNonePayload, "set_state");
 }
 
-int Get_Current_Tool_Frame(SOCKHANDLE h, FRAME* frame) {
-    ARX_GUARD(h, Transfer, NotNull(frame), Pause);
+int arx::protocol::read_current_tool_frame(SOCKHANDLE h, FRAME* frame) {
     return Request("get_current_tool_frame")
         .query(h, Kind::CurrentToolFrame, All(FrameName("tool_name", &frame->name), PoseArray("pose", &frame->pose),
                           Integer("payload", &frame->payload), Position(frame, kMissingThenTypeError)));
+}
+
+int Get_Current_Tool_Frame(SOCKHANDLE h, FRAME* frame) {
+    ARX_GUARD(h, Transfer, NotNull(frame), Pause);
+    return read_current_tool_frame(h, frame);
 }
 
 int Get_Given_Tool_Frame(SOCKHANDLE h, const char* name, FRAME* frame) {
@@ -113,7 +113,7 @@ int Manual_Set_Work_Frame(SOCKHANDLE h, const char* name, POSE pose, bool block)
     ARX_GUARD(h, Transfer, NotNull(name), Pause);
     Request r("set_manual_work_frame");
     r.add("frame_name", Text(name));
-    return pose_member(r, "frame_pose", pose).run(h, block, Kind::SetMaualWorkFrame, Boolean("manual_work_frame"));
+    return r.pose("frame_pose", pose).run(h, block, Kind::SetMaualWorkFrame, Boolean("manual_work_frame"));
 }
 
 int Change_Work_Frame(SOCKHANDLE h, const char* name, bool block) {
@@ -128,10 +128,14 @@ int Delete_Work_Frame(SOCKHANDLE h, const char* name, bool block) {
     return Request("set_delete_work_frame").add("frame_name", Text(name)).run(h, block, Kind::SetDeleteWorkFrame, Boolean("delete_work_frame"));
 }
 
-int Get_Current_Work_Frame(SOCKHANDLE h, FRAME* frame) {
-    ARX_GUARD(h, Transfer, NotNull(frame), Pause);
+int arx::protocol::read_current_work_frame(SOCKHANDLE h, FRAME* frame) {
     return Request("get_current_work_frame")
         .query(h, Kind::CurrentWorkFrame, All(FrameName("frame_name", &frame->name), PoseArray("pose", &frame->pose)));
+}
+
+int Get_Current_Work_Frame(SOCKHANDLE h, FRAME* frame) {
+    ARX_GUARD(h, Transfer, NotNull(frame), Pause);
+    return read_current_work_frame(h, frame);
 }
 
 int Get_Given_Work_Frame(SOCKHANDLE h, const char* name, POSE* pose) {

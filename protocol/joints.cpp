@@ -57,7 +57,7 @@ int Set_Joint_Err_Clear(SOCKHANDLE h, unsigned char joint, bool block) {
 int Set_Joint_Zero_Offset(SOCKHANDLE h, const float* offset, bool block) {
     ARX_GUARD(h, Transfer, NotNull(offset), Pause);
     return Request("set_joint_zero_offset")
-        .array("offset", offset, request_joints(h), Milli)
+        .array("offset", offset, joints(h), Milli)
         .run(h, block, Kind::SetJointZeroOffset, Boolean("set_state"));
 }
 

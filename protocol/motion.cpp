@@ -1,5 +1,7 @@
 // Moves, streaming set-points and trajectory control.
+#include "kinematics/frames.h"
 #include "protocol/command.h"
+#include "protocol/internals.h"
 #include "protocol/move_wait.h"
 
 #include <cstring>
@@ -14,7 +16,7 @@ POSE command_pose(const Pose& p) { return POSE{p.x, p.y, p.z, p.euler.rx, p.eule
 int current_joints(SOCKHANDLE h, float* joint) {
     POSE pose;
     unsigned short arm_err = 0, sys_err = 0;
-    return Get_Current_Arm_State(h, joint, &pose, &arm_err, &sys_err);
+    return read_arm_state(h, joint, &pose, &arm_err, &sys_err);
 }
 
 // "type" and "data" of the current trajectory: joints (thousandths) for none
@@ -55,15 +57,19 @@ Field CurrentTrajectory(SOCKHANDLE h, ARM_CTRL_MODES* type, float* data) {
 int Movej_Cmd(SOCKHANDLE h, const float* joint, unsigned char v, float r, bool block) {
     ARX_GUARD(h, Transfer, NotNull(joint), Pause);
     return Request("movej")
-        .array("joint", joint, request_joints(h), Milli)
+        .array("joint", joint, joints(h), Milli)
         .add("v", Int(v))
         .add("r", Milli(r))
         .move(h, block, kJointMoveWait);
 }
 
+int arx::protocol::move_line(SOCKHANDLE h, POSE pose, unsigned char v, float r, bool block) {
+    return Request("movel").pose("pose", pose).add("v", Int(v)).add("r", Milli(r)).move(h, block, kLineMoveWait);
+}
+
 int Movel_Cmd(SOCKHANDLE h, POSE pose, unsigned char v, float r, bool block) {
     ARX_GUARD(h, Transfer, Pause);
-    return Request("movel").pose("pose", pose).add("v", Int(v)).add("r", Milli(r)).move(h, block, kLineMoveWait);
+    return move_line(h, pose, v, r, block);
 }
 
 int Movec_Cmd(SOCKHANDLE h, POSE pose_via, POSE pose_to, unsigned char v, float r, unsigned char loop, bool block) {
@@ -88,7 +94,7 @@ int Movej_P_Cmd(SOCKHANDLE h, POSE pose, unsigned char v, float r, bool block) {
 
 int Movej_CANFD(SOCKHANDLE h, const float* joint) {
     ARX_GUARD(h, Transfer, NotNull(joint));
-    return Request("movej_canfd").array("joint", joint, request_joints(h), Milli).send(h);
+    return Request("movej_canfd").array("joint", joint, joints(h), Milli).send(h);
 }
 
 int Movep_CANFD(SOCKHANDLE h, POSE pose) {
@@ -97,21 +103,29 @@ int Movep_CANFD(SOCKHANDLE h, POSE pose) {
 }
 
 // ---- moves whose target the kinematics compute from the arm's joints
+// Three steps, each with the transfer check and 20 ms pause of a command of
+// its own: the move's, the state query's, the line move's. The controller
+// sees the state query and the line 20 ms after the step before, as it would
+// from an application sending them itself.
 
-int MoveCartesianTool_Cmd(SOCKHANDLE h, float* joint, float dx, float dy, float dz, int mode, unsigned char v,
+int MoveCartesianTool_Cmd(SOCKHANDLE h, float* joint, float dx, float dy, float dz, int /*mode*/, unsigned char v,
                           float r, bool block) {
     // Without joints the kinematics would give the zero pose, a target nobody meant.
     ARX_GUARD(h, Transfer, NotNull(joint), Pause);
     float current[7] = {};
+    ARX_GUARD(h, Transfer, Pause);  // the state query's
     if (const int rc = current_joints(h, current)) return rc;
-    return Movel_Cmd(h, command_pose(Cartesian_Tool(joint, dx, dy, dz, mode)), v, r, block);
+    ARX_GUARD(h, Transfer, Pause);  // the line move's
+    return move_line(h, command_pose(arx::kin::cartesian_tool(joint, dx, dy, dz)), v, r, block);
 }
 
 int MoveRotate_Cmd(SOCKHANDLE h, int axis, float angle, Pose choose_axis, unsigned char v, float r, bool block) {
     ARX_GUARD(h, Transfer, Pause);
     float current[7] = {};
+    ARX_GUARD(h, Transfer, Pause);  // the state query's
     if (const int rc = current_joints(h, current)) return rc;
-    return Movel_Cmd(h, command_pose(RotateMove(current, axis, angle, choose_axis)), v, r, block);
+    ARX_GUARD(h, Transfer, Pause);  // the line move's
+    return move_line(h, command_pose(arx::kin::rotate_move(current, axis, angle, choose_axis)), v, r, block);
 }
 
 // ---- trajectory control

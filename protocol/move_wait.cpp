@@ -4,6 +4,7 @@
 #include "core/transport.h"
 #include "core/transfer_state.h"
 #include "protocol/command.h"
+#include "protocol/internals.h"
 
 #include <cmath>
 
@@ -20,12 +21,17 @@ struct ArmSample {
     float joint[kSampledJoints] = {};  // values the reply does not carry stay 0
 };
 
+// One state query. Two pauses of 20 ms come before it: the sample's own, which
+// spaces the samples out, and the pause every state query takes before its
+// line is built. Both are the watched move's timing on the wire, so both stay.
 int sample_arm(SOCKHANDLE handle, ArmSample* sample) {
     if (core::transfer_active(handle)) return ARX_FILE_TRANSFER_BUSY;
     core::pause_ms(kSamplePauseMs);
+    if (core::transfer_active(handle)) return ARX_FILE_TRANSFER_BUSY;  // the query's own check
+    core::pause_ms(core::kCommandPauseMs);
     POSE pose;
     unsigned short arm_err = 0, sys_err = 0;
-    return Get_Current_Arm_State(handle, sample->joint, &pose, &arm_err, &sys_err);
+    return read_arm_state(handle, sample->joint, &pose, &arm_err, &sys_err);
 }
 
 bool standing_still(const ArmSample& before, const ArmSample& now) {

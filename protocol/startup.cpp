@@ -4,7 +4,10 @@
 #include "protocol/startup.h"
 
 #include "core/library.h"
+#include "kinematics/conversions.h"
 #include "kinematics/kinematic_state.h"
+#include "protocol/command.h"
+#include "protocol/internals.h"
 
 namespace arx::protocol {
 
@@ -24,17 +27,23 @@ Pose pose_of(const POSE& p) {
 }  // namespace
 
 int run_connection_startup(SOCKHANDLE handle) {
+    // Each query takes the transfer check and the 20 ms pause of its command,
+    // like any command the application sends.
     FRAME tool{};
-    if (const int rc = Get_Current_Tool_Frame(handle, &tool)) return rc;
+    ARX_GUARD(handle, Transfer, Pause);
+    if (const int rc = read_current_tool_frame(handle, &tool)) return rc;
     FRAME work{};
-    if (const int rc = Get_Current_Work_Frame(handle, &work)) return rc;
-    kin::store_tool_frame(pos2matrix(pose_of(tool.pose)));
-    kin::store_work_frame(pos2matrix(pose_of(work.pose)));
+    ARX_GUARD(handle, Transfer, Pause);
+    if (const int rc = read_current_work_frame(handle, &work)) return rc;
+    kin::store_tool_frame(kin::pose_transform(pose_of(tool.pose)).to_matrix());
+    kin::store_work_frame(kin::pose_transform(pose_of(work.pose)).to_matrix());
+    // Start-up gives the controller one more pause after the frames, before the
+    // mounting-angle query takes its own.
     core::pause_ms(core::kCommandPauseMs);
-    // Stores the mounting angles itself on success; a failure keeps the old ones
-    // and does not fail the connection.
+    // Stores the mounting angles itself on success; a failure (a refusal too)
+    // keeps the old ones and does not fail the connection.
     float x = 0, y = 0, z = 0;
-    (void)Get_Install_Pose(handle, &x, &y, &z);
+    if (guard(handle, Transfer, Pause) == 0) (void)read_install_pose(handle, &x, &y, &z);
     return 0;
 }
 

@@ -19,7 +19,7 @@ Field NotFalse(const char* key) {
 int Add_Waypoint(SOCKHANDLE h, const float* joint, bool block) {
     ARX_GUARD(h, Transfer, NotNull(joint), Pause);
     return Request("add_waypoint")
-        .array("joint", joint, request_joints(h), Milli)
+        .array("joint", joint, joints(h), Milli)
         .run(h, block, Kind::AddWaypoint, NotFalse("waypoint_state"));
 }
 

@@ -25,5 +25,19 @@ if [ -d sim ]; then
     forbid "sim/" sim/*.h sim/*.cpp -- core/transport core/library core/connections core/pending core/receive \
         core/threads core/message_queue core/transfer_state protocol/command facade/
 fi
-[ $status -eq 0 ] && echo "layers run one way: kinematics, core <- protocol <- exports"
+# Protocol code calls no export: an export is its checks and 20 ms pause around
+# an internal function (protocol/internals.h), and code that calls the export
+# instead takes a pause nobody sees. Rule: outside comments, an exported name
+# followed by "(" may appear in protocol/ only at the start of a line, as the
+# export's own definition; any other occurrence is a call.
+exports=$(python3 tools/arx_header.py functions include/arx_api.h)
+if [ -z "$exports" ]; then echo "no exports read from include/arx_api.h"; status=1; fi
+names=$(echo "$exports" | paste -sd'|' -)
+if calls=$(grep -HnE "\b($names)[[:space:]]*\(" protocol/*.h protocol/*.cpp \
+        | grep -vE "^[^:]+:[0-9]+:[[:space:]]*//" \
+        | grep -vE "^[^:]+:[0-9]+:[A-Za-z_][A-Za-z_0-9 *&]*[ *&]($names)\(" \
+        | grep -E "\b($names)[[:space:]]*\("); then
+    echo "protocol/ calls exports (use the internal function of protocol/internals.h):"; echo "$calls"; status=1
+fi
+[ $status -eq 0 ] && echo "layers run one way: kinematics, core <- protocol <- exports; protocol calls no export"
 exit $status

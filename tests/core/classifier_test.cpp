@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace arx::core {
 namespace {
 
@@ -23,6 +25,54 @@ TEST(Classifier, ContainedWordsDoNotShadowLongerOnes) {
         {"", 0},
     };
     for (const auto& [line, kind] : cases) EXPECT_EQ(number_of(classify(line)), kind) << line;
+}
+
+// The table's own checks: a pattern hidden by an earlier one it contains, and
+// two rows sharing a kind number, are found and named by position.
+TEST(Classifier, TableChecksFindTheOffendingPair) {
+    struct Case {
+        const char* what;
+        std::vector<ReplyPattern> table;
+        std::size_t hidden_earlier, hidden_later, shared_earlier, shared_later;
+    };
+    const Case cases[] = {
+        {"sound", {{"set_lift_speed", Kind::SetLiftSpeed}, {"set_lift", Kind::SetLift}}, 2, 2, 2, 2},
+        {"shorter first", {{"set_lift", Kind::SetLift}, {"set_lift_speed", Kind::SetLiftSpeed}}, 0, 1, 2, 2},
+        {"equal texts",
+         {{"timer", Kind::Timer}, {"add_waypoint", Kind::AddWaypoint}, {"timer", Kind::StopWaypoint}},
+         0,
+         2,
+         3,
+         3},
+        {"contained in the middle",
+         {{"DO_state", Kind::DOState}, {"AI_state", Kind::AIState}, {"set_tool_DO_state", Kind::SetToolDOState}},
+         0,
+         2,
+         3,
+         3},
+        {"case differs",
+         {{"force_position", Kind::SetForcePosition}, {"Force_Position_Move", Kind::ForcePositionMove}},
+         2,
+         2,
+         2,
+         2},
+        {"shared number", {{"set_gripper", Kind::SetGripper}, {"gripper_route", Kind::SetGripper}}, 2, 2, 0, 1},
+    };
+    for (const Case& c : cases) {
+        const PatternPair hidden = first_hidden_pattern(c.table.data(), c.table.size());
+        const PatternPair shared = first_shared_number(c.table.data(), c.table.size());
+        EXPECT_EQ(hidden.earlier, c.hidden_earlier) << c.what;
+        EXPECT_EQ(hidden.later, c.hidden_later) << c.what;
+        EXPECT_EQ(shared.earlier, c.shared_earlier) << c.what;
+        EXPECT_EQ(shared.later, c.shared_later) << c.what;
+    }
+}
+
+// The library's table, checked at compile time too; here the pair is named.
+TEST(Classifier, NoPatternIsHiddenByAnEarlierOne) {
+    const PatternPair hidden = first_hidden_pattern(kReplyPatterns, kReplyPatternCount);
+    ASSERT_EQ(hidden.later, kReplyPatternCount) << '"' << kReplyPatterns[hidden.later].text << "\" is hidden by \""
+                                                << kReplyPatterns[hidden.earlier].text << '"';
 }
 
 }  // namespace

@@ -5,15 +5,10 @@
 set -euo pipefail
 nm_tool=$1 library=$2 header=$3
 
-# Declared names: the identifier before the "(" of each ARX_API declaration,
-# comments removed; methods of an exported class appear as Class::method.
-declared=$(perl -0777 -ne '
-    s{/\*.*?\*/}{}gs; s{//[^\n]*}{}g; s{^\s*#[^\n]*}{}mg;
-    while (/\bARX_API\b([^;{(]*)\(/g) { my @w = split /[\s*&]+/, $1; print "$w[-1]\n" if @w; }
-    while (/\bclass\s+ARX_API\s+(\w+)[^{;]*\{(.*?)\n\};/gs) {
-        my ($class, $body) = ($1, $2);
-        while ($body =~ /(\w+)\s*\(/g) { print "${class}::$1\n"; }
-    }' "$header" | sort -u)
+# Declared names, as the header module reads them: the C functions, and
+# Arx_Service::<method> for the class's constructor and methods.
+declared=$(python3 "$(dirname "$0")/../../tools/arx_header.py" symbols "$header" | sort -u)
+[ -n "$declared" ] || { echo "no exports read from $header"; exit 1; }
 
 # Defined dynamic symbols, demangled, without argument lists; linker-made
 # symbols (_init, _fini, _edata, ...) and versioned ones are not ours.

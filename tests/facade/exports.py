@@ -1,47 +1,40 @@
 #!/usr/bin/env python3
 """The built library's exports (exports.py nm NM LIBARX_SO HEADER, or objdump
 OBJDUMP CXXFILT ARX_DLL HEADER): exactly the header's C functions, undecorated,
-and Arx_Service's constructor and methods, one method_of(name) per function
-but Get_Install_Pose."""
+and Arx_Service's constructor and methods, one per function that has one
+(tools/arx_header.py reads both from the header)."""
+from __future__ import annotations
+
+import pathlib
 import re
 import subprocess
 import sys
 
-
-def method_of(function):
-    """Service_ + the name, each word's first letter capitalised (end2tool: Service_End2tool)."""
-    return "Service_" + "_".join(w[:1].upper() + w[1:] for w in function.split("_"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "tools"))
+import arx_header  # noqa: E402
 
 
 ELF_NOISE = {"_init", "_fini", "_edata", "_end", "__bss_start"}  # linker-made symbols
 
 
-def run(*command):
+def run(*command: str) -> str:
     return subprocess.run(command, check=True, capture_output=True, text=True).stdout
 
 
-def header_functions(header):
-    text = open(header).read()
-    text = text.split("/* BEGIN Arx_Service")[0]
-    text = re.sub(r"/\*.*?\*/", " ", text, flags=re.S)
-    text = re.sub(r"^\s*#.*$", "", text, flags=re.M)
-    return set(re.findall(r"\bARX_API\b[^;{(]*?(\w+)\s*\(", text))
-
-
-def exports_elf(nm, library):
+def exports_elf(nm: str, library: str) -> set[str]:
     lines = run(nm, "-D", "--defined-only", "-C", library).splitlines()
     names = {line.split(" ", 2)[2].split("(")[0] for line in lines}
     return {n for n in names if "@" not in n and n not in ELF_NOISE and not n.startswith("_ITM_")}
 
 
-def exports_pe(objdump, cxxfilt, dll):
+def exports_pe(objdump: str, cxxfilt: str, dll: str) -> tuple[set[str], list[str]]:
     table = run(objdump, "-p", dll).split("[Ordinal/Name Pointer] Table")[1]
     raw = re.findall(r"^\s*\[\s*\d+\]\s+(\S+)", table, flags=re.M)
     demangled = run(cxxfilt, *raw).splitlines() if raw else []
     return {name.split("(")[0] for name in demangled}, raw
 
 
-def main(argv):
+def main(argv: list[str]) -> int:
     if argv[1] == "nm":
         exported, header = exports_elf(argv[2], argv[3]), argv[4]
     else:
@@ -51,11 +44,13 @@ def main(argv):
         if decorated:
             print("decorated C names:", decorated)
             return 1
-    declared = header_functions(header)
+    declared_functions = arx_header.read_functions(pathlib.Path(header))
+    declared = {f.name for f in declared_functions}
     functions = {n for n in exported if "::" not in n}
     methods = {n.split("::")[1] for n in exported if n.startswith("Arx_Service::")}
     others = {n for n in exported if "::" in n and not n.startswith("Arx_Service::")}
-    wanted_methods = {method_of(f) for f in declared - {"Get_Install_Pose"}} | {"Arx_Service"}
+    wanted_methods = {arx_header.service_name(f.name) for f in arx_header.with_method(declared_functions)}
+    wanted_methods.add(arx_header.SERVICE_CLASS)
     problems = [
         ("declared but not exported", declared - functions),
         ("exported but not declared", functions - declared),

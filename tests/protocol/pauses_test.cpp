@@ -1,0 +1,84 @@
+// Commands built from other commands' requests take each step's 20 ms pause
+// once, where the step happens: the time between two lines on the wire is the
+// pauses written in the command, never a second pause hidden in a call.
+#include "support/command_cases.h"
+
+using arx::test::connect_to;
+using arx::test::FakeController;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const std::string kStanding =
+    R"({"state":"current_arm_state","arm_state":{"pose":[0,0,0,0,0,0],"joint":[0,0,90000,0,90000,0],"arm_err":0,"sys_err":0}})";
+const std::string kArrived = R"({"state":"current_trajectory_state","trajectory_state":true})";
+
+// A pause step is 20 ms; a line may come up to one step later than its pauses
+// (scheduling, the fake's reply), and a hidden second pause would make it at
+// least a whole step late.
+constexpr long long kStepMs = 20;
+
+struct Gap {
+    const char* command;  // the line's command word
+    int pauses;           // 20 ms pauses between the previous line (or the call) and this one
+};
+
+// Each line's command and its distance from the one before (the first from `start`).
+void expect_gaps(const FakeController& fc, Clock::time_point start, const std::vector<Gap>& gaps) {
+    ASSERT_TRUE(fc.wait_lines(gaps.size()));
+    const std::vector<std::string> lines = fc.lines();
+    const std::vector<Clock::time_point> arrivals = fc.arrivals();
+    Clock::time_point previous = start;
+    for (std::size_t i = 0; i < gaps.size(); ++i) {
+        EXPECT_EQ(arx::test::command_of(lines[i]), gaps[i].command);
+        const long long gap = std::chrono::duration_cast<std::chrono::milliseconds>(arrivals[i] - previous).count();
+        EXPECT_GE(gap, gaps[i].pauses * kStepMs) << gaps[i].command;
+        EXPECT_LT(gap, (gaps[i].pauses + 1) * kStepMs) << gaps[i].command;
+        previous = arrivals[i];
+    }
+}
+
+struct DerivedMove {
+    const char* name;
+    std::function<int(SOCKHANDLE)> call;
+};
+
+const DerivedMove kDerivedMoves[] = {
+    {"CartesianTool",
+     [](SOCKHANDLE h) {
+         float joint[6] = {0, 0, 90, 0, 90, 0};
+         return MoveCartesianTool_Cmd(h, joint, 0, 0, 0.01f, 0, 20, 0, true);
+     }},
+    {"Rotate", [](SOCKHANDLE h) { return MoveRotate_Cmd(h, 3, 10, Pose{}, 20, 0, true); }},
+};
+
+class DerivedMovePauses : public arx::test::ControllerTest, public ::testing::WithParamInterface<DerivedMove> {};
+
+// The move's own pause and the state query's before the query; the line
+// move's pause before "movel".
+TEST_P(DerivedMovePauses, StateQueryAfterTwoPausesLineMoveAfterOne) {
+    fc.on("get_current_arm_state", kStanding);
+    fc.on("movel", kArrived);
+    const auto start = Clock::now();
+    EXPECT_EQ(GetParam().call(h), 0);
+    expect_gaps(fc, start, {{"get_current_arm_state", 2}, {"movel", 1}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Moves, DerivedMovePauses, ::testing::ValuesIn(kDerivedMoves),
+                         [](const ::testing::TestParamInfo<DerivedMove>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// Start-up: each frame query after its pause; the mounting-angle query after
+// start-up's own pause and the query's.
+TEST(StartupPauses, FramesAfterOnePauseEachMountingAnglesAfterTwo) {
+    Arx_API_Init(ARM_MODEL_A, nullptr);
+    FakeController fc;
+    const auto start = Clock::now();
+    const SOCKHANDLE h = connect_to(fc);
+    ASSERT_TRUE(ARX_HANDLE_IS_VALID(h));
+    expect_gaps(fc, start, {{"get_current_tool_frame", 1}, {"get_current_work_frame", 1}, {"get_install_pose", 2}});
+    Arm_Socket_Close(h);
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""tools/arx_header.py against headers shaped like the public one: what counts
+as an export, and what the generator and the export checks derive from it."""
+from __future__ import annotations
+
+import pathlib
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "tools"))
+import arx_header  # noqa: E402
+
+HEADER = """
+/* ARX_API int In_A_Comment(void); is no export */
+#if defined(ARX_STATIC)
+#  define ARX_API
+#else
+#  define ARX_API __attribute__((visibility("default")))
+#endif
+/* ------------------------------------------------------------------ types */
+typedef int (*ArxCallbackLike)(int);
+/* ------------------------------------------------------------------ library */
+ARX_API int Arx_API_Init(int model, void (*callback)(int code));
+// ARX_API int In_A_Line_Comment(void);
+ARX_API const char* Arx_Arm_Model_Name(int model);
+ARX_API int Arx_Arm_Model_From_Name(const char* name,
+                                    int* model);
+/* ------------------------------------------------------------------ kinematics */
+ARX_API Pose inverse_kinematics_like(const float* joint_in, Pose target, float joint_out[7]);
+ARX_API void setAngle(float x, float y, float z);
+ARX_API int Get_Install_Pose(SOCKHANDLE handle, float* x, float* y, float* z);
+ARX_API char* API_Version(void);
+/* BEGIN Arx_Service: an older header carried the class here */
+class ARX_API Arx_Service { public: int Service_Arx_API_Init(int model); };
+"""
+
+
+class ReadsTheExports(unittest.TestCase):
+    def setUp(self) -> None:
+        self.functions = arx_header.declared_functions(HEADER)
+
+    def test_declarations_in_order_with_their_section(self) -> None:
+        self.assertEqual(
+            [(f.name, f.section) for f in self.functions],
+            [("Arx_API_Init", "library"), ("Arx_Arm_Model_Name", "library"),
+             ("Arx_Arm_Model_From_Name", "library"), ("inverse_kinematics_like", "kinematics"),
+             ("setAngle", "kinematics"), ("Get_Install_Pose", "kinematics"), ("API_Version", "kinematics")])
+
+    def test_results_and_parameters(self) -> None:
+        by_name = {f.name: f for f in self.functions}
+        cases = [
+            ("Arx_API_Init", "int", ("int model", "void (*callback)(int code)")),
+            ("Arx_Arm_Model_Name", "const char*", ("int model",)),
+            ("Arx_Arm_Model_From_Name", "int", ("const char* name", "int* model")),
+            ("inverse_kinematics_like", "Pose", ("const float* joint_in", "Pose target", "float joint_out[7]")),
+            ("API_Version", "char*", ()),
+        ]
+        for name, result, parameters in cases:
+            with self.subTest(name):
+                self.assertEqual(by_name[name].result, result)
+                self.assertEqual(by_name[name].parameters, parameters)
+        names = [arx_header.parameter_name(p) for p in by_name["Arx_API_Init"].parameters]
+        names += [arx_header.parameter_name(p) for p in by_name["inverse_kinematics_like"].parameters]
+        self.assertEqual(names, ["model", "callback", "joint_in", "target", "joint_out"])
+
+    def test_method_names_and_exported_symbols(self) -> None:
+        cases = [("inverse_kinematics", "Service_Inverse_Kinematics"), ("setAngle", "Service_SetAngle"),
+                 ("end2tool", "Service_End2tool"), ("Arm_Socket_Start", "Service_Arm_Socket_Start"),
+                 ("API_Version", "Service_API_Version")]
+        for function, method in cases:
+            self.assertEqual(arx_header.service_name(function), method)
+        symbols = arx_header.exported_symbols(self.functions)
+        self.assertIn("Get_Install_Pose", symbols)
+        self.assertNotIn("Arx_Service::Service_Get_Install_Pose", symbols)  # no method
+        self.assertIn("Arx_Service::Arx_Service", symbols)
+        self.assertIn("Arx_Service::Service_Arx_Arm_Model_From_Name", symbols)
+        self.assertEqual(len(symbols), 2 * len(self.functions))  # functions, constructor, all methods but one
+
+    def test_sweep_list_is_written_once_per_change(self) -> None:
+        with tempfile.TemporaryDirectory() as folder:
+            header, out = pathlib.Path(folder) / "arx_api.h", pathlib.Path(folder) / "list" / "declared.h"
+            header.write_text(HEADER)
+            self.assertEqual(arx_header.main(["arx_header.py", "sweep-list", str(header), str(out)]), 0)
+            text = out.read_text()
+            self.assertIn('    "Arx_Arm_Model_From_Name",\n', text)
+            self.assertEqual(text.count('",\n'), len(self.functions))
+            written = out.stat().st_mtime_ns
+            self.assertEqual(arx_header.main(["arx_header.py", "sweep-list", str(header), str(out)]), 0)
+            self.assertEqual(out.stat().st_mtime_ns, written)  # unchanged: not rewritten, the sweep not rebuilt
+            header.write_text("/* nothing exported */\n")
+            self.assertEqual(arx_header.main(["arx_header.py", "functions", str(header)]), 1)
+
+
+if __name__ == "__main__":
+    unittest.main()

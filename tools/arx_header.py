@@ -1,0 +1,156 @@
+#!/usr/bin/env python3
+"""The exported functions of the public header, read in one place.
+
+The facade generator, the export checks, the layer check and the sweep's
+completeness test all take the list of exports from here, so they cannot
+disagree about what the header declares.
+
+    arx_header.py functions HEADER        one exported C function per line
+    arx_header.py symbols HEADER          the functions, then Arx_Service::<method>
+                                          for the class's constructor and methods
+    arx_header.py sweep-list HEADER OUT   writes OUT, a C++ header with the
+                                          functions as kDeclaredFunctions
+"""
+from __future__ import annotations
+
+import pathlib
+import re
+import sys
+from dataclasses import dataclass
+
+# Marks the end of the C declarations in a header that carries the class too.
+CLASS_BEGIN = "/* BEGIN Arx_Service"
+SERVICE_CLASS = "Arx_Service"
+# Exports without a method of the class.
+NO_METHOD = frozenset({"Get_Install_Pose"})
+
+_HEADING = re.compile(r"/\*\s*-{3,}\s*(.*?)\s*\*/")
+_DECLARATION = re.compile(r"\bARX_API\s+([^;{}()#]*?)\b(\w+)\s*\(((?:[^()]|\([^()]*\))*)\)\s*;", re.S)
+# Headings that group records, not functions.
+_NOT_FUNCTION_SECTIONS = ("types", "commands")
+
+
+@dataclass(frozen=True)
+class Function:
+    result: str
+    name: str
+    parameters: tuple[str, ...]
+    section: str
+
+
+def service_name(function: str) -> str:
+    """Service_ + the function's name; a lower-case name is capitalised word by
+    word (inverse_kinematics -> Inverse_Kinematics, setAngle -> SetAngle)."""
+    if function[0].islower():
+        function = "_".join(word[:1].upper() + word[1:] for word in function.split("_"))
+    return "Service_" + function
+
+
+def split_parameters(text: str) -> tuple[str, ...]:
+    """Splits a parameter list at top-level commas, whitespace normalised."""
+    parts: list[str] = []
+    depth, current = 0, ""
+    for ch in text:
+        if ch == "(":
+            depth += 1
+        elif ch == ")":
+            depth -= 1
+        if ch == "," and depth == 0:
+            parts.append(current)
+            current = ""
+        else:
+            current += ch
+    parts.append(current)
+    parts = [" ".join(p.split()) for p in parts]
+    return () if parts in (["void"], [""]) else tuple(parts)
+
+
+def parameter_name(parameter: str) -> str:
+    pointer_to_function = re.search(r"\(\s*\*\s*(\w+)\s*\)", parameter)
+    if pointer_to_function:
+        return pointer_to_function.group(1)
+    return re.findall(r"\w+", re.sub(r"\[.*?\]", "", parameter))[-1]
+
+
+def _without_comments_but_headings(text: str) -> str:
+    """Removes comments except section headings, which name the method groups."""
+    text = re.sub(r"/\*(?!\s*-{3,}).*?\*/", " ", text, flags=re.S)
+    return re.sub(r"//[^\n]*", " ", text)
+
+
+def declared_functions(header_text: str) -> list[Function]:
+    """The ARX_API function declarations of the header's C part, in order, each
+    with the section heading it stands under. The export macro's own
+    definition and a class declared ARX_API are not functions."""
+    c_part = _without_comments_but_headings(header_text.split(CLASS_BEGIN)[0])
+    c_part = re.sub(r"^[ \t]*#.*$", "", c_part, flags=re.M)
+    functions: list[Function] = []
+    section = ""
+    for chunk in re.split(r"(/\*.*?\*/)", c_part, flags=re.S):
+        heading = _HEADING.fullmatch(chunk)
+        if heading:
+            if heading.group(1) not in _NOT_FUNCTION_SECTIONS:
+                section = heading.group(1)
+            continue
+        for m in _DECLARATION.finditer(chunk):
+            functions.append(Function(" ".join(m.group(1).split()), m.group(2),
+                                      split_parameters(m.group(3)), section))
+    return functions
+
+
+def read_functions(header: pathlib.Path) -> list[Function]:
+    return declared_functions(header.read_text())
+
+
+def with_method(functions: list[Function]) -> list[Function]:
+    return [f for f in functions if f.name not in NO_METHOD]
+
+
+def exported_symbols(functions: list[Function]) -> list[str]:
+    """What the built library exports: the C functions, the class's constructor
+    and one method per function with a method (demangled, without arguments)."""
+    names = [f.name for f in functions]
+    names.append(f"{SERVICE_CLASS}::{SERVICE_CLASS}")
+    names += [f"{SERVICE_CLASS}::{service_name(f.name)}" for f in with_method(functions)]
+    return names
+
+
+def sweep_list(functions: list[Function]) -> str:
+    lines = [
+        "// Written by tools/arx_header.py from include/arx_api.h at build time.",
+        "#pragma once",
+        "",
+        "inline constexpr const char* kDeclaredFunctions[] = {",
+    ]
+    lines += [f'    "{f.name}",' for f in functions]
+    lines.append("};")
+    return "\n".join(lines) + "\n"
+
+
+def main(argv: list[str]) -> int:
+    if len(argv) < 3 or argv[1] not in ("functions", "symbols", "sweep-list"):
+        print(__doc__, file=sys.stderr)
+        return 2
+    functions = read_functions(pathlib.Path(argv[2]))
+    if not functions:
+        print(f"{argv[2]}: no ARX_API function declared", file=sys.stderr)
+        return 1
+    if argv[1] == "functions":
+        print("\n".join(f.name for f in functions))
+    elif argv[1] == "symbols":
+        print("\n".join(exported_symbols(functions)))
+    else:
+        if len(argv) != 4:
+            print(__doc__, file=sys.stderr)
+            return 2
+        out = pathlib.Path(argv[3])
+        text = sweep_list(functions)
+        # Rewritten only when it changes, so the sweep is not rebuilt for nothing.
+        if not out.exists() or out.read_text() != text:
+            out.parent.mkdir(parents=True, exist_ok=True)
+            out.write_text(text)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
