@@ -54,14 +54,11 @@ void store_work_frame(const Matrix& work) { g_state.work = Transform::from(work)
 using namespace arx::kin;
 
 void Init_Sys_Data(int model) {
-    const ArmModelData* arm = arm_model_data(model);
+    const ArmModelSpec* arm = arm_model_spec(model);
     if (arm == nullptr) return;
-    g_state.model = model;
     g_state.arm = arm;
     g_state.end_link = arm->end_link[0];
-    // The controller of the six-axis C family reports its tool frame and mounting
-    // at connect; the other models start from a bare flange on a level base.
-    if (model == ARM_MODEL_A || model == ARM_MODEL_B) {
+    if (arm->resets_frames_on_init) {
         g_state.tool = Transform::identity();
         g_state.install[0] = 0.0f;
         g_state.install[1] = 0.0f;

@@ -77,11 +77,16 @@ TEST(ResultText, InverseKinematicsTextsFollowTheLoadedModel) {
         {ARM_MODEL_C2, -8, "joint 6 is beyond its limit"},
         {ARM_MODEL_C1, -9, "no solution: the target is out of reach, or the tool frame is singular"},
         {ARM_MODEL_A, -10, "unknown inverse kinematics result"},
+        {ARM_MODEL_A, 0, "unknown inverse kinematics result"},   // the six-axis solvers have no wrist code
+        {ARM_MODEL_C1, -1, "unknown inverse kinematics result"},
+        {ARM_MODEL_C2, -3, "joint 1 is beyond its limit"},
         {ARM_MODEL_B, -1, "the wrist point is out of reach"},
         {ARM_MODEL_B, -3, "no solution within 0.26 rad of the current joints, or the tool frame is singular"},
         {ARM_MODEL_B, -5, "joint 1 is beyond its limit"},
         {ARM_MODEL_B, -11, "joint 7 is beyond its limit"},
         {ARM_MODEL_B, -12, "unknown inverse kinematics result"},
+        {ARM_MODEL_B, -2, "unknown inverse kinematics result"},
+        {ARM_MODEL_B, 0, "unknown inverse kinematics result"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.model) + ": " + std::to_string(c.code));
@@ -92,11 +97,16 @@ TEST(ResultText, InverseKinematicsTextsFollowTheLoadedModel) {
     const float zero[7] = {};
     float out[7];
     const Pose far = pose_at(5, 0, 0.5f);
-    for (int model : {ARM_MODEL_A, ARM_MODEL_B}) {
-        Init_Sys_Data(model);
-        const int rc = inverse_kinematics(zero, &far, out, 1);
-        EXPECT_STREQ(Arx_IK_Result_Text(rc), model == ARM_MODEL_B ? "the wrist point is out of reach"
-                                                                  : "no solution: the target is out of reach, or the tool frame is singular");
+    const struct {
+        int model;
+        const char* text;
+    } out_of_reach[] = {
+        {ARM_MODEL_A, "no solution: the target is out of reach, or the tool frame is singular"},
+        {ARM_MODEL_B, "the wrist point is out of reach"},
+    };
+    for (const auto& c : out_of_reach) {
+        Init_Sys_Data(c.model);
+        EXPECT_STREQ(Arx_IK_Result_Text(inverse_kinematics(zero, &far, out, 1)), c.text) << c.model;
     }
     Init_Sys_Data(ARM_MODEL_A);
 }
