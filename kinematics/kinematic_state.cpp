@@ -73,3 +73,13 @@ void setLwt(int type) {
     if (g_state.arm == nullptr || type < 0 || type > 2) return;
     g_state.end_link = g_state.arm->end_link[type];
 }
+
+int Arx_Arm_Model_From_Name(const char* name) {
+    const ArmModelSpec* arm = name ? arm_model_by_name(name) : nullptr;
+    return arm ? arm->model : -1;
+}
+
+const char* Arx_Arm_Model_Name(int model) {
+    const ArmModelSpec* arm = arm_model_spec(model);
+    return arm ? arm->name : nullptr;
+}
