@@ -139,19 +139,34 @@ inline constexpr const ArmModelSpec& kArmModelB = kArmModels[1];
 inline constexpr const ArmModelSpec& kArmModelC1 = kArmModels[2];
 inline constexpr const ArmModelSpec& kArmModelC2 = kArmModels[3];
 
-// The record of a model code, or nullptr for a code that is none of the four.
-constexpr const ArmModelSpec* arm_model_spec(int model) {
-    for (const ArmModelSpec& spec : kArmModels)
-        if (spec.model == model) return &spec;
-    return nullptr;
+constexpr int kArmModelCount = static_cast<int>(sizeof kArmModels / sizeof kArmModels[0]);
+
+// Index of the record of a model code, or of the record named exactly `name`
+// ("A", "B", "C1", "C2"; upper case, as the simulator's --model has always
+// taken them); -1 for none. Indices, not pointers, so that the checks below
+// stay constant expressions in sanitizer builds, which do not fold pointer
+// comparisons.
+constexpr int arm_model_index(int model) {
+    for (int i = 0; i < kArmModelCount; ++i)
+        if (kArmModels[i].model == model) return i;
+    return -1;
+}
+constexpr int arm_model_index(std::string_view name) {
+    for (int i = 0; i < kArmModelCount; ++i)
+        if (name == kArmModels[i].name) return i;
+    return -1;
 }
 
-// The record whose name is exactly `name` ("A", "B", "C1", "C2"; upper case,
-// as the simulator's --model has always taken them), or nullptr.
+// The record of a model code, or nullptr for a code that is none of the four.
+constexpr const ArmModelSpec* arm_model_spec(int model) {
+    const int i = arm_model_index(model);
+    return i < 0 ? nullptr : &kArmModels[i];
+}
+
+// The record named exactly `name` (see arm_model_index), or nullptr.
 constexpr const ArmModelSpec* arm_model_by_name(std::string_view name) {
-    for (const ArmModelSpec& spec : kArmModels)
-        if (name == spec.name) return &spec;
-    return nullptr;
+    const int i = arm_model_index(name);
+    return i < 0 ? nullptr : &kArmModels[i];
 }
 
 // A connection records its joint count, not its model (the core counts six for
@@ -171,18 +186,19 @@ constexpr bool records_are_sound() {
     const int codes[] = {ARM_MODEL_A, ARM_MODEL_B, ARM_MODEL_C1, ARM_MODEL_C2};
     const char* names[] = {"A", "B", "C1", "C2"};
     for (int i = 0; i < 4; ++i) {
-        const ArmModelSpec* spec = arm_model_spec(codes[i]);
-        if (spec == nullptr || spec != arm_model_by_name(names[i])) return false;
-        if (spec->joints < 1 || spec->joints > kMaxJoints) return false;
-        const bool seven = spec->solver == SolverFamily::SevenAxisHeldJoint;
-        if (spec->joints != (seven ? 7 : 6)) return false;  // each solver family knows its chain length
-        const ArmModelSpec& same_length = arm_model_of_connection(spec->joints);
-        if (spec->dynamic_parameters != same_length.dynamic_parameters) return false;
+        const int index = arm_model_index(codes[i]);
+        if (index < 0 || index != arm_model_index(std::string_view(names[i]))) return false;
+        const ArmModelSpec& spec = kArmModels[index];
+        if (spec.joints < 1 || spec.joints > kMaxJoints) return false;
+        const bool seven = spec.solver == SolverFamily::SevenAxisHeldJoint;
+        if (spec.joints != (seven ? 7 : 6)) return false;  // each solver family knows its chain length
+        const ArmModelSpec& same_length = arm_model_of_connection(spec.joints);
+        if (spec.dynamic_parameters != same_length.dynamic_parameters) return false;
     }
     bool six_joints = false;
     for (const ArmModelSpec& spec : kArmModels) six_joints = six_joints || spec.joints == kUnknownConnectionJoints;
     if (!six_joints) return false;  // arm_model_of_connection ends there
-    return sizeof kArmModels / sizeof kArmModels[0] == 4;
+    return kArmModelCount == 4;
 }
 static_assert(records_are_sound(), "the arm model records disagree with arx_api.h or with their solvers");
 }  // namespace checks
