@@ -21,7 +21,7 @@
 
 namespace {
 
-using arx::kin::ArmModelData;
+using arx::kin::ArmModelSpec;
 
 constexpr int kTargets = 1000;
 constexpr float kLimitShare = 0.9f;       // joints drawn within 90 % of each limit
@@ -41,13 +41,13 @@ struct Target {
 struct Model {
     const char* name;
     int code;
-    const ArmModelData* arm;
+    const ArmModelSpec* arm;
     KDL::Chain chain;
     KDL::JntArray theta_min, theta_max;
     std::vector<Target> targets;
 };
 
-KDL::JntArray theta_of(const ArmModelData& arm, const float* joint_deg) {
+KDL::JntArray theta_of(const ArmModelSpec& arm, const float* joint_deg) {
     KDL::JntArray theta(arm.joints);
     for (int i = 0; i < arm.joints; ++i) theta(i) = (joint_deg[i] + arm.link[i].offset_deg) * kDeg;
     return theta;
@@ -56,7 +56,7 @@ KDL::JntArray theta_of(const ArmModelData& arm, const float* joint_deg) {
 // Joint i turns about z after the link frame RotX(alpha_i) TransX(a_i); the first
 // link frame is the identity on every model, so each segment carries its own
 // offset d_i and the next link frame.
-KDL::Chain chain_of(const ArmModelData& arm, double end_link) {
+KDL::Chain chain_of(const ArmModelSpec& arm, double end_link) {
     KDL::Chain chain;
     for (int i = 0; i < arm.joints; ++i) {
         const bool last = i == arm.joints - 1;
@@ -69,8 +69,8 @@ KDL::Chain chain_of(const ArmModelData& arm, double end_link) {
 
 Model make_model(const char* name, int code) {
     Init_Sys_Data(code);
-    Model m{name, code, arx::kin::arm_model_data(code), {}, {}, {}, {}};
-    const ArmModelData& arm = *m.arm;
+    Model m{name, code, arx::kin::arm_model_spec(code), {}, {}, {}, {}};
+    const ArmModelSpec& arm = *m.arm;
     m.chain = chain_of(arm, arm.end_link[0]);
     float lo[7], hi[7];
     for (int i = 0; i < arm.joints; ++i) {
@@ -183,9 +183,8 @@ void inverse_kdl_lma(benchmark::State& state, const Model* m) {
 
 int main(int argc, char** argv) {
     std::vector<std::unique_ptr<Model>> models;
-    for (const auto& [name, code] : {std::pair{"A", ARM_MODEL_A}, {"B", ARM_MODEL_B}, {"C1", ARM_MODEL_C1},
-                                     {"C2", ARM_MODEL_C2}})
-        models.push_back(std::make_unique<Model>(make_model(name, code)));
+    for (const ArmModelSpec& spec : arx::kin::kArmModels)
+        models.push_back(std::make_unique<Model>(make_model(spec.name, spec.model)));
 
     for (const auto& m : models) {
         const std::string model = m->name;

@@ -26,7 +26,7 @@ static double example_now_ms(void) {
 }
 
 /* Parses the options, initialises the library (with `callback`, which may be
- * NULL) and connects; exits on failure. */
+ * NULL) and connects; exits on failure, an unknown model name included. */
 static Example example_start_with(int argc, char** argv, ArxCallback callback) {
     Example ex = {"127.0.0.1", 8080, ARM_MODEL_A, 0, 0};
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -34,11 +34,13 @@ static Example example_start_with(int argc, char** argv, ArxCallback callback) {
             snprintf(ex.host, sizeof ex.host, "%s", argv[i + 1]);
         else if (!strcmp(argv[i], "--port"))
             ex.port = atoi(argv[i + 1]);
-        else if (!strcmp(argv[i], "--model"))
-            ex.model = !strcmp(argv[i + 1], "B")    ? ARM_MODEL_B
-                       : !strcmp(argv[i + 1], "C1") ? ARM_MODEL_C1
-                       : !strcmp(argv[i + 1], "C2") ? ARM_MODEL_C2
-                                                    : ARM_MODEL_A;
+        else if (!strcmp(argv[i], "--model")) {
+            ex.model = Arx_Arm_Model_From_Name(argv[i + 1]);
+            if (ex.model < 0) {
+                fprintf(stderr, "unknown arm model %s: A, B, C1 or C2\n", argv[i + 1]);
+                exit(2);
+            }
+        }
     }
     Arx_API_Init(ex.model, callback);
     ex.arm = Arm_Socket_Start(ex.host, ex.port, 200);

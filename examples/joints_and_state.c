@@ -2,6 +2,8 @@
  * per-joint telemetry. */
 #include "example.h"
 
+#include <math.h>
+
 static void print_joints(const char* what, const float* values, int count) {
     printf("    %-12s", what);
     for (int i = 0; i < count; ++i) printf(" %8.2f", values[i]);
@@ -10,11 +12,15 @@ static void print_joints(const char* what, const float* values, int count) {
 
 int main(int argc, char** argv) {
     Example ex = example_start(argc, argv);
-    const int joints = ex.model == ARM_MODEL_B ? 7 : 6;
     float min[7], max[7], speed[7], degree[7], temperature[7];
     POSE pose;
     unsigned short arm_err = 0, sys_err = 0;
+    /* The library writes one limit per joint of the connection and leaves the
+     * rest of the array alone: the values written are the joint count. */
+    for (int i = 0; i < 7; ++i) min[i] = NAN;
     STEP(&ex, "Get_Joint_Min_Pos", Get_Joint_Min_Pos(ex.arm, min));
+    int joints = 0;
+    while (joints < 7 && !isnan(min[joints])) ++joints;
     STEP(&ex, "Get_Joint_Max_Pos", Get_Joint_Max_Pos(ex.arm, max));
     print_joints("limits (deg)", min, joints);
     print_joints("", max, joints);

@@ -52,6 +52,14 @@ void Arx_Service::Service_SetLwt(int type) {
     setLwt(type);
 }
 
+int Arx_Service::Service_Arx_Arm_Model_From_Name(const char* name) {
+    return Arx_Arm_Model_From_Name(name);
+}
+
+const char* Arx_Service::Service_Arx_Arm_Model_Name(int model) {
+    return Arx_Arm_Model_Name(model);
+}
+
 Pose Arx_Service::Service_Forward_Kinematics(const float* joint) {
     return Forward_Kinematics(joint);
 }

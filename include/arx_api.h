@@ -262,6 +262,16 @@ ARX_API void setAngle(float x, float y, float z);
 /* Selects end-link variant 0, 1 or 2 of the active model; other values are ignored. */
 ARX_API void setLwt(int type);
 
+/* Additions of ours, beside the controller's own set: the arm models by name,
+ * for a program that takes the model on its command line. Pure look-ups: they
+ * need no Arx_API_Init and change nothing. */
+/* The ArmModel code named "A", "B", "C1" or "C2" (exactly, upper case); -1 for
+ * any other name or a null pointer. */
+ARX_API int Arx_Arm_Model_From_Name(const char* name);
+/* The name of an ArmModel code ("A", "B", "C1", "C2"); null for any other code.
+ * A static string: do not modify or free it. */
+ARX_API const char* Arx_Arm_Model_Name(int model);
+
 /* Tool pose in the base frame for 6 joint angles, 7 for ARM_MODEL_B (degrees;
  * Euler angles reported in [-3.13, 2 pi - 3.13) rad). Errors: the zero pose
  * when no model is loaded or `joint` is null. */

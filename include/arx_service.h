@@ -35,6 +35,8 @@ public:
     void Service_Init_Sys_Data(int model);
     void Service_SetAngle(float x, float y, float z);
     void Service_SetLwt(int type);
+    int Service_Arx_Arm_Model_From_Name(const char* name);
+    const char* Service_Arx_Arm_Model_Name(int model);
     Pose Service_Forward_Kinematics(const float* joint);
     int Service_Inverse_Kinematics(const float* current_joint, const Pose* target, float* joint_out, unsigned char flag);
     Matrix Service_Pos2matrix(Pose pose);

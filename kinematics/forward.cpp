@@ -52,7 +52,7 @@ void TransformColumns::append(const LinkTransform& link) {
 bool flange_transform(const KinematicState& s, const float* joint_deg, Transform* out) {
     *out = Transform::identity();
     if (s.arm == nullptr) return false;
-    const ArmModelData& arm = *s.arm;
+    const ArmModelSpec& arm = *s.arm;
     // Every joint's cosine and sine first: they do not wait on one another.
     LinkTransform links[kMaxJoints];
     for (int i = 0; i < arm.joints; ++i) {
@@ -76,11 +76,10 @@ Pose Forward_Kinematics(const float* joint) {
     if (joint == nullptr || !flange_transform(s, joint, &flange)) return Pose{};
 
     Transform m = s.tool_is_identity ? flange : flange * s.tool;
-    const bool six_axis = s.model != ARM_MODEL_B;
-    if (six_axis) snap_rotation(m);
+    if (s.arm->snaps_rotation) snap_rotation(m);
     eul e = euler_of_single(m);
     e = {snap(e.rx), snap(e.ry), snap(e.rz)};
-    if (s.model == ARM_MODEL_A) return pose_of(m, wrap_angles(e));
+    if (s.arm->quaternion_of_wrapped_euler) return pose_of(m, wrap_angles(e));
     Pose p = pose_of(m, e);
     p.euler = wrap_angles(e);
     return p;

@@ -15,10 +15,6 @@ constexpr float kStepBoundRad = 0.26f;
 constexpr float kUnboundedStepRad = 6.28318f;
 
 constexpr int kNoModel = 2;
-constexpr int kSixAxisNoSolution = -9;
-constexpr int kSixAxisFirstLimitCode = -3;  // joint 1; joint i gives -2 - i
-constexpr int kSevenAxisNoSolution = -3;
-constexpr int kSevenAxisFirstLimitCode = -5;
 
 double offset_rad(const Link& link) { return radians_from_degrees(link.offset_deg); }
 
@@ -95,9 +91,9 @@ int inverse_kinematics(const float* current_joint, const Pose* target, float* jo
     const KinematicState& s = kinematic_state();
     if (s.arm == nullptr) return kNoModel;
     if (current_joint == nullptr || target == nullptr || joint_out == nullptr) return ARX_NULL_POINTER;
-    const ArmModelData& arm = *s.arm;
-    const bool seven_axis = s.model == ARM_MODEL_B;
-    const int no_solution = seven_axis ? kSevenAxisNoSolution : kSixAxisNoSolution;
+    const ArmModelSpec& arm = *s.arm;
+    const bool seven_axis = arm.solver == SolverFamily::SevenAxisHeldJoint;
+    const int no_solution = arm.ik.no_solution;
 
     const bool from_quaternion = seven_axis ? (flag == 0 || flag == 2) : flag == 0;
     const eul angles = from_quaternion ? euler_of_quaternion_single(target->quaternion) : target->euler;
@@ -127,15 +123,14 @@ int inverse_kinematics(const float* current_joint, const Pose* target, float* jo
                                           unbounded ? kUnboundedStepRad : kStepBoundRad,
                                           unbounded ? ElbowChoice::PositiveFirst : ElbowChoice::Nearest, &best);
         if (code != 1) return code;
-    } else if (!solve_six_axis(arm, s.model == ARM_MODEL_A, s.end_link, flange_target, current, &best)) {
-        return kSixAxisNoSolution;
+    } else if (!solve_six_axis(arm, s.end_link, flange_target, current, &best)) {
+        return no_solution;
     }
 
     for (int i = 0; i < arm.joints; ++i)
         joint_out[i] = static_cast<float>(best.v[i]) * kRadToDeg - arm.link[i].offset_deg;
-    const int first_limit_code = seven_axis ? kSevenAxisFirstLimitCode : kSixAxisFirstLimitCode;
     for (int i = 0; i < arm.joints; ++i) {
-        if (!arm.limit_deg[i].contains(joint_out[i])) return first_limit_code - i;
+        if (!arm.limit_deg[i].contains(joint_out[i])) return arm.ik.first_joint_limit - i;
     }
     return 1;
 }

@@ -62,19 +62,21 @@ double wrap_pi(double angle);                          // into (-pi, pi]
 double bring_into(double theta, const Range& window);  // one turn up or down when outside
 double unwrap_near(double theta, double current);      // within (-pi, pi) of current
 
-// Six-axis models (A, C1, C2): best of the eight closed-form candidates inside
-// the windows, or false when there is none.
-bool solve_six_axis(const ArmModelData& arm, bool split_singular_wrist, float end_link, const FlangeTarget& target,
-                    const Thetas& current, Thetas* best);
+// Six-axis family: best of the eight closed-form candidates inside the
+// windows, or false when there is none. An aligned wrist is split when the
+// record says so (splits_aligned_wrist).
+bool solve_six_axis(const ArmModelSpec& arm, float end_link, const FlangeTarget& target, const Thetas& current,
+                    Thetas* best);
 
 // Which elbow (sign of theta4) the seven-axis solver takes. Nearest: both,
 // the current one first, the whole solution nearest the current joints wins.
 // PositiveFirst: the positive one, the negative only when it yields nothing.
 enum class ElbowChoice { Nearest, PositiveFirst };
 
-// Seven-axis model (B): 1 with *best filled, -1 wrist point out of reach,
-// -3 no solution within `step` of the current joints.
-int solve_seven_axis(const ArmModelData& arm, float end_link, const FlangeTarget& target, const Thetas& current,
+// Seven-axis family: 1 with *best filled, kSevenAxisCodes.wrist_out_of_reach
+// (-1) for a wrist point out of reach, kSevenAxisCodes.no_solution (-3) for no
+// solution within `step` of the current joints.
+int solve_seven_axis(const ArmModelSpec& arm, float end_link, const FlangeTarget& target, const Thetas& current,
                      float step, ElbowChoice elbow_choice, Thetas* best);
 
 }  // namespace arx::kin

@@ -50,7 +50,7 @@ struct Elbow {
 
 class Solver {
 public:
-    Solver(const ArmModelData& arm, const FlangeTarget& target, Vec3 d, const Thetas& current, float step,
+    Solver(const ArmModelSpec& arm, const FlangeTarget& target, Vec3 d, const Thetas& current, float step,
            ElbowChoice elbow_choice)
         : arm_(arm), target_(target), d_(d), current_(current), step_(step),
           rho_(std::sqrt(d.x * d.x + d.y * d.y)), phi_(direction(d.x, d.y)),
@@ -124,7 +124,7 @@ public:
     const Thetas& best() const { return best_; }
 
 private:
-    const ArmModelData& arm_;
+    const ArmModelSpec& arm_;
     const FlangeTarget& target_;
     Vec3 d_;
     const Thetas& current_;
@@ -139,7 +139,7 @@ private:
 
 }  // namespace
 
-int solve_seven_axis(const ArmModelData& arm, float end_link, const FlangeTarget& target, const Thetas& current,
+int solve_seven_axis(const ArmModelSpec& arm, float end_link, const FlangeTarget& target, const Thetas& current,
                      float step, ElbowChoice elbow_choice, Thetas* best) {
     const Vec3 wrist = target.position - static_cast<double>(end_link) * target.rotation.column(2);
     const Vec3 d = wrist - Vec3{0.0, 0.0, arm.link[0].d};
@@ -147,7 +147,7 @@ int solve_seven_axis(const ArmModelData& arm, float end_link, const FlangeTarget
     const float upper = arm.link[2].d, fore = arm.link[4].d;
     const float dx = static_cast<float>(d.x), dy = static_cast<float>(d.y), dz = static_cast<float>(d.z);
     float c = (fore * fore + upper * upper - (dx * dx + dy * dy + dz * dz)) / (2.0f * upper * fore);
-    if (!(c <= kElbowReach && c >= -kElbowReach)) return -1;
+    if (!(c <= kElbowReach && c >= -kElbowReach)) return kSevenAxisCodes.wrist_out_of_reach;
     if (c > kElbowStraight) c = 1.0f;
     if (c < -kElbowStraight) c = -1.0f;
     const double elbow = kPi - std::acos(static_cast<double>(c));
@@ -172,7 +172,7 @@ int solve_seven_axis(const ArmModelData& arm, float end_link, const FlangeTarget
             if (elbow == 0.0) break;  // stretched: one elbow only
         }
     }
-    if (!solver.found()) return -3;
+    if (!solver.found()) return kSevenAxisCodes.no_solution;
     *best = solver.best();
     return 1;
 }

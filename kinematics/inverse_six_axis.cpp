@@ -55,8 +55,8 @@ bool into_window(double& theta, const Range& window) {
 
 }  // namespace
 
-bool solve_six_axis(const ArmModelData& arm, bool split_singular_wrist, float end_link, const FlangeTarget& target,
-                    const Thetas& current, Thetas* best) {
+bool solve_six_axis(const ArmModelSpec& arm, float end_link, const FlangeTarget& target, const Thetas& current,
+                    Thetas* best) {
     const Link* link = arm.link;
     const int s = sign_of_right(link[1].alpha_deg);
     const int tau = sign_of_right(link[5].alpha_deg);
@@ -114,7 +114,7 @@ bool solve_six_axis(const ArmModelData& arm, bool split_singular_wrist, float en
             WristAngles wrists[2];
             solve_wrist(n, tau, wrists);
             for (WristAngles wrist : wrists) {
-                if (split_singular_wrist && std::fabs(wrist.middle) < static_cast<double>(kAlignedWristRad))
+                if (arm.splits_aligned_wrist && std::fabs(wrist.middle) < static_cast<double>(kAlignedWristRad))
                     split_wrist(wrist, current.v[3], current.v[5]);
                 t.v[3] = wrist.first;
                 t.v[4] = wrist.middle;

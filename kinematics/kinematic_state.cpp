@@ -56,14 +56,11 @@ using namespace arx::kin;
 void Init_Sys_Data(int model) { load_arm_model(model); }
 
 void arx::kin::load_arm_model(int model) {
-    const ArmModelData* arm = arm_model_data(model);
+    const ArmModelSpec* arm = arm_model_spec(model);
     if (arm == nullptr) return;
-    g_state.model = model;
     g_state.arm = arm;
     g_state.end_link = arm->end_link[0];
-    // The controller of the six-axis C family reports its tool frame and mounting
-    // at connect; the other models start from a bare flange on a level base.
-    if (model == ARM_MODEL_A || model == ARM_MODEL_B) {
+    if (arm->resets_frames_on_init) {
         g_state.tool = Transform::identity();
         g_state.install[0] = 0.0f;
         g_state.install[1] = 0.0f;
@@ -77,4 +74,14 @@ void setAngle(float x, float y, float z) { store_install_angles_deg(x, y, z); }
 void setLwt(int type) {
     if (g_state.arm == nullptr || type < 0 || type > 2) return;
     g_state.end_link = g_state.arm->end_link[type];
+}
+
+int Arx_Arm_Model_From_Name(const char* name) {
+    const ArmModelSpec* arm = name ? arm_model_by_name(name) : nullptr;
+    return arm ? arm->model : -1;
+}
+
+const char* Arx_Arm_Model_Name(int model) {
+    const ArmModelSpec* arm = arm_model_spec(model);
+    return arm ? arm->name : nullptr;
 }

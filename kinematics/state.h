@@ -7,8 +7,7 @@
 namespace arx::kin {
 
 struct KinematicState {
-    int model = -1;                       // none loaded until Init_Sys_Data
-    const ArmModelData* arm = nullptr;    // geometry and limits of `model`
+    const ArmModelSpec* arm = nullptr;    // the model loaded by Init_Sys_Data; none before
     float end_link = 0.0f;                // metres
     float install[3] = {0.0f, 0.0f, 0.0f};  // radians about x, y, z
     Transform tool = Transform::identity();  // flange to tool

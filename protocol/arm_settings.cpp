@@ -2,6 +2,7 @@
 // parameters, home pose, installation angles, servo and power switches. None
 // of these checks the handle or the initialisation.
 #include "core/log.h"
+#include "kinematics/arm_models.h"
 #include "kinematics/kinematic_state.h"
 #include "protocol/command.h"
 #include "protocol/internals.h"
@@ -35,8 +36,8 @@ void mirror_end_link(float value) {
 // Switches travel as the numbers 1 and 0.
 Value Switch(bool on) { return Int(on ? 1 : 0); }
 
-// Dynamic parameters per connection: two more for the seven-joint arm.
-int dynamic_parameters(SOCKHANDLE h) { return joints(h) == 7 ? 14 : 12; }
+// Dynamic parameters per connection, as the record of its chain length says.
+int dynamic_parameters(SOCKHANDLE h) { return arx::kin::arm_model_of_connection(joints(h)).dynamic_parameters; }
 
 }  // namespace
 

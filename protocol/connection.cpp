@@ -4,6 +4,7 @@
 #include "core/connections.h"
 #include "core/log.h"
 #include "kinematics/kinematic_state.h"
+#include "kinematics/arm_models.h"
 #include "protocol/command.h"
 #include "protocol/internals.h"
 #include "protocol/reports.h"
@@ -13,11 +14,6 @@
 
 namespace arx::protocol {
 namespace {
-
-bool supported_model(int model) {
-    return model == ARM_MODEL_A || model == ARM_MODEL_B || model == ARM_MODEL_C1 ||
-           model == ARM_MODEL_C2;
-}
 
 std::atomic<ConnectionStartup> g_startup_override{nullptr};
 
@@ -54,12 +50,14 @@ char* API_Version(void) { return g_version; }
 SOCKHANDLE Arm_Socket_Start(const char* ip, int port, int recv_timeout) {
     // Before Arx_API_Init no thread would read the start-up replies: say so at
     // once instead of connecting and timing out.
-    if (!core::initialised() || !supported_model(core::arm_model())) {
+    // A model without a record is not supported: the core would not know how
+    // many joints the connection's arrays carry.
+    const arx::kin::ArmModelSpec* arm = arx::kin::arm_model_spec(core::arm_model());
+    if (!core::initialised() || arm == nullptr) {
         log_refused("Arm_Socket_Start", ARX_NOT_INITIALISED);
         return ARX_NOT_INITIALISED;
     }
-    const int joints = core::arm_model() == ARM_MODEL_B ? 7 : 6;
-    const SOCKHANDLE socket = core::open_connection(ip, port, recv_timeout, joints);
+    const SOCKHANDLE socket = core::open_connection(ip, port, recv_timeout, arm->joints);
     if (socket == ARX_NETWORK_START_FAILED || socket == ARX_CONNECT_FAILED) return socket;
     if (const int rc = connection_startup(socket); rc != 0) {
         core::log(core::LogLevel::Warning, "Arm_Socket_Start: a start-up frame query failed: %d (%s); connection closed",

@@ -49,9 +49,18 @@ constexpr const char* kJointBeyondLimit[] = {
 
 // The joint whose limit code this is, 1-based, or 0. The six-joint solvers
 // count joint 1 from -3 down, the seven-joint one from -5 down.
-int limit_joint(int code, int first_limit_code, int joints) {
-    const int joint = first_limit_code - code + 1;
-    return joint >= 1 && joint <= joints ? joint : 0;
+int limit_joint(int code, const arx::kin::ArmModelSpec& arm) {
+    const int joint = arm.ik.first_joint_limit - code + 1;
+    return joint >= 1 && joint <= arm.joints ? joint : 0;
+}
+
+const char* no_solution_text(arx::kin::SolverFamily solver) {
+    switch (solver) {
+        case arx::kin::SolverFamily::SevenAxisHeldJoint:
+            return "no solution within 0.26 rad of the current joints, or the tool frame is singular";
+        case arx::kin::SolverFamily::SixAxisClosedForm: break;
+    }
+    return "no solution: the target is out of reach, or the tool frame is singular";
 }
 
 }  // namespace
@@ -63,15 +72,11 @@ const char* Arx_IK_Result_Text(int code) {
         case ARX_NULL_POINTER: return "a pointer argument is null";
         default: break;
     }
-    const arx::kin::KinematicState& kinematics = arx::kin::kinematic_state();
-    if (kinematics.arm == nullptr) return "unknown inverse kinematics result";  // no model: no negative codes
-    if (kinematics.model == ARM_MODEL_B) {  // as inverse_kinematics tells its solvers apart
-        if (code == -1) return "the wrist point is out of reach";
-        if (code == -3) return "no solution within 0.26 rad of the current joints, or the tool frame is singular";
-        if (const int joint = limit_joint(code, -5, 7)) return kJointBeyondLimit[joint - 1];
-    } else {
-        if (code == -9) return "no solution: the target is out of reach, or the tool frame is singular";
-        if (const int joint = limit_joint(code, -3, 6)) return kJointBeyondLimit[joint - 1];
-    }
+    // Read with the codes of the model inverse_kinematics now solves for.
+    const arx::kin::ArmModelSpec* arm = arx::kin::kinematic_state().arm;
+    if (arm == nullptr) return "unknown inverse kinematics result";  // no model: no negative codes
+    if (arm->ik.wrist_out_of_reach != 0 && code == arm->ik.wrist_out_of_reach) return "the wrist point is out of reach";
+    if (code == arm->ik.no_solution) return no_solution_text(arm->solver);
+    if (const int joint = limit_joint(code, *arm)) return kJointBeyondLimit[joint - 1];
     return "unknown inverse kinematics result";
 }

@@ -1,6 +1,7 @@
 #include "protocol/reports.h"
 
 #include "core/classifier.h"
+#include "kinematics/arm_models.h"
 #include "protocol/decoders.h"
 
 #include <string>
@@ -66,7 +67,7 @@ CallbackData decode_report(core::Kind kind, SOCKHANDLE socket, std::string_view 
         data.err_code = kMissing;
         return data;
     }
-    joints = joints == 7 ? 7 : 6;
+    joints = arx::kin::arm_model_of_connection(joints).joints;  // a count no arm has reads as six
     data.err_code = data.code == 3 ? decode_force_position_state(reply.root(), joints, data)
                                    : decode_motion_state(reply.root(), joints, data);
     return data;

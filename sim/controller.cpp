@@ -80,11 +80,12 @@ bool Exchange::bounded(const char* key, double limit) const {
 
 Controller::Controller(int model, double speed, FaultTable& fault_table) : speed_factor(speed), faults(fault_table) {
     Init_Sys_Data(model);
-    const kin::ArmModelData* arm = kin::arm_model_data(model);
+    const kin::ArmModelSpec* arm = kin::arm_model_spec(model);
     ControllerState& s = state;
     s.model = model;
     s.joint_count = arm ? arm->joints : 6;
-    s.joints = s.joint_count == 7 ? kHomeSevenAxis : kHome;
+    const bool seven_axis = arm && arm->solver == kin::SolverFamily::SevenAxisHeldJoint;
+    s.joints = seven_axis ? kHomeSevenAxis : kHome;
     s.init_pose = s.joints;
     for (int i = 0; i < kMaxJoints; ++i) {
         s.min_pos[i] = arm ? arm->limit_deg[i].min : -180;
@@ -120,7 +121,8 @@ bool Controller::solve(const Pose6& target, Joints* joints) const {
     for (int i = 0; i < kMaxJoints; ++i) current[i] = static_cast<float>(state.joints[i]);
     // The seven-axis solver may leave the neighbourhood of the current joints
     // only when asked (flag 2, which reads the quaternion).
-    const unsigned char flag = state.joint_count == 7 ? 2 : 1;
+    const kin::ArmModelSpec* arm = kin::arm_model_spec(state.model);
+    const unsigned char flag = arm && arm->solver == kin::SolverFamily::SevenAxisHeldJoint ? 2 : 1;
     // A pose far beyond any reach is not handed to the solver.
     for (double v : target.v)
         if (!(std::fabs(v) <= kFarthestPose)) return false;

@@ -11,6 +11,7 @@
 // {"command":"sim_fault","word":"movej","fault":"stall"}, and
 // {"command":"sim_status"} answers how many motions are still running.
 #include "arx_api.h"
+#include "kinematics/arm_models.h"
 #include "sim/server.h"
 
 #include <csignal>
@@ -25,14 +26,6 @@ arx::sim::Server* g_server = nullptr;
 
 void on_signal(int) {
     if (g_server) g_server->stop();
-}
-
-int model_code(const std::string& name) {
-    if (name == "A") return ARM_MODEL_A;
-    if (name == "B") return ARM_MODEL_B;
-    if (name == "C1") return ARM_MODEL_C1;
-    if (name == "C2") return ARM_MODEL_C2;
-    return -1;
 }
 
 constexpr const char* kUsage =
@@ -58,7 +51,7 @@ bool takes_value(const std::string& option) {
 
 int main(int argc, char** argv) {
     int port = 8080;
-    int model = ARM_MODEL_A;
+    int model = arx::kin::kArmModelA.model;
     double speed = 1;
     bool log = false;
     arx::sim::FaultTable faults;
@@ -81,8 +74,9 @@ int main(int argc, char** argv) {
             if (value.empty() || *end || number < 0 || number > 65535) return usage("bad port");
             port = static_cast<int>(number);
         } else if (option == "--model") {
-            model = model_code(value);
-            if (model < 0) return usage("model must be A, B, C1 or C2");
+            const arx::kin::ArmModelSpec* arm = arx::kin::arm_model_by_name(value);
+            if (arm == nullptr) return usage("model must be A, B, C1 or C2");
+            model = arm->model;
         } else if (option == "--speed") {
             speed = std::strtod(value.c_str(), &end);
             if (*end || !(speed > 0 && speed <= 1000)) return usage("speed must be a factor above 0");

@@ -39,5 +39,16 @@ if calls=$(grep -HnE "\b($names)[[:space:]]*\(" protocol/*.h protocol/*.cpp \
         | grep -E "\b($names)[[:space:]]*\("); then
     echo "protocol/ calls exports (use the internal function of protocol/internals.h):"; echo "$calls"; status=1
 fi
-[ $status -eq 0 ] && echo "layers run one way: kinematics, core <- protocol <- exports; protocol calls no export"
+# What makes one arm model differ from another lives in its record
+# (kinematics/arm_models.h); the public header names the codes. Anywhere else
+# a comparison with a model code or with 7 (the seven-joint arm) is a model test
+# that a new model would have to find: read the record's field instead.
+model_test='[=!]=[[:space:]]*(ARM_MODEL_|7\b)|(ARM_MODEL_[A-Z0-9_]+|\b7)[[:space:]]*[=!]=|case[[:space:]]+ARM_MODEL_'
+model_dirs=()
+for d in core protocol kinematics facade sim examples bench tests; do [ -d "$d" ] && model_dirs+=("$d"); done
+if hits=$(grep -rnE --include='*.h' --include='*.c' --include='*.cpp' "$model_test" "${model_dirs[@]}" |
+          grep -v '^kinematics/arm_models\.h:'); then
+    echo "arm model tests outside kinematics/arm_models.h:"; echo "$hits"; status=1
+fi
+[ $status -eq 0 ] && echo "layers run one way: kinematics, core <- protocol <- exports; protocol calls no export; models are records"
 exit $status

@@ -1,6 +1,7 @@
 // Every exported command against arx-sim, end to end, for each arm model: the
 // sweep's rows that talk to the controller, and the arm following the commands.
 #include "conformance/sim_process.h"
+#include "kinematics/arm_models.h"
 #include "support/sweep.h"
 #include "support/temp_folder.h"
 
@@ -27,19 +28,16 @@ const std::vector<SweepFamily>& sweep_families() { return families(); }
 
 namespace {
 
-struct Model {
-    const char* name;
-    int code;
-};
-const Model kModels[] = {{"A", ARM_MODEL_A}, {"B", ARM_MODEL_B}, {"C1", ARM_MODEL_C1}, {"C2", ARM_MODEL_C2}};
+using Model = kin::ArmModelSpec;
 
 class AgainstSim : public ::testing::TestWithParam<Model>, protected SimConnection {
 protected:
     void SetUp() override {
-        start(GetParam().name, GetParam().code);
+        start(GetParam().name, GetParam().model);
         g_port = sim->port();
     }
-    int joints() const { return GetParam().code == ARM_MODEL_B ? 7 : 6; }
+    int joints() const { return GetParam().joints; }
+    bool seven_axis() const { return GetParam().solver == kin::SolverFamily::SevenAxisHeldJoint; }
     POSE pose_now(float* joint_out) {
         POSE pose{};
         uint16_t arm_err = 0, sys_err = 0;
@@ -73,7 +71,7 @@ TEST_P(AgainstSim, EveryCommandRowSucceeds) {
 
 TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     float target[7] = {10, 30, 60, 5, 80, -20, 15}, now[7];
-    if (joints() == 7) target[3] = 60, target[2] = 5;
+    if (seven_axis()) target[3] = 60, target[2] = 5;  // its elbow is joint 4
     ASSERT_EQ(Movej_Cmd(h, target, 50, 0, true), 0);
     const POSE pose = pose_now(now);
     for (int i = 0; i < joints(); ++i) EXPECT_NEAR(now[i], target[i], 1e-3) << "joint " << i + 1;
@@ -111,7 +109,8 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
 // other, leave the arm at the last one's joints.
 TEST_P(AgainstSim, TrajectoryFileRunsAsProject) {
     const TempFolder folder;
-    const std::string j7 = joints() == 7 ? ",0" : "";
+    std::string j7;  // the joints past six, at 0
+    for (int i = 6; i < joints(); ++i) j7 += ",0";
     const std::string path = folder.write("project.txt",
         R"({"command":"movej","joint":[5000,25000,65000,0,85000,0)" + j7 + R"(],"v":50,"r":0})" "\n"
         R"({"command":"movej","joint":[-15000,30000,60000,10000,80000,5000)" + j7 + R"(],"v":50,"r":0})" "\n");
@@ -124,7 +123,7 @@ TEST_P(AgainstSim, TrajectoryFileRunsAsProject) {
     for (int i = 0; i < 6; ++i) EXPECT_NEAR(now[i], last[i], 1e-3) << "joint " << i + 1;
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, AgainstSim, ::testing::ValuesIn(kModels),
+INSTANTIATE_TEST_SUITE_P(Models, AgainstSim, ::testing::ValuesIn(kin::kArmModels),
                          [](const ::testing::TestParamInfo<Model>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 
 // The same arm in an independent implementation: mounting; per joint the Craig
 // link frame before it, its rotation and offset d; tool frame.
-KDL::Chain reference_chain(const ArmModelData& arm, float end_link, const KDL::Frame& mounting,
+KDL::Chain reference_chain(const ArmModelSpec& arm, float end_link, const KDL::Frame& mounting,
                            const KDL::Frame& tool) {
     auto fixed = [](const KDL::Frame& f) { return KDL::Segment(KDL::Joint(KDL::Joint::None), f); };
     KDL::Chain chain;
@@ -32,7 +32,7 @@ TEST_P(ForwardAgainstReference, MatchesIndependentChain) {
     setAngle(4, -7, 30);
     setLwt(2);
     store_tool_frame(pos2matrix(make_pose(0.01f, -0.02f, 0.05f, 0.3f, -0.2f, 1.0f)));
-    const ArmModelData& arm = *kinematic_state().arm;
+    const ArmModelSpec& arm = *kinematic_state().arm;
     KDL::ChainFkSolverPos_recursive solver(
         reference_chain(arm, arm.end_link[2], KDL::Frame(KDL::Rotation::RPY(4 * kDeg, -7 * kDeg, 30 * kDeg)),
                         KDL::Frame(KDL::Rotation::RPY(0.3, -0.2, 1.0), KDL::Vector(0.01, -0.02, 0.05))));

@@ -17,7 +17,7 @@ bool well_conditioned(const std::vector<float>& q) {
     const double wx = base.m[0][3] - s.end_link * base.m[0][2], wy = base.m[1][3] - s.end_link * base.m[1][2];
     if (std::hypot(wx, wy) < 0.08) return false;
     auto sine = [&](int i) { return std::fabs(std::sin(q[i] * kDeg)); };
-    if (s.arm->joints == 7) {
+    if (seven_axis(*s.arm)) {
         const double e = 0.21 * std::cos(q[3] * kDeg) + 0.256, fo = 0.21 * std::sin(q[3] * kDeg);
         const double p1x = std::cos(q[1] * kDeg) * std::cos(q[2] * kDeg) * fo + std::sin(q[1] * kDeg) * e;
         return sine(3) > 0.26 && sine(5) > 0.26 && std::fabs(p1x) > 0.05;
@@ -97,7 +97,7 @@ TEST(Inverse, PinnedSolutionsAndCodes) {
 // through +-0.05 degrees about `centre`, the other joints random.
 TEST(Inverse, StretchedElbowRoundTrips) {
     // The six-axis forearm lines up with the upper arm where theta3 = atan2(d4, a4).
-    auto straight_deg = [](const ArmModelData& arm) {
+    auto straight_deg = [](const ArmModelSpec& arm) {
         return float(std::atan2(arm.link[3].d, arm.link[3].a) / kDeg) - arm.link[2].offset_deg;
     };
     const struct { const char* what; int model; int joint; float centre; } rows[] = {
@@ -151,7 +151,7 @@ TEST(Inverse, StretchedElbowRoundTrips) {
 // the distance from the point where it is nearest to axis 1. False when that
 // takes joint 2 near its limits or the pose near an aligned or stretched wrist.
 bool place_wrist_centre(std::vector<float>& q, double reach) {
-    const ArmModelData& arm = *kinematic_state().arm;
+    const ArmModelSpec& arm = *kinematic_state().arm;
     auto along_arm = [&](const std::vector<float>& joints) {
         const Point w = wrist_centre(joints.data());
         const double theta1 = (joints[0] + arm.link[0].offset_deg) * kDeg;
@@ -226,9 +226,9 @@ TEST(Inverse, UnreachableAndSingular) {
         Init_Sys_Data(m.model);
         const Pose target = Forward_Kinematics(q);
         float out[7] = {7, 7, 7, 7, 7, 7, 7};
-        EXPECT_EQ(inverse_kinematics(zeros, &far, out, 1), m.model == ARM_MODEL_B ? -1 : -9) << m.name << " 5 m";
+        EXPECT_EQ(inverse_kinematics(zeros, &far, out, 1), seven_axis(m) ? -1 : -9) << m.name << " 5 m";
         store_tool_frame(Matrix{});
-        EXPECT_EQ(inverse_kinematics(q, &target, out, 1), m.model == ARM_MODEL_B ? -3 : -9) << m.name;
+        EXPECT_EQ(inverse_kinematics(q, &target, out, 1), seven_axis(m) ? -3 : -9) << m.name;
         for (float v : out) EXPECT_EQ(v, 7) << m.name << ": output untouched";
         store_tool_frame(Transform::identity().to_matrix());
     }

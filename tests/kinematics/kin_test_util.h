@@ -14,18 +14,23 @@
 #include "kinematics/kinematic_state.h"
 #include "kinematics/state.h"
 
+namespace arx::kin {
+// gtest prints the model, not its bytes.
+inline void PrintTo(const ArmModelSpec& arm, std::ostream* os) { *os << arm.name; }
+}  // namespace arx::kin
+
 namespace arx::kin::test {
 
 constexpr double kDeg = kPi / 180.0;
 
-struct ModelCase { const char* name; int model; };
-inline const ModelCase kAllModels[] = {
-    {"A", ARM_MODEL_A}, {"B", ARM_MODEL_B}, {"C1", ARM_MODEL_C1}, {"C2", ARM_MODEL_C2}};
+// The models' own records: name, ArmModel code and all.
+using ModelCase = ArmModelSpec;
+inline constexpr const auto& kAllModels = kArmModels;
 inline std::string model_name(const testing::TestParamInfo<ModelCase>& info) { return info.param.name; }
-inline void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.name; }  // gtest prints the model, not its bytes
+inline bool seven_axis(const ArmModelSpec& arm) { return arm.solver == SolverFamily::SevenAxisHeldJoint; }
 
 // Joint angles (degrees) drawn uniformly from the limits shrunk by `margin_deg`.
-inline std::vector<float> random_joints(std::mt19937& rng, const ArmModelData& arm, float margin_deg) {
+inline std::vector<float> random_joints(std::mt19937& rng, const ArmModelSpec& arm, float margin_deg) {
     std::vector<float> q(arm.joints);
     for (int i = 0; i < arm.joints; ++i)
         q[i] = std::uniform_real_distribution<float>(arm.limit_deg[i].min + margin_deg,
@@ -34,7 +39,7 @@ inline std::vector<float> random_joints(std::mt19937& rng, const ArmModelData& a
 }
 
 // Joint angles (degrees) drawn uniformly from the middle `share` of each limit's span.
-inline std::vector<float> random_joints_within(std::mt19937& rng, const ArmModelData& arm, float share) {
+inline std::vector<float> random_joints_within(std::mt19937& rng, const ArmModelSpec& arm, float share) {
     std::vector<float> q(arm.joints);
     for (int i = 0; i < arm.joints; ++i) {
         const Range& limit = arm.limit_deg[i];

@@ -28,15 +28,15 @@ constexpr int spread_class(int n) { return n % 4 < 2 ? 0 : n % 4 - 1; }
 // holds joint 3 at the seed's value and moves no joint more than 0.26 rad: near
 // an aligned wrist the other joints must swing further than that, so it solves
 // markedly fewer there.
-double near_solve_floor(int model) { return model == ARM_MODEL_B ? 0.6 : 0.99; }
+double near_solve_floor(const ArmModelSpec& arm) { return seven_axis(arm) ? 0.6 : 0.99; }
 
 class ReachProperty : public testing::TestWithParam<ModelCase> {};
 
 // Every result 1 reproduces its target, whatever the seed and the flag.
 TEST_P(ReachProperty, EverySolutionReachesItsTarget) {
     Init_Sys_Data(GetParam().model);
-    const ArmModelData& arm = *kinematic_state().arm;
-    const bool seven_axis = arm.joints == 7;
+    const ArmModelSpec& arm = *kinematic_state().arm;
+    const bool seven_axis = test::seven_axis(arm);
     const int wrist = seven_axis ? 5 : 4;  // the joint whose zero lines up the wrist axes
     const std::vector<unsigned char> flags = seven_axis ? std::vector<unsigned char>{0, 1, 2}
                                                         : std::vector<unsigned char>{0, 1};
@@ -74,7 +74,7 @@ TEST_P(ReachProperty, EverySolutionReachesItsTarget) {
             std::printf(" %.1f %% (%s)", 100.0 * near_solved[c][flag] / per_class[c], kSpreadName[c]);
         }
         std::printf(", %.1f %% of all %d targets\n", 100.0 * solved / kTargets, kTargets);
-        if (flag == 1) EXPECT_GE(double(solved) / kTargets, near_solve_floor(GetParam().model));
+        if (flag == 1) EXPECT_GE(double(solved) / kTargets, near_solve_floor(GetParam()));
     }
 }
 
@@ -84,7 +84,7 @@ TEST_P(ReachProperty, EverySolutionReachesItsTarget) {
 TEST(ElbowProperty, ExactSeedKeepsTheSevenAxisElbow) {
     Init_Sys_Data(ARM_MODEL_B);
     setAngle(0, 0, 0);
-    const ArmModelData& arm = *kinematic_state().arm;
+    const ArmModelSpec& arm = *kinematic_state().arm;
     std::mt19937 rng(31);
     int solved = 0, snapped = 0;
     for (int n = 0; n < kTargets; ++n) {
@@ -126,8 +126,8 @@ constexpr const char* kZoneName[kZones] = {"at a joint limit", "wrist aligned", 
                                            "wrist centre near axis 1", "unexplained"};
 
 Zone zone_of(const std::vector<float>& q) {
-    const ArmModelData& arm = *kinematic_state().arm;
-    const bool seven_axis = arm.joints == 7;
+    const ArmModelSpec& arm = *kinematic_state().arm;
+    const bool seven_axis = test::seven_axis(arm);
     auto theta = [&](int i) { return (q[i] + arm.link[i].offset_deg) * kDeg; };
     // Within one allowed step of a limit, the next step may have to leave the branch.
     for (int i = 0; i < arm.joints; ++i)
@@ -154,8 +154,8 @@ TEST_P(PathProperty, StraightLinesMoveTheJointsSmoothly) {
     Init_Sys_Data(GetParam().model);
     setAngle(0, 0, 0);
     store_tool_frame(Transform::identity().to_matrix());
-    const ArmModelData& arm = *kinematic_state().arm;
-    const bool seven_axis = arm.joints == 7;
+    const ArmModelSpec& arm = *kinematic_state().arm;
+    const bool seven_axis = test::seven_axis(arm);
     std::mt19937 rng(77 + GetParam().model);
     std::normal_distribution<float> gauss;
     int steps = 0, out_of_reach = 0, at_limit = 0, beyond_step = 0, flips = 0;

@@ -55,6 +55,10 @@ const SweepTable kKinematics("kinematics", {
     {"Cartesian_Tool", "", [](SOCKHANDLE) { got(pose_text(Cartesian_Tool(kBent, 0, 0, 0.05f, 0))); return 0; }, nullptr, nullptr, 0, "-0.098,0.0797,0.7909|-0.9749,0.3292,1.341"},
     {"Arx_IK_Result_Text", "six joints: joint 3", [](SOCKHANDLE) { got(Arx_IK_Result_Text(-5)); return 0; }, nullptr, nullptr, 0, "joint 3 is beyond its limit"},
     {"Arx_IK_Result_Text", "seven joints: joint 1", [](SOCKHANDLE) { Init_Sys_Data(ARM_MODEL_B); const char* text = Arx_IK_Result_Text(-5); Init_Sys_Data(ARM_MODEL_A); got(text); return 0; }, nullptr, nullptr, 0, "joint 1 is beyond its limit"},
+    {"Arx_Arm_Model_From_Name", "", [](SOCKHANDLE) { got(std::to_string(Arx_Arm_Model_From_Name("C1"))); return 0; }, nullptr, nullptr, 0, "2"},
+    {"Arx_Arm_Model_From_Name", "lower case is no name", [](SOCKHANDLE) { got(std::to_string(Arx_Arm_Model_From_Name("b"))); return 0; }, nullptr, nullptr, 0, "-1"},
+    {"Arx_Arm_Model_Name", "", [](SOCKHANDLE) { got(Arx_Arm_Model_Name(ARM_MODEL_B)); return 0; }, nullptr, nullptr, 0, "B"},
+    {"Arx_Arm_Model_Name", "unknown code: null", [](SOCKHANDLE) { got(Arx_Arm_Model_Name(4) ? "name" : "null"); return 0; }, nullptr, nullptr, 0, "null"},
     {"RotateMove", "", [](SOCKHANDLE) { got(pose_text(RotateMove(kBent, 2, 0.1f, pose(0, 0, 0, 0, 0, 0)))); return 0; }, nullptr, nullptr, 0, "-0.0598,0.0615,0.7644|-0.9731,0.3296,1.3416"},
 });
 // clang-format on

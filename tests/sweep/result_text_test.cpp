@@ -71,10 +71,15 @@ TEST(ResultText, InverseKinematicsTextsFollowTheLoadedModel) {
         {ARM_MODEL_C1, -9, "no solution: the target is out of reach, or the tool frame is singular"},
         {ARM_MODEL_A, -9, "no solution: the target is out of reach, or the tool frame is singular"},
         {ARM_MODEL_A, -10, "unknown inverse kinematics result"},
+        {ARM_MODEL_A, 0, "unknown inverse kinematics result"},   // the six-axis solvers have no wrist code
+        {ARM_MODEL_C1, -1, "unknown inverse kinematics result"},
+        {ARM_MODEL_C2, -3, "joint 1 is beyond its limit"},
         {ARM_MODEL_B, -1, "the wrist point is out of reach"},
         {ARM_MODEL_B, -3, "no solution within 0.26 rad of the current joints, or the tool frame is singular"},
         {ARM_MODEL_B, -11, "joint 7 is beyond its limit"},
         {ARM_MODEL_B, -12, "unknown inverse kinematics result"},
+        {ARM_MODEL_B, -2, "unknown inverse kinematics result"},
+        {ARM_MODEL_B, 0, "unknown inverse kinematics result"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.model) + ": " + std::to_string(c.code));
