@@ -30,7 +30,7 @@ bool initialised();
 // The arm model stored by the last Arx_API_Init (ARM_MODEL_A before any).
 int arm_model();
 
-// The joint count recorded at connect time (7 for ARM_MODEL_B, else 6); a
+// The joint count the protocol gave the connection at connect time; a
 // handle with no registry entry counts as a six-joint connection.
 int joint_count(SOCKHANDLE handle);
 
