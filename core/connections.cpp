@@ -2,226 +2,167 @@
 
 #include "core/library.h"
 #include "core/log.h"
-#include "core/never_destroyed.h"
 #include "core/transport.h"
 
-#include <atomic>
 #include <mutex>
 
 namespace arx::core {
 
 namespace {
-
-// Plain atomics with constant initialisation and trivial destructors: safe
-// to read from the background threads at any time, also during process exit.
-struct Entry {
-    std::atomic<bool> in_use;
-    std::atomic<bool> closing;   // no new lease; the close waits for `leases` to reach 0
-    std::atomic<int> leases;     // reads and sends in progress on the socket
-    std::atomic<int> line_sends; // ordinary lines being sent; a transfer claim waits for 0
-    std::atomic<bool> ended;     // the receive thread saw the controller end it
-    std::atomic<bool> transferring;  // a trajectory file is being downloaded
-    std::atomic<SOCKHANDLE> socket;
-    std::atomic<int> joints;
-    std::atomic<int> recv_timeout_ms;
-    std::atomic<std::uint32_t> generation;
-};
-
-Entry g_entries[kMaxConnections];
-std::atomic<std::uint32_t> g_version{0};
-std::atomic<int> g_transfers{0};  // downloads running now, over all connections
-
-ConnectionView view_of(int index, const Entry& e) {
-    return ConnectionView{index, e.socket.load(), e.joints.load(),
-                          e.recv_timeout_ms.load(), e.generation.load()};
-}
-
-bool open_entry(const Entry& e) { return e.in_use.load() && !e.closing.load(); }
-
-// Guards the bookkeeping only; never held across a socket call.
-platform::Mutex& registry_mutex() {
-    static NeverDestroyed<platform::Mutex> mutex;
-    return *mutex;
-}
-
 using Lock = std::lock_guard<platform::Mutex>;
-
-// A read or send in progress on an open entry; Arm_Socket_Close waits for it.
-class Lease {
-public:
-    Lease() = default;
-    Lease(const Lease&) = delete;
-    Lease& operator=(const Lease&) = delete;
-    ~Lease() {
-        if (entry_) entry_->leases.fetch_sub(1);
-    }
-    bool take(Entry& e) {  // caller holds the registry mutex
-        if (!open_entry(e)) return false;
-        e.leases.fetch_add(1);
-        entry_ = &e;
-        return true;
-    }
-    explicit operator bool() const { return entry_ != nullptr; }
-
-private:
-    Entry* entry_ = nullptr;
-};
-
-Entry* entry_of(SOCKHANDLE socket) {
-    for (Entry& e : g_entries)
-        if (open_entry(e) && e.socket.load() == socket) return &e;
-    return nullptr;
-}
-
-void changed() {
-    g_version.fetch_add(1);
-    registry_changed().signal();
-}
-
 }  // namespace
 
-platform::WakeUp& registry_changed() {
-    static NeverDestroyed<platform::WakeUp> wake;
-    return *wake;
+Registry& registry() { return library().connections; }
+
+Connection* Registry::find(SOCKHANDLE socket) {
+    if (socket > kMaxSocketValue) return nullptr;
+    const int slot = entry_of_socket_[socket].load() - 1;
+    if (slot < 0) return nullptr;
+    Connection& c = connections_[slot];
+    return c.open() && c.socket() == socket ? &c : nullptr;
 }
 
-std::uint32_t registry_version() { return g_version.load(); }
+const Connection* Registry::find(SOCKHANDLE socket) const { return const_cast<Registry*>(this)->find(socket); }
 
-int registry_add(SOCKHANDLE socket, int joints, int recv_timeout_ms) {
+void Registry::note_change() {
+    version_.fetch_add(1);
+    changed_.signal();
+}
+
+int Registry::add(SOCKHANDLE socket, int joints, int recv_timeout_ms) {
+    if (socket > kMaxSocketValue) return -1;
     int index = -1;
     {
-        Lock lock(registry_mutex());
+        Lock lock(mutex_);
         for (int i = 0; i < kMaxConnections && index < 0; ++i) {
-            Entry& e = g_entries[i];
-            if (e.in_use.load()) continue;
-            e.socket.store(socket);
-            e.joints.store(joints);
-            e.recv_timeout_ms.store(recv_timeout_ms);
-            e.generation.fetch_add(1);
-            e.closing.store(false);
-            e.ended.store(false);
-            e.transferring.store(false);
-            e.line_sends.store(0);
-            e.in_use.store(true);  // published last: readers see a complete record
+            Connection& c = connections_[i];
+            if (c.in_use_.load()) continue;
+            c.socket_.store(socket);
+            c.joints_.store(joints);
+            c.recv_timeout_ms_.store(recv_timeout_ms);
+            c.generation_.fetch_add(1);
+            c.closing_.store(false);
+            c.ended_.store(false);
+            c.transferring_.store(false);
+            c.line_sends_.store(0);
+            c.in_use_.store(true);  // published last: readers see a complete record
+            entry_of_socket_[socket].store(static_cast<std::int16_t>(i + 1));
             index = i;
         }
     }
-    if (index >= 0) changed();
+    if (index >= 0) note_change();
     return index;
 }
 
-bool registry_close(SOCKHANDLE socket) {
-    Entry* e = nullptr;
+bool Registry::close(SOCKHANDLE socket) {
+    Connection* c = nullptr;
     {
-        Lock lock(registry_mutex());
-        e = entry_of(socket);
-        if (!e) return false;  // a second close must not hit a reused number
-        e->closing.store(true);
+        Lock lock(mutex_);
+        c = find(socket);
+        if (!c) return false;  // a second close must not hit a reused number
+        c->closing_.store(true);
     }
     // No new send can start now: end what the connection owns in the library.
     forget_connection(socket);
     // Wakes a send blocked on a peer that stopped reading, and the receive
     // thread's wait; the socket value stays ours until close_socket below.
     platform::shutdown_socket(socket);
-    changed();
-    while (e->leases.load() > 0) platform::sleep_ms(1);
+    note_change();
+    while (c->leases_.load() > 0) platform::sleep_ms(1);
     platform::close_socket(socket);
     {
-        Lock lock(registry_mutex());
-        if (e->transferring.exchange(false)) g_transfers.fetch_sub(1);
-        e->generation.fetch_add(1);
-        e->in_use.store(false);
-        e->closing.store(false);
+        Lock lock(mutex_);
+        if (c->transferring_.exchange(false)) transfers_.fetch_sub(1);
+        entry_of_socket_[socket].store(0);
+        c->generation_.fetch_add(1);
+        c->in_use_.store(false);
+        c->closing_.store(false);
     }
-    changed();
+    note_change();
     return true;
 }
 
-int registry_send(SOCKHANDLE socket, const char* data, std::size_t length, SendRoute route) {
-    Lease lease;
-    Entry* e = nullptr;
-    int send_limit_ms = 0;
+int Registry::send(SOCKHANDLE socket, const char* data, std::size_t length, SendRoute route) {
+    ConnectionLease lease;
     {
-        Lock lock(registry_mutex());
-        e = entry_of(socket);
-        if (!e || e->ended.load() || !lease.take(*e)) return ARX_SEND_FAILED;
+        Lock lock(mutex_);
+        Connection* c = find(socket);
+        if (!c || c->ended() || !lease.take(*c)) return ARX_SEND_FAILED;
         if (route == SendRoute::Line) {
-            if (e->transferring.load()) return ARX_FILE_TRANSFER_BUSY;
-            e->line_sends.fetch_add(1);  // under the mutex: a claim sees it or we see the claim
+            if (c->transferring()) return ARX_FILE_TRANSFER_BUSY;
+            c->line_sends_.fetch_add(1);  // under the lock: a claim sees it or we see the claim
         }
-        send_limit_ms = e->recv_timeout_ms.load();
     }
+    int send_limit_ms = lease->recv_timeout_ms();
     if (send_limit_ms <= 0) send_limit_ms = reply_timeout_ms();
     // Whole within the connection's send limit, or failed.
     const bool sent = platform::send_all(socket, data, length, send_limit_ms, route == SendRoute::TransferPiece);
-    if (route == SendRoute::Line) e->line_sends.fetch_sub(1);
+    if (route == SendRoute::Line) lease->line_sends_.fetch_sub(1);
     return sent ? ARX_SUCCESS : ARX_SEND_FAILED;
 }
 
-void registry_mark_ended(int entry, std::uint32_t generation) {
-    Lock lock(registry_mutex());
-    Entry& e = g_entries[entry];
-    if (e.in_use.load() && e.generation.load() == generation) e.ended.store(true);
-}
-
-bool registry_usable(SOCKHANDLE socket) {
-    const Entry* e = entry_of(socket);
-    return e && !e->ended.load();
-}
-
-bool registry_claim_transfer(SOCKHANDLE socket, TransferTicket* ticket) {
-    Lease lease;  // the entry stays this connection's while the claim waits
-    Entry* e = nullptr;
+long Registry::receive(int entry, std::uint32_t generation, char* buffer, std::size_t capacity) {
+    ConnectionLease lease;
     {
-        Lock lock(registry_mutex());
-        e = entry_of(socket);
-        if (!e || e->transferring.load() || !lease.take(*e)) return false;
-        e->transferring.store(true);
-        g_transfers.fetch_add(1);
-        *ticket = TransferTicket{static_cast<int>(e - g_entries), e->generation.load()};
+        Lock lock(mutex_);
+        Connection& c = connections_[entry];
+        if (c.generation() != generation || !lease.take(c)) return -1;
+    }
+    return platform::receive_bytes(lease->socket(), buffer, capacity);
+}
+
+void Registry::mark_ended(int entry, std::uint32_t generation) {
+    Lock lock(mutex_);
+    Connection& c = connections_[entry];
+    if (c.in_use_.load() && c.generation() == generation) c.ended_.store(true);
+}
+
+bool Registry::usable(SOCKHANDLE socket) const {
+    const Connection* c = find(socket);
+    return c && !c->ended();
+}
+
+int Registry::joints(SOCKHANDLE socket) const {
+    const Connection* c = find(socket);
+    return c ? c->joints() : 6;
+}
+
+bool Registry::claim_transfer(SOCKHANDLE socket, TransferTicket* ticket) {
+    ConnectionLease lease;  // the entry stays this connection's while the claim waits
+    {
+        Lock lock(mutex_);
+        Connection* c = find(socket);
+        if (!c || c->transferring() || !lease.take(*c)) return false;
+        c->transferring_.store(true);
+        transfers_.fetch_add(1);
+        *ticket = TransferTicket{static_cast<int>(c - connections_), c->generation()};
     }
     // A line that passed its checks before the claim finishes first, whole.
-    while (e->line_sends.load() > 0) platform::sleep_ms(1);
+    while (lease->line_sends_.load() > 0) platform::sleep_ms(1);
     return true;
 }
 
-void registry_release_transfer(TransferTicket ticket) {
-    Lock lock(registry_mutex());
-    Entry& e = g_entries[ticket.entry];
-    if (e.generation.load() != ticket.generation || !e.transferring.load()) return;
-    e.transferring.store(false);
-    g_transfers.fetch_sub(1);
+void Registry::release_transfer(TransferTicket ticket) {
+    Lock lock(mutex_);
+    Connection& c = connections_[ticket.entry];
+    if (c.generation() != ticket.generation || !c.transferring_.load()) return;
+    c.transferring_.store(false);
+    transfers_.fetch_sub(1);
 }
 
-bool registry_transferring(SOCKHANDLE socket) {
-    if (g_transfers.load() == 0) return false;
-    const Entry* e = entry_of(socket);
-    return e && e->transferring.load();
+bool Registry::transferring(SOCKHANDLE socket) const {
+    if (transfers_.load() == 0) return false;
+    const Connection* c = find(socket);
+    return c && c->transferring();
 }
 
-long registry_receive(int entry, std::uint32_t generation, char* buffer, std::size_t capacity) {
-    Lease lease;
-    SOCKHANDLE socket;
-    {
-        Lock lock(registry_mutex());
-        Entry& e = g_entries[entry];
-        if (e.generation.load() != generation || !lease.take(e)) return -1;
-        socket = e.socket.load();
-    }
-    return platform::receive_bytes(socket, buffer, capacity);
-}
-
-int registry_snapshot(ConnectionView* out, int capacity) {
+int Registry::snapshot(ConnectionView* out, int capacity) const {
     int n = 0;
-    for (int i = 0; i < kMaxConnections && n < capacity; ++i)
-        if (open_entry(g_entries[i])) out[n++] = view_of(i, g_entries[i]);
+    for (int i = 0; i < kMaxConnections && n < capacity; ++i) {
+        const Connection& c = connections_[i];
+        if (c.open()) out[n++] = ConnectionView{i, c.socket(), c.joints(), c.recv_timeout_ms(), c.generation()};
+    }
     return n;
-}
-
-bool registry_find(SOCKHANDLE socket, ConnectionView* out) {
-    const Entry* e = entry_of(socket);
-    if (e && out) *out = view_of(static_cast<int>(e - g_entries), *e);
-    return e != nullptr;
 }
 
 namespace {
@@ -244,20 +185,17 @@ SOCKHANDLE open_connection(const char* ip, int port, int recv_timeout_ms, int jo
     if (!platform::tcp_connect(socket, ip, port, reply_timeout_ms())) return discard(socket, ARX_CONNECT_FAILED);
     // Registered before the first request, so the receive thread already
     // serves the start-up queries' replies.
-    if (registry_add(socket, joints, recv_timeout_ms) < 0) return discard(socket, ARX_NETWORK_START_FAILED);
+    if (registry().add(socket, joints, recv_timeout_ms) < 0) return discard(socket, ARX_NETWORK_START_FAILED);
     return socket;
 }
 
 bool close_connection(SOCKHANDLE handle) {
-    if (handle == 0 || !registry_close(handle)) return false;
+    if (handle == 0 || !registry().close(handle)) return false;
     log(LogLevel::Info, "connection %llu closed", static_cast<unsigned long long>(handle));
     platform::network_cleanup();
     return true;
 }
 
-int joint_count(SOCKHANDLE handle) {
-    ConnectionView v;
-    return registry_find(handle, &v) ? v.joints : 6;
-}
+int joint_count(SOCKHANDLE handle) { return registry().joints(handle); }
 
 }  // namespace arx::core

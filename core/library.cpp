@@ -13,40 +13,32 @@
 
 namespace arx::core {
 
-namespace {
-
-// Plain words with constant initialisation: readable from any thread without
-// a lock, and never torn down while the background threads run.
-std::atomic<int> g_model{ARM_MODEL_A};
-std::atomic<int> g_reply_timeout_ms{kReplyTimeoutMs};
-std::atomic<ArxCallback> g_callback{nullptr};
-std::atomic<ReportDecoder> g_report_decoder{nullptr};
-std::atomic<int> g_initialised{0};
-
-}  // namespace
-
-bool initialised() { return g_initialised.load() >= 1; }
-int arm_model() { return g_model.load(); }
-ArxCallback application_callback() { return g_callback.load(); }
-ReportDecoder report_decoder() { return g_report_decoder.load(); }
-int reply_timeout_ms() { return g_reply_timeout_ms.load(); }
-void pause_ms(int milliseconds) { sleep_ms(milliseconds); }
-
-platform::Mutex& library_mutex() {
-    static NeverDestroyed<platform::Mutex> mutex;
-    return *mutex;
+Library& library() {
+    static NeverDestroyed<Library> the_library;
+    return *the_library;
 }
 
+bool initialised() { return library().initialised.load() >= 1; }
+int arm_model() { return library().model.load(); }
+ArxCallback application_callback() { return library().callback.load(); }
+ReportDecoder report_decoder() { return library().report_decoder.load(); }
+int reply_timeout_ms() { return library().reply_timeout_ms.load(); }
+void pause_ms(int milliseconds) { sleep_ms(milliseconds); }
+platform::Mutex& library_mutex() { return library().mutex; }
+PendingReplyTable& pending_table() { return library().pending; }
+MessageQueue& send_queue() { return library().queue; }
+
 void initialise(int model, ArxCallback callback, ReportDecoder decode_report) {
-    g_callback.store(callback);
-    g_report_decoder.store(decode_report);
-    g_reply_timeout_ms.store(kReplyTimeoutMs);
-    g_model.store(model);
+    Library& lib = library();
+    lib.callback.store(callback);
+    lib.report_decoder.store(decode_report);
+    lib.reply_timeout_ms.store(kReplyTimeoutMs);
+    lib.model.store(model);
     // A repeated initialisation drops the lines still queued; under the
     // mutex, so the send thread never pops from a queue being re-created.
     queue_create(kSendQueueCapacity);
     int expected = 0;
-    if (g_initialised.compare_exchange_strong(expected, 1)) start_background_threads();
+    if (lib.initialised.compare_exchange_strong(expected, 1)) start_background_threads();
 }
 
 void release_send_queue() { queue_release(); }

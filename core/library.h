@@ -1,11 +1,17 @@
-// Process-wide library state that the commands read: settings, flags and the
-// connection registry lookups. Implemented in core/library.cpp.
+// Process-wide library state: one core::Library object, reached from one
+// place (library()), holds the settings, the library's lock, the pending-reply
+// table, the send queue and the connection registry. Implemented in
+// core/library.cpp.
 #pragma once
 
 #include "arx_api.h"
+#include "core/connections.h"
+#include "core/message_queue.h"
+#include "core/pending_table.h"
 #include "core/platform.h"
 #include "core/reply_kinds.h"
 
+#include <atomic>
 #include <string_view>
 
 namespace arx::core {
@@ -16,6 +22,26 @@ constexpr int kCommandPauseMs = 20;     // the pause every command takes before 
 // Turns a pushed report line into the record the application callback gets.
 // Supplied by the layer above (the protocol decoders) at initialisation.
 using ReportDecoder = CallbackData (*)(Kind kind, SOCKHANDLE socket, std::string_view line, int joints);
+
+// Built on first use and never destroyed: the send and receive threads are
+// never joined, so they may still use it while the process exits. Its parts
+// hold only plain words, atomics and fixed storage.
+struct Library {
+    // Settings: plain words read from any thread without a lock.
+    std::atomic<int> model{ARM_MODEL_A};
+    std::atomic<int> reply_timeout_ms{kReplyTimeoutMs};
+    std::atomic<ArxCallback> callback{nullptr};
+    std::atomic<ReportDecoder> report_decoder{nullptr};
+    std::atomic<int> initialised{0};
+
+    // The library's lock: slot registration and removal, the reply store and
+    // scan, queue pushes and pops. Never held across a socket call.
+    platform::Mutex mutex;
+    PendingReplyTable pending{};  // under `mutex`
+    MessageQueue queue{};         // under `mutex`
+    Registry connections{};       // its own lock
+};
+Library& library();
 
 // Stores the model, callback and report decoder, sets the reply timeout and
 // re-creates the send queue empty; the first call also starts the send and

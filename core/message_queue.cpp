@@ -60,9 +60,5 @@ void MessageQueue::remove_socket(SOCKHANDLE socket) {
     if (has_storage_) tail_ = at(kept);
 }
 
-MessageQueue& send_queue() {
-    static MessageQueue queue;  // zero-initialised, trivially destructible
-    return queue;
-}
 
 }  // namespace arx::core

@@ -66,11 +66,5 @@ void PendingReplyTable::store(int id, const char* text, std::size_t length) {
     s.arrived = true;
 }
 
-PendingReplyTable& pending_table() {
-    // Zero-initialised static storage; trivially destructible, so it stays
-    // usable by the threads during process exit.
-    static PendingReplyTable table;
-    return table;
-}
 
 }  // namespace arx::core

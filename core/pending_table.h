@@ -96,7 +96,7 @@ int PendingReplyTable::remove_connection(SOCKHANDLE socket, OnRemoved&& on_remov
     return removed;
 }
 
-// The library's table (guarded by library_mutex()).
+// The library's table (guarded by library_mutex(); part of core::Library).
 PendingReplyTable& pending_table();
 
 }  // namespace arx::core

@@ -18,17 +18,7 @@ namespace arx::core {
 
 namespace {
 
-// What the receive thread knows about one registry entry between reads.
-struct ConnectionInput {
-    std::uint32_t generation;
-    bool ended;                      // peer closed or the socket failed
-    std::int64_t last_bytes_ms;      // when the unfinished line last grew
-    LineAssembler lines;
-};
-
-// Used only by the receive thread; static storage keeps the thread's stack
-// small and is never destroyed.
-ConnectionInput g_inputs[kMaxConnections];
+using ConnectionInput = Connection::Input;
 
 // The sockets waited on: slot 0 is the registry's wake-up, then one per
 // connection that has not ended. Rebuilt only when the registry changed or a
@@ -50,14 +40,14 @@ WaitList g_wait;
 int mid_line_limit_ms(const ConnectionView& v) { return std::max(v.recv_timeout_ms, reply_timeout_ms()); }
 
 void rebuild_wait_list() {
-    g_wait.registry_version = registry_version();
+    g_wait.registry_version = registry().version();
     g_wait.stale = false;
     ConnectionView* views = g_wait.views;
-    const int n = registry_snapshot(views, kMaxConnections);
-    g_wait.sockets[0] = registry_changed().socket();
+    const int n = registry().snapshot(views, kMaxConnections);
+    g_wait.sockets[0] = registry().changed().socket();
     g_wait.count = 1;
     for (int i = 0; i < n; ++i) {
-        ConnectionInput& input = g_inputs[views[i].entry];
+        ConnectionInput& input = registry().input(views[i].entry);
         if (input.generation != views[i].generation) {
             input.generation = views[i].generation;
             input.ended = false;
@@ -71,7 +61,7 @@ void rebuild_wait_list() {
 }
 
 void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
-    const long got = registry_receive(v.entry, v.generation, g_wait.chunk, sizeof g_wait.chunk);
+    const long got = registry().receive(v.entry, v.generation, g_wait.chunk, sizeof g_wait.chunk);
     if (got > 0) {
         input.lines.feed(g_wait.chunk, static_cast<std::size_t>(got), [&v, &input](std::string_view line) {
             if (input.lines.line_was_cut())
@@ -90,7 +80,7 @@ void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
     input.lines.reset();
     g_wait.stale = true;
     // From now on a send on it fails at once instead of reporting success.
-    registry_mark_ended(v.entry, v.generation);
+    registry().mark_ended(v.entry, v.generation);
 }
 
 // Drops begun lines that stalled past their limit; the time until the next
@@ -100,7 +90,7 @@ int drop_stalled_lines() {
     std::int64_t next = -1;
     for (int k = 1; k < g_wait.count; ++k) {
         const ConnectionView& v = g_wait.views[g_wait.view_of_socket[k]];
-        ConnectionInput& input = g_inputs[v.entry];
+        ConnectionInput& input = registry().input(v.entry);
         if (!input.lines.has_partial()) continue;
         const std::int64_t left = input.last_bytes_ms + mid_line_limit_ms(v) - now;
         if (left <= 0) {
@@ -117,14 +107,14 @@ int drop_stalled_lines() {
 }
 
 void receive_pass() {
-    if (g_wait.stale || g_wait.registry_version != registry_version()) rebuild_wait_list();
+    if (g_wait.stale || g_wait.registry_version != registry().version()) rebuild_wait_list();
     const int timeout_ms = clock().system_wait_ms(drop_stalled_lines());
     if (platform::wait_readable(g_wait.sockets, g_wait.ready, g_wait.count, timeout_ms) <= 0) return;
-    if (g_wait.ready[0]) registry_changed().drain();
+    if (g_wait.ready[0]) registry().changed().drain();
     for (int k = 1; k < g_wait.count; ++k) {
         if (!g_wait.ready[k]) continue;
         const ConnectionView& v = g_wait.views[g_wait.view_of_socket[k]];
-        read_ready_connection(v, g_inputs[v.entry]);
+        read_ready_connection(v, registry().input(v.entry));
     }
 }
 

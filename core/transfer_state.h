@@ -10,7 +10,7 @@
 
 namespace arx::core {
 
-inline bool transfer_active(SOCKHANDLE handle) { return registry_transferring(handle); }
+inline bool transfer_active(SOCKHANDLE handle) { return registry().transferring(handle); }
 
 // Holds a claim for its lifetime, so every way out of a transfer releases it.
 // Of two transfers started together on one connection exactly one claims it
@@ -19,9 +19,9 @@ inline bool transfer_active(SOCKHANDLE handle) { return registry_transferring(ha
 class TransferClaim {
 public:
     explicit TransferClaim(SOCKHANDLE handle)
-        : held_(registry_claim_transfer(handle, &ticket_)), busy_(!held_ && registry_transferring(handle)) {}
+        : held_(registry().claim_transfer(handle, &ticket_)), busy_(!held_ && registry().transferring(handle)) {}
     ~TransferClaim() {
-        if (held_) registry_release_transfer(ticket_);
+        if (held_) registry().release_transfer(ticket_);
     }
     TransferClaim(const TransferClaim&) = delete;
     TransferClaim& operator=(const TransferClaim&) = delete;

@@ -77,7 +77,7 @@ void remove_slot(SlotRef slot) {
 void notify_reply_stored(int slot) { slot_arrived(slot).notify_all(); }
 
 int send_line(SOCKHANDLE handle, std::string_view line) {
-    return registry_send(handle, line.data(), line.size(), SendRoute::Line);
+    return registry().send(handle, line.data(), line.size(), SendRoute::Line);
 }
 
 std::optional<int> take_reply(SlotRef slot, ReplyDecoder decode) {
@@ -128,7 +128,7 @@ int wait_reply(SlotRef slot, int limit_ms, ReplyDecoder decode) {
 }
 
 int send_raw_piece(SOCKHANDLE handle, std::string_view bytes) {
-    return registry_send(handle, bytes.data(), bytes.size(), SendRoute::TransferPiece);
+    return registry().send(handle, bytes.data(), bytes.size(), SendRoute::TransferPiece);
 }
 
 void forget_connection(SOCKHANDLE handle) {
@@ -145,7 +145,7 @@ int register_and_send(SOCKHANDLE handle, std::string_view line, Kind kind, bool 
                       SlotRef* slot) {
     std::optional<SlotRef> ref = register_slot(handle, kind, waiting);
     if (!ref) return ARX_PENDING_TABLE_FULL;
-    if (const int rc = registry_send(handle, line.data(), line.size(), route)) {
+    if (const int rc = registry().send(handle, line.data(), line.size(), route)) {
         remove_slot(*ref);
         return rc;
     }
@@ -178,7 +178,7 @@ void queue_release() {
 
 int queue_line(SOCKHANDLE handle, std::string_view line) {
     // A line for a connection that is gone would be dropped unseen later.
-    if (!registry_usable(handle)) return ARX_SEND_FAILED;
+    if (!registry().usable(handle)) return ARX_SEND_FAILED;
     Lock lock(library_mutex());
     MessageQueue& queue = send_queue();
     // Released by Arx_API_UnInit: the line is dropped, as before any initialisation.
@@ -204,7 +204,7 @@ void next_queued_line(QueuedMessage& message) {
     std::unique_lock<platform::Mutex> lock(library_mutex());
     for (;;) {
         MessageQueue& queue = send_queue();
-        if (queue.pop_first(message, [](SOCKHANDLE s) { return !registry_transferring(s); })) return;
+        if (queue.pop_first(message, [](SOCKHANDLE s) { return !registry().transferring(s); })) return;
         if (queue.empty())
             line_queued().wait(library_mutex());
         else  // only held lines: look again on the next beat
@@ -234,7 +234,7 @@ void send_thread_main() {
         // command. A download claimed meanwhile: the line goes back to wait for
         // its end. Any other failure loses the line, as the non-blocking path
         // promises no delivery.
-        if (registry_send(message.socket, message.text, static_cast<std::size_t>(message.length)) ==
+        if (registry().send(message.socket, message.text, static_cast<std::size_t>(message.length)) ==
             ARX_FILE_TRANSFER_BUSY) {
             Lock lock(library_mutex());
             send_queue().push_front(message);

@@ -19,7 +19,7 @@ char kIp[] = "127.0.0.1";
 
 int registered() {
     core::ConnectionView views[core::kMaxConnections];
-    return core::registry_snapshot(views, core::kMaxConnections);
+    return core::registry().snapshot(views, core::kMaxConnections);
 }
 
 // Registry tests skip the frame queries of the connection start-up.

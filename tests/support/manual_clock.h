@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/clock.h"
+#include "core/never_destroyed.h"
 
 #include <gtest/gtest.h>
 
@@ -22,40 +23,38 @@ namespace arx::test {
 
 class ManualClock final : public core::Clock {
 public:
-    ManualClock() { core::use_clock(this); }
+    // One per process, never destroyed: a library thread that has just read
+    // the clock in use may still call it after the test put the real one back.
+    static ManualClock& instance() {
+        static core::NeverDestroyed<ManualClock> clock;
+        return *clock;
+    }
+    // Puts this clock in for the library's waits.
+    void engage() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            released_ = false;
+        }
+        core::use_clock(this);
+    }
     // The real clock takes over; whoever still sleeps on this one (a peer's
-    // late answer, say) wakes now, and the clock goes once nobody uses it.
-    ~ManualClock() override {
+    // late answer, say) wakes now.
+    void release() {
         core::use_clock(nullptr);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));  // a caller that just read the pointer gets in
-        std::unique_lock<std::mutex> lock(mutex_);
+        std::lock_guard<std::mutex> lock(mutex_);
         released_ = true;
         moved_.notify_all();
-        moved_.wait(lock, [&] { return users_ == 0; });
     }
-    ManualClock(const ManualClock&) = delete;
-    ManualClock& operator=(const ManualClock&) = delete;
 
     std::int64_t now_ms() override { return now_.load(); }
     void sleep_until(std::int64_t deadline_ms) override {
         std::unique_lock<std::mutex> lock(mutex_);
-        ++users_;
         moved_.wait(lock, [&] { return released_ || now_.load() >= deadline_ms; });
-        --users_;
-        moved_.notify_all();
     }
     // Real waits in short slices: a notification still wakes the caller at
     // once, and a moved clock is seen within a slice.
     void wait_until(platform::ConditionVariable& event, platform::Mutex& mutex, std::int64_t deadline_ms) override {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (released_ || now_.load() >= deadline_ms) return;
-            ++users_;
-        }
-        event.wait_until(mutex, platform::monotonic_ms() + kSliceMs);
-        std::lock_guard<std::mutex> lock(mutex_);
-        --users_;
-        moved_.notify_all();
+        if (now_.load() < deadline_ms) event.wait_until(mutex, platform::monotonic_ms() + kSliceMs);
     }
     int system_wait_ms(int ms) override { return ms < 0 ? ms : std::min(ms, kSliceMs); }
 
@@ -83,8 +82,7 @@ public:
 private:
     static constexpr int kSliceMs = 1;
     std::atomic<std::int64_t> now_{1000000};
-    bool released_ = false;
-    int users_ = 0;
+    bool released_ = true;
     std::mutex mutex_;
     std::condition_variable moved_;
 };
@@ -98,9 +96,14 @@ namespace arx::test {
 // for the time, runs its calls through it and lets time pass with it.
 class TestClock {
 public:
-    explicit TestClock(bool manual) {
-        if (manual) manual_ = std::make_unique<ManualClock>();
+    explicit TestClock(bool manual) : manual_(manual ? &ManualClock::instance() : nullptr) {
+        if (manual_) manual_->engage();
     }
+    ~TestClock() {
+        if (manual_) manual_->release();
+    }
+    TestClock(const TestClock&) = delete;
+    TestClock& operator=(const TestClock&) = delete;
     std::int64_t now_ms() { return core::clock().now_ms(); }
 
     // Runs `call` on its own thread while the clock moves; its result. A
@@ -131,7 +134,7 @@ public:
 private:
     static constexpr std::int64_t kStepMs = 20;
     static constexpr std::int64_t kLongestMs = 10 * 60 * 1000;
-    std::unique_ptr<ManualClock> manual_;
+    ManualClock* manual_;
 };
 
 inline std::string clock_name(const ::testing::TestParamInfo<bool>& info) { return info.param ? "ManualClock" : "RealClock"; }

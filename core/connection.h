@@ -1,0 +1,83 @@
+// One open connection to a controller: everything the library holds for it at
+// the socket level lives here and ends with it. The registry owns a fixed set
+// of these and hands them out again after a close; each reuse bumps the
+// generation, so nobody mistakes the next connection for the last.
+//
+// The fields are plain atomics with constant initialisation and trivial
+// destructors, safe to read from the background threads at any time, also
+// during process exit. What else a connection owns sits in tables of the
+// library (its pending slots, its queued lines): the close ends those too.
+#pragma once
+
+#include "arx_api.h"
+#include "core/line_assembler.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace arx::core {
+
+class Connection {
+public:
+    SOCKHANDLE socket() const { return socket_.load(); }
+    int joints() const { return joints_.load(); }
+    int recv_timeout_ms() const { return recv_timeout_ms_.load(); }
+    std::uint32_t generation() const { return generation_.load(); }
+    // Registered and not closing: new reads and sends may start.
+    bool open() const { return in_use_.load() && !closing_.load(); }
+    // The receive thread saw the controller end it: every send fails at once.
+    bool ended() const { return ended_.load(); }
+    // A trajectory file is being downloaded: other lines wait or are refused.
+    bool transferring() const { return transferring_.load(); }
+
+    // The receive thread's own state for this connection (no other thread
+    // touches it): the line being framed and when it last grew, for the stall
+    // limit. Reset lazily when the thread sees a new generation.
+    struct Input {
+        std::uint32_t generation;
+        bool ended;
+        std::int64_t last_bytes_ms;
+        LineAssembler lines;
+    } input;
+
+private:
+    friend class Registry;
+    friend class ConnectionLease;
+
+    std::atomic<bool> in_use_;
+    std::atomic<bool> closing_;        // no new lease; the close waits for `leases_` to reach 0
+    std::atomic<int> leases_;          // reads and sends in progress on the socket
+    std::atomic<int> line_sends_;      // ordinary lines being sent; a transfer claim waits for 0
+    std::atomic<bool> ended_;
+    std::atomic<bool> transferring_;
+    std::atomic<SOCKHANDLE> socket_;
+    std::atomic<int> joints_;
+    std::atomic<int> recv_timeout_ms_;
+    std::atomic<std::uint32_t> generation_;
+};
+
+// A read or send in progress on an open connection: the close waits for it,
+// so the socket number is never closed (and reused) under an I/O.
+class ConnectionLease {
+public:
+    ConnectionLease() = default;
+    ConnectionLease(const ConnectionLease&) = delete;
+    ConnectionLease& operator=(const ConnectionLease&) = delete;
+    ~ConnectionLease() {
+        if (connection_) connection_->leases_.fetch_sub(1);
+    }
+    // Caller holds the registry's lock.
+    bool take(Connection& c) {
+        if (!c.open()) return false;
+        c.leases_.fetch_add(1);
+        connection_ = &c;
+        return true;
+    }
+    Connection* operator->() const { return connection_; }
+    explicit operator bool() const { return connection_ != nullptr; }
+
+private:
+    Connection* connection_ = nullptr;
+};
+
+}  // namespace arx::core
