@@ -2,6 +2,7 @@
 
 #include "core/library.h"
 #include "core/log.h"
+#include "core/never_destroyed.h"
 #include "core/transport.h"
 
 #include <mutex>
@@ -13,6 +14,16 @@ using Lock = std::lock_guard<platform::Mutex>;
 }  // namespace
 
 Registry& registry() { return library().connections; }
+
+platform::Mutex& Registry::mutex() {
+    static NeverDestroyed<platform::Mutex> lock;
+    return *lock;
+}
+
+platform::WakeUp& Registry::changed() {
+    static NeverDestroyed<platform::WakeUp> wake;
+    return *wake;
+}
 
 Connection* Registry::find(SOCKHANDLE socket) {
     if (socket > kMaxSocketValue) return nullptr;
@@ -26,14 +37,14 @@ const Connection* Registry::find(SOCKHANDLE socket) const { return const_cast<Re
 
 void Registry::note_change() {
     version_.fetch_add(1);
-    changed_.signal();
+    changed().signal();
 }
 
 int Registry::add(SOCKHANDLE socket, int joints, int recv_timeout_ms) {
     if (socket > kMaxSocketValue) return -1;
     int index = -1;
     {
-        Lock lock(mutex_);
+        Lock lock(mutex());
         for (int i = 0; i < kMaxConnections && index < 0; ++i) {
             Connection& c = connections_[i];
             if (c.in_use_.load()) continue;
@@ -57,7 +68,7 @@ int Registry::add(SOCKHANDLE socket, int joints, int recv_timeout_ms) {
 bool Registry::close(SOCKHANDLE socket) {
     Connection* c = nullptr;
     {
-        Lock lock(mutex_);
+        Lock lock(mutex());
         c = find(socket);
         if (!c) return false;  // a second close must not hit a reused number
         c->closing_.store(true);
@@ -71,7 +82,7 @@ bool Registry::close(SOCKHANDLE socket) {
     while (c->leases_.load() > 0) platform::sleep_ms(1);
     platform::close_socket(socket);
     {
-        Lock lock(mutex_);
+        Lock lock(mutex());
         if (c->transferring_.exchange(false)) transfers_.fetch_sub(1);
         entry_of_socket_[socket].store(0);
         c->generation_.fetch_add(1);
@@ -85,7 +96,7 @@ bool Registry::close(SOCKHANDLE socket) {
 int Registry::send(SOCKHANDLE socket, const char* data, std::size_t length, SendRoute route) {
     ConnectionLease lease;
     {
-        Lock lock(mutex_);
+        Lock lock(mutex());
         Connection* c = find(socket);
         if (!c || c->ended() || !lease.take(*c)) return ARX_SEND_FAILED;
         if (route == SendRoute::Line) {
@@ -104,7 +115,7 @@ int Registry::send(SOCKHANDLE socket, const char* data, std::size_t length, Send
 long Registry::receive(int entry, std::uint32_t generation, char* buffer, std::size_t capacity) {
     ConnectionLease lease;
     {
-        Lock lock(mutex_);
+        Lock lock(mutex());
         Connection& c = connections_[entry];
         if (c.generation() != generation || !lease.take(c)) return -1;
     }
@@ -112,7 +123,7 @@ long Registry::receive(int entry, std::uint32_t generation, char* buffer, std::s
 }
 
 void Registry::mark_ended(int entry, std::uint32_t generation) {
-    Lock lock(mutex_);
+    Lock lock(mutex());
     Connection& c = connections_[entry];
     if (c.in_use_.load() && c.generation() == generation) c.ended_.store(true);
 }
@@ -130,7 +141,7 @@ int Registry::joints(SOCKHANDLE socket) const {
 bool Registry::claim_transfer(SOCKHANDLE socket, TransferTicket* ticket) {
     ConnectionLease lease;  // the entry stays this connection's while the claim waits
     {
-        Lock lock(mutex_);
+        Lock lock(mutex());
         Connection* c = find(socket);
         if (!c || c->transferring() || !lease.take(*c)) return false;
         c->transferring_.store(true);
@@ -143,7 +154,7 @@ bool Registry::claim_transfer(SOCKHANDLE socket, TransferTicket* ticket) {
 }
 
 void Registry::release_transfer(TransferTicket ticket) {
-    Lock lock(mutex_);
+    Lock lock(mutex());
     Connection& c = connections_[ticket.entry];
     if (c.generation() != ticket.generation || !c.transferring_.load()) return;
     c.transferring_.store(false);

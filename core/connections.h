@@ -93,7 +93,7 @@ public:
     // Bumped by every add and close; the receive thread rebuilds its list of
     // sockets when it changes, woken through changed().
     std::uint32_t version() const { return version_.load(); }
-    platform::WakeUp& changed() { return changed_; }
+    platform::WakeUp& changed();
 
 private:
     // The open connection of `socket`: one array read, not a scan.
@@ -101,13 +101,16 @@ private:
     const Connection* find(SOCKHANDLE socket) const;
     void note_change();
 
-    platform::Mutex mutex_;  // guards the bookkeeping only; never held across a socket call
+    // Guards the bookkeeping only; never held across a socket call.
+    platform::Mutex& mutex();
+
+    // Plain atomics and fixed storage: the registry lives in zero-initialised
+    // static storage and is never torn down while the threads run.
     Connection connections_[kMaxConnections];
     // 1 + the entry holding each socket value, 0 for none.
     std::atomic<std::int16_t> entry_of_socket_[kMaxSocketValue + 1];
     std::atomic<std::uint32_t> version_;
     std::atomic<int> transfers_;  // downloads running now, over all connections
-    platform::WakeUp changed_;
 };
 
 // The library's registry (part of core::Library).

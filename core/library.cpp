@@ -13,8 +13,15 @@
 
 namespace arx::core {
 
+namespace {
+// Static storage, zero before any code runs, trivially destructible.
+PendingReplyTable g_pending;
+MessageQueue g_queue;
+Registry g_connections;
+}  // namespace
+
 Library& library() {
-    static NeverDestroyed<Library> the_library;
+    static NeverDestroyed<Library> the_library(g_pending, g_queue, g_connections);
     return *the_library;
 }
 

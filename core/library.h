@@ -24,9 +24,13 @@ constexpr int kCommandPauseMs = 20;     // the pause every command takes before 
 using ReportDecoder = CallbackData (*)(Kind kind, SOCKHANDLE socket, std::string_view line, int joints);
 
 // Built on first use and never destroyed: the send and receive threads are
-// never joined, so they may still use it while the process exits. Its parts
-// hold only plain words, atomics and fixed storage.
+// never joined, so they may still use it while the process exits. The large
+// tables it refers to are zero-initialised static storage, so building it
+// writes none of their megabytes.
 struct Library {
+    Library(PendingReplyTable& pending_table, MessageQueue& send_queue, Registry& registry)
+        : pending(pending_table), queue(send_queue), connections(registry) {}
+
     // Settings: plain words read from any thread without a lock.
     std::atomic<int> model{ARM_MODEL_A};
     std::atomic<int> reply_timeout_ms{kReplyTimeoutMs};
@@ -37,9 +41,9 @@ struct Library {
     // The library's lock: slot registration and removal, the reply store and
     // scan, queue pushes and pops. Never held across a socket call.
     platform::Mutex mutex;
-    PendingReplyTable pending{};  // under `mutex`
-    MessageQueue queue{};         // under `mutex`
-    Registry connections{};       // its own lock
+    PendingReplyTable& pending;  // under `mutex`
+    MessageQueue& queue;         // under `mutex`
+    Registry& connections;       // its own lock
 };
 Library& library();
 
