@@ -73,13 +73,22 @@ public:
         const std::int64_t end = now_ms() + limit_ms;
         while (!done()) {
             if (now_ms() >= end) return false;
-            std::this_thread::sleep_for(std::chrono::microseconds(500));
+            pause_a_little();
             advance(step_ms);
         }
         return true;
     }
 
 private:
+    // Half a millisecond of real time between steps. Where a short sleep may
+    // return at once (Windows rounds it to whole milliseconds, or none), the
+    // rest is waited out yielding.
+    static void pause_a_little() {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(500);
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+        while (std::chrono::steady_clock::now() < until) std::this_thread::yield();
+    }
+
     static constexpr int kSliceMs = 1;
     std::atomic<std::int64_t> now_{1000000};
     bool released_ = true;
