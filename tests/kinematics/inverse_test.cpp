@@ -22,7 +22,7 @@ bool well_conditioned(const std::vector<float>& q) {
     return sine(4) > 0.26 && std::fabs(std::sin(elbow)) > 0.26;
 }
 
-class RoundTrip : public testing::TestWithParam<ModelCase> {};
+class RoundTrip : public testing::TestWithParam<ArmModelSpec> {};
 
 TEST_P(RoundTrip, InverseOfForwardReturnsTheJoints) {
     Init_Sys_Data(GetParam().model);
@@ -42,7 +42,7 @@ TEST_P(RoundTrip, InverseOfForwardReturnsTheJoints) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllModels, RoundTrip, testing::ValuesIn(kAllModels), model_name);
+INSTANTIATE_TEST_SUITE_P(AllModels, RoundTrip, testing::ValuesIn(kArmModels), model_name);
 
 // One row: target = Forward_Kinematics(from); solve near `current` (zeros when
 // empty); expect the code, the joints within `tol` (NaN: not pinned) and,
@@ -215,7 +215,7 @@ TEST(Inverse, WristCentreAtTheShoulderAxis) {
 TEST(Inverse, UnreachableAndSingular) {
     const float zeros[7] = {}, q[7] = {20, 30, 40, 50, 60, 70, 80};
     const Pose far = make_pose(5, 0, 0.5f, 0, 0, 0);
-    for (const ModelCase& m : kAllModels) {
+    for (const ArmModelSpec& m : kArmModels) {
         Init_Sys_Data(m.model);
         const Pose target = Forward_Kinematics(q);
         float out[7] = {7, 7, 7, 7, 7, 7, 7};

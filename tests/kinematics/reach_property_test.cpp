@@ -27,7 +27,7 @@ constexpr float kWristSpreadDeg[] = {0, 0, 5, 0.02f};
 // markedly fewer there.
 double near_solve_floor(const ArmModelSpec& arm) { return seven_axis(arm) ? 0.6 : 0.99; }
 
-class ReachProperty : public testing::TestWithParam<ModelCase> {};
+class ReachProperty : public testing::TestWithParam<ArmModelSpec> {};
 
 // Every result 1 reproduces its target, whatever the seed and the flag.
 TEST_P(ReachProperty, EverySolutionReachesItsTarget) {
@@ -124,7 +124,7 @@ Zone zone_of(const std::vector<float>& q) {
     return kNoZone;
 }
 
-class PathProperty : public testing::TestWithParam<ModelCase> {};
+class PathProperty : public testing::TestWithParam<ArmModelSpec> {};
 
 // A caller jogging the tool along a straight line solves each step seeded by
 // the one before: no joint may move more than 5 degrees for a millimetre,
@@ -166,9 +166,9 @@ TEST_P(PathProperty, StraightLinesMoveTheJointsSmoothly) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllModels, PathProperty, testing::ValuesIn(kAllModels), model_name);
+INSTANTIATE_TEST_SUITE_P(AllModels, PathProperty, testing::ValuesIn(kArmModels), model_name);
 
-INSTANTIATE_TEST_SUITE_P(AllModels, ReachProperty, testing::ValuesIn(kAllModels), model_name);
+INSTANTIATE_TEST_SUITE_P(AllModels, ReachProperty, testing::ValuesIn(kArmModels), model_name);
 
 }  // namespace
 }  // namespace arx::kin::test

@@ -1,17 +1,8 @@
 // The sweep over every export: one row per call of an exported function, with
 // the exact line it must send, the controller's scripted answer, the result
-// and the decoded value. Each family's test file registers one table:
-//
-//   const SweepTable kJoints("joints", {
-//       {"Set_Joint_Speed", "queued", [](SOCKHANDLE h) { return Set_Joint_Speed(h, 1, 0.5f, false); },
-//        R"({"command":"set_joint_max_speed","joint_max_speed":[1,500]})"},
-//       {"Get_Joint_Speed", "", [](SOCKHANDLE h) { float v[7]; int rc = Get_Joint_Speed(h, v); got(list(v, 6)); return rc; },
-//        R"({"command":"get_joint_max_speed"})", R"({"state":"joint_max_speed","joint_speed":[1000,2000,0,0,0,0]})",
-//        0, "1,2,0,0,0,0"},
-//   });
-//
-// A row without a line expects nothing on the wire (kinematics, refusals); a
-// row without a reply leaves the controller silent. A call that sends several
+// and the decoded value. Each family's sweep/<family>_rows.cpp registers one
+// SweepTable. A row without a line expects nothing on the wire (kinematics,
+// refusals); a row without a reply leaves the controller silent. A call that sends several
 // lines (a connection's start-up queries) lists them joined by CR LF; the
 // bytes of every connection that received something during the row are
 // compared, in connection order. Queued rows: the runner waits for the line.
