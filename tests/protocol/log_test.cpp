@@ -12,7 +12,6 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <sstream>
 #include <thread>
 
 #ifdef _WIN32
@@ -178,11 +177,8 @@ TEST_F(Log, AllStateReplyGoesToTheDebugLogNotStandardOutput) {
     close(saved_stdout);
     std::fclose(capture);
     std::ifstream written(out_path, std::ios::binary);
-    std::stringstream text;
-    text << written.rdbuf();
-    written.close();
-    EXPECT_TRUE(text.str().empty()) << "standard output is the application's, but got " << text.str().size()
-                                    << " bytes: " << text.str().substr(0, 80);
+    const std::string text{std::istreambuf_iterator<char>(written), {}};
+    EXPECT_TRUE(text.empty()) << "standard output is the application's, but got " << text.size() << " bytes: " << text.substr(0, 80);
 
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].what);
