@@ -69,16 +69,20 @@ T* unset(T (&values)[N]) {
 // rows that open a connection of their own.
 int controller_port();
 
-// Registers a family's rows at static initialisation.
-class SweepTable {
-public:
-    SweepTable(const char* family, std::vector<SweepRow> rows);
-};
-
 struct SweepFamily {
     const char* name;
     std::vector<SweepRow> rows;
 };
-const std::vector<SweepFamily>& sweep_families();
+// Every family's rows, as the row files registered them (one list for the
+// whole program: an inline function's static).
+inline std::vector<SweepFamily>& sweep_families() {
+    static std::vector<SweepFamily> all;
+    return all;
+}
+
+// Registers a family's rows at static initialisation.
+struct SweepTable {
+    SweepTable(const char* family, std::vector<SweepRow> rows) { sweep_families().push_back({family, std::move(rows)}); }
+};
 
 }  // namespace arx::test

@@ -12,11 +12,6 @@ namespace arx::test {
 
 namespace {
 
-std::vector<SweepFamily>& families() {
-    static std::vector<SweepFamily> all;
-    return all;
-}
-
 std::string g_value;
 int g_port = 0;
 
@@ -31,12 +26,6 @@ std::size_t line_count(const std::string& lines) {
 
 void got(const std::string& value) { g_value = value; }
 int controller_port() { return g_port; }
-
-SweepTable::SweepTable(const char* family, std::vector<SweepRow> rows) {
-    families().push_back(SweepFamily{family, std::move(rows)});
-}
-
-const std::vector<SweepFamily>& sweep_families() { return families(); }
 
 namespace {
 
