@@ -26,7 +26,9 @@ bool ended(int s) {
     return send(s, &byte, 1, MSG_DONTWAIT | MSG_NOSIGNAL) < 0 && errno != EAGAIN && errno != EWOULDBLOCK;
 }
 
-struct ProcessStatus { long vm_kb = -1, threads = -1; };
+struct ProcessStatus {
+    long vm_kb = -1, threads = -1;
+};
 
 ProcessStatus status_of(int pid) {
     ProcessStatus status;
@@ -155,8 +157,11 @@ TEST(SimRequests, NumbersBeyondAnyLimitAreRefused) {
     LineClient client(sim.port());
     const std::string joints = client.ask(R"({"command":"get_joint_degree"})");
     ASSERT_NE(joints, "");
-    // expected "": no answer at all; lines 2: a refused move's acknowledgement, then a false arrival.
-    struct Case { const char* request; std::string expected; int lines = 1; };
+    struct Case {
+        const char* request;
+        std::string expected;  // "": no answer at all
+        int lines = 1;         // a refused move: its acknowledgement, then a false arrival
+    };
     const Case cases[] = {
         {R"({"command":"Force_Position_Move","joint":[1e308,0,0,0,0,0],"sensor":0,"mode":0,"dir":0,"force":10})",
          R"("arm_err":1)"},
@@ -209,7 +214,10 @@ TEST(SimFault, SimFaultIsAnsweredUnderADropForEveryWord) {
 }
 
 // arx-sim's command line, as a person types it.
-struct SimRun { int status; std::string output; };
+struct SimRun {
+    int status;
+    std::string output;
+};
 
 SimRun run_sim(const std::string& arguments) {
     SimRun run{-1, {}};

@@ -11,7 +11,10 @@ namespace arx::kin {
 namespace {
 
 TEST(ArmModels, EachRecordByNameAndCode) {
-    const struct { const char* name; int model, joints; } kExpected[] = {{"A", ARM_MODEL_A, 6}, {"B", ARM_MODEL_B, 7}, {"C1", ARM_MODEL_C1, 6}, {"C2", ARM_MODEL_C2, 6}};
+    const struct {
+        const char* name;
+        int model, joints;
+    } kExpected[] = {{"A", ARM_MODEL_A, 6}, {"B", ARM_MODEL_B, 7}, {"C1", ARM_MODEL_C1, 6}, {"C2", ARM_MODEL_C2, 6}};
     ASSERT_EQ(std::size(kArmModels), std::size(kExpected));
     for (const auto& e : kExpected) {
         SCOPED_TRACE(e.name);
@@ -49,7 +52,9 @@ TEST(ArmModels, UnknownNamesAndCodes) {
 // A connection records only its joint count; a count no arm has reads as the
 // six-joint arms do, as a handle the library does not know does.
 TEST(ArmModels, ConnectionJointCounts) {
-    const struct { int joints, reads_as, dynamic_parameters; } kCounts[] = {{6, 6, 12}, {7, 7, 14}, {0, 6, 12}, {5, 6, 12}, {8, 6, 12}, {-7, 6, 12}};
+    const struct {
+        int joints, reads_as, dynamic_parameters;
+    } kCounts[] = {{6, 6, 12}, {7, 7, 14}, {0, 6, 12}, {5, 6, 12}, {8, 6, 12}, {-7, 6, 12}};
     for (const auto& c : kCounts) {
         const ArmModelSpec& arm = arm_model_of_connection(c.joints);
         EXPECT_EQ(arm.joints, c.reads_as) << c.joints;

@@ -28,7 +28,8 @@ TEST_P(RoundTrip, InverseOfForwardReturnsTheJoints) {
     Init_Sys_Data(GetParam().model);
     std::mt19937 rng(1000 + GetParam().model);
     for (bool with_tool : {false, true}) {
-        if (with_tool) { setAngle(5, -10, 45); store_tool_frame(pos2matrix(make_pose(0.02f, -0.01f, 0.08f, 0.2f, -0.3f, 0.5f))); }
+        if (with_tool) setAngle(5, -10, 45);
+        if (with_tool) store_tool_frame(pos2matrix(make_pose(0.02f, -0.01f, 0.08f, 0.2f, -0.3f, 0.5f)));
         for (int checked = 0; checked < 1500;) {
             const std::vector<float> q = random_joints(rng, *kinematic_state().arm, 15);
             if (!well_conditioned(q)) continue;

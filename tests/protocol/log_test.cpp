@@ -46,7 +46,12 @@ int refused_call() { return Set_Joint_Speed(0, 1, 1.0f, false); }
 TEST_F(Log, RefusedRequestsReachTheHandlerAsWarningsWithNameAndCode) {
     float huge[14];
     std::fill(std::begin(huge), std::end(huge), 1e30f);  // the line would not fit 299 bytes
-    struct Case { const char* what; std::function<int()> call; int rc; const char* text; };
+    struct Case {
+        const char* what;
+        std::function<int()> call;
+        int rc;
+        const char* text;
+    };
     const Case cases[] = {
         {"guard: null output", [&] { return Get_Joint_Speed(h, nullptr); }, 19,
          "Get_Joint_Speed: refused before sending: 19 (a required pointer argument is null)"},
@@ -89,7 +94,12 @@ TEST_F(Log, RefusedRequestsReachTheHandlerAsWarningsWithNameAndCode) {
 }
 
 TEST_F(Log, MinimumLevelFiltersAndANullHandlerTurnsItOff) {
-    struct Case { const char* what; int min_level; ArxLogHandler handler; std::size_t lines; };
+    struct Case {
+        const char* what;
+        int min_level;
+        ArxLogHandler handler;
+        std::size_t lines;
+    };
     const Case cases[] = {
         {"warning above debug", ARX_LOG_DEBUG, LogRecorder::handler, 1},
         {"below debug counts as debug", -7, LogRecorder::handler, 1},
@@ -144,7 +154,13 @@ TEST_F(Log, AllStateReplyGoesToTheDebugLogNotStandardOutput) {
         R"("voltage":[24000,0,0,0,0,0],"en_flag":[1,0,1,0,1,257],"err_flag":[65538,0,0,0,0,3],"sys_err":70000}})";
     // Near the 4096 bytes a reply is kept whole; a raw terminal escape makes it no JSON.
     const std::string long_undecodable = "{\"state\":\"arm_all_state\",\"pad\":\"\x1b[2J" + std::string(3950, 'x') + "\"}";
-    struct Case { const char* what; std::string reply; int min_level, rc; bool logged; };
+    struct Case {
+        const char* what;
+        std::string reply;
+        int min_level;
+        int rc;
+        bool logged;
+    };
     const Case cases[] = {
         {"decodes, debug", decodes, ARX_LOG_DEBUG, 0, true},
         {"does not decode, long, debug", long_undecodable, ARX_LOG_DEBUG, ARX_REPLY_NOT_JSON, true},
@@ -178,7 +194,8 @@ TEST_F(Log, AllStateReplyGoesToTheDebugLogNotStandardOutput) {
     std::fclose(capture);
     std::ifstream written(out_path, std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(written), {}};
-    EXPECT_TRUE(text.empty()) << "standard output is the application's, but got " << text.size() << " bytes: " << text.substr(0, 80);
+    EXPECT_TRUE(text.empty()) << "standard output is the application's, but got " << text.size()
+                              << " bytes: " << text.substr(0, 80);
 
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].what);

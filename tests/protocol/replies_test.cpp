@@ -139,8 +139,12 @@ TEST_F(Replies, DHEndLinkTakenOnlyAsMetresAnArmCanHave) {
     setLwt(0);
     const float initial = kin().end_link;
     const Pose before = Forward_Kinematics(zero);
-    // end_link: what the kinematics hold afterwards; warning: the start of the logged one, or null.
-    struct Case { const char* what; std::function<int()> call; float end_link; const char* warning; };
+    struct Case {
+        const char* what;
+        std::function<int()> call;
+        float end_link;  // what the kinematics hold afterwards
+        const char* warning;  // start of the logged warning, or null
+    };
     const auto get = [&](const char* fourth) {
         return [&, fourth] {
             fc.on("get_DH_data", std::string(R"({"state":"DH_data","data":[2405,0,2560,)") + fourth + ",0]}");

@@ -2,10 +2,10 @@
 // the exact line it must send, the controller's scripted answer, the result
 // and the decoded value. Each family's sweep/<family>_rows.cpp registers one
 // SweepTable. A row without a line expects nothing on the wire (kinematics,
-// refusals); a row without a reply leaves the controller silent. A call that sends several
-// lines (a connection's start-up queries) lists them joined by CR LF; the
-// bytes of every connection that received something during the row are
-// compared, in connection order. Queued rows: the runner waits for the line.
+// refusals); a row without a reply leaves the controller silent. A call that
+// sends several lines (a connection's start-up queries) lists them joined by
+// CR LF; the bytes of every connection that received something during the row
+// are compared, in connection order. Queued rows: the runner waits for the line.
 // Replies are scripted per command for the rest of the family, so put a
 // command's queued row before its blocking one. The sweep fails when a
 // function declared in include/arx_api.h has no row, so a new export arrives
@@ -82,7 +82,9 @@ inline std::vector<SweepFamily>& sweep_families() {
 
 // Registers a family's rows at static initialisation.
 struct SweepTable {
-    SweepTable(const char* family, std::vector<SweepRow> rows) { sweep_families().push_back({family, std::move(rows)}); }
+    SweepTable(const char* family, std::vector<SweepRow> rows) {
+        sweep_families().push_back({family, std::move(rows)});
+    }
 };
 
 }  // namespace arx::test

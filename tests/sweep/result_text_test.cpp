@@ -58,7 +58,10 @@ TEST(ResultText, OtherValuesAreUnknown) {
 }
 
 TEST(ResultText, InverseKinematicsTextsFollowTheLoadedModel) {
-    struct Case { int model, code; const char* text; };
+    struct Case {
+        int model, code;
+        const char* text;
+    };
     const Case cases[] = {
         {ARM_MODEL_A, 1, "solved"},
         {ARM_MODEL_A, 19, "a pointer argument is null"},
