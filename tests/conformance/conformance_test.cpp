@@ -13,18 +13,11 @@
 
 namespace arx::test {
 
-static std::vector<SweepFamily>& families() {
-    static std::vector<SweepFamily> all;
-    return all;
-}
 static int g_port = 0;
 
-// The sweep's rows register here; their decoded values are not compared, the
-// simulator's answers are its own.
+// The sweep's decoded values are not compared: the simulator's answers are its own.
 void got(const std::string&) {}
 int controller_port() { return g_port; }
-SweepTable::SweepTable(const char* family, std::vector<SweepRow> rows) { families().push_back({family, std::move(rows)}); }
-const std::vector<SweepFamily>& sweep_families() { return families(); }
 
 namespace {
 

@@ -27,8 +27,7 @@ bool ended(int s) {
 }
 
 struct ProcessStatus {
-    long vm_kb = -1;
-    long threads = -1;
+    long vm_kb = -1, threads = -1;
 };
 
 ProcessStatus status_of(int pid) {

@@ -35,29 +35,16 @@ TEST(Classifier, TableChecksFindTheOffendingPair) {
         std::vector<ReplyPattern> table;
         std::size_t hidden_earlier, hidden_later, shared_earlier, shared_later;
     };
+    // clang-format off
     const Case cases[] = {
         {"sound", {{"set_lift_speed", Kind::SetLiftSpeed}, {"set_lift", Kind::SetLift}}, 2, 2, 2, 2},
         {"shorter first", {{"set_lift", Kind::SetLift}, {"set_lift_speed", Kind::SetLiftSpeed}}, 0, 1, 2, 2},
-        {"equal texts",
-         {{"timer", Kind::Timer}, {"add_waypoint", Kind::AddWaypoint}, {"timer", Kind::StopWaypoint}},
-         0,
-         2,
-         3,
-         3},
-        {"contained in the middle",
-         {{"DO_state", Kind::DOState}, {"AI_state", Kind::AIState}, {"set_tool_DO_state", Kind::SetToolDOState}},
-         0,
-         2,
-         3,
-         3},
-        {"case differs",
-         {{"force_position", Kind::SetForcePosition}, {"Force_Position_Move", Kind::ForcePositionMove}},
-         2,
-         2,
-         2,
-         2},
+        {"equal texts", {{"timer", Kind::Timer}, {"add_waypoint", Kind::AddWaypoint}, {"timer", Kind::StopWaypoint}}, 0, 2, 3, 3},
+        {"contained in the middle", {{"DO_state", Kind::DOState}, {"AI_state", Kind::AIState}, {"set_tool_DO_state", Kind::SetToolDOState}}, 0, 2, 3, 3},
+        {"case differs", {{"force_position", Kind::SetForcePosition}, {"Force_Position_Move", Kind::ForcePositionMove}}, 2, 2, 2, 2},
         {"shared number", {{"set_gripper", Kind::SetGripper}, {"gripper_route", Kind::SetGripper}}, 2, 2, 0, 1},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const PatternPair hidden = first_hidden_pattern(c.table.data(), c.table.size());
         const PatternPair shared = first_shared_number(c.table.data(), c.table.size());

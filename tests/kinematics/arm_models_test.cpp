@@ -13,8 +13,7 @@ namespace {
 TEST(ArmModels, EachRecordByNameAndCode) {
     const struct {
         const char* name;
-        int model;
-        int joints;
+        int model, joints;
     } kExpected[] = {{"A", ARM_MODEL_A, 6}, {"B", ARM_MODEL_B, 7}, {"C1", ARM_MODEL_C1, 6}, {"C2", ARM_MODEL_C2, 6}};
     ASSERT_EQ(std::size(kArmModels), std::size(kExpected));
     for (const auto& e : kExpected) {
@@ -54,9 +53,7 @@ TEST(ArmModels, UnknownNamesAndCodes) {
 // six-joint arms do, as a handle the library does not know does.
 TEST(ArmModels, ConnectionJointCounts) {
     const struct {
-        int joints;
-        int reads_as;
-        int dynamic_parameters;
+        int joints, reads_as, dynamic_parameters;
     } kCounts[] = {{6, 6, 12}, {7, 7, 14}, {0, 6, 12}, {5, 6, 12}, {8, 6, 12}, {-7, 6, 12}};
     for (const auto& c : kCounts) {
         const ArmModelSpec& arm = arm_model_of_connection(c.joints);

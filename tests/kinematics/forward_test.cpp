@@ -25,7 +25,7 @@ KDL::Chain reference_chain(const ArmModelSpec& arm, float end_link, const KDL::F
     return chain;
 }
 
-class ForwardAgainstReference : public testing::TestWithParam<ModelCase> {};
+class ForwardAgainstReference : public testing::TestWithParam<ArmModelSpec> {};
 
 TEST_P(ForwardAgainstReference, MatchesIndependentChain) {
     Init_Sys_Data(GetParam().model);
@@ -51,7 +51,7 @@ TEST_P(ForwardAgainstReference, MatchesIndependentChain) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllModels, ForwardAgainstReference, testing::ValuesIn(kAllModels), model_name);
+INSTANTIATE_TEST_SUITE_P(AllModels, ForwardAgainstReference, testing::ValuesIn(kArmModels), model_name);
 
 TEST(Forward, HomePoses) {
     const float zeros[7] = {};

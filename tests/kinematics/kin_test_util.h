@@ -23,10 +23,7 @@ namespace arx::kin::test {
 
 constexpr double kDeg = kPi / 180.0;
 
-// The models' own records: name, ArmModel code and all.
-using ModelCase = ArmModelSpec;
-inline constexpr const auto& kAllModels = kArmModels;
-inline std::string model_name(const testing::TestParamInfo<ModelCase>& info) { return info.param.name; }
+inline std::string model_name(const testing::TestParamInfo<ArmModelSpec>& info) { return info.param.name; }
 inline bool seven_axis(const ArmModelSpec& arm) { return arm.solver == SolverFamily::SevenAxisHeldJoint; }
 
 // Joint angles (degrees) drawn uniformly from the limits shrunk by `margin_deg`.

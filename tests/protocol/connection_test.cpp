@@ -115,14 +115,6 @@ TEST_F(Registry, UnknownHandleCountsSixJointsBothWays) {
     Arm_Socket_Close(six);
 }
 
-TEST_F(Registry, FailedStartupClosesTheSocketAndFreesTheEntry) {
-    ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
-    protocol::override_connection_startup([](SOCKHANDLE) { return static_cast<int>(ARX_REPLY_TIMEOUT); });
-    EXPECT_EQ(connect_to(fc), ARX_START_FAILED_HANDLE);
-    EXPECT_EQ(registered(), 0);
-    EXPECT_TRUE(fc.wait_closed_by_library(0));
-}
-
 // Start-up loads the controller's active frames and mounting angles.
 void script(FakeController& fc, const char* tool_pose, const char* work_pose) {
     fc.on("get_current_tool_frame", std::string(R"({"state":"current_tool_frame","tool_name":"tip","pose":)") + tool_pose +
@@ -136,7 +128,8 @@ void expect_matrix(const kin::Transform& t, float x, float y, float z, float rx,
         for (int c = 0; c < 4; ++c) EXPECT_NEAR(t.m[r][c], expected.data[r][c], 1e-6) << r << "," << c;
 }
 
-// A failed tool-frame query refuses the connection and sends no work-frame query.
+// A failed tool-frame query refuses the connection, sends no work-frame query,
+// closes the socket and frees the registry entry.
 TEST(Startup, LoadsFramesAndASecondConnectionReplacesThem) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     const kin::KinematicState& state = kin::kinematic_state();
@@ -157,8 +150,11 @@ TEST(Startup, LoadsFramesAndASecondConnectionReplacesThem) {
     expect_matrix(state.work, 0, 0, 1.0f, 0, 0, 0);
     EXPECT_NEAR(state.install[2], M_PI / 2, 1e-5);
     bad_tool.on("get_current_tool_frame", R"({"state":"current_tool_frame","tool_name":"tip"})");
+    const int open = registered();
     EXPECT_EQ(connect_to(bad_tool), ARX_START_FAILED_HANDLE);
     EXPECT_EQ(bad_tool.lines().size(), 1u);
+    EXPECT_EQ(registered(), open);
+    EXPECT_TRUE(bad_tool.wait_closed_by_library(0));
 }
 
 }  // namespace

@@ -54,9 +54,10 @@ inline bool wait_until(const std::function<bool()>& done, long long max_ms) {
     return true;
 }
 
-// The "command" value of a request line.
+// The "command" value of a request line; "" for any other line.
 inline std::string command_of(const std::string& line) {
     const std::string head = R"({"command":")";
+    if (line.compare(0, head.size(), head) != 0) return "";
     return line.substr(head.size(), line.find('"', head.size()) - head.size());
 }
 

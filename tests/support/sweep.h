@@ -1,20 +1,11 @@
 // The sweep over every export: one row per call of an exported function, with
 // the exact line it must send, the controller's scripted answer, the result
-// and the decoded value. Each family's test file registers one table:
-//
-//   const SweepTable kJoints("joints", {
-//       {"Set_Joint_Speed", "queued", [](SOCKHANDLE h) { return Set_Joint_Speed(h, 1, 0.5f, false); },
-//        R"({"command":"set_joint_max_speed","joint_max_speed":[1,500]})"},
-//       {"Get_Joint_Speed", "", [](SOCKHANDLE h) { float v[7]; int rc = Get_Joint_Speed(h, v); got(list(v, 6)); return rc; },
-//        R"({"command":"get_joint_max_speed"})", R"({"state":"joint_max_speed","joint_speed":[1000,2000,0,0,0,0]})",
-//        0, "1,2,0,0,0,0"},
-//   });
-//
-// A row without a line expects nothing on the wire (kinematics, refusals); a
-// row without a reply leaves the controller silent. A call that sends several
-// lines (a connection's start-up queries) lists them joined by CR LF; the
-// bytes of every connection that received something during the row are
-// compared, in connection order. Queued rows: the runner waits for the line.
+// and the decoded value. Each family's sweep/<family>_rows.cpp registers one
+// SweepTable. A row without a line expects nothing on the wire (kinematics,
+// refusals); a row without a reply leaves the controller silent. A call that
+// sends several lines (a connection's start-up queries) lists them joined by
+// CR LF; the bytes of every connection that received something during the row
+// are compared, in connection order. Queued rows: the runner waits for the line.
 // Replies are scripted per command for the rest of the family, so put a
 // command's queued row before its blocking one. The sweep fails when a
 // function declared in include/arx_api.h has no row, so a new export arrives
@@ -78,16 +69,22 @@ T* unset(T (&values)[N]) {
 // rows that open a connection of their own.
 int controller_port();
 
-// Registers a family's rows at static initialisation.
-class SweepTable {
-public:
-    SweepTable(const char* family, std::vector<SweepRow> rows);
-};
-
 struct SweepFamily {
     const char* name;
     std::vector<SweepRow> rows;
 };
-const std::vector<SweepFamily>& sweep_families();
+// Every family's rows, as the row files registered them (one list for the
+// whole program: an inline function's static).
+inline std::vector<SweepFamily>& sweep_families() {
+    static std::vector<SweepFamily> all;
+    return all;
+}
+
+// Registers a family's rows at static initialisation.
+struct SweepTable {
+    SweepTable(const char* family, std::vector<SweepRow> rows) {
+        sweep_families().push_back({family, std::move(rows)});
+    }
+};
 
 }  // namespace arx::test

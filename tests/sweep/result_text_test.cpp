@@ -59,8 +59,7 @@ TEST(ResultText, OtherValuesAreUnknown) {
 
 TEST(ResultText, InverseKinematicsTextsFollowTheLoadedModel) {
     struct Case {
-        int model;
-        int code;
+        int model, code;
         const char* text;
     };
     const Case cases[] = {

@@ -1,8 +1,7 @@
 // Runs every family's sweep rows against the fake controller, and checks that
 // every function the public header declares has at least one row.
 #include "declared_functions.h"  // written at build time by tools/arx_header.py
-#include "support/fake_controller.h"
-#include "support/sweep.h"
+#include "support/command_cases.h"  // command_of
 
 #include <gtest/gtest.h>
 
@@ -12,11 +11,6 @@
 namespace arx::test {
 
 namespace {
-
-std::vector<SweepFamily>& families() {
-    static std::vector<SweepFamily> all;
-    return all;
-}
 
 std::string g_value;
 int g_port = 0;
@@ -28,26 +22,10 @@ std::size_t line_count(const std::string& lines) {
     return n;
 }
 
-// The "command" value of a request line.
-std::string command_of(const std::string& line) {
-    const std::string head = R"({"command":")";
-    if (line.compare(0, head.size(), head) != 0) return "";
-    return line.substr(head.size(), line.find('"', head.size()) - head.size());
-}
-
-// Names of the functions the public header declares with ARX_API.
-std::set<std::string> declared_functions() { return {std::begin(kDeclaredFunctions), std::end(kDeclaredFunctions)}; }
-
 }  // namespace
 
 void got(const std::string& value) { g_value = value; }
 int controller_port() { return g_port; }
-
-SweepTable::SweepTable(const char* family, std::vector<SweepRow> rows) {
-    families().push_back(SweepFamily{family, std::move(rows)});
-}
-
-const std::vector<SweepFamily>& sweep_families() { return families(); }
 
 namespace {
 
@@ -59,7 +37,7 @@ TEST(Sweep, EveryDeclaredFunctionHasARow) {
         for (const SweepRow& r : f.rows) covered.insert(r.function), functions.insert(r.function), ++rows;
         std::printf("sweep: %-14s %3zu rows over %3zu functions\n", f.name, f.rows.size(), functions.size());
     }
-    const std::set<std::string> declared = declared_functions();
+    const std::set<std::string> declared(std::begin(kDeclaredFunctions), std::end(kDeclaredFunctions));
     ASSERT_GT(declared.size(), 100u);
     for (const std::string& name : declared) EXPECT_TRUE(covered.count(name)) << name << " has no sweep row";
     for (const std::string& name : covered) EXPECT_TRUE(declared.count(name)) << name << " is not declared";
