@@ -6,8 +6,6 @@ completeness test all take the list of exports from here, so they cannot
 disagree about what the header declares.
 
     arx_header.py functions HEADER        one exported C function per line
-    arx_header.py symbols HEADER          the functions, then Arx_Service::<method>
-                                          for the class's constructor and methods
     arx_header.py sweep-list HEADER OUT   writes OUT, a C++ header with the
                                           functions as kDeclaredFunctions
 """
@@ -106,15 +104,6 @@ def with_method(functions: list[Function]) -> list[Function]:
     return [f for f in functions if f.name not in NO_METHOD]
 
 
-def exported_symbols(functions: list[Function]) -> list[str]:
-    """What the built library exports: the C functions, the class's constructor
-    and one method per function with a method (demangled, without arguments)."""
-    names = [f.name for f in functions]
-    names.append(f"{SERVICE_CLASS}::{SERVICE_CLASS}")
-    names += [f"{SERVICE_CLASS}::{service_name(f.name)}" for f in with_method(functions)]
-    return names
-
-
 def sweep_list(functions: list[Function]) -> str:
     lines = [
         "// Written by tools/arx_header.py from include/arx_api.h at build time.",
@@ -128,7 +117,7 @@ def sweep_list(functions: list[Function]) -> str:
 
 
 def main(argv: list[str]) -> int:
-    if len(argv) < 3 or argv[1] not in ("functions", "symbols", "sweep-list"):
+    if len(argv) < 3 or argv[1] not in ("functions", "sweep-list"):
         print(__doc__, file=sys.stderr)
         return 2
     functions = read_functions(pathlib.Path(argv[2]))
@@ -137,8 +126,6 @@ def main(argv: list[str]) -> int:
         return 1
     if argv[1] == "functions":
         print("\n".join(f.name for f in functions))
-    elif argv[1] == "symbols":
-        print("\n".join(exported_symbols(functions)))
     else:
         if len(argv) != 4:
             print(__doc__, file=sys.stderr)
