@@ -23,19 +23,31 @@ struct Gap {
     int pauses;           // 20 ms pauses between the previous line (or the call) and this one
 };
 
-// Each line's command and its distance from the one before (the first from `start`).
-void expect_gaps(const FakeController& fc, Clock::time_point start, const std::vector<Gap>& gaps) {
-    ASSERT_TRUE(fc.wait_lines(gaps.size()));
-    const std::vector<std::string> lines = fc.lines();
-    const std::vector<Clock::time_point> arrivals = fc.arrivals();
-    Clock::time_point previous = start;
-    for (std::size_t i = 0; i < gaps.size(); ++i) {
-        EXPECT_EQ(arx::test::command_of(lines[i]), gaps[i].command);
-        const long long gap = std::chrono::duration_cast<std::chrono::milliseconds>(arrivals[i] - previous).count();
-        EXPECT_GE(gap, gaps[i].pauses * kStepMs) << gaps[i].command;
-        EXPECT_LT(gap, (gaps[i].pauses + 1) * kStepMs) << gaps[i].command;
-        previous = arrivals[i];
+// Runs `call` a few times; each time the lines must be `gaps`' commands, each
+// at least its pauses after the one before (the first after the call's
+// start). The quickest of the runs must also come within one step: a hidden
+// pause makes every run late, a busy machine only some.
+constexpr int kRuns = 3;
+void expect_gaps(FakeController& fc, const std::function<void()>& call, const std::vector<Gap>& gaps) {
+    std::vector<long long> quickest(gaps.size(), 1000000);
+    for (int run = 0; run < kRuns; ++run) {
+        fc.clear();
+        const Clock::time_point start = Clock::now();
+        call();
+        ASSERT_TRUE(fc.wait_lines(gaps.size()));
+        const std::vector<std::string> lines = fc.lines();
+        const std::vector<Clock::time_point> arrivals = fc.arrivals();
+        Clock::time_point previous = start;
+        for (std::size_t i = 0; i < gaps.size(); ++i) {
+            EXPECT_EQ(arx::test::command_of(lines[i]), gaps[i].command);
+            const long long gap = std::chrono::duration_cast<std::chrono::milliseconds>(arrivals[i] - previous).count();
+            EXPECT_GE(gap, gaps[i].pauses * kStepMs) << gaps[i].command;
+            quickest[i] = std::min(quickest[i], gap);
+            previous = arrivals[i];
+        }
     }
+    for (std::size_t i = 0; i < gaps.size(); ++i)
+        EXPECT_LT(quickest[i], (gaps[i].pauses + 1) * kStepMs) << gaps[i].command;
 }
 
 class DerivedMovePauses : public arx::test::ControllerTest {};
@@ -48,12 +60,8 @@ TEST_F(DerivedMovePauses, StateQueryAfterTwoPausesLineMoveAfterOne) {
     float joint[6] = {0, 0, 90, 0, 90, 0};
     const std::function<int()> moves[] = {[&] { return MoveCartesianTool_Cmd(h, joint, 0, 0, 0.01f, 0, 20, 0, true); },
                                           [&] { return MoveRotate_Cmd(h, 3, 10, Pose{}, 20, 0, true); }};
-    for (const auto& move : moves) {
-        fc.clear();
-        const auto start = Clock::now();
-        EXPECT_EQ(move(), 0);
-        expect_gaps(fc, start, {{"get_current_arm_state", 2}, {"movel", 1}});
-    }
+    for (const auto& move : moves)
+        expect_gaps(fc, [&] { EXPECT_EQ(move(), 0); }, {{"get_current_arm_state", 2}, {"movel", 1}});
 }
 
 // Start-up: each frame query after its pause; the mounting-angle query after
@@ -61,11 +69,12 @@ TEST_F(DerivedMovePauses, StateQueryAfterTwoPausesLineMoveAfterOne) {
 TEST(StartupPauses, FramesAfterOnePauseEachMountingAnglesAfterTwo) {
     Arx_API_Init(ARM_MODEL_A, nullptr);
     FakeController fc;
-    const auto start = Clock::now();
-    const SOCKHANDLE h = connect_to(fc);
-    ASSERT_TRUE(ARX_HANDLE_IS_VALID(h));
-    expect_gaps(fc, start, {{"get_current_tool_frame", 1}, {"get_current_work_frame", 1}, {"get_install_pose", 2}});
-    Arm_Socket_Close(h);
+    const auto connect = [&] {
+        const SOCKHANDLE h = connect_to(fc);
+        ASSERT_TRUE(ARX_HANDLE_IS_VALID(h));
+        Arm_Socket_Close(h);
+    };
+    expect_gaps(fc, connect, {{"get_current_tool_frame", 1}, {"get_current_work_frame", 1}, {"get_install_pose", 2}});
 }
 
 }  // namespace

@@ -136,8 +136,11 @@ public:
         return true;
     }
     // Lets `ms` of this clock pass.
+    // On the hand-moved clock, what fell due meanwhile (a peer's late answer)
+    // is also given real time to happen.
     void pass(std::int64_t ms) {
         wait([] { return false; }, ms, std::min<std::int64_t>(ms, kStepMs));
+        if (manual_) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 
 private:
