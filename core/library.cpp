@@ -30,7 +30,6 @@ int arm_model() { return library().model.load(); }
 ArxCallback application_callback() { return library().callback.load(); }
 ReportDecoder report_decoder() { return library().report_decoder.load(); }
 int reply_timeout_ms() { return library().reply_timeout_ms.load(); }
-void pause_ms(int milliseconds) { sleep_ms(milliseconds); }
 platform::Mutex& library_mutex() { return library().mutex; }
 PendingReplyTable& pending_table() { return library().pending; }
 MessageQueue& send_queue() { return library().queue; }

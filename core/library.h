@@ -64,8 +64,6 @@ int arm_model();
 // handle with no registry entry counts as a six-joint connection.
 int joint_count(SOCKHANDLE handle);
 
-// Pause on the calling thread.
-void pause_ms(int milliseconds);
 
 // The library's lock: slot registration and removal, the reply store and
 // scan, queue pushes and pops. Never held across a socket call. Never destroyed.

@@ -80,6 +80,17 @@ int send_line(SOCKHANDLE handle, std::string_view line) {
     return registry().send(handle, line.data(), line.size(), SendRoute::Line);
 }
 
+namespace {
+// A wait's end as its callers report it: the decoded reply (parsed outside
+// the lock, so a JSON parse never holds up the receive thread), 6 for a slot
+// that went with its closed connection, nothing while no reply has come.
+std::optional<int> outcome(Wait state, const char* reply, ReplyDecoder decode) {
+    if (state == Wait::Gone) return ARX_SEND_FAILED;
+    if (state == Wait::TimedOut) return std::nullopt;
+    return decode(reply);
+}
+}  // namespace
+
 std::optional<int> take_reply(SlotRef slot, ReplyDecoder decode) {
     char reply[kReplyCapacity + 1];
     Wait state;
@@ -87,10 +98,7 @@ std::optional<int> take_reply(SlotRef slot, ReplyDecoder decode) {
         Lock lock(library_mutex());
         state = take_locked(slot, reply);
     }
-    if (state == Wait::Gone) return ARX_SEND_FAILED;
-    if (state == Wait::TimedOut) return std::nullopt;
-    // Decoded outside the lock: a JSON parse must not hold up the receive thread.
-    return decode(reply);
+    return outcome(state, reply, decode);
 }
 
 std::optional<int> await_reply(SlotRef slot, int max_ms, ReplyDecoder decode) {
@@ -100,27 +108,21 @@ std::optional<int> await_reply(SlotRef slot, int max_ms, ReplyDecoder decode) {
         std::unique_lock<platform::Mutex> lock(library_mutex());
         state = wait_locked(lock, slot, clock().now_ms() + max_ms, reply);
     }
-    if (state == Wait::Gone) return ARX_SEND_FAILED;
-    if (state == Wait::TimedOut) return std::nullopt;
-    return decode(reply);
+    return outcome(state, reply, decode);
 }
 
 int wait_reply(SlotRef slot, int limit_ms, ReplyDecoder decode) {
-    char reply[kReplyCapacity + 1];
+    if (const std::optional<int> result = await_reply(slot, limit_ms, decode)) return *result;
     SOCKHANDLE socket = 0;
     Kind kind = Kind::None;
-    Wait state;
     {
-        std::unique_lock<platform::Mutex> lock(library_mutex());
-        state = wait_locked(lock, slot, clock().now_ms() + limit_ms, reply);
-        if (state == Wait::TimedOut) {
+        Lock lock(library_mutex());
+        if (pending_table().holds(slot)) {  // only the caller's own slot
             socket = pending_table().slot(slot.index).socket;
             kind = pending_table().slot(slot.index).kind;
-            pending_table().remove(slot.index);  // only the caller's own slot
+            pending_table().remove(slot.index);
         }
     }
-    if (state == Wait::Arrived) return decode(reply);
-    if (state == Wait::Gone) return ARX_SEND_FAILED;  // the connection was closed under the call
     // Logged outside the lock: the application's handler holds up no other call.
     log(LogLevel::Warning, "connection %llu: no reply of kind %d within %d ms", static_cast<unsigned long long>(socket),
         static_cast<int>(kind), limit_ms);

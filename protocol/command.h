@@ -44,6 +44,7 @@
 #pragma once
 
 #include "arx_api.h"
+#include "core/clock.h"
 #include "core/library.h"
 #include "core/transfer_state.h"
 #include "protocol/decoders.h"
@@ -67,7 +68,7 @@ struct InitCheck {
 };
 struct PauseStep {
     int operator()(SOCKHANDLE) const {
-        core::pause_ms(core::kCommandPauseMs);
+        core::sleep_ms(core::kCommandPauseMs);
         return 0;
     }
 };

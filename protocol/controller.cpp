@@ -82,7 +82,7 @@ int Clear_System_Err(SOCKHANDLE h, bool block) {
 int Set_High_Speed_Eth(SOCKHANDLE h, unsigned char mode, bool block) {
     ARX_GUARD(h, Transfer, Pause);
     const int rc = Request("set_high_speed_eth").add("mode", Int(mode)).run(h, block, Kind::SetHighSpeedEth, Boolean("set_state"));
-    if (block) arx::core::pause_ms(kHighSpeedEthSettleMs);
+    if (block) arx::core::sleep_ms(kHighSpeedEthSettleMs);
     return rc;
 }
 

@@ -17,7 +17,7 @@ Field Position(FRAME* frame, ArrayCodes codes) {
 }
 
 int settle_after(bool block, int rc) {
-    if (block) arx::core::pause_ms(kFrameChangeSettleMs);
+    if (block) arx::core::sleep_ms(kFrameChangeSettleMs);
     return rc;
 }
 

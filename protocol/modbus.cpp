@@ -50,7 +50,7 @@ int Set_Modbus_Mode(SOCKHANDLE h, int port, int baudrate, int timeout, bool bloc
                                 return accepted(reply);
                             },
                             kModbusModeExtensionMs);
-    if (answered) arx::core::pause_ms(kModbusModeSettleMs);
+    if (answered) arx::core::sleep_ms(kModbusModeSettleMs);
     return rc;
 }
 

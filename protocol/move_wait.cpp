@@ -26,9 +26,9 @@ struct ArmSample {
 // line is built. Both are the watched move's timing on the wire, so both stay.
 int sample_arm(SOCKHANDLE handle, ArmSample* sample) {
     if (core::transfer_active(handle)) return ARX_FILE_TRANSFER_BUSY;
-    core::pause_ms(kSamplePauseMs);
+    core::sleep_ms(kSamplePauseMs);
     if (core::transfer_active(handle)) return ARX_FILE_TRANSFER_BUSY;  // the query's own check
-    core::pause_ms(core::kCommandPauseMs);
+    core::sleep_ms(core::kCommandPauseMs);
     POSE pose;
     unsigned short arm_err = 0, sys_err = 0;
     return read_arm_state(handle, sample->joint, &pose, &arm_err, &sys_err);

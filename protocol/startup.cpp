@@ -39,7 +39,7 @@ int run_connection_startup(SOCKHANDLE handle) {
     kin::store_work_frame(kin::pose_transform(pose_of(work.pose)).to_matrix());
     // Start-up gives the controller one more pause after the frames, before the
     // mounting-angle query takes its own.
-    core::pause_ms(core::kCommandPauseMs);
+    core::sleep_ms(core::kCommandPauseMs);
     // Stores the mounting angles itself on success; a failure (a refusal too)
     // keeps the old ones and does not fail the connection.
     float x = 0, y = 0, z = 0;
