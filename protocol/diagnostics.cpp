@@ -30,7 +30,7 @@ const char* arx::protocol::result_text(int code) {
         case ARX_FILE_UNREADABLE: return "the trajectory file cannot be read or is empty";
         case ARX_FILE_TRANSFER_BUSY: return "a trajectory file upload is in progress";
         case ARX_NULL_POINTER: return "a required pointer argument is null";
-        case ARX_PENDING_TABLE_FULL: return "too many blocking requests are waiting";
+        case ARX_PENDING_TABLE_FULL: return "too many replies are awaited, or the send queue is full; nothing was sent";
         // Arm_Socket_Start's all-ones handle, as an int.
         case static_cast<int>(ARX_START_FAILED_HANDLE):
             return "connected, but a start-up frame query failed; the connection is closed";
