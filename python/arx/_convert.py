@@ -50,6 +50,11 @@ def _array(ctype: Any, values: Sequence[Any] | bytes | None, minimum: int) -> An
     `minimum`; None stays a null pointer."""
     if values is None:
         return None
+    if type(values) is list or type(values) is tuple:  # the common case, kept short: set-points stream
+        count = len(values)
+        return (ctype * (count if count > minimum else minimum))(*values)
+    if isinstance(values, ctypes.Array):
+        return values
     if isinstance(values, (bytes, bytearray)):
         values = list(values)
     else:

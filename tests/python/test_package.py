@@ -238,6 +238,13 @@ def test_kinematics_agree_with_the_c_functions(model: str) -> None:
     assert (again.x, again.y, again.z) == pytest.approx((pose.x, pose.y, pose.z), abs=1e-4)
 
 
+def test_each_model_loads_its_own_geometry() -> None:
+    poses = {model: arx.kinematics.forward(model, BENT[:7 if model == "B" else 6]) for model in ("A", "B", "C1", "C2")}
+    assert len({(p.x, p.y, p.z) for p in poses.values()}) == 4
+    # The sweep's row for these joints on ARM_MODEL_A.
+    assert (poses["A"].x, poses["A"].y, poses["A"].z) == pytest.approx((-0.0598, 0.0615, 0.7644), abs=1e-4)
+
+
 def test_pose_conversions_round_trip() -> None:
     matrix = arx.kinematics.pose_to_matrix((0.1, 0.2, 0.3, 0.1, -0.2, 0.3))
     assert [row[3] for row in matrix] == pytest.approx([0.1, 0.2, 0.3, 1])
