@@ -24,7 +24,8 @@ from .errors import *  # noqa: F401,F403
 from .errors import ArxError, ConnectFailed, StartFailed
 from ._loader import LibraryNotFound  # noqa: F401
 
-_lib.bind(_loader.load())
+_dll, library_path = _loader.load()  # library_path: where the C library was found
+_lib.bind(_dll)
 lib = _lib
 
 from . import _api, kinematics  # noqa: E402  (they need the bound library)
