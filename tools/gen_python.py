@@ -115,7 +115,7 @@ AFTER_CALL = {"Init_Sys_Data": "_note_model(model)"}
 ALIASES = {
     "state": "get_current_arm_state", "joints": "get_joint_degree", "tool_frames": "get_all_tool_frame",
     "work_frames": "get_all_work_frame", "stop": "move_stop", "pause": "move_pause",
-    "resume": "move_continue", "close": "arm_socket_close", "errors": "get_joint_err_flag",
+    "resume": "move_continue", "close": "arm_socket_close",
 }
 
 
@@ -231,7 +231,7 @@ def field_ctype(field: Field) -> str:
 
 
 def field_hint(field: Field) -> str:
-    if field.type == "char":
+    if field.type in ("char", "FRAME_NAME"):  # a name's value is its text
         return "str"
     base = VALUE_NAMES.get(field.type) or SCALARS[field.type][1]
     for _ in field.dims:

@@ -1261,7 +1261,6 @@ ALIASES = {
     "pause": "move_pause",
     "resume": "move_continue",
     "close": "arm_socket_close",
-    "errors": "get_joint_err_flag",
 }
 for _alias, _method in ALIASES.items():
     setattr(Commands, _alias, getattr(Commands, _method))

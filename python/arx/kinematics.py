@@ -15,9 +15,6 @@ from ._api import (base_to_work_frame, cartesian_tool, end2tool, euler2matrix, e
                    quaternion2euler, rotate_move, set_angle, set_lwt, tool2end, work_frame_to_base)
 from ._convert import _kinematics_model
 
-Model = "str | int | _lib.ArmModel"
-
-
 def model_of(model: Any) -> _lib.ArmModel:
     """The ArmModel of a name ("A", "B", "C1", "C2") or a code."""
     if isinstance(model, str):
