@@ -177,9 +177,9 @@ class Param:
         if self.kind == "scalar":
             return SCALARS[self.base][1]
         if self.kind == "record":
-            return f"{VALUE_NAMES[self.base]} | Sequence[float] | _lib.{self.base}"
+            return f"_lib.{VALUE_NAMES[self.base]} | Sequence[float] | _lib.{self.base}"
         if self.kind == "record_in":
-            return f"{VALUE_NAMES[self.base]} | Sequence[float] | _lib.{self.base} | None"
+            return f"_lib.{VALUE_NAMES[self.base]} | Sequence[float] | _lib.{self.base} | None"
         if self.kind == "text_in":
             return "str | bytes | None"
         if self.kind == "array_in":
@@ -350,7 +350,7 @@ def output_lines(f: Function, p: Param) -> tuple[list[str], str | None, str | No
     output parameter; the expression is None when nothing is returned."""
     var, base = p.c_name, p.base
     ctype = "_lib." + base if base in VALUE_NAMES else "ctypes." + SCALARS[base][0]
-    scalar_hint = SCALARS[base][1] if base in SCALARS else VALUE_NAMES[base]
+    scalar_hint = SCALARS[base][1] if base in SCALARS else "_lib." + VALUE_NAMES[base]
     shape = p.shape
     if shape == "joints":
         joint_count = "self.joint_count" if is_method(f) else "_joint_count()"
@@ -457,7 +457,7 @@ def high_level(functions: list[Function], comments: dict[str, str]) -> str:
         elif f.result in ("char*", "const char*"):
             returned.append(("", f"_text({call})", "str | None"))
         elif f.result in VALUE_NAMES:
-            returned.append(("", f"_value({call})", VALUE_NAMES[f.result]))
+            returned.append(("", f"_value({call})", "_lib." + VALUE_NAMES[f.result]))
         else:
             returned.append(("", call, "int"))
         if not returned:

@@ -283,4 +283,6 @@ def test_a_session_with_the_simulator(sim_port: int) -> None:
         assert arm.get_io_state(0, 1) == 1
         version = arm.get_arm_software_version()
         assert all(isinstance(v, str) and v for v in version)
+        with pytest.raises(arx.PathOrProject):  # no directory separator: refused before anything is sent
+            arm.download("plan.txt", 50)
     assert arm.handle == 0
