@@ -87,6 +87,9 @@ OUTPUTS = {
     ("Get_All_Tool_Frame", "names"): "names", ("Get_All_Tool_Frame", "count"): "count",
     ("Get_All_Work_Frame", "names"): "names", ("Get_All_Work_Frame", "count"): "count",
 }
+# Outputs that a successful call may leave unset (a reply with a "sys_state"
+# text instead of the values): returned as None then.
+MAY_STAY_UNSET = {("Get_System_Runtime", p) for p in ("day", "hour", "min", "sec")} | {("Get_Joint_Odom", "odom")}
 # Pointers that are inputs although not const.
 INPUT_POINTERS = {("MoveCartesianTool_Cmd", "joint")}
 # Input arrays: at least this many elements are passed (shorter sequences are
@@ -352,8 +355,13 @@ def output_lines(f: Function, p: Param) -> tuple[list[str], str | None, str | No
     ctype = "_lib." + base if base in VALUE_NAMES else "ctypes." + SCALARS[base][0]
     scalar_hint = SCALARS[base][1] if base in SCALARS else "_lib." + VALUE_NAMES[base]
     shape = p.shape
+    joint_count = "self.joint_count" if is_method(f) else "_joint_count()"
+    if (f.name, p.c_name) in MAY_STAY_UNSET:
+        if shape == "joints":
+            return ([f"{var} = ({ctype} * 7)(*[float('nan')] * 7)"], f"_joints_or_none({var}, {joint_count})",
+                     f"list[{scalar_hint}] | None")
+        return [f"{var} = {ctype}(_UNSET)"], f"_or_none({var}.value)", f"{scalar_hint} | None"
     if shape == "joints":
-        joint_count = "self.joint_count" if is_method(f) else "_joint_count()"
         return [f"{var} = ({ctype} * 7)()"], f"list({var})[:{joint_count}]", f"list[{scalar_hint}]"
     if shape == "ignored":
         size = 64 if base == "char" else 7
@@ -412,8 +420,8 @@ def high_level(functions: list[Function], comments: dict[str, str]) -> str:
         "from typing import NamedTuple, Sequence",
         "",
         "from . import _lib",
-        "from ._convert import _array, _check, _check_ik, _joint_count, _note_model, _record, _record_ref, \\",
-        "    _text, _text_in, _value, _written",
+        "from ._convert import _UNSET, _array, _check, _check_ik, _joint_count, _joints_or_none, _note_model, \\",
+        "    _or_none, _record, _record_ref, _text, _text_in, _value, _written",
         "",
     ]
     tuples: list[str] = []
@@ -559,10 +567,33 @@ def recorder(functions: list[Function], records: list[Record]) -> str:
             out.append("    arx::test::note_recorded_model(model);")
         if f.result != "void":
             out.append("    call.result(result);")
+            recorded = [line for p in ps if p.kind == "out" for line in recorded_output(f, p)]
+            if recorded:
+                # What a successful call wrote; a failed one may leave the buffers unset.
+                success = "1" if f.name == "inverse_kinematics" else "0"
+                out.append(f"    if (result == {success}) {{")
+                out += ["        " + line for line in recorded]
+                out.append("    }")
             out.append("    return result;")
         out.append("}")
     out.append('}  // extern "C"')
     return "\n".join(out) + "\n"
+
+
+def recorded_output(f: Function, p: Param) -> list[str]:
+    """The recorder's lines for an output, as the high-level layer returns it.
+    Records the library writes in part (FRAME, JOINT_STATE) are left out."""
+    shape, name = p.shape, p.c_name
+    if shape in ("ignored", "count") or p.base in ("FRAME", "JOINT_STATE"):
+        return []
+    if shape == "names":
+        return [f'call.names("{name}", {name}, *count);']
+    if shape == "text":
+        return [f'call.output_text("{name}", {name}, 12);']
+    if p.base in VALUE_NAMES:
+        return [f'call.output("{name}", *{name});']
+    count = {"joints": "arx::test::recorded_joints()", "channels": "ARX_IO_CHANNEL_CAPACITY"}.get(shape, shape or "1")
+    return [f'call.output_array("{name}", {name}, {count});']
 
 
 def project_version(root: pathlib.Path) -> str:

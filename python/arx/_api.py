@@ -10,8 +10,8 @@ import ctypes
 from typing import NamedTuple, Sequence
 
 from . import _lib
-from ._convert import _array, _check, _check_ik, _joint_count, _note_model, _record, _record_ref, \
-    _text, _text_in, _value, _written
+from ._convert import _UNSET, _array, _check, _check_ik, _joint_count, _joints_or_none, _note_model, \
+    _or_none, _record, _record_ref, _text, _text_in, _value, _written
 
 
 
@@ -57,10 +57,10 @@ class GetArmSoftwareVersionResult(NamedTuple):
 
 class GetSystemRuntimeResult(NamedTuple):
     """What Get_System_Runtime returns."""
-    day: int
-    hour: int
-    min: int
-    sec: int
+    day: int | None
+    hour: int | None
+    min: int | None
+    sec: int | None
 
 
 class GetCurrentTrajectoryResult(NamedTuple):
@@ -629,26 +629,26 @@ class Commands:
         written). Errors: ARX_TYPE_ERROR when a member has the wrong type.
         """
         state = (ctypes.c_char * 64)()
-        day = ctypes.c_int()
-        hour = ctypes.c_int()
-        min = ctypes.c_int()
-        sec = ctypes.c_int()
+        day = ctypes.c_int(_UNSET)
+        hour = ctypes.c_int(_UNSET)
+        min = ctypes.c_int(_UNSET)
+        sec = ctypes.c_int(_UNSET)
         _check(_lib.Get_System_Runtime(self._handle, state, day, hour, min, sec), "Get_System_Runtime")
-        return GetSystemRuntimeResult(day.value, hour.value, min.value, sec.value)
+        return GetSystemRuntimeResult(_or_none(day.value), _or_none(hour.value), _or_none(min.value), _or_none(sec.value))
 
     def clear_system_runtime(self, block: bool = True) -> None:
         """Clear_System_Runtime: Resets the running-time counter."""
         _check(_lib.Clear_System_Runtime(self._handle, block), "Clear_System_Runtime")
 
-    def get_joint_odom(self) -> list[float]:
+    def get_joint_odom(self) -> list[float] | None:
         """Get_Joint_Odom: Reads the distance travelled by each joint, unscaled; at most the joint count
         of the connection is written; a "sys_state" text as Get_System_Runtime.
         Errors: ARX_TYPE_ERROR when a member has the wrong type.
         """
         state = (ctypes.c_char * 64)()
-        odom = (ctypes.c_float * 7)()
+        odom = (ctypes.c_float * 7)(*[float('nan')] * 7)
         _check(_lib.Get_Joint_Odom(self._handle, state, odom), "Get_Joint_Odom")
-        return list(odom)[:self.joint_count]
+        return _joints_or_none(odom, self.joint_count)
 
     def clear_joint_odom(self, block: bool = True) -> None:
         """Clear_Joint_Odom: Resets the joint odometry."""

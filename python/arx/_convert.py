@@ -62,6 +62,18 @@ def _array(ctype: Any, values: Sequence[Any] | bytes | None, minimum: int) -> An
     return (ctype * max(len(values), minimum))(*values)
 
 
+# Fills an int output that a call may leave unset.
+_UNSET = -(2 ** 31)
+
+
+def _or_none(value: int) -> int | None:
+    return None if value == _UNSET else value
+
+
+def _joints_or_none(array: Any, count: int) -> list[float] | None:
+    return None if math.isnan(array[0]) else list(array)[:count]
+
+
 def _written(array: Any) -> list[Any]:
     """The elements before the first one the call left at its fill value."""
     out = []

@@ -33,6 +33,7 @@ FUNCTIONS = {f.name: f for f in read_functions(ROOT / "include" / "arx_api.h")}
 # dealt out first so that the parts take about as long.
 SLOW_FAMILIES = ("modbus", "controller", "frames", "force")
 _rows: list[dict] = []
+UNSET = -99  # what a sweep row's output reads when the call left it alone
 
 
 def part_families() -> list[str]:
@@ -120,6 +121,28 @@ def close(a: Any, b: Any) -> bool:
     return a == b
 
 
+def check_outputs(f: Any, call: dict, outcome: Any) -> str | None:
+    """The values a successful C call wrote against what the Python call returned:
+    the C buffers may hold more than the call wrote, so arrays compare by the
+    Python list's length (the joint count, the channels the reply held)."""
+    returned = [p for p in gen_python.params(f) if p.kind == "out" and p.shape not in ("ignored", "count")]
+    values = {returned[0].c_name: outcome} if len(returned) == 1 else \
+        (outcome._asdict() if hasattr(outcome, "_asdict") else {})
+    for name, written in call.get("outputs", {}).items():
+        value = values.get(name)
+        if value is None and written and written[0] == UNSET:
+            continue  # left alone by both
+        if isinstance(written, list) and not isinstance(value, list):
+            written, value = written[0], value  # one value written through a pointer
+        elif isinstance(written, list) and written and value is not None and not isinstance(written[0], str):
+            if not value and written:
+                return f"{name}: C wrote {written}, Python returned nothing"
+            written = written[:len(value)]
+        if not close(written, value):
+            return f"{name}: C wrote {written!r}, Python returned {value!r}"
+    return None
+
+
 def check_result(replay: Replay, call: dict, outcome: Any, error: BaseException | None) -> str | None:
     """What differs between the C call's result and the Python call's outcome."""
     name, expected = call["function"], call.get("result")
@@ -138,7 +161,7 @@ def check_result(replay: Replay, call: dict, outcome: Any, error: BaseException 
     if codes:
         success = 1 if name == "inverse_kinematics" else 0
         if expected == success:
-            return f"C succeeded, Python raised {error!r}" if error else None
+            return f"C succeeded, Python raised {error!r}" if error else check_outputs(f, call, outcome)
         if not isinstance(error, arx.ArxError):
             return f"C returned {expected}, Python gave {error or outcome!r}"
         text = arx.kinematics._api.ik_result_text(expected) if name == "inverse_kinematics" else \
