@@ -496,6 +496,12 @@ def high_level(functions: list[Function], comments: dict[str, str]) -> str:
     out += [f'    "{a}": "{m}",' for a, m in ALIASES.items()]
     out += ["}", "for _alias, _method in ALIASES.items():", "    setattr(Commands, _alias, getattr(Commands, _method))"]
     out += functions_out
+    # What `from ._api import *` gives arx: the library's functions and the
+    # result tuples (the kinematics stay in arx.kinematics).
+    public = [python_name(f) for f in functions
+              if not is_method(f) and f.section != "kinematics" and f.name not in HAND_WRAPPED]
+    public += [line.split()[1].split("(")[0] for line in tuples if line.startswith("class ")]
+    out += ["", "", "__all__ = ["] + [f'    "{name}",' for name in public] + ["]"]
     return "\n".join(out) + "\n"
 
 

@@ -1494,3 +1494,23 @@ def rotate_move(joint: Sequence[float] | None, axis: int, angle: float, choose_a
     and Cartesian_Tool.
     """
     return _value(_lib.RotateMove(_array(ctypes.c_float, joint, 7), axis, angle, _record(_lib.Pose, choose_axis)))
+
+
+__all__ = [
+    "api_un_init",
+    "api_version",
+    "result_text",
+    "ik_result_text",
+    "GetDhDataResult",
+    "GetInstallPoseResult",
+    "GetCurrentArmStateResult",
+    "GetControllerStateResult",
+    "GetArmSoftwareVersionResult",
+    "GetSystemRuntimeResult",
+    "GetCurrentTrajectoryResult",
+    "GetIoInputResult",
+    "GetIoOutputResult",
+    "GetToolIoStateResult",
+    "GetLiftStateResult",
+    "GetCarStateResult",
+]

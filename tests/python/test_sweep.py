@@ -215,6 +215,10 @@ def test_rows_send_the_c_calls_bytes_and_give_their_results(family: str) -> None
     assert not failures, "\n".join(failures)
 
 
-def test_every_export_has_a_python_name() -> None:
+def test_every_export_has_a_python_name_that_resolves() -> None:
     assert set(arx.METHODS) == set(FUNCTIONS)
     assert len(set(arx.METHODS.values())) == len(FUNCTIONS)
+    owners = {"Arm": arx.Arm, "kinematics": arx.kinematics}
+    for export, where in arx.METHODS.items():
+        owner, _, name = where.rpartition(".")
+        assert callable(getattr(owners.get(owner, arx), name, None)), f"{export}: arx.{where} is missing"
