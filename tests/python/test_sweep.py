@@ -164,7 +164,7 @@ def check_result(replay: Replay, call: dict, outcome: Any, error: BaseException 
             return f"C succeeded, Python raised {error!r}" if error else check_outputs(f, call, outcome)
         if not isinstance(error, arx.ArxError):
             return f"C returned {expected}, Python gave {error or outcome!r}"
-        text = arx.kinematics._api.ik_result_text(expected) if name == "inverse_kinematics" else \
+        text = arx.ik_result_text(expected) if name == "inverse_kinematics" else \
             arx.result_text(expected)
         if (error.code, error.function, error.text) != (expected, name, text):
             return f"C returned {expected}, Python raised {error!r} (code {error.code}, text {error.text!r})"
