@@ -184,6 +184,15 @@ def connect(host: str, port: int, model: Any = "A", recv_timeout: int = 200) -> 
     return Arm(handle, code, host, port)
 
 
+def api_un_init() -> int:
+    """Arx_API_UnInit: releases the library's send queue (queued commands then drop
+    their line); the next connect() starts the library again. Returns 1."""
+    with _state_lock:
+        result = _api.api_un_init()
+        _model[0] = None
+    return result
+
+
 def result_text(code: int) -> str:
     """Arx_Result_Text: the library's text for a result code."""
     return _text(_lib.Arx_Result_Text(code)) or ""
