@@ -29,7 +29,7 @@ _dll, library_path = _loader.load()  # library_path: where the C library was fou
 _lib.bind(_dll)
 lib = _lib
 
-from . import _api, kinematics  # noqa: E402  (they need the bound library)
+from . import _api, kinematics  # noqa: E402  (after binding: arx.lib is whole before any use)
 from ._api import *  # noqa: E402,F401,F403  (the exports without a handle)
 from ._api import Commands  # noqa: E402
 from ._convert import _note_model, _text, error_for  # noqa: E402
