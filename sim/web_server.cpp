@@ -147,6 +147,15 @@ void WebServer::routes() {
         });
     });
 
+    // The request words a fault can be armed for.
+    http_->Get("/words", [](const httplib::Request&, httplib::Response& res) {
+        JsonPtr words(cJSON_CreateArray());
+        for (const auto& entry : catalogue()) cJSON_AddItemToArray(words.get(), cJSON_CreateString(entry.first.c_str()));
+        char* text = cJSON_PrintUnformatted(words.get());
+        reply_json(res, 200, text ? text : "[]");
+        cJSON_free(text);
+    });
+
     http_->Post("/stop", [this](const httplib::Request&, httplib::Response& res) {
         {
             std::lock_guard<std::mutex> lock(controller_.mutex);

@@ -6,6 +6,7 @@
 //   GET  /          the page (and its scripts, from the folder beside the binary)
 //   GET  /state     the snapshot as JSON
 //   GET  /events    the snapshot as server-sent events, 30 a second
+//   GET  /words     the request words (those a fault can be armed for)
 //   POST /stop      stops the arm's motions, as the stop request does
 //   POST /fault     word=<request word>&fault=<fault[:ms]>, as --fault
 #pragma once
