@@ -37,7 +37,11 @@ export class JointPlot {
       c.beginPath(); c.moveTo(left, y(v)); c.lineTo(right, y(v)); c.stroke();
       c.fillText(String(v), 2, y(v) + 3);
     }
-    for (let s = 0; s <= this.windowMs / 1000; s += 2) c.fillText(`-${10 - s}s`.replace('-0s', 'now'), x(nowMs - this.windowMs + s * 1000) - 8, h - 2);
+    const seconds = this.windowMs / 1000;
+    for (let s = 0; s <= seconds; s += 2) {
+      const label = s === seconds ? 'now' : `-${seconds - s}s`;
+      c.fillText(label, Math.min(x(nowMs - this.windowMs + s * 1000) - 8, right - c.measureText(label).width), h - 2);
+    }
     const joints = this.samples[this.samples.length - 1].joints.length;
     c.lineWidth = 1.5;
     for (let j = 0; j < joints; ++j) {

@@ -22,9 +22,9 @@ const scene = new THREE.Scene();
 scene.background = new THREE.Color(0xf4f4f2);
 const camera = new THREE.PerspectiveCamera(45, 1, 5, 20000);
 camera.up.set(0, 0, 1);  // the controller's z is up
-camera.position.set(900, -1100, 800);
+camera.position.set(650, -850, 650);
 const controls = new OrbitControls(camera, canvas);
-controls.target.set(0, 0, 250);
+controls.target.set(-100, 0, 280);
 controls.update();
 controls.addEventListener('change', render);
 
@@ -36,7 +36,7 @@ scene.add(sun);
 const floor = new THREE.GridHelper(2000, 20, 0x999999, 0xcccccc);
 floor.rotation.x = Math.PI / 2;  // the grid in the x-y plane
 scene.add(floor);
-scene.add(new THREE.AxesHelper(200));  // the base frame
+scene.add(new THREE.AxesHelper(300));  // the base frame
 
 function frameAxes(size) {
   const axes = new THREE.AxesHelper(size);
