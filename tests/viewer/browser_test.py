@@ -121,6 +121,9 @@ def shown_joints(browser: Browser) -> list[str]:
 
 def main() -> int:
     sim_binary, chromium, screenshot = sys.argv[1:4]
+    if shutil.which(chromium) is None:
+        print(f"{chromium} not found: make deps-check installs Debian's chromium", file=sys.stderr)
+        return 1
     folder = tempfile.mkdtemp(prefix="arx-browser-")
     with Simulator(sim_binary, "--speed", "3") as sim:
         client = Client(sim.port)
