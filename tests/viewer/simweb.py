@@ -5,6 +5,7 @@ from __future__ import annotations
 
 import json
 import os
+import shutil
 import socket
 import subprocess
 import tempfile
@@ -46,12 +47,19 @@ class Simulator:
         raise RuntimeError("arx-sim did not start")
 
     def close(self) -> None:
+        """Stops the simulator; it must end cleanly (a sanitizer's report ends it otherwise)."""
         self.process.terminate()
         try:
-            self.process.wait(5)
+            status = self.process.wait(5)
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
+            raise RuntimeError("arx-sim did not end within 5 s of SIGTERM")
+        with open(os.path.join(self.folder, "stderr")) as err:
+            errors = err.read()
+        shutil.rmtree(self.folder, ignore_errors=True)
+        if status != 0:
+            raise RuntimeError(f"arx-sim ended with {status}:\n{errors}")
 
     def __enter__(self) -> "Simulator":
         return self
