@@ -5,6 +5,7 @@
 #include <httplib.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cmath>
 #include <system_error>
 
@@ -134,17 +135,26 @@ void WebServer::routes() {
     });
 
     // One snapshot per period for each page that listens, none otherwise.
+    // Each stream holds one of the server's threads for as long as it runs:
+    // a few are left for the rest of the page's requests.
     http_->Get("/events", [this](const httplib::Request&, httplib::Response& res) {
+        if (++streams_ > kMostStreams) {
+            --streams_;
+            return reply_json(res, 503, R"({"error":"too many pages open"})");
+        }
         res.set_header("Cache-Control", "no-store");
         auto next = std::make_shared<std::chrono::steady_clock::time_point>(std::chrono::steady_clock::now());
-        res.set_chunked_content_provider("text/event-stream", [this, next](std::size_t, httplib::DataSink& sink) {
-            const std::string event = "data: " + state_json(controller_.snapshot()) + "\n\n";
-            if (!sink.write(event.data(), event.size())) return false;
-            // A page that fell behind gets the present, not a burst of the past.
-            const auto now = std::chrono::steady_clock::now();
-            *next = std::max(*next + kEventPeriod, now);
-            return pace(*next);
-        });
+        res.set_chunked_content_provider(
+            "text/event-stream",
+            [this, next](std::size_t, httplib::DataSink& sink) {
+                const std::string event = "data: " + state_json(controller_.snapshot()) + "\n\n";
+                if (!sink.write(event.data(), event.size())) return false;
+                // A page that fell behind gets the present, not a burst of the past.
+                const auto now = std::chrono::steady_clock::now();
+                *next = std::max(*next + kEventPeriod, now);
+                return pace(*next);
+            },
+            [this](bool) { --streams_; });
     });
 
     // The request words a fault can be armed for.

@@ -13,6 +13,7 @@
 
 #include "sim/controller.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,8 @@ std::string state_json(const Snapshot& snapshot);
 class WebServer {
 public:
     static constexpr auto kEventPeriod = std::chrono::microseconds(1000000 / 30);
+    // Pages streaming at once (the HTTP library serves from a pool of eight threads).
+    static constexpr int kMostStreams = 4;
 
     // Serves the files of `page_folder` and the state of `controller` on
     // 127.0.0.1:`port` (0: a free one). port() is 0 when that failed.
@@ -53,6 +56,7 @@ private:
     std::mutex stop_mutex_;
     std::condition_variable stop_signal_;
     bool stopping_ = false;
+    std::atomic<int> streams_{0};
 };
 
 // The folder of the viewer's files beside the running binary.

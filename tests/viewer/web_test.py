@@ -38,8 +38,10 @@ def read_events(web: str, seconds: float) -> list[dict]:
             data += chunk
     head, _, body = data.partition(b"\r\n\r\n")
     assert b"text/event-stream" in head, head
-    # The body is chunked: each event is one "data: {...}" line, whole.
-    return [json.loads(line[len(b"data: "):]) for line in body.split(b"\n") if line.startswith(b"data: ")]
+    # The body is chunked, each event one chunk holding its "data: {...}" line;
+    # the last line may have been cut by the deadline.
+    lines = body.split(b"\n")[:-1]
+    return [json.loads(line[len(b"data: "):]) for line in lines if line.startswith(b"data: ")]
 
 
 class ViewerState(unittest.TestCase):
@@ -87,6 +89,37 @@ class ViewerState(unittest.TestCase):
         self.assertLessEqual(len(events), 2 * 30 + 3)  # paced, not as fast as it can
         # A running move shows in the stream.
         self.assertNotEqual(events[0]["joints"], events[-1]["joints"])
+
+    def test_streams_beyond_four_are_refused_and_state_still_answers(self) -> None:
+        def open_stream() -> tuple[socket.socket, bytes]:
+            host, port = self.sim.web.removeprefix("http://").rstrip("/").split(":")
+            sock = socket.create_connection((host, int(port)), timeout=5)
+            sock.sendall(b"GET /events HTTP/1.1\r\nHost: x\r\n\r\n")
+            head = b""
+            while b"\r\n\r\n" not in head:
+                head += sock.recv(4096)
+            return sock, head.split(b"\r\n", 1)[0]
+
+        streams = [open_stream() for _ in range(4)]
+        try:
+            self.assertEqual([status for _, status in streams], [b"HTTP/1.1 200 OK"] * 4)
+            fifth, status = open_stream()
+            fifth.close()
+            self.assertEqual(status, b"HTTP/1.1 503 Service Unavailable")
+            self.assertEqual(self.sim.state()["clients"], 1)
+            streams[0][0].close()
+            # The stream's thread learns of the close at its next write.
+            deadline = time.monotonic() + 2
+            while True:
+                again, status = open_stream()
+                again.close()
+                if status == b"HTTP/1.1 200 OK" or time.monotonic() > deadline:
+                    break
+                time.sleep(0.05)
+            self.assertEqual(status, b"HTTP/1.1 200 OK")
+        finally:
+            for sock, _ in streams:
+                sock.close()
 
     def test_stop_ends_a_running_move(self) -> None:
         self.client.movej(TARGET_DEG, 5)
