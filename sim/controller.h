@@ -115,7 +115,7 @@ struct Snapshot {
 
     // The rest only in a full snapshot.
     bool full = false;
-    std::vector<FrameView> joint_frames;  // the base, then the frame of each joint (the flange last)
+    std::vector<FrameView> joint_frames;           // the base, then the frame of each joint (the flange last)
     std::vector<std::array<double, 3>> link_path;  // millimetres: the chain as one line, base to flange
     FrameView tool_frame, work_frame;
     std::string tool, work;

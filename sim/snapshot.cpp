@@ -75,8 +75,9 @@ Snapshot Controller::snapshot_locked(bool full) const {
     out.joints = s.joints;
     out.pose = tool_pose(s.joints);
     // Jogs run until teaching stops; they are not waited for.
-    out.moving = static_cast<int>(std::count_if(s.motions.begin(), s.motions.end(), [](const Motion& m) { return !m.jog; }) +
-                                  s.device_motions.size());
+    out.moving =
+        static_cast<int>(std::count_if(s.motions.begin(), s.motions.end(), [](const Motion& m) { return !m.jog; }) +
+                         s.device_motions.size());
     if (!full) return out;
     out.full = true;
     add_chain(s.joints, out);

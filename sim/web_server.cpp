@@ -89,7 +89,8 @@ std::string state_json(const Snapshot& s) {
         cJSON_AddBoolToObject(r, "paused", s.paused);
         cJSON_AddStringToObject(r, "trajectory", s.trajectory_type.c_str());
         cJSON* faults = cJSON_AddObjectToObject(r, "faults");
-        for (const auto& [word, fault] : s.faults) cJSON_AddStringToObject(faults, word.c_str(), fault_text(fault).c_str());
+        for (const auto& [word, fault] : s.faults)
+            cJSON_AddStringToObject(faults, word.c_str(), fault_text(fault).c_str());
         cJSON_AddNumberToObject(r, "clients", s.clients);
         cJSON* log = cJSON_AddArrayToObject(r, "log");
         for (const std::string& line : s.log) cJSON_AddItemToArray(log, cJSON_CreateString(line.c_str()));
@@ -104,7 +105,11 @@ WebServer::WebServer(Controller& controller, int port, std::string page_folder)
     : controller_(controller), http_(std::make_unique<httplib::Server>()) {
     if (!http_->set_mount_point("/", page_folder)) return;
     routes();
-    const int bound = port == 0 ? http_->bind_to_any_port("127.0.0.1") : http_->bind_to_port("127.0.0.1", port) ? port : -1;
+    int bound = port;
+    if (port == 0)
+        bound = http_->bind_to_any_port("127.0.0.1");
+    else if (!http_->bind_to_port("127.0.0.1", port))
+        bound = -1;
     if (bound <= 0) return;
     try {
         thread_ = std::thread([this] { http_->listen_after_bind(); });
@@ -160,7 +165,8 @@ void WebServer::routes() {
     // The request words a fault can be armed for.
     http_->Get("/words", [](const httplib::Request&, httplib::Response& res) {
         JsonPtr words(cJSON_CreateArray());
-        for (const auto& entry : catalogue()) cJSON_AddItemToArray(words.get(), cJSON_CreateString(entry.first.c_str()));
+        for (const auto& entry : catalogue())
+            cJSON_AddItemToArray(words.get(), cJSON_CreateString(entry.first.c_str()));
         char* text = cJSON_PrintUnformatted(words.get());
         reply_json(res, 200, text ? text : "[]");
         cJSON_free(text);
