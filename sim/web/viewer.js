@@ -181,7 +181,7 @@ function showNumbers(state) {
   $('clients').textContent = `${state.clients} connected`;
   const faults = Object.entries(state.faults);
   $('faults').innerHTML = faults.length ? faults.map(([word, fault]) =>
-    `<li><code>${escape(word)}</code> = ${escape(fault)}<button data-word="${escape(word)}">clear</button></li>`).join('')
+    `<li><code>${html(word)}</code> = ${html(fault)}<button data-word="${html(word)}">clear</button></li>`).join('')
     : '<li>none armed</li>';
   const log = $('log');
   const atEnd = log.scrollTop + log.clientHeight >= log.scrollHeight - 4;
@@ -189,7 +189,7 @@ function showNumbers(state) {
   if (atEnd) log.scrollTop = log.scrollHeight;
 }
 
-function escape(text) {
+function html(text) {
   return String(text).replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
 }
 
@@ -238,7 +238,7 @@ $('faults').addEventListener('click', (event) => {
 });
 
 fetch('words').then((r) => r.json()).then((words) => {
-  $('words').innerHTML = ['*', ...words].map((w) => `<option value="${escape(w)}">`).join('');
+  $('words').innerHTML = ['*', ...words].map((w) => `<option value="${html(w)}">`).join('');
 }).catch(() => {});
 
 render();

@@ -14,6 +14,7 @@ import base64
 import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -25,6 +26,7 @@ from simweb import Client, Simulator
 TARGET_DEG = [-30.5, 35.25, 55.75, 10.0, 70.5, -20.1]  # no ties at two decimals
 STOP_TARGET_DEG = [90.0, 35.25, 55.75, 10.0, 70.5, -20.1]
 PAGE_LIMIT_S = 15.0
+TEST_LIMIT_S = 50
 # The links' colour in the page (0xe07020) as lit by its lights: red well
 # above green, green well above blue.
 ARM_PIXELS = """(() => {
@@ -121,11 +123,12 @@ def shown_joints(browser: Browser) -> list[str]:
 
 def main() -> int:
     sim_binary, chromium, screenshot = sys.argv[1:4]
+    signal.alarm(TEST_LIMIT_S)  # a browser that stops answering ends the test, not the suite
     if shutil.which(chromium) is None:
         print(f"{chromium} not found: make deps-check installs Debian's chromium", file=sys.stderr)
         return 1
     folder = tempfile.mkdtemp(prefix="arx-browser-")
-    with Simulator(sim_binary, "--speed", "3") as sim:
+    with Simulator(sim_binary) as sim:
         client = Client(sim.port)
         browser = Browser(chromium, folder)
         try:
@@ -160,8 +163,10 @@ def main() -> int:
             check(sim.state()["faults"] == {"movel": "refuse"}, "the fault form arms the fault in the simulator")
 
             # The stop button stops a running move.
+            # 9 degrees a second: the page has seconds to press the button.
+            start = client.joints_milli()
             client.movej(STOP_TARGET_DEG, 5)
-            check(client.wait_until(lambda: client.moving() == 1, 2), "a slow move runs")
+            check(client.wait_until(lambda: client.joints_milli() != start, 2), "a slow move runs")
             browser.evaluate("document.getElementById('stop').click(), true")
             check(client.wait_until(lambda: client.moving() == 0, 2), "the stop button ends the move")
             held = client.joints_milli()
