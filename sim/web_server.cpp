@@ -154,9 +154,12 @@ void WebServer::routes() {
             [this, next](std::size_t, httplib::DataSink& sink) {
                 const std::string event = "data: " + state_json(controller_.snapshot()) + "\n\n";
                 if (!sink.write(event.data(), event.size())) return false;
-                // A page that fell behind gets the present, not a burst of the past.
+                // The schedule is kept through a late wake-up (the rate holds on a
+                // busy machine); a page that fell far behind gets the present,
+                // not a burst of the past.
                 const auto now = std::chrono::steady_clock::now();
-                *next = std::max(*next + kEventPeriod, now);
+                *next += kEventPeriod;
+                if (*next < now - kCatchUp) *next = now;
                 return pace(*next);
             },
             [this](bool) { --streams_; });

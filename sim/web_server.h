@@ -32,6 +32,7 @@ std::string state_json(const Snapshot& snapshot);
 class WebServer {
 public:
     static constexpr auto kEventPeriod = std::chrono::microseconds(1000000 / 30);
+    static constexpr auto kCatchUp = 5 * kEventPeriod;  // lateness made up by quicker events
     // Pages streaming at once (the HTTP library serves from a pool of eight threads).
     static constexpr int kMostStreams = 4;
 

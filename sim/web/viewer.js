@@ -16,8 +16,14 @@ const $ = (id) => document.getElementById(id);
 // ---- the 3D view -------------------------------------------------------
 
 const canvas = $('scene');
-const renderer = new THREE.WebGLRenderer({ canvas, antialias: true, preserveDrawingBuffer: true });
-renderer.setPixelRatio(window.devicePixelRatio);
+// Without WebGL the numbers still show; the view says why it stays empty.
+let renderer = null;
+try {
+  renderer = new THREE.WebGLRenderer({ canvas, antialias: true, preserveDrawingBuffer: true });
+  renderer.setPixelRatio(window.devicePixelRatio);
+} catch (error) {
+  $('legend').textContent = `no 3D view: ${error.message}`;
+}
 const scene = new THREE.Scene();
 scene.background = new THREE.Color(0xf4f4f2);
 const camera = new THREE.PerspectiveCamera(45, 1, 5, 20000);
@@ -142,6 +148,7 @@ function resize() {
 }
 
 function render() {
+  if (!renderer) return;
   resize();
   renderer.render(scene, camera);
 }
