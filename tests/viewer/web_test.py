@@ -176,6 +176,33 @@ class ViewerState(unittest.TestCase):
                 self.assertIn(content, body)
 
 
+class ChainOfEachModel(unittest.TestCase):
+    """The chain the page draws ends where the arm state query puts the tool,
+    for every model (six and seven joints, offsets, the end link)."""
+
+    def test_chain_ends_at_the_tool(self) -> None:
+        for model, joints, base_height_mm in [("A", 6, 240.5), ("B", 7, 240.5), ("C1", 6, 172.0), ("C2", 6, 172.0)]:
+            with self.subTest(model), Simulator(SIM, "--model", model) as sim:
+                client = Client(sim.port)
+                try:
+                    wire = client.ask({"command": "get_current_arm_state"}, "current_arm_state")["arm_state"]
+                finally:
+                    client.close()
+                state = sim.state()
+                self.assertEqual(state["model"], model)
+                self.assertEqual(len(state["joints"]), joints)
+                self.assertEqual(len(state["frames"]), joints + 1)
+                self.assertEqual(len(state["links"]), 2 * joints + 1)  # along a, then along d, per link
+                tool_mm = [v / 1000 for v in wire["pose"][:3]]
+                for drawn in (state["frames"][-1]["origin"], state["links"][-1], state["tool"]["frame"]["origin"]):
+                    for a, b in zip(drawn, tool_mm):
+                        self.assertAlmostEqual(a, b, delta=0.01)
+                self.assertAlmostEqual(state["frames"][1]["origin"][2], base_height_mm, delta=0.01)
+                for frame in state["frames"]:
+                    for axis in "xyz":
+                        self.assertAlmostEqual(sum(v * v for v in frame[axis]), 1, delta=1e-5)
+
+
 class Options(unittest.TestCase):
     def test_bad_web_port_is_a_usage_error(self) -> None:
         import subprocess
