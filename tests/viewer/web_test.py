@@ -78,6 +78,29 @@ class ViewerState(unittest.TestCase):
         self.assertAlmostEqual(state["frames"][1]["origin"][2], 240.5, delta=0.01)  # the base link of model A
         self.assertEqual(state["clients"], 1)
 
+    def test_tool_and_work_frames_are_the_active_ones(self) -> None:
+        c = self.client
+        c.ask({"command": "set_manual_tool_frame", "tool_name": "grip", "tool_pose": [0, 0, 100000, 0, 0, 0],
+               "payload": 0, "position": [0, 0, 0]}, "set_manual_tool_frame")
+        c.ask({"command": "set_change_tool_frame", "tool_name": "grip"}, "set_change_tool_frame")
+        c.ask({"command": "set_manual_work_frame", "frame_name": "table", "frame_pose": [200000, 0, 50000, 0, 0, 1571]},
+              "set_maual_work_frame")
+        c.ask({"command": "set_change_work_frame", "frame_name": "table"}, "set_change_work_frame")
+        state = self.sim.state()
+        wire = c.ask({"command": "get_current_arm_state"}, "current_arm_state")["arm_state"]
+        self.assertEqual((state["tool"]["name"], state["work"]["name"]), ("grip", "table"))
+        tool = state["tool"]["frame"]
+        for drawn, reported in zip(tool["origin"], wire["pose"][:3]):
+            self.assertAlmostEqual(drawn, reported / 1000, delta=0.01)
+        # 100 mm along the flange's z axis.
+        flange = state["frames"][-1]
+        for i in range(3):
+            self.assertAlmostEqual(tool["origin"][i], flange["origin"][i] + 100 * flange["z"][i], delta=0.01)
+        work = state["work"]["frame"]
+        for got, want in [(work["origin"], [200, 0, 50]), (work["x"], [0, 1, 0]), (work["z"], [0, 0, 1])]:
+            for a, b in zip(got, want):
+                self.assertAlmostEqual(a, b, delta=1e-3)
+
     def test_log_tail_holds_requests_and_replies(self) -> None:
         self.client.ask({"command": "set_DO_state", "IO_Num": 2, "state": True}, "set_DO_state")
         state = self.sim.state()
