@@ -11,11 +11,13 @@ BENCHDIR  ?= build-bench
 DEMO      ?= build-demo
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-# Debian packages `make demo` needs: a compiler, CMake, Ninja and cJSON.
-DEMO_PACKAGES := cmake g++ ninja-build libcjson-dev
+# Debian packages `make demo` needs: a compiler, CMake, Ninja and cJSON; for
+# arx-sim's viewer, cpp-httplib (found with pkg-config) and three.js.
+DEMO_PACKAGES := cmake g++ ninja-build libcjson-dev pkg-config libcpp-httplib-dev libjs-three
 # What `make check` needs: the build and its tests (orocos KDL is the
-# kinematics tests' reference; pytest runs the Python package's tests).
-CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils python3 python3-pytest
+# kinematics tests' reference; pytest runs the Python package's tests;
+# Chromium opens the viewer's page headless).
+CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils python3 python3-pytest chromium
 # Everything: the benchmarks, `make format`, and the Windows x64 build with its
 # tests under Wine (cJSON comes as Debian source, fetched by the build with
 # apt-get source and unpacked by dpkg-dev).
@@ -116,7 +118,8 @@ check-windows: deps
 
 # The README's first command: only the demo's packages, the library and
 # arx-sim (no tests), the examples built against the installed package, then
-# pick_and_place against arx-sim.
+# pick_and_place against arx-sim with its viewer (left running until Enter
+# when run from a terminal).
 demo: deps-demo
 	cmake -S . -B $(DEMO) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DARX_BUILD_TESTS=OFF
 	cmake --build $(DEMO) -j $(JOBS) --target arx arx-sim
@@ -124,7 +127,7 @@ demo: deps-demo
 	cmake -S examples -B $(DEMO)/examples $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_PREFIX_PATH=$(CURDIR)/$(DEMO)/prefix
 	cmake --build $(DEMO)/examples -j $(JOBS)
-	examples/run_against_sim.sh $(DEMO)/arx-sim $(DEMO)/examples/pick_and_place
+	examples/demo.sh $(DEMO)/arx-sim $(DEMO)/examples/pick_and_place
 
 # The quick check: one build and the whole quick suite, then the same suite
 # under AddressSanitizer+UndefinedBehaviorSanitizer and ThreadSanitizer.

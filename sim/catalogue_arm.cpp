@@ -49,11 +49,11 @@ void query_joints(C& c, X& x, const char* state_word, const char* key, const Joi
 }
 
 JsonLine arm_state(C& c) {
-    const ControllerState& s = c.state;
+    const Snapshot now = c.snapshot_locked(false);
     return JsonLine::state("current_arm_state")
         .object("arm_state", JsonLine()
-                                 .numbers("pose", pose_wire(c.tool_pose(s.joints)))
-                                 .numbers("joint", joints_milli(s, s.joints))
+                                 .numbers("pose", pose_wire(now.pose))
+                                 .numbers("joint", joints_milli(c.state, now.joints))
                                  .number("arm_err", 0)
                                  .number("sys_err", 0));
 }

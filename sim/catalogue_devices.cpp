@@ -350,10 +350,7 @@ const std::map<std::string, Handler>& device_handlers() {
         {"sim_fault", sim_fault},
         // Whether anything still moves: tests wait for a quiet arm between steps.
         {"sim_status", [](C& c, X& x) {
-             // Jogs run until teaching stops; they are not waited for.
-             const auto& arm = c.state.motions;
-             const auto moving = std::count_if(arm.begin(), arm.end(), [](const Motion& m) { return !m.jog; }) + c.state.device_motions.size();
-             x.answer(JsonLine::command("sim_status").number("moving", static_cast<double>(moving)));
+             x.answer(JsonLine::command("sim_status").number("moving", c.snapshot_locked(false).moving));
          }},
     };
     return table;

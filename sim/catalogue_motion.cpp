@@ -133,8 +133,7 @@ const std::map<std::string, Handler>& motion_handlers() {
         {"movep_canfd", movep_canfd},
         {"set_arm_stop",
          [](C& c, X& x) {
-             c.state.motions.clear();
-             c.state.paused = false;
+             c.stop_arm();
              x.ack("arm_stop");
          }},
         {"set_arm_pause",

@@ -258,6 +258,10 @@ bool Controller::handle(const std::string& line, const std::shared_ptr<Session>&
         const auto& table = catalogue();
         const auto found = table.find(word);
         if (found != table.end()) found->second(*this, x);
+        if (keep_log_tail) {
+            note("<- " + line);
+            for (const std::string& reply : x.replies) note("-> " + reply);
+        }
     }
     if (log) {
         std::fprintf(stderr, "<- %s\n", line.c_str());

@@ -8,6 +8,7 @@
 #include "sim/session.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <map>
@@ -97,6 +98,39 @@ struct ControllerState {
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };
 
+// A frame in the base frame: origin in millimetres, unit axes as columns.
+struct FrameView {
+    double origin[3] = {};
+    double axis[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};  // axis[0] is x, ...
+};
+
+// One coherent picture of the controller, taken under its lock, for those who
+// watch it: the arm state query reads its first part, the viewer all of it.
+struct Snapshot {
+    int model = 0;
+    int joint_count = 6;
+    Joints joints{};  // degrees
+    Pose6 pose;       // the active tool's pose in the base frame
+    int moving = 0;   // motions not yet arrived, jogs left out
+
+    // The rest only in a full snapshot.
+    bool full = false;
+    std::vector<FrameView> joint_frames;           // the base, then the frame of each joint (the flange last)
+    std::vector<std::array<double, 3>> link_path;  // millimetres: the chain as one line, base to flange
+    FrameView tool_frame, work_frame;
+    std::string tool, work;
+    std::array<int, ControllerState::kChannels> digital_out{}, digital_in{};
+    std::array<double, ControllerState::kChannels> analog_out{}, analog_in{};
+    std::array<int, 2> tool_out{};
+    int tool_voltage = 0;
+    double gripper = 0, lift_height = 0;
+    bool paused = false;
+    std::string trajectory_type;
+    std::map<std::string, Fault> faults;
+    int clients = 0;
+    std::vector<std::string> log;  // the last request lines and replies, oldest first
+};
+
 // A line for a client that the controller sends on its own (an arrival),
 // handed to whoever writes to that client.
 struct Report {
@@ -129,6 +163,7 @@ struct Exchange {
 
 class Controller {
 public:
+    static constexpr std::size_t kLogTailLines = 40;
     Controller(int model, double speed_factor, FaultTable& faults);
 
     // Answers one request line from `session`. False when the connection
@@ -145,6 +180,20 @@ public:
     FaultTable& faults;
     bool log = false;  // each request and its answers on stderr
     std::mutex mutex;
+
+    // For the viewer: the last request lines and their replies are kept
+    // (only when someone may look), and the server counts its clients.
+    bool keep_log_tail = false;
+    std::atomic<int> clients{0};
+    // The picture of everything (takes `mutex`).
+    Snapshot snapshot();
+    // Called with `mutex` held; `full` false gives the joints and the pose only.
+    Snapshot snapshot_locked(bool full) const;
+    // Stops the arm's motions, as the stop request does (with `mutex` held).
+    void stop_arm();
+    // A line of the kept log tail (with `mutex` held).
+    void note(std::string line);
+    std::deque<std::string> log_tail;
 
     // Helpers for the catalogue, called with `mutex` held.
     Pose6 tool_pose(const Joints& joints) const;  // forward kinematics with the active tool

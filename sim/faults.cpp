@@ -4,12 +4,23 @@
 
 namespace arx::sim {
 
+namespace {
+
+const std::map<std::string, FaultKind> kNames = {
+    {"none", FaultKind::None},   {"delay", FaultKind::Delay}, {"drop", FaultKind::Drop},
+    {"split", FaultKind::Split}, {"batch", FaultKind::Batch}, {"refuse", FaultKind::Refuse},
+    {"stall", FaultKind::Stall}, {"deaf", FaultKind::Deaf},   {"reset", FaultKind::Reset},
+};
+
+}  // namespace
+
+std::string fault_text(Fault fault) {
+    for (const auto& [name, kind] : kNames)
+        if (kind == fault.kind) return fault.ms > 0 ? name + ":" + std::to_string(fault.ms) : name;
+    return "none";
+}
+
 std::optional<Fault> parse_fault(const std::string& text) {
-    static const std::map<std::string, FaultKind> kNames = {
-        {"none", FaultKind::None},   {"delay", FaultKind::Delay}, {"drop", FaultKind::Drop},
-        {"split", FaultKind::Split}, {"batch", FaultKind::Batch}, {"refuse", FaultKind::Refuse},
-        {"stall", FaultKind::Stall}, {"deaf", FaultKind::Deaf},   {"reset", FaultKind::Reset},
-    };
     const std::size_t colon = text.find(':');
     const auto found = kNames.find(text.substr(0, colon));
     if (found == kNames.end()) return std::nullopt;
@@ -45,6 +56,11 @@ Fault FaultTable::of(const std::string& word) const {
     auto found = faults_.find(word);
     if (found == faults_.end()) found = faults_.find("*");
     return found == faults_.end() ? Fault{} : found->second;
+}
+
+std::map<std::string, Fault> FaultTable::all() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return faults_;
 }
 
 }  // namespace arx::sim

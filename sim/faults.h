@@ -29,6 +29,8 @@ struct Fault {
 
 // "drop", "delay:500", "split", ...; nullopt for an unknown name.
 std::optional<Fault> parse_fault(const std::string& text);
+// The name parse_fault reads, with ":ms" when the fault has a time.
+std::string fault_text(Fault fault);
 
 class FaultTable {
 public:
@@ -37,6 +39,8 @@ public:
     void set(const std::string& word, Fault fault);
     // The fault of a word: its own, else the "*" one.
     Fault of(const std::string& word) const;
+    // Every word with a fault.
+    std::map<std::string, Fault> all() const;
 
 private:
     mutable std::mutex mutex_;

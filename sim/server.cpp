@@ -129,6 +129,7 @@ void Server::run() {
         sessions_.erase(std::remove_if(sessions_.begin(), sessions_.end(),
                                        [](const std::shared_ptr<Session>& s) { return s->closed(); }),
                         sessions_.end());
+        controller_.clients = static_cast<int>(sessions_.size());
     }
 }
 

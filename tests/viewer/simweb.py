@@ -1,0 +1,141 @@
+"""Helpers for the viewer's tests: an arx-sim with its viewer in a fresh
+folder, a request-line client of its controller port, and plain HTTP."""
+
+from __future__ import annotations
+
+import json
+import os
+import shutil
+import socket
+import subprocess
+import tempfile
+import time
+import urllib.error
+import urllib.parse
+import urllib.request
+from typing import Any, Callable
+
+START_LIMIT_S = 10.0
+
+
+class Simulator:
+    """arx-sim --port 0 --web 0, stopped on exit."""
+
+    def __init__(self, binary: str, *options: str) -> None:
+        self.folder = tempfile.mkdtemp(prefix="arx-viewer-")
+        self.stdout_path = os.path.join(self.folder, "stdout")
+        with open(self.stdout_path, "w") as out, open(os.path.join(self.folder, "stderr"), "w") as err:
+            self.process = subprocess.Popen([binary, "--port", "0", "--web", "0", *options],
+                                            stdout=out, stderr=err, cwd=self.folder)
+        lines = self._first_lines(2)
+        self.port = int(lines[0].removeprefix("listening on 127.0.0.1:"))
+        prefix = "viewer on http://127.0.0.1:"
+        if not lines[1].startswith(prefix) or not lines[1].endswith("/"):
+            raise RuntimeError(f"second line is {lines[1]!r}")
+        self.web = lines[1].removeprefix("viewer on ")
+
+    def _first_lines(self, count: int) -> list[str]:
+        deadline = time.monotonic() + START_LIMIT_S
+        while time.monotonic() < deadline:
+            with open(self.stdout_path) as out:
+                lines = out.read().splitlines()
+            if len(lines) >= count:
+                return lines
+            if self.process.poll() is not None:
+                raise RuntimeError(f"arx-sim ended with {self.process.returncode}")
+            time.sleep(0.02)
+        raise RuntimeError("arx-sim did not start")
+
+    def close(self) -> None:
+        """Stops the simulator; it must end cleanly (a sanitizer's report ends it otherwise)."""
+        self.process.terminate()
+        try:
+            status = self.process.wait(5)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+            raise RuntimeError("arx-sim did not end within 5 s of SIGTERM")
+        with open(os.path.join(self.folder, "stderr")) as err:
+            errors = err.read()
+        shutil.rmtree(self.folder, ignore_errors=True)
+        if status != 0:
+            raise RuntimeError(f"arx-sim ended with {status}:\n{errors}")
+
+    def __enter__(self) -> "Simulator":
+        return self
+
+    def __exit__(self, *_: object) -> None:
+        self.close()
+
+    # --- the viewer's HTTP side
+
+    def get(self, path: str) -> tuple[int, bytes]:
+        try:
+            with urllib.request.urlopen(self.web + path, timeout=5) as reply:
+                return reply.status, reply.read()
+        except urllib.error.HTTPError as error:
+            return error.code, error.read()
+
+    def state(self) -> dict[str, Any]:
+        status, body = self.get("state")
+        assert status == 200, status
+        return json.loads(body)
+
+    def post(self, path: str, fields: dict[str, str]) -> int:
+        data = urllib.parse.urlencode(fields).encode()
+        try:
+            with urllib.request.urlopen(self.web + path, data=data, timeout=5) as reply:
+                return reply.status
+        except urllib.error.HTTPError as error:
+            return error.code
+
+
+class Client:
+    """One connection to the controller port, speaking request lines."""
+
+    def __init__(self, port: int) -> None:
+        self.sock = socket.create_connection(("127.0.0.1", port), timeout=5)
+        self.buffer = b""
+
+    def close(self) -> None:
+        self.sock.close()
+
+    def send(self, request: dict[str, Any]) -> None:
+        self.sock.sendall(json.dumps(request, separators=(",", ":")).encode() + b"\r\n")
+
+    def line(self) -> dict[str, Any]:
+        while b"\n" not in self.buffer:
+            chunk = self.sock.recv(65536)
+            if not chunk:
+                raise ConnectionError("arx-sim closed the connection")
+            self.buffer += chunk
+        line, self.buffer = self.buffer.split(b"\n", 1)
+        return json.loads(line)
+
+    def ask(self, request: dict[str, Any], word: str) -> dict[str, Any]:
+        """Sends `request` and returns the first reply carrying `word`
+        (as its command or state), skipping arrival reports."""
+        self.send(request)
+        while True:
+            reply = self.line()
+            if word in (reply.get("command"), reply.get("state")):
+                return reply
+
+    def joints_milli(self) -> list[int]:
+        return self.ask({"command": "get_current_arm_state"}, "current_arm_state")["arm_state"]["joint"]
+
+    def moving(self) -> int:
+        return self.ask({"command": "sim_status"}, "sim_status")["moving"]
+
+    def movej(self, joints_deg: list[float], v: int) -> None:
+        reply = self.ask({"command": "movej", "joint": [round(j * 1000) for j in joints_deg], "v": v, "r": 0},
+                         "movej")
+        assert reply.get("trajectory_state") is True, reply
+
+    def wait_until(self, condition: Callable[[], bool], limit_s: float) -> bool:
+        deadline = time.monotonic() + limit_s
+        while time.monotonic() < deadline:
+            if condition():
+                return True
+            time.sleep(0.02)
+        return condition()

@@ -1,0 +1,241 @@
+"""arx-sim's viewer over HTTP: /state is the controller's state, /events
+streams it while a client listens, and the controls act as their requests do.
+
+    web_test.py <arx-sim>
+"""
+
+from __future__ import annotations
+
+import json
+import socket
+import sys
+import time
+import unittest
+
+from simweb import Client, Simulator
+
+SIM = ""
+# Joints in exact thousandths, away from limits, for model A.
+TARGET_DEG = [10.25, 25.5, 60.125, -5.0, 80.75, 12.5]
+# A move that runs for seconds (at --speed 4 and "v" 2, 14.4 degrees a second).
+FAR_TARGET_DEG = [120.0, 25.5, 60.125, -5.0, 80.75, 12.5]
+SLOW_V = 2
+EVENT_RATE_FLOOR = 20  # events a second while a client listens
+
+
+def read_events(web: str, seconds: float) -> list[dict]:
+    """The events /events delivers in `seconds`, parsed."""
+    host, port = web.removeprefix("http://").rstrip("/").split(":")
+    with socket.create_connection((host, int(port)), timeout=5) as sock:
+        sock.sendall(b"GET /events HTTP/1.1\r\nHost: x\r\nAccept: text/event-stream\r\n\r\n")
+        data = b""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            sock.settimeout(max(0.01, deadline - time.monotonic()))
+            try:
+                chunk = sock.recv(1 << 20)
+            except socket.timeout:
+                break
+            if not chunk:
+                break
+            data += chunk
+    head, _, body = data.partition(b"\r\n\r\n")
+    assert b"text/event-stream" in head, head
+    # The body is chunked, each event one chunk holding its "data: {...}" line;
+    # the last line may have been cut by the deadline.
+    lines = body.split(b"\n")[:-1]
+    return [json.loads(line[len(b"data: "):]) for line in lines if line.startswith(b"data: ")]
+
+
+class ViewerState(unittest.TestCase):
+    def setUp(self) -> None:
+        self.sim = Simulator(SIM, "--speed", "4")
+        self.client = Client(self.sim.port)
+
+    def tearDown(self) -> None:
+        self.client.close()
+        self.sim.close()
+
+    def test_state_is_the_controllers_after_a_move(self) -> None:
+        self.client.movej(TARGET_DEG, 100)
+        self.assertTrue(self.client.wait_until(lambda: self.client.moving() == 0, 10))
+        state = self.sim.state()
+        self.assertEqual(state["model"], "A")
+        self.assertEqual([round(j * 1000) for j in state["joints"]], self.client.joints_milli())
+        self.assertEqual([round(j * 1000) for j in state["joints"]], [round(j * 1000) for j in TARGET_DEG])
+        reply = self.client.ask({"command": "get_current_arm_state"}, "current_arm_state")
+        # The arm state query carries millionths of metres and thousandths of radians.
+        for got, wire in zip(state["pose"][:3], reply["arm_state"]["pose"][:3]):
+            self.assertAlmostEqual(got, wire / 1000, delta=0.002)
+        for got, wire in zip(state["pose"][3:], reply["arm_state"]["pose"][3:]):
+            self.assertAlmostEqual(got, wire * 0.18 / 3.141592653589793, delta=0.1)
+        # The chain ends at the tool: with no tool frame, the flange is the tool.
+        self.assertEqual(len(state["frames"]), 1 + 6)
+        for a, b in zip(state["frames"][-1]["origin"], state["pose"][:3]):
+            self.assertAlmostEqual(a, b, delta=0.01)
+        for a, b in zip(state["links"][-1], state["tool"]["frame"]["origin"]):
+            self.assertAlmostEqual(a, b, delta=0.01)
+        self.assertAlmostEqual(state["frames"][1]["origin"][2], 240.5, delta=0.01)  # the base link of model A
+        self.assertEqual(state["clients"], 1)
+
+    def test_tool_and_work_frames_are_the_active_ones(self) -> None:
+        c = self.client
+        c.ask({"command": "set_manual_tool_frame", "tool_name": "grip", "tool_pose": [0, 0, 100000, 0, 0, 0],
+               "payload": 0, "position": [0, 0, 0]}, "set_manual_tool_frame")
+        c.ask({"command": "set_change_tool_frame", "tool_name": "grip"}, "set_change_tool_frame")
+        c.ask({"command": "set_manual_work_frame", "frame_name": "table", "frame_pose": [200000, 0, 50000, 0, 0, 1571]},
+              "set_maual_work_frame")
+        c.ask({"command": "set_change_work_frame", "frame_name": "table"}, "set_change_work_frame")
+        state = self.sim.state()
+        wire = c.ask({"command": "get_current_arm_state"}, "current_arm_state")["arm_state"]
+        self.assertEqual((state["tool"]["name"], state["work"]["name"]), ("grip", "table"))
+        tool = state["tool"]["frame"]
+        for drawn, reported in zip(tool["origin"], wire["pose"][:3]):
+            self.assertAlmostEqual(drawn, reported / 1000, delta=0.01)
+        # 100 mm along the flange's z axis.
+        flange = state["frames"][-1]
+        for i in range(3):
+            self.assertAlmostEqual(tool["origin"][i], flange["origin"][i] + 100 * flange["z"][i], delta=0.01)
+        work = state["work"]["frame"]
+        for got, want in [(work["origin"], [200, 0, 50]), (work["x"], [0, 1, 0]), (work["z"], [0, 0, 1])]:
+            for a, b in zip(got, want):
+                self.assertAlmostEqual(a, b, delta=1e-3)
+
+    def test_log_tail_holds_requests_and_replies(self) -> None:
+        self.client.ask({"command": "set_DO_state", "IO_Num": 2, "state": True}, "set_DO_state")
+        state = self.sim.state()
+        self.assertIn('<- {"command":"set_DO_state","IO_Num":2,"state":true}', state["log"])
+        self.assertTrue(any(line.startswith('-> {"command":"set_DO_state"') for line in state["log"]), state["log"])
+        self.assertEqual(state["io"]["digital_out"], [0, 0, 1, 0, 0, 0, 0, 0])
+
+    def test_events_arrive_at_least_twenty_a_second(self) -> None:
+        self.client.movej(FAR_TARGET_DEG, SLOW_V)
+        events = read_events(self.sim.web, 2.0)
+        self.assertGreaterEqual(len(events), 2 * EVENT_RATE_FLOOR)
+        self.assertLessEqual(len(events), 2 * 30 + 3)  # paced, not as fast as it can
+        # A running move shows in the stream.
+        self.assertNotEqual(events[0]["joints"], events[-1]["joints"])
+
+    def test_streams_beyond_four_are_refused_and_state_still_answers(self) -> None:
+        def open_stream() -> tuple[socket.socket, bytes]:
+            host, port = self.sim.web.removeprefix("http://").rstrip("/").split(":")
+            sock = socket.create_connection((host, int(port)), timeout=5)
+            sock.sendall(b"GET /events HTTP/1.1\r\nHost: x\r\n\r\n")
+            head = b""
+            while b"\r\n\r\n" not in head:
+                head += sock.recv(4096)
+            return sock, head.split(b"\r\n", 1)[0]
+
+        streams = [open_stream() for _ in range(4)]
+        try:
+            self.assertEqual([status for _, status in streams], [b"HTTP/1.1 200 OK"] * 4)
+            fifth, status = open_stream()
+            fifth.close()
+            self.assertEqual(status, b"HTTP/1.1 503 Service Unavailable")
+            self.assertEqual(self.sim.state()["clients"], 1)
+            streams[0][0].close()
+            # The stream's thread learns of the close at its next write.
+            deadline = time.monotonic() + 2
+            while True:
+                again, status = open_stream()
+                again.close()
+                if status == b"HTTP/1.1 200 OK" or time.monotonic() > deadline:
+                    break
+                time.sleep(0.05)
+            self.assertEqual(status, b"HTTP/1.1 200 OK")
+        finally:
+            for sock, _ in streams:
+                sock.close()
+
+    def test_stop_ends_a_running_move(self) -> None:
+        start = self.client.joints_milli()
+        self.client.movej(FAR_TARGET_DEG, SLOW_V)
+        self.assertTrue(self.client.wait_until(lambda: self.client.joints_milli() != start, 2))
+        self.assertEqual(self.sim.post("stop", {}), 200)
+        self.assertEqual(self.client.moving(), 0)
+        held = self.client.joints_milli()
+        time.sleep(0.2)
+        self.assertEqual(self.client.joints_milli(), held)
+        self.assertLess(held[0], 120000)
+        self.assertIn("viewer: stop", self.sim.state()["log"])
+
+    def test_a_fault_armed_from_the_page_acts_as_from_the_command_line(self) -> None:
+        self.assertEqual(self.sim.post("fault", {"word": "movej", "fault": "stall"}), 200)
+        self.assertEqual(self.sim.state()["faults"], {"movej": "stall"})
+        self.client.movej(TARGET_DEG, 100)
+        time.sleep(0.3)
+        self.assertEqual(self.client.moving(), 1)  # stalled: never moves, never arrives
+        self.assertEqual(self.sim.post("stop", {}), 200)
+        self.assertEqual(self.sim.post("fault", {"word": "movej", "fault": "none"}), 200)
+        self.assertEqual(self.sim.state()["faults"], {})
+        self.assertEqual(self.sim.post("fault", {"word": "*", "fault": "delay:250"}), 200)
+        self.assertEqual(self.sim.state()["faults"], {"*": "delay:250"})
+        started = time.monotonic()
+        self.client.ask({"command": "get_current_arm_state"}, "current_arm_state")
+        self.assertGreaterEqual(time.monotonic() - started, 0.24)
+
+    def test_bad_fault_requests_are_refused_and_change_nothing(self) -> None:
+        cases = [
+            ("unknown fault", {"word": "movej", "fault": "explode"}),
+            ("bad time", {"word": "movej", "fault": "delay:x"}),
+            ("time too long", {"word": "movej", "fault": "delay:600001"}),
+            ("empty word", {"word": "", "fault": "drop"}),
+            ("no word", {"fault": "drop"}),
+            ("word with a quote", {"word": 'move"j', "fault": "drop"}),
+            ("word too long", {"word": "w" * 65, "fault": "drop"}),
+        ]
+        for what, fields in cases:
+            with self.subTest(what):
+                self.assertEqual(self.sim.post("fault", fields), 400)
+        self.assertEqual(self.sim.state()["faults"], {})
+
+    def test_paths(self) -> None:
+        cases = [("page", "", 200, b"<canvas id=\"scene\""), ("3D library", "build/three.module.js", 200, b"WebGLRenderer"),
+                 ("words", "words", 200, b'"movej"'), ("unknown", "nothing-here", 404, b"")]
+        for what, path, status, content in cases:
+            with self.subTest(what):
+                got_status, body = self.sim.get(path)
+                self.assertEqual(got_status, status)
+                self.assertIn(content, body)
+
+
+class ChainOfEachModel(unittest.TestCase):
+    """The chain the page draws ends where the arm state query puts the tool,
+    for every model (six and seven joints, offsets, the end link)."""
+
+    def test_chain_ends_at_the_tool(self) -> None:
+        for model, joints, base_height_mm in [("A", 6, 240.5), ("B", 7, 240.5), ("C1", 6, 172.0), ("C2", 6, 172.0)]:
+            with self.subTest(model), Simulator(SIM, "--model", model) as sim:
+                client = Client(sim.port)
+                try:
+                    wire = client.ask({"command": "get_current_arm_state"}, "current_arm_state")["arm_state"]
+                finally:
+                    client.close()
+                state = sim.state()
+                self.assertEqual(state["model"], model)
+                self.assertEqual(len(state["joints"]), joints)
+                self.assertEqual(len(state["frames"]), joints + 1)
+                self.assertEqual(len(state["links"]), 2 * joints + 1)  # along a, then along d, per link
+                tool_mm = [v / 1000 for v in wire["pose"][:3]]
+                for drawn in (state["frames"][-1]["origin"], state["links"][-1], state["tool"]["frame"]["origin"]):
+                    for a, b in zip(drawn, tool_mm):
+                        self.assertAlmostEqual(a, b, delta=0.01)
+                self.assertAlmostEqual(state["frames"][1]["origin"][2], base_height_mm, delta=0.01)
+                for frame in state["frames"]:
+                    for axis in "xyz":
+                        self.assertAlmostEqual(sum(v * v for v in frame[axis]), 1, delta=1e-5)
+
+
+class Options(unittest.TestCase):
+    def test_bad_web_port_is_a_usage_error(self) -> None:
+        import subprocess
+        for value in ["-1", "65536", "x", ""]:
+            with self.subTest(value):
+                done = subprocess.run([SIM, "--port", "0", "--web", value], capture_output=True, timeout=5)
+                self.assertEqual(done.returncode, 2)
+                self.assertIn(b"bad port", done.stderr)
+
+
+if __name__ == "__main__":
+    SIM = sys.argv.pop(1)
+    unittest.main()
