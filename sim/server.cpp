@@ -115,9 +115,8 @@ void Server::run() {
             }
         }
         // Clients whose received lines waited for their turn are answered on.
-        std::vector<int> turns;
-        turns.swap(turns_);
-        for (int fd : turns) {
+        working_.swap(turns_);
+        for (int fd : working_) {
             const std::shared_ptr<Session>& s = clients_[fd].session;
             if (!s) continue;
             touch(fd);
@@ -125,10 +124,11 @@ void Server::run() {
         }
         // Writes that fell due, and peers that took nothing for too long.
         for (int fd : timed_) touch(fd);
+        working_.clear();
         const SimClock::time_point after = SimClock::now();
-        std::vector<int> touched;
-        touched.swap(touched_);
-        for (int fd : touched) settle(fd, after);
+        working_.swap(touched_);
+        for (int fd : working_) settle(fd, after);
+        working_.clear();
         if (!listening_ && after >= accept_paused_until_) listening_ = watch(listener_, EPOLLIN, EPOLL_CTL_MOD);
         if (accept_now && listening_) accept_clients();
         set_clock();
@@ -185,6 +185,7 @@ void Server::settle(int fd, SimClock::time_point now) {
 void Server::drop(int fd) {
     // Closing the socket took it out of the epoll set.
     clients_[fd] = Client{};
+    --connected_;
     timed_.erase(fd);
 }
 
@@ -232,7 +233,10 @@ void Server::accept_clients() {
         if (static_cast<std::size_t>(client) >= clients_.size()) clients_.resize(client + 1);
         Client& c = clients_[client];
         c = Client{std::make_shared<Session>(client, controller_.faults), EPOLLIN, false};
-        if (!watch(client, EPOLLIN, EPOLL_CTL_ADD)) c = Client{};  // its session's end closes the socket
+        if (watch(client, EPOLLIN, EPOLL_CTL_ADD))
+            ++connected_;
+        else
+            c = Client{};  // its session's end closes the socket
     }
 }
 

@@ -69,6 +69,8 @@ private:
     std::vector<Client> clients_;  // by socket number; the loop's alone
     std::vector<int> touched_;     // sockets to settle this turn
     std::vector<int> turns_;       // sockets with received lines still to answer
+    std::vector<int> working_;     // the list being gone through (its capacity kept)
+    std::size_t connected_ = 0;    // clients served now
     std::set<int> timed_;          // sockets with a write due later or a peer that takes nothing
     bool listening_ = true;        // the listener watched (not while out of descriptors)
     SimClock::time_point accept_paused_until_{};
