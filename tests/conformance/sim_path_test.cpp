@@ -195,7 +195,10 @@ TEST(SimPath, NoCircleThroughPointsOnOneLine) {
                                at(c.to[0], c.to[1], c.to[2]))
                          .has_value())
             << c.name;
-    // A micrometre off the line is a circle, if a wide one.
+    // Within a few micrometres (the wire's rounding) of one line there is no
+    // circle; ten off the line there is, if a wide one.
+    EXPECT_FALSE(Path::arc(at(0, 0, 0), at(0.1, 4e-6, 0), at(0.2, 0, 0)).has_value());
+    EXPECT_FALSE(Path::arc(at(0, 0, 0), at(0.1, 0, 0), at(3e-6, 0, 0)).has_value());
     EXPECT_TRUE(Path::arc(at(0, 0, 0), at(0.1, 1e-5, 0), at(0.2, 0, 0)).has_value());
 }
 
@@ -299,6 +302,50 @@ TEST_F(SlowSim, LineOutOfReachStopsWhereItLeavesIt) {
     EXPECT_GT(stopped[0], -0.01);
     EXPECT_LT(stopped[0], 0.005);
     EXPECT_TRUE(sim->wait_idle(1000));
+}
+
+// An arc whose via pose lies on the line from the tool to the target has no
+// circle: the move arrives false at once and the arm stays.
+TEST_F(SlowSim, ArcThroughPointsOnOneLineIsRefused) {
+    const Vec3d start = where();
+    const POSE via{
+        static_cast<float>(start[0] + 0.02), static_cast<float>(start[1]), static_cast<float>(start[2]), 3.1415f, 0, 0};
+    const POSE to{
+        static_cast<float>(start[0] + 0.04), static_cast<float>(start[1]), static_cast<float>(start[2]), 3.1415f, 0, 0};
+    const auto begun = std::chrono::steady_clock::now();
+    EXPECT_EQ(Movec_Cmd(h, via, to, 30, 0, 0, true), ARX_CONTROLLER_FALSE);
+    EXPECT_LT(ms_since(begun), 1000);
+    EXPECT_LT(distance(where(), start), 1e-5);
+}
+
+// A paused path holds the tool where it is (the clock sleeps) and goes on
+// along the same line when continued.
+TEST_F(SlowSim, PausedLineHoldsStillAndGoesOnAlongIt) {
+    const Vec3d start = where();
+    const POSE target{static_cast<float>(start[0] + 0.06),
+                      static_cast<float>(start[1] + 0.03),
+                      static_cast<float>(start[2]),
+                      3.1415f,
+                      0,
+                      0};
+    const Vec3d end{target.x, target.y, target.z};
+    ASSERT_EQ(Movel_Cmd(h, target, 20, 0, false), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(Move_Pause_Cmd(h, true), 0);
+    const Vec3d held = where();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(distance(where(), held), 1e-5) << "it moved while paused";
+    EXPECT_GT(distance(held, start), 1e-3);
+    EXPECT_GT(distance(held, end), 1e-3);
+    ASSERT_EQ(Move_Continue_Cmd(h, true), 0);
+    std::vector<Vec3d> samples;
+    ASSERT_TRUE(wait_until(
+        [&] {
+            samples.push_back(where());
+            return distance(samples.back(), end) < 1e-5;
+        },
+        5000));
+    for (const Vec3d& p : samples) EXPECT_LT(off_segment(p, start, end), 0.5e-3);
 }
 
 }  // namespace
