@@ -4,6 +4,7 @@
 // The Python sweep test replays the calls through the package and compares
 // the bytes on the wire and the results: the rows stay the single source.
 //   sweep_dump OUT.json
+#include "kinematics/arm_models.h"
 #include "python/call_record.h"
 #include "support/command_cases.h"  // command_of, ControllerTest
 
@@ -27,7 +28,10 @@ Json g_rows;
 
 void got(const std::string&) {}
 int controller_port() { return g_port; }
-int recorded_joints() { return g_model == ARM_MODEL_B ? 7 : 6; }
+int recorded_joints() {
+    const arx::kin::ArmModelSpec* spec = arx::kin::arm_model_spec(g_model);
+    return spec ? spec->joints : 6;
+}
 void note_recorded_model(int model) { g_model = model; }
 
 CallRecord::CallRecord(const char* function) : active_(t_recording && t_depth == 0) {
