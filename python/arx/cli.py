@@ -1,0 +1,520 @@
+"""`arx`: move, watch and diagnose an arm (or arx-sim) from a shell in one line.
+
+Every subcommand takes --host, --port, --model and --json, before or after its
+name; ARX_HOST, ARX_PORT and ARX_MODEL set their defaults. The exit status is 0
+on success and the library's result code otherwise, with the code's text on
+stderr; a command line that does not parse exits with USAGE_ERROR, which no
+result code uses.
+"""
+from __future__ import annotations
+
+import argparse
+import dataclasses
+import enum
+import json
+import math
+import os
+import socket
+import sys
+import time
+from typing import Any, Callable, Dict, List, Optional, Sequence
+
+# Exit statuses beside the result codes (0..20, and 255 for a failed start's
+# all-ones handle): argparse's own 2 would read as ARX_NOT_INITIALISED.
+USAGE_ERROR = 64
+NO_SOLUTION = 65  # arx ik: the inverse kinematics found no joints
+
+DEFAULT_HOST = "127.0.0.1"
+DEFAULT_PORT = 8080
+DEFAULT_MODEL = "A"
+
+
+class CommandFailed(Exception):
+    """A failure of the tool itself (not raised by the library): its exit status and text."""
+
+    def __init__(self, status: int, text: str) -> None:
+        super().__init__(text)
+        self.status = status
+        self.text = text
+
+
+# ---------------------------------------------------------------- output
+
+
+def plain(value: Any) -> Any:
+    """A value the package returned, as JSON-ready data (dicts, lists, numbers, text)."""
+    if isinstance(value, enum.Enum):
+        return value.name
+    if isinstance(value, float):
+        return round(value, 6) if math.isfinite(value) else None
+    if isinstance(value, (bool, int, str)) or value is None:
+        return value
+    if isinstance(value, bytes):
+        return value.split(b"\0", 1)[0].decode(errors="replace")
+    if hasattr(value, "_asdict"):
+        return {key: plain(item) for key, item in value._asdict().items()}
+    if dataclasses.is_dataclass(value) and not isinstance(value, type):
+        return {field.name: plain(getattr(value, field.name)) for field in dataclasses.fields(value)}
+    if isinstance(value, dict):
+        return {str(key): plain(item) for key, item in value.items()}
+    fields = getattr(value, "_fields_", None)  # a ctypes record
+    if fields is not None:
+        return {field[0]: plain(getattr(value, field[0])) for field in fields}
+    if hasattr(value, "tolist"):  # numpy arrays and scalars
+        return plain(value.tolist())
+    try:
+        return [plain(item) for item in value]
+    except TypeError:
+        return str(value)
+
+
+def _cell(value: Any) -> str:
+    if isinstance(value, float):
+        return f"{value:.4f}".rstrip("0").rstrip(".") if value == value else "nan"
+    if isinstance(value, bool):
+        return "on" if value else "off"
+    if isinstance(value, list):
+        return " ".join(_cell(item) for item in value)
+    if isinstance(value, dict):
+        return ", ".join(f"{key} {_cell(item)}" for key, item in value.items())
+    return "-" if value is None else str(value)
+
+
+def table(result: Dict[str, Any]) -> str:
+    """A two-column table: one row per member, nested records flattened with dots."""
+    rows: List[tuple] = []
+
+    def walk(prefix: str, value: Any) -> None:
+        if isinstance(value, dict) and value and len(value) > 1 and any(isinstance(v, (dict, list)) for v in value.values()):
+            for key, item in value.items():
+                walk(f"{prefix}.{key}" if prefix else str(key), item)
+        else:
+            rows.append((prefix, _cell(value)))
+
+    for key, value in result.items():
+        walk(str(key), value)
+    width = max((len(name) for name, _ in rows), default=0)
+    return "\n".join(f"{name:<{width}}  {text}" for name, text in rows)
+
+
+def emit(result: Optional[Dict[str, Any]], as_json: bool) -> None:
+    if result is None:
+        return
+    data = plain(result)
+    print(json.dumps(data) if as_json else table(data), flush=True)
+
+
+# ---------------------------------------------------------------- the package
+
+
+def _package() -> Any:
+    """The package, imported on first use so that --help works without the library."""
+    import arx
+
+    return arx
+
+
+def _result_text(code: int) -> str:
+    try:
+        text = _package().lib.Arx_Result_Text(code)
+    except Exception:  # the library itself could not be loaded
+        return "unknown result code"
+    return text.decode() if isinstance(text, bytes) else str(text)
+
+
+def method_name(export: str) -> str:
+    """The arx.Arm method of a C export, e.g. Movej_Cmd -> movej, Get_Current_Arm_State -> get_current_arm_state."""
+    table_ = getattr(_package(), "METHODS", None)
+    if table_ and export in table_:
+        return table_[export]
+    name = export.lower()
+    return name[: -len("_cmd")] if name.endswith("_cmd") else name
+
+
+def call(arm: Any, export: str, *args: Any, **kwargs: Any) -> Any:
+    """Calls the method of `export` on `arm`: the CLI names exports, the package's rule names methods."""
+    return getattr(arm, method_name(export))(*args, **kwargs)
+
+
+# ---------------------------------------------------------------- commands
+# Each takes the parsed options and an open arm (None for the offline ones)
+# and returns what to print, as a dict, or None.
+
+
+def _joints_and_pose(state: Any) -> Dict[str, Any]:
+    data = plain(state)
+    return data if isinstance(data, dict) else {"state": data}
+
+
+def cmd_state(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    return _joints_and_pose(call(arm, "Get_Current_Arm_State"))
+
+
+def cmd_version(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    versions = plain(call(arm, "Get_Arm_Software_Version"))
+    return {"library": _package().__version__, "controller": versions}
+
+
+def cmd_move_joint(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    call(arm, "Movej_Cmd", list(args.joints), args.speed, args.blend, True)
+    return {"arrived": True, "joints": list(args.joints)}
+
+
+def cmd_move_line(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    call(arm, "Movel_Cmd", _pose(args.pose), args.speed, args.blend, True)
+    return {"arrived": True, "pose": list(args.pose)}
+
+
+def cmd_stop(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    call(arm, "Move_Stop_Cmd", True)
+    return {"stopped": True}
+
+
+def cmd_frames(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    return {
+        "tool": plain(call(arm, "Get_Current_Tool_Frame")),
+        "tools": plain(call(arm, "Get_All_Tool_Frame")),
+        "work": plain(call(arm, "Get_Current_Work_Frame")),
+        "works": plain(call(arm, "Get_All_Work_Frame")),
+    }
+
+
+IO_KINDS = {"do": 0, "di": 1, "ao": 2, "ai": 3}
+
+
+def cmd_io_get(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    if args.channel is not None:
+        value = call(arm, "Get_IO_State", IO_KINDS[args.kind], args.channel)
+        return {f"{args.kind}{args.channel}": plain(value)}
+    return {"inputs": plain(call(arm, "Get_IO_Input")), "outputs": plain(call(arm, "Get_IO_Output"))}
+
+
+def cmd_io_set(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    if args.tool:
+        call(arm, "Set_Tool_DO_State", args.channel, args.state, True)
+    else:
+        call(arm, "Set_IO_State", 1 if args.analog else 0, args.channel, args.state, True)
+    return {"channel": args.channel, "state": args.state}
+
+
+def cmd_gripper_open(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    call(arm, "Set_Gripper_Release", args.speed, True)
+    return {"gripper": "open"}
+
+
+def cmd_gripper_close(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    call(arm, "Set_Gripper_Pick", args.speed, args.force, True)
+    return {"gripper": "closed"}
+
+
+def cmd_gripper_pos(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    call(arm, "Set_Gripper_Position", args.position, True)
+    return {"gripper": args.position}
+
+
+def cmd_download(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    # The controller names the project after the path's last component, and
+    # wants a path with a folder in it.
+    path = os.path.abspath(args.file)
+    call(arm, "Send_TrajectoryFile", path, len(path.encode()), args.speed)
+    return {"downloaded": path}
+
+
+def _pose(values: Sequence[float]) -> Any:
+    arx = _package()
+    pose_type = getattr(arx, "POSE", None) or getattr(getattr(arx, "lib", None), "POSE", None)
+    return pose_type(*values) if pose_type is not None else list(values)
+
+
+def cmd_fk(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    pose = _package().kinematics.forward(args.model, list(args.joints))
+    return {"pose": plain(pose)}
+
+
+def cmd_ik(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    kinematics = _package().kinematics
+    seed = list(args.seed) if args.seed else None
+    try:
+        joints = kinematics.inverse(args.model, list(args.pose), seed)
+    except Exception as error:  # the package's own failure of the solver
+        if isinstance(error, (TypeError, AttributeError)):
+            raise
+        raise CommandFailed(NO_SOLUTION, str(error)) from error
+    return {"joints": plain(joints)}
+
+
+def cmd_errors(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    state = _joints_and_pose(call(arm, "Get_Current_Arm_State"))
+    words: Dict[str, Any] = {}
+    for key in ("arm_err", "sys_err"):
+        if key in state:
+            words[key] = state[key]
+    flags = plain(call(arm, "Get_Joint_Err_Flag"))
+    for index, flag in enumerate(flags if isinstance(flags, list) else [flags], start=1):
+        words[f"joint{index}_err"] = flag
+    controller = plain(call(arm, "Get_Controller_State"))
+    if isinstance(controller, dict) and "err_flag" in controller:
+        words["controller_err"] = controller["err_flag"]
+    return {name: {"value": value, "text": error_word_text(name, value)} for name, value in words.items()}
+
+
+ERROR_WORDS = {
+    "arm_err": "arm error",
+    "sys_err": "system error",
+    "controller_err": "controller error flags",
+}
+
+
+def error_word_text(name: str, value: Any) -> str:
+    """What an error word says: which word it is and whether anything is set."""
+    what = ERROR_WORDS.get(name) or f"joint {name[5:-4]} error flags"
+    if not isinstance(value, int):
+        return f"{what}: unreadable"
+    return f"{what}: none" if value == 0 else f"{what}: 0x{value:04X} set"
+
+
+def parse_call_argument(text: str) -> Any:
+    """An argument of `arx call`: JSON when it parses (numbers, true/false, [lists], null), text otherwise."""
+    try:
+        return json.loads(text)
+    except ValueError:
+        return text
+
+
+def resolve_export(name: str) -> str:
+    """The export named by `name`, given as the C name or the method name, in any case."""
+    lib = _package().lib
+    exports = getattr(_package(), "METHODS", None) or {}
+    wanted = name.lower()
+    for export, method in exports.items():
+        if wanted in (export.lower(), method.lower()):
+            return export
+    if hasattr(lib, name):
+        return name
+    raise CommandFailed(USAGE_ERROR, f"no exported function {name}")
+
+
+def cmd_call(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    export = resolve_export(args.function)
+    values = [parse_call_argument(text) for text in args.arguments]
+    result = call(arm, export, *values)
+    return {"function": export, "result": plain(result)}
+
+
+def cmd_monitor(args: argparse.Namespace, arm: Any) -> None:
+    period = 1.0 / args.rate
+    live = not args.json and sys.stdout.isatty()
+    shown = 0
+    next_time = time.monotonic()
+    try:
+        while args.count is None or shown < args.count:
+            sample = {"time": round(time.time(), 3), **_joints_and_pose(call(arm, "Get_Current_Arm_State"))}
+            if args.json:
+                print(json.dumps(plain(sample)), flush=True)
+            else:
+                text = table(plain(sample))
+                # In place on a terminal: home the cursor and clear below.
+                print(("\x1b[H\x1b[J" if live else "") + text + ("" if live else "\n"), flush=True)
+            shown += 1
+            next_time += period
+            time.sleep(max(0.0, next_time - time.monotonic()))
+    except KeyboardInterrupt:
+        pass
+    return None
+
+
+def sim_fault(host: str, port: int, word: str, kind: str, timeout: float = 3.0) -> None:
+    """Sends arx-sim's run-time fault line (`none` lifts it) and checks its answer."""
+    line = json.dumps({"command": "sim_fault", "word": word, "fault": kind}, separators=(",", ":")) + "\n"
+    try:
+        with socket.create_connection((host, port), timeout=timeout) as connection:
+            connection.sendall(line.encode())
+            reply = b""
+            while not reply.endswith(b"\n"):
+                chunk = connection.recv(4096)
+                if not chunk:
+                    break
+                reply += chunk
+    except socket.timeout:
+        raise CommandFailed(7, _result_text(7)) from None
+    except OSError as error:
+        raise CommandFailed(5, f"{_result_text(5)}: {error}") from None
+    try:
+        answer = json.loads(reply)
+    except ValueError:
+        raise CommandFailed(9, _result_text(9)) from None
+    if answer.get("set_state") is not True:
+        raise CommandFailed(1, f"{_result_text(1)}: fault {kind!r} for {word!r} not taken")
+
+
+def cmd_sim_fault(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
+    sim_fault(args.host, args.port, args.word, args.kind)
+    return {"word": args.word, "fault": args.kind}
+
+
+# ---------------------------------------------------------------- parser
+
+
+class _Parser(argparse.ArgumentParser):
+    def error(self, message: str) -> None:  # type: ignore[override]
+        self.print_usage(sys.stderr)
+        self.exit(USAGE_ERROR, f"{self.prog}: error: {message}\n")
+
+
+def _port(text: str) -> int:
+    port = int(text)
+    if not 0 < port < 65536:
+        raise argparse.ArgumentTypeError(f"port {text} is not 1..65535")
+    return port
+
+
+def _rate(text: str) -> float:
+    rate = float(text)
+    if not 0 < rate <= 1000:
+        raise argparse.ArgumentTypeError(f"rate {text} is not in (0, 1000] Hz")
+    return rate
+
+
+def _on_off(text: str) -> bool:
+    words = {"1": True, "on": True, "true": True, "high": True, "0": False, "off": False, "false": False, "low": False}
+    if text.lower() not in words:
+        raise argparse.ArgumentTypeError(f"{text}: on or off")
+    return words[text.lower()]
+
+
+def _connection_options(parser: argparse.ArgumentParser, top: bool) -> None:
+    """--host/--port/--model/--json on the top parser (with the defaults) and on
+    every subcommand (defaults suppressed, so a value given before the name
+    survives the subcommand's parse)."""
+    env = os.environ
+
+    def default(value: Any) -> Any:
+        return value if top else argparse.SUPPRESS
+
+    group = parser.add_argument_group("connection and output")
+    group.add_argument("--host", default=default(env.get("ARX_HOST", DEFAULT_HOST)), help="controller address (ARX_HOST; 127.0.0.1)")
+    group.add_argument("--port", type=_port, default=default(env.get("ARX_PORT", str(DEFAULT_PORT))), help="controller port (ARX_PORT; 8080)")
+    group.add_argument("--model", default=default(env.get("ARX_MODEL", DEFAULT_MODEL)), choices=["A", "B", "C1", "C2"], help="arm model (ARX_MODEL; A)")
+    group.add_argument("--json", action="store_true", default=default(False), help="print JSON instead of a table")
+
+
+Handler = Callable[[argparse.Namespace, Any], Optional[Dict[str, Any]]]
+
+
+def build_parser() -> argparse.ArgumentParser:
+    parser = _Parser(prog="arx", description="Move, watch and diagnose an arm or arx-sim.",
+                     epilog="Exit status: 0, or the library's result code (its text on stderr); "
+                            f"{USAGE_ERROR} for a bad command line, {NO_SOLUTION} when ik finds no joints.")
+    _connection_options(parser, top=True)
+    commands = parser.add_subparsers(dest="command", metavar="COMMAND", parser_class=_Parser)
+    commands.required = True
+
+    def leaf(group: Any, name: str, handler: Handler, help_text: str, online: bool = True) -> argparse.ArgumentParser:
+        sub = group.add_parser(name, help=help_text, description=help_text)
+        _connection_options(sub, top=False)
+        sub.set_defaults(handler=handler, online=online)
+        return sub
+
+    def branch(name: str, help_text: str) -> Any:
+        sub = commands.add_parser(name, help=help_text, description=help_text)
+        _connection_options(sub, top=False)
+        group = sub.add_subparsers(dest="action", metavar="ACTION", parser_class=_Parser)
+        group.required = True
+        return group
+
+    leaf(commands, "state", cmd_state, "joints (deg), tool pose (m, rad) and error words")
+    leaf(commands, "version", cmd_version, "library and controller versions")
+
+    move = branch("move", "move the arm and wait for its arrival")
+    sub = leaf(move, "joint", cmd_move_joint, "joint move to J1..J6 (J7 on model B), degrees")
+    sub.add_argument("joints", type=float, nargs="+", metavar="J")
+    sub.add_argument("--speed", type=int, default=20, help="percent of full speed (20)")
+    sub.add_argument("--blend", type=float, default=0.0, help="blend radius (0)")
+    sub = leaf(move, "line", cmd_move_line, "straight-line move to a tool pose: X Y Z (m) RX RY RZ (rad)")
+    sub.add_argument("pose", type=float, nargs=6, metavar="V")
+    sub.add_argument("--speed", type=int, default=20, help="percent of full speed (20)")
+    sub.add_argument("--blend", type=float, default=0.0, help="blend radius (0)")
+
+    leaf(commands, "stop", cmd_stop, "stop the running motion")
+    leaf(commands, "frames", cmd_frames, "the active and the stored tool and work frames")
+
+    io = branch("io", "controller IO")
+    sub = leaf(io, "get", cmd_io_get, "all inputs and outputs, or one channel")
+    sub.add_argument("kind", nargs="?", choices=sorted(IO_KINDS), help="do, di, ao or ai (with CHANNEL)")
+    sub.add_argument("channel", nargs="?", type=int)
+    sub = leaf(io, "set", cmd_io_set, "set an output on or off")
+    sub.add_argument("channel", type=int)
+    sub.add_argument("state", type=_on_off, metavar="on|off")
+    sub.add_argument("--analog", action="store_true", help="the analog output (on is 1 V)")
+    sub.add_argument("--tool", action="store_true", help="a digital output of the tool")
+
+    gripper = branch("gripper", "the gripper")
+    sub = leaf(gripper, "open", cmd_gripper_open, "release")
+    sub.add_argument("--speed", type=int, default=500)
+    sub = leaf(gripper, "close", cmd_gripper_close, "pick with a force limit")
+    sub.add_argument("--speed", type=int, default=500)
+    sub.add_argument("--force", type=int, default=300)
+    sub = leaf(gripper, "pos", cmd_gripper_pos, "go to an opening")
+    sub.add_argument("position", type=int)
+
+    sub = leaf(commands, "download", cmd_download, "download a trajectory file and run it as a project")
+    sub.add_argument("file")
+    sub.add_argument("--speed", type=int, default=50, help="plan speed, percent (50)")
+
+    sub = leaf(commands, "fk", cmd_fk, "forward kinematics (offline): tool pose of J1..J6 (J7), degrees", online=False)
+    sub.add_argument("joints", type=float, nargs="+", metavar="J")
+    sub = leaf(commands, "ik", cmd_ik, "inverse kinematics (offline): joints for X Y Z (m) RX RY RZ (rad)", online=False)
+    sub.add_argument("pose", type=float, nargs=6, metavar="V")
+    sub.add_argument("--seed", type=float, nargs="+", metavar="J", help="joints to solve near (degrees)")
+
+    leaf(commands, "errors", cmd_errors, "the arm's error words with their text")
+
+    sub = leaf(commands, "call", cmd_call, "call any export by name (C or method name); "
+                                           "arguments as JSON where they parse: 20 true [0,30,60,0,90,0]")
+    sub.add_argument("function")
+    sub.add_argument("arguments", nargs="*")
+
+    sub = leaf(commands, "monitor", cmd_monitor, "the arm state refreshed in place until Ctrl-C (--json: one object a line)")
+    sub.add_argument("--rate", type=_rate, default=5.0, help="samples a second (5)")
+    sub.add_argument("--count", type=int, default=None, help="stop after this many samples")
+
+    sub = leaf(commands, "sim-fault", cmd_sim_fault, "arx-sim: fault KIND for request word WORD (* for all); none lifts it",
+               online=False)
+    sub.add_argument("word")
+    sub.add_argument("kind", help="none, delay:ms, drop, split[:ms], batch, refuse, stall, deaf, reset")
+    return parser
+
+
+# ---------------------------------------------------------------- main
+
+
+def _open(args: argparse.Namespace) -> Any:
+    return _package().connect(args.host, args.port, model=args.model)
+
+
+def run(argv: Optional[Sequence[str]] = None) -> int:
+    parser = build_parser()
+    args = parser.parse_args(argv)
+    args.port = int(args.port)
+    try:
+        if not args.online:
+            emit(args.handler(args, None), args.json)
+            return 0
+        with _open(args) as arm:
+            emit(args.handler(args, arm), args.json)
+        return 0
+    except CommandFailed as failure:
+        print(f"arx {args.command}: {failure.text}", file=sys.stderr)
+        return failure.status
+    except Exception as error:
+        code = getattr(error, "code", None)
+        if not isinstance(code, int):
+            raise
+        text = getattr(error, "text", None) or _result_text(code)
+        where = getattr(error, "function", None)
+        print(f"arx {args.command}: {where + ': ' if where else ''}{text} (result {code})", file=sys.stderr)
+        return code & 0xFF if code else 1
+
+
+def main() -> None:
+    sys.exit(run())
