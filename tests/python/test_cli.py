@@ -1,0 +1,164 @@
+"""The `arx` tool against arx-sim: JSON that parses and says what the arm did,
+exit statuses that are the library's result codes, options in either place."""
+from __future__ import annotations
+
+import json
+import math
+import re
+from pathlib import Path
+from typing import Iterator, List
+
+import pytest
+
+from cli_support import ROOT, Sim, lines, run_arx, timed_arx, tool_environment
+
+# Result codes as the header numbers them; the tool exits with them.
+CONTROLLER_FALSE, CONNECT_FAILED, REPLY_TIMEOUT, FILE_UNREADABLE = 1, 5, 7, 17
+USAGE_ERROR, NO_SOLUTION = 64, 65
+
+HOME = [0.0, 20.0, 70.0, 0.0, 90.0, 0.0]
+
+
+@pytest.fixture(scope="module")
+def sim() -> Iterator[Sim]:
+    # Twenty times the arm's speed: a move takes a few hundred milliseconds.
+    with Sim("--speed", "20") as running:
+        yield running
+
+
+def arx_json(sim: Sim, *args: str) -> dict:
+    done = run_arx(["--port", str(sim.port), "--json", *args])
+    assert done.returncode == 0, done.stderr
+    assert len(lines(done.stdout)) == 1, done.stdout
+    return json.loads(done.stdout)
+
+
+def library_version() -> str:
+    text = (ROOT / "CMakeLists.txt").read_text()
+    return re.search(r"project\(arx VERSION (\d+\.\d+\.\d+)", text).group(1)
+
+
+def numbers(value: object) -> List[float]:
+    """The numbers of a joints or pose member, whatever record shape carries them."""
+    if isinstance(value, dict):
+        return [float(item) for item in value.values() if isinstance(item, (int, float))]
+    return [float(item) for item in value]
+
+
+def find(data: dict, *names: str) -> object:
+    for name in names:
+        if name in data:
+            return data[name]
+    raise KeyError(f"none of {names} in {sorted(data)}")
+
+
+def test_every_subcommand_prints_one_json_document(sim: Sim, tmp_path: Path) -> None:
+    trajectory = tmp_path / "place.txt"
+    trajectory.write_text('{"command":"movej","joint":[0,20000,70000,0,90000,0],"v":40,"r":0}\n')
+    rows = [
+        ["state"],
+        ["version"],
+        ["move", "joint", *map(str, HOME), "--speed", "50"],
+        ["move", "line", "0.3", "0", "0.3", "3.14", "0", "0"],
+        ["stop"],
+        ["frames"],
+        ["io", "get"],
+        ["io", "set", "1", "on"],
+        ["io", "get", "do", "1"],
+        ["gripper", "open"],
+        ["gripper", "close"],
+        ["gripper", "pos", "500"],
+        ["download", str(trajectory)],
+        ["fk", *map(str, HOME)],
+        ["errors"],
+        ["call", "Get_Joint_Degree"],
+        ["call", "set_joint_speed", "1", "30", "true"],
+    ]
+    failed = {}
+    for row in rows:
+        done = run_arx(["--port", str(sim.port), "--json", *row])
+        try:
+            assert done.returncode in (0, CONTROLLER_FALSE), done.stderr
+            json.loads(done.stdout) if done.returncode == 0 else None
+        except (AssertionError, ValueError) as error:
+            failed[" ".join(row)] = f"{error}: {done.stdout!r} {done.stderr!r}"
+    assert not failed
+
+
+def test_state_after_a_joint_move_is_where_the_move_went(sim: Sim) -> None:
+    target = [10.0, 25.0, 65.0, 0.0, 80.0, -10.0]
+    arx_json(sim, "move", "joint", *map(str, target), "--speed", "100")
+    state = arx_json(sim, "state")
+    assert numbers(find(state, "joints", "joint")) == pytest.approx(target, abs=0.01)
+    arx_json(sim, "move", "joint", *map(str, HOME), "--speed", "100")
+
+
+def test_output_set_reads_back_and_version_is_the_library(sim: Sim) -> None:
+    for state, expected in (("on", 1), ("off", 0)):
+        arx_json(sim, "io", "set", "2", state)
+        assert list(arx_json(sim, "io", "get", "do", "2").values()) == [expected]
+    assert arx_json(sim, "version")["library"] == library_version()
+
+
+def test_fk_then_ik_gives_the_joints_back() -> None:
+    joints = [10.0, 25.0, 65.0, 5.0, 80.0, -10.0]
+    pose = numbers(json.loads(run_arx(["--json", "fk", *map(str, joints)]).stdout)["pose"])
+    position_and_euler = pose[:3] + pose[-3:]  # a kinematics pose: x y z, quaternion, Euler angles
+    done = run_arx(["--json", "ik", *map(str, position_and_euler), "--seed", *map(str, joints)])
+    assert done.returncode == 0, done.stderr
+    assert numbers(json.loads(done.stdout)["joints"])[:6] == pytest.approx(joints, abs=0.05)
+
+
+def test_options_before_after_and_from_the_environment_agree(sim: Sim) -> None:
+    port = str(sim.port)
+    before = run_arx(["--port", port, "--json", "state"])
+    after = run_arx(["state", "--port", port, "--json"])
+    split = run_arx(["--json", "state", "--port", port])
+    from_env = run_arx(["state", "--json"], env=tool_environment(ARX_PORT=port, ARX_HOST="127.0.0.1", ARX_MODEL="A"))
+    outputs = [json.loads(done.stdout) for done in (before, after, split, from_env)]
+    assert all(output == outputs[0] for output in outputs)
+    # Without --json: a table of name and value, no JSON.
+    table = run_arx(["state", "--port", port]).stdout
+    assert not table.lstrip().startswith("{") and len(lines(table)) >= 2
+
+
+def test_exit_status_is_the_result_code_with_its_text(sim: Sim, tmp_path: Path) -> None:
+    unused_port = "1"  # nothing listens there: the connection is refused
+    rows = [
+        # arguments, exit status, words of the text on stderr
+        (["--port", unused_port, "state"], CONNECT_FAILED, "connect"),
+        (["--port", str(sim.port), "download", str(tmp_path / "missing.txt")], FILE_UNREADABLE, "file"),
+        (["--port", str(sim.port), "move", "line", "5", "5", "5", "0", "0", "0"], CONTROLLER_FALSE, "false"),
+        (["--port", str(sim.port), "call", "No_Such_Function"], USAGE_ERROR, "No_Such_Function"),
+        (["move", "joint"], USAGE_ERROR, "required"),
+        (["--port", "x", "state"], USAGE_ERROR, "port"),
+        (["--model", "Z", "fk", "0", "0", "0", "0", "0", "0"], USAGE_ERROR, "model"),
+        (["ik", "9", "9", "9", "0", "0", "0"], NO_SOLUTION, ""),
+    ]
+    for args, status, words in rows:
+        done = run_arx(args)
+        assert (done.returncode, done.stdout) == (status, ""), (args, done.stderr)
+        assert words in done.stderr.lower(), (args, done.stderr)
+
+
+def test_monitor_json_prints_one_state_a_line_at_the_rate(sim: Sim) -> None:
+    done, seconds = timed_arx(["monitor", "--port", str(sim.port), "--json", "--rate", "20", "--count", "5"])
+    assert done.returncode == 0, done.stderr
+    samples = [json.loads(line) for line in lines(done.stdout)]
+    assert len(samples) == 5
+    times = [sample["time"] for sample in samples]
+    assert times == sorted(times) and times[-1] - times[0] >= 4 * 0.05 - 0.01
+    assert all(numbers(find(sample, "joints", "joint")) for sample in samples)
+
+
+def test_a_dropped_reply_exits_7_and_none_lifts_the_fault() -> None:
+    with Sim() as sim:
+        port = str(sim.port)
+        assert run_arx(["sim-fault", "get_current_arm_state", "drop", "--port", port]).returncode == 0
+        done, seconds = timed_arx(["state", "--port", port, "--json"])
+        assert (done.returncode, done.stdout) == (REPLY_TIMEOUT, "")
+        assert "time" in done.stderr.lower() and 2.9 < seconds < 8
+        assert run_arx(["sim-fault", "get_current_arm_state", "none", "--port", port]).returncode == 0
+        assert run_arx(["state", "--port", port, "--json"]).returncode == 0
+        # A fault the simulator does not know is refused: the controller's false.
+        assert run_arx(["sim-fault", "movej", "wobble", "--port", port]).returncode == CONTROLLER_FALSE
