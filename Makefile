@@ -110,7 +110,8 @@ check-windows: deps
 
 # The README's first command: only the demo's packages, the library and
 # arx-sim (no tests), the examples built against the installed package, then
-# pick_and_place against arx-sim.
+# pick_and_place against arx-sim, in C and in Python (Debian's python3, which
+# every Debian has, over the demo build's library).
 demo: deps-demo
 	cmake -S . -B $(DEMO) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DARX_BUILD_TESTS=OFF
 	cmake --build $(DEMO) -j $(JOBS) --target arx arx-sim
@@ -119,6 +120,8 @@ demo: deps-demo
 	  -DCMAKE_PREFIX_PATH=$(CURDIR)/$(DEMO)/prefix
 	cmake --build $(DEMO)/examples -j $(JOBS)
 	examples/run_against_sim.sh $(DEMO)/arx-sim $(DEMO)/examples/pick_and_place
+	RUNNER=/usr/bin/python3 PYTHONPATH=$(CURDIR)/python ARX_LIBRARY=$(CURDIR)/$(DEMO)/libarx.so \
+	  examples/run_against_sim.sh $(DEMO)/arx-sim python/examples/pick_and_place.py
 
 # The quick check: one build and the whole quick suite, then the same suite
 # under AddressSanitizer+UndefinedBehaviorSanitizer and ThreadSanitizer.
