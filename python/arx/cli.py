@@ -70,12 +70,17 @@ def plain(value: Any) -> Any:
 
 def _cell(value: Any) -> str:
     if isinstance(value, float):
-        return f"{value:.4f}".rstrip("0").rstrip(".") if value == value else "nan"
+        if value != value:
+            return "nan"
+        text = f"{value:.4f}".rstrip("0").rstrip(".")
+        return "0" if text == "-0" else text
     if isinstance(value, bool):
         return "on" if value else "off"
     if isinstance(value, list):
         return " ".join(_cell(item) for item in value)
     if isinstance(value, dict):
+        if set(value) == {"value", "text"}:  # an error word
+            return f"{_cell(value['value']):<6}  {value['text']}"
         return ", ".join(f"{key} {_cell(item)}" for key, item in value.items())
     return "-" if value is None else str(value)
 
@@ -116,24 +121,14 @@ def _package() -> Any:
 
 def _result_text(code: int) -> str:
     try:
-        text = _package().lib.Arx_Result_Text(code)
+        return _package().result_text(code)
     except Exception:  # the library itself could not be loaded
         return "unknown result code"
-    return text.decode() if isinstance(text, bytes) else str(text)
-
-
-def method_name(export: str) -> str:
-    """The arx.Arm method of a C export, e.g. Movej_Cmd -> movej, Get_Current_Arm_State -> get_current_arm_state."""
-    table_ = getattr(_package(), "METHODS", None)
-    if table_ and export in table_:
-        return table_[export]
-    name = export.lower()
-    return name[: -len("_cmd")] if name.endswith("_cmd") else name
 
 
 def call(arm: Any, export: str, *args: Any, **kwargs: Any) -> Any:
-    """Calls the method of `export` on `arm`: the CLI names exports, the package's rule names methods."""
-    return getattr(arm, method_name(export))(*args, **kwargs)
+    """Calls the method of a C export on `arm`: the CLI names exports, arx.METHODS names their methods."""
+    return getattr(arm, _package().METHODS[export].split(".")[-1])(*args, **kwargs)
 
 
 # ---------------------------------------------------------------- commands
@@ -161,7 +156,7 @@ def cmd_move_joint(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
 
 
 def cmd_move_line(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    call(arm, "Movel_Cmd", _pose(args.pose), args.speed, args.blend, True)
+    call(arm, "Movel_Cmd", list(args.pose), args.speed, args.blend, True)
     return {"arrived": True, "pose": list(args.pose)}
 
 
@@ -220,26 +215,19 @@ def cmd_download(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     return {"downloaded": path}
 
 
-def _pose(values: Sequence[float]) -> Any:
-    arx = _package()
-    pose_type = getattr(arx, "POSE", None) or getattr(getattr(arx, "lib", None), "POSE", None)
-    return pose_type(*values) if pose_type is not None else list(values)
-
-
 def cmd_fk(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     pose = _package().kinematics.forward(args.model, list(args.joints))
     return {"pose": plain(pose)}
 
 
 def cmd_ik(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    kinematics = _package().kinematics
-    seed = list(args.seed) if args.seed else None
+    arx = _package()
+    # Without a seed the solver picks the solution nearest the zero position.
+    seed = list(args.seed) if args.seed else [0.0] * (7 if args.model == "B" else 6)
     try:
-        joints = kinematics.inverse(args.model, list(args.pose), seed)
-    except Exception as error:  # the package's own failure of the solver
-        if isinstance(error, (TypeError, AttributeError)):
-            raise
-        raise CommandFailed(NO_SOLUTION, str(error)) from error
+        joints = arx.kinematics.inverse(args.model, list(args.pose), seed)
+    except arx.InverseKinematicsFailed as failure:
+        raise CommandFailed(NO_SOLUTION, f"{failure.text} ({failure.code})") from None
     return {"joints": plain(joints)}
 
 
@@ -270,7 +258,7 @@ def error_word_text(name: str, value: Any) -> str:
     what = ERROR_WORDS.get(name) or f"joint {name[5:-4]} error flags"
     if not isinstance(value, int):
         return f"{what}: unreadable"
-    return f"{what}: none" if value == 0 else f"{what}: 0x{value:04X} set"
+    return f"{what}: none" if value == 0 else f"{what}: 0x{value:04X}"
 
 
 def parse_call_argument(text: str) -> Any:
@@ -283,22 +271,25 @@ def parse_call_argument(text: str) -> Any:
 
 def resolve_export(name: str) -> str:
     """The export named by `name`, given as the C name or the method name, in any case."""
-    lib = _package().lib
-    exports = getattr(_package(), "METHODS", None) or {}
     wanted = name.lower()
-    for export, method in exports.items():
-        if wanted in (export.lower(), method.lower()):
+    for export, method in _package().METHODS.items():
+        if wanted in (export.lower(), method.lower(), method.split(".")[-1].lower()):
             return export
-    if hasattr(lib, name):
-        return name
     raise CommandFailed(USAGE_ERROR, f"no exported function {name}")
 
 
 def cmd_call(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     export = resolve_export(args.function)
     values = [parse_call_argument(text) for text in args.arguments]
-    result = call(arm, export, *values)
-    return {"function": export, "result": plain(result)}
+    where, _, name = _package().METHODS[export].rpartition(".")
+    if where != "Arm":  # a function of the package (kinematics, texts, versions): no connection
+        owner = _package()
+        if where == "kinematics":
+            owner = owner.kinematics
+            owner.use_model(args.model)
+        return {"function": export, "result": plain(getattr(owner, name)(*values))}
+    with _open(args) as connected:
+        return {"function": export, "result": plain(call(connected, export, *values))}
 
 
 def cmd_monitor(args: argparse.Namespace, arm: Any) -> None:
@@ -412,7 +403,7 @@ def build_parser() -> argparse.ArgumentParser:
     def leaf(group: Any, name: str, handler: Handler, help_text: str, online: bool = True) -> argparse.ArgumentParser:
         sub = group.add_parser(name, help=help_text, description=help_text)
         _connection_options(sub, top=False)
-        sub.set_defaults(handler=handler, online=online)
+        sub.set_defaults(handler=handler, online=online, title=sub.prog)
         return sub
 
     def branch(name: str, help_text: str) -> Any:
@@ -470,7 +461,7 @@ def build_parser() -> argparse.ArgumentParser:
     leaf(commands, "errors", cmd_errors, "the arm's error words with their text")
 
     sub = leaf(commands, "call", cmd_call, "call any export by name (C or method name); "
-                                           "arguments as JSON where they parse: 20 true [0,30,60,0,90,0]")
+                                           "arguments as JSON where they parse: 20 true [0,30,60,0,90,0]", online=False)
     sub.add_argument("function")
     sub.add_argument("arguments", nargs="*")
 
@@ -504,7 +495,7 @@ def run(argv: Optional[Sequence[str]] = None) -> int:
             emit(args.handler(args, arm), args.json)
         return 0
     except CommandFailed as failure:
-        print(f"arx {args.command}: {failure.text}", file=sys.stderr)
+        print(f"{args.title}: {failure.text}", file=sys.stderr)
         return failure.status
     except Exception as error:
         code = getattr(error, "code", None)
@@ -512,7 +503,7 @@ def run(argv: Optional[Sequence[str]] = None) -> int:
             raise
         text = getattr(error, "text", None) or _result_text(code)
         where = getattr(error, "function", None)
-        print(f"arx {args.command}: {where + ': ' if where else ''}{text} (result {code})", file=sys.stderr)
+        print(f"{args.title}: {where + ': ' if where else ''}{text} (result {code})", file=sys.stderr)
         return code & 0xFF if code else 1
 
 

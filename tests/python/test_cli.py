@@ -102,8 +102,8 @@ def test_output_set_reads_back_and_version_is_the_library(sim: Sim) -> None:
 
 def test_fk_then_ik_gives_the_joints_back() -> None:
     joints = [10.0, 25.0, 65.0, 5.0, 80.0, -10.0]
-    pose = numbers(json.loads(run_arx(["--json", "fk", *map(str, joints)]).stdout)["pose"])
-    position_and_euler = pose[:3] + pose[-3:]  # a kinematics pose: x y z, quaternion, Euler angles
+    pose = json.loads(run_arx(["--json", "fk", *map(str, joints)]).stdout)["pose"]
+    position_and_euler = [pose["x"], pose["y"], pose["z"], *pose["euler"].values()]
     done = run_arx(["--json", "ik", *map(str, position_and_euler), "--seed", *map(str, joints)])
     assert done.returncode == 0, done.stderr
     assert numbers(json.loads(done.stdout)["joints"])[:6] == pytest.approx(joints, abs=0.05)
@@ -129,11 +129,11 @@ def test_exit_status_is_the_result_code_with_its_text(sim: Sim, tmp_path: Path) 
         (["--port", unused_port, "state"], CONNECT_FAILED, "connect"),
         (["--port", str(sim.port), "download", str(tmp_path / "missing.txt")], FILE_UNREADABLE, "file"),
         (["--port", str(sim.port), "move", "line", "5", "5", "5", "0", "0", "0"], CONTROLLER_FALSE, "false"),
-        (["--port", str(sim.port), "call", "No_Such_Function"], USAGE_ERROR, "No_Such_Function"),
+        (["--port", str(sim.port), "call", "No_Such_Function"], USAGE_ERROR, "no_such_function"),
         (["move", "joint"], USAGE_ERROR, "required"),
         (["--port", "x", "state"], USAGE_ERROR, "port"),
         (["--model", "Z", "fk", "0", "0", "0", "0", "0", "0"], USAGE_ERROR, "model"),
-        (["ik", "9", "9", "9", "0", "0", "0"], NO_SOLUTION, ""),
+        (["ik", "9", "9", "9", "0", "0", "0"], NO_SOLUTION, "reach"),
     ]
     for args, status, words in rows:
         done = run_arx(args)
