@@ -47,19 +47,19 @@ class Run:
         self.arm = arx.connect(self.host, self.port, model=self.model)
 
     def read_versions(self) -> None:
-        versions = self.arm.get_arm_software_version()
-        plan, ctrl, kernel1, kernel2 = versions
-        print(f"    controller {plan} / {ctrl}, kernels {kernel1} {kernel2}, library {arx.__version__}")
+        v = self.arm.get_arm_software_version()
+        print(f"    controller {v.plan} / {v.ctrl}, kernels {v.kernel1} {v.kernel2}, library {arx.__version__}")
 
     def read_state(self) -> None:
         state = self.arm.get_current_arm_state()
-        self.joints, self.pose = state.joints, state.pose
+        self.joints, self.pose = state.joint, state.pose
         print(f"    tool at x {self.pose.x:.3f} y {self.pose.y:.3f} z {self.pose.z:.3f} m, "
               f"errors {state.arm_err}/{state.sys_err}")
 
     def set_tool(self) -> None:
         """The kinematics see a new tool only after connecting again."""
-        self.arm.manual_set_tool_frame("gripper", arx.POSE(0, 0, 0.12, 0, 0, 0), 0.8, 0, 0, 0.05)
+        gripper_tip = arx.CartesianPose(0, 0, 0.12, 0, 0, 0)
+        self.arm.manual_set_tool_frame("gripper", gripper_tip, 0.8, 0, 0, 0.05)
         self.arm.change_tool_frame("gripper")
         self.arm.close()
         self.connect()
@@ -68,9 +68,10 @@ class Run:
         """6 cm below the current tool pose, checked by the inverse kinematics."""
         self.read_state()
         p = self.pose
-        self.grasp = arx.POSE(p.x, p.y, p.z - 0.06, p.rx, p.ry, p.rz)
-        solution = arx.kinematics.inverse(self.model, self.grasp, self.joints)
-        print("    grasp joints " + " ".join(f"{value:.1f}" for value in list(solution)[:6]))
+        self.grasp = arx.CartesianPose(p.x, p.y, p.z - 0.06, p.rx, p.ry, p.rz)
+        # x, y, z, rx, ry, rz: the solver reads the Euler angles.
+        solution = arx.kinematics.inverse(self.model, tuple(self.grasp), self.joints)
+        print("    grasp joints " + " ".join(f"{value:.1f}" for value in solution[:6]))
 
     def read_force(self) -> None:
         force = self.arm.get_force_data()
@@ -83,7 +84,7 @@ class Run:
             with open(path, "w") as file:
                 file.write('{"command":"movej","joint":[-20000,35000,60000,0,85000,-20000],"v":40,"r":0}\n')
                 file.write('{"command":"movej","joint":[-20000,25000,65000,0,90000,-20000],"v":40,"r":0}\n')
-            self.arm.send_trajectoryfile(path, len(path.encode()), 50)
+            self.arm.send_trajectory_file(path, len(path.encode()), 50)
 
 
 def main(argv: Optional[list] = None) -> int:

@@ -27,6 +27,10 @@ class Reports:
         self.count = 0
         self.last_joints: List[float] = []
 
+    def seen(self) -> int:
+        with self.lock:
+            return self.count
+
     def __call__(self, report: Any) -> None:
         if report.code == 3 and report.err_code == 0:  # a force-position state
             with self.lock:
@@ -64,9 +68,12 @@ def main(argv: Optional[list] = None) -> int:
             joints[5] += options.amplitude * math.sin(2 * math.pi * tick * PERIOD / options.seconds)
             arm.force_position_move_joint(joints, 0, 0, 2, 5)
         elapsed = time.monotonic() - begin
-        time.sleep(0.1)  # the last reports are on their way
+        # The last reports are on their way: give them up to a second.
+        give_up = time.monotonic() + 1.0
+        while reports.seen() < ticks and time.monotonic() < give_up:
+            time.sleep(0.01)
         arm.stop_force_postion_move()
-    arx.on_report(None)
+    arx.remove_report(reports)
     with reports.lock:
         count, last = reports.count, reports.last_joints
     print(f"sent {ticks} set-points in {elapsed:.2f} s ({ticks / elapsed:.0f} Hz), "
