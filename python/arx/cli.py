@@ -19,6 +19,9 @@ import sys
 import time
 from typing import Any, Callable, Dict, List, Optional, Sequence
 
+import arx
+from arx import Result
+
 # Exit statuses beside the result codes (0..20, and 255 for a failed start's
 # all-ones handle): argparse's own 2 would read as ARX_NOT_INITIALISED.
 USAGE_ERROR = 64
@@ -112,23 +115,14 @@ def emit(result: Optional[Dict[str, Any]], as_json: bool) -> None:
 # ---------------------------------------------------------------- the package
 
 
-def _package() -> Any:
-    """The package, imported on first use so that --help works without the library."""
-    import arx
-
-    return arx
-
-
-def _result_text(code: int) -> str:
-    try:
-        return _package().result_text(code)
-    except Exception:  # the library itself could not be loaded
-        return "unknown result code"
+def failure(code: int, detail: str = "") -> CommandFailed:
+    """A result code of the library's set, raised by the tool itself, with the library's text."""
+    return CommandFailed(int(code), arx.result_text(code) + (f": {detail}" if detail else ""))
 
 
 def call(arm: Any, export: str, *args: Any, **kwargs: Any) -> Any:
     """Calls the method of a C export on `arm`: the CLI names exports, arx.METHODS names their methods."""
-    return getattr(arm, _package().METHODS[export].split(".")[-1])(*args, **kwargs)
+    return getattr(arm, arx.METHODS[export].split(".")[-1])(*args, **kwargs)
 
 
 # ---------------------------------------------------------------- commands
@@ -136,41 +130,36 @@ def call(arm: Any, export: str, *args: Any, **kwargs: Any) -> Any:
 # and returns what to print, as a dict, or None.
 
 
-def _joints_and_pose(state: Any) -> Dict[str, Any]:
-    data = plain(state)
-    return data if isinstance(data, dict) else {"state": data}
-
-
 def cmd_state(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    return _joints_and_pose(call(arm, "Get_Current_Arm_State"))
+    return plain(arm.get_current_arm_state())
 
 
 def cmd_version(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    versions = plain(call(arm, "Get_Arm_Software_Version"))
-    return {"library": _package().__version__, "controller": versions}
+    versions = plain(arm.get_arm_software_version())
+    return {"library": arx.__version__, "controller": versions}
 
 
 def cmd_move_joint(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    call(arm, "Movej_Cmd", list(args.joints), args.speed, args.blend, True)
+    arm.movej(list(args.joints), speed=args.speed, blend=args.blend)
     return {"arrived": True, "joints": list(args.joints)}
 
 
 def cmd_move_line(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    call(arm, "Movel_Cmd", list(args.pose), args.speed, args.blend, True)
+    arm.movel(list(args.pose), speed=args.speed, blend=args.blend)
     return {"arrived": True, "pose": list(args.pose)}
 
 
 def cmd_stop(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    call(arm, "Move_Stop_Cmd", True)
+    arm.move_stop()
     return {"stopped": True}
 
 
 def cmd_frames(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     return {
-        "tool": plain(call(arm, "Get_Current_Tool_Frame")),
-        "tools": plain(call(arm, "Get_All_Tool_Frame")),
-        "work": plain(call(arm, "Get_Current_Work_Frame")),
-        "works": plain(call(arm, "Get_All_Work_Frame")),
+        "tool": plain(arm.get_current_tool_frame()),
+        "tools": plain(arm.get_all_tool_frame()),
+        "work": plain(arm.get_current_work_frame()),
+        "works": plain(arm.get_all_work_frame()),
     }
 
 
@@ -179,31 +168,31 @@ IO_KINDS = {"do": 0, "di": 1, "ao": 2, "ai": 3}
 
 def cmd_io_get(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     if args.channel is not None:
-        value = call(arm, "Get_IO_State", IO_KINDS[args.kind], args.channel)
+        value = arm.get_io_state(IO_KINDS[args.kind], args.channel)
         return {f"{args.kind}{args.channel}": plain(value)}
-    return {"inputs": plain(call(arm, "Get_IO_Input")), "outputs": plain(call(arm, "Get_IO_Output"))}
+    return {"inputs": plain(arm.get_io_input()), "outputs": plain(arm.get_io_output())}
 
 
 def cmd_io_set(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     if args.tool:
-        call(arm, "Set_Tool_DO_State", args.channel, args.state, True)
+        arm.set_tool_do_state(args.channel, args.state)
     else:
-        call(arm, "Set_IO_State", 1 if args.analog else 0, args.channel, args.state, True)
+        arm.set_io_state(1 if args.analog else 0, args.channel, args.state)
     return {"channel": args.channel, "state": args.state}
 
 
 def cmd_gripper_open(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    call(arm, "Set_Gripper_Release", args.speed, True)
+    arm.set_gripper_release(args.speed)
     return {"gripper": "open"}
 
 
 def cmd_gripper_close(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    call(arm, "Set_Gripper_Pick", args.speed, args.force, True)
+    arm.set_gripper_pick(args.speed, args.force)
     return {"gripper": "closed"}
 
 
 def cmd_gripper_pos(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    call(arm, "Set_Gripper_Position", args.position, True)
+    arm.set_gripper_position(args.position)
     return {"gripper": args.position}
 
 
@@ -211,17 +200,16 @@ def cmd_download(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     # The controller names the project after the path's last component, and
     # wants a path with a folder in it.
     path = os.path.abspath(args.file)
-    call(arm, "Send_TrajectoryFile", path, len(path.encode()), args.speed)
+    arm.send_trajectory_file(path, len(path.encode()), args.speed)
     return {"downloaded": path}
 
 
 def cmd_fk(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    pose = _package().kinematics.forward(args.model, list(args.joints))
+    pose = arx.kinematics.forward(args.model, list(args.joints))
     return {"pose": plain(pose)}
 
 
 def cmd_ik(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    arx = _package()
     # Without a seed the solver picks the solution nearest the zero position.
     seed = list(args.seed) if args.seed else [0.0] * (7 if args.model == "B" else 6)
     try:
@@ -232,17 +220,11 @@ def cmd_ik(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
 
 
 def cmd_errors(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
-    state = _joints_and_pose(call(arm, "Get_Current_Arm_State"))
-    words: Dict[str, Any] = {}
-    for key in ("arm_err", "sys_err"):
-        if key in state:
-            words[key] = state[key]
-    flags = plain(call(arm, "Get_Joint_Err_Flag"))
-    for index, flag in enumerate(flags if isinstance(flags, list) else [flags], start=1):
-        words[f"joint{index}_err"] = flag
-    controller = plain(call(arm, "Get_Controller_State"))
-    if isinstance(controller, dict) and "err_flag" in controller:
-        words["controller_err"] = controller["err_flag"]
+    state = arm.get_current_arm_state()
+    words = {"arm_err": state.arm_err, "sys_err": state.sys_err}
+    for joint, flags in enumerate(arm.get_joint_err_flag(), start=1):
+        words[f"joint{joint}_err"] = flags
+    words["controller_err"] = arm.get_controller_state().err_flag
     return {name: {"value": value, "text": error_word_text(name, value)} for name, value in words.items()}
 
 
@@ -256,8 +238,6 @@ ERROR_WORDS = {
 def error_word_text(name: str, value: Any) -> str:
     """What an error word says: which word it is and whether anything is set."""
     what = ERROR_WORDS.get(name) or f"joint {name[5:-4]} error flags"
-    if not isinstance(value, int):
-        return f"{what}: unreadable"
     return f"{what}: none" if value == 0 else f"{what}: 0x{value:04X}"
 
 
@@ -272,7 +252,7 @@ def parse_call_argument(text: str) -> Any:
 def resolve_export(name: str) -> str:
     """The export named by `name`, given as the C name or the method name, in any case."""
     wanted = name.lower()
-    for export, method in _package().METHODS.items():
+    for export, method in arx.METHODS.items():
         if wanted in (export.lower(), method.lower(), method.split(".")[-1].lower()):
             return export
     raise CommandFailed(USAGE_ERROR, f"no exported function {name}")
@@ -281,9 +261,9 @@ def resolve_export(name: str) -> str:
 def cmd_call(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     export = resolve_export(args.function)
     values = [parse_call_argument(text) for text in args.arguments]
-    where, _, name = _package().METHODS[export].rpartition(".")
+    where, _, name = arx.METHODS[export].rpartition(".")
     if where != "Arm":  # a function of the package (kinematics, texts, versions): no connection
-        owner = _package()
+        owner: Any = arx
         if where == "kinematics":
             owner = owner.kinematics
             owner.use_model(args.model)
@@ -299,7 +279,7 @@ def cmd_monitor(args: argparse.Namespace, arm: Any) -> None:
     next_time = time.monotonic()
     try:
         while args.count is None or shown < args.count:
-            sample = {"time": round(time.time(), 3), **_joints_and_pose(call(arm, "Get_Current_Arm_State"))}
+            sample = {"time": round(time.time(), 3), **plain(arm.get_current_arm_state())}
             if args.json:
                 print(json.dumps(plain(sample)), flush=True)
             else:
@@ -327,15 +307,15 @@ def sim_fault(host: str, port: int, word: str, kind: str, timeout: float = 3.0) 
                     break
                 reply += chunk
     except socket.timeout:
-        raise CommandFailed(7, _result_text(7)) from None
+        raise failure(Result.ARX_REPLY_TIMEOUT) from None
     except OSError as error:
-        raise CommandFailed(5, f"{_result_text(5)}: {error}") from None
+        raise failure(Result.ARX_CONNECT_FAILED, str(error)) from None
     try:
         answer = json.loads(reply)
     except ValueError:
-        raise CommandFailed(9, _result_text(9)) from None
-    if answer.get("set_state") is not True:
-        raise CommandFailed(1, f"{_result_text(1)}: fault {kind!r} for {word!r} not taken")
+        raise failure(Result.ARX_REPLY_NOT_JSON) from None
+    if not isinstance(answer, dict) or answer.get("set_state") is not True:
+        raise failure(Result.ARX_CONTROLLER_FALSE, f"fault {kind!r} for {word!r} not taken")
 
 
 def cmd_sim_fault(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
@@ -480,31 +460,25 @@ def build_parser() -> argparse.ArgumentParser:
 
 
 def _open(args: argparse.Namespace) -> Any:
-    return _package().connect(args.host, args.port, model=args.model)
+    return arx.connect(args.host, args.port, model=args.model)
 
 
 def run(argv: Optional[Sequence[str]] = None) -> int:
-    parser = build_parser()
-    args = parser.parse_args(argv)
-    args.port = int(args.port)
+    args = build_parser().parse_args(argv)
     try:
         if not args.online:
             emit(args.handler(args, None), args.json)
-            return 0
-        with _open(args) as arm:
-            emit(args.handler(args, arm), args.json)
+        else:
+            with _open(args) as arm:
+                emit(args.handler(args, arm), args.json)
         return 0
-    except CommandFailed as failure:
-        print(f"{args.title}: {failure.text}", file=sys.stderr)
-        return failure.status
-    except Exception as error:
-        code = getattr(error, "code", None)
-        if not isinstance(code, int):
-            raise
-        text = getattr(error, "text", None) or _result_text(code)
-        where = getattr(error, "function", None)
-        print(f"{args.title}: {where + ': ' if where else ''}{text} (result {code})", file=sys.stderr)
-        return code & 0xFF if code else 1
+    except CommandFailed as stopped:
+        print(f"{args.title}: {stopped.text}", file=sys.stderr)
+        return stopped.status
+    except arx.ArxError as error:
+        print(f"{args.title}: {error.function}: {error.text} (result {int(error.code)})", file=sys.stderr)
+        # A failed start's all-ones handle (-1) exits 255.
+        return int(error.code) & 0xFF
 
 
 def main() -> None:
