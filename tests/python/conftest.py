@@ -40,15 +40,27 @@ class FakeController:
         self.listener = socket.create_server(("127.0.0.1", 0))
         self.port = self.listener.getsockname()[1]
         self.replies: dict[str, str] = dict(STARTUP_REPLIES)
+        self.delays: dict[str, float] = {}
         self.raw: list[bytearray] = []
         self.lines: list[bytes] = []
         self.sockets: list[socket.socket] = []
         self.changed = threading.Condition()
         threading.Thread(target=self._accept, daemon=True).start()
 
-    def on(self, command: str, line: str) -> None:
+    def on(self, command: str, line: str | None, delay: float = 0) -> None:
+        """Answers `command` with `line` after `delay` seconds; None: silence."""
         with self.changed:
-            self.replies[command] = line
+            if line is None:
+                self.replies.pop(command, None)
+            else:
+                self.replies[command] = line
+            self.delays[command] = delay
+
+    def push_line(self, line: str, connection: int = 0) -> None:
+        self.sockets[connection].sendall(line.encode() + b"\r\n")
+
+    def close_connection(self, connection: int = 0) -> None:
+        self.sockets[connection].shutdown(socket.SHUT_RDWR)
 
     def clear(self) -> None:
         with self.changed:
@@ -69,6 +81,10 @@ class FakeController:
             return self.changed.wait_for(lambda: len(self.raw) >= n, limit)
 
     def close(self) -> None:
+        try:  # wakes the blocked accept(); a close alone leaves the port listening
+            self.listener.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
         self.listener.close()
         for s in self.sockets:
             s.close()
@@ -104,8 +120,10 @@ class FakeController:
                 with self.changed:
                     self.lines.append(line)
                     reply = self.replies.get(command_of(line))
+                    delay = self.delays.get(command_of(line), 0)
                     self.changed.notify_all()
                 if reply is not None:
+                    time.sleep(delay)
                     try:
                         connection.sendall(reply.encode() + b"\r\n")
                     except OSError:
