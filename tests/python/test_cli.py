@@ -3,9 +3,10 @@ exit statuses that are the library's result codes, options in either place."""
 from __future__ import annotations
 
 import json
-import math
 import re
+from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
+from subprocess import CompletedProcess
 from typing import Iterator, List
 
 import pytest
@@ -52,34 +53,36 @@ def find(data: dict, *names: str) -> object:
     raise KeyError(f"none of {names} in {sorted(data)}")
 
 
+def run_all(rows: List[List[str]]) -> List[CompletedProcess]:
+    """Runs the tool once per row, four at a time (each run is mostly start-up)."""
+    with ThreadPoolExecutor(4) as pool:
+        return list(pool.map(run_arx, rows))
+
+
 def test_every_subcommand_prints_one_json_document(sim: Sim, tmp_path: Path) -> None:
     trajectory = tmp_path / "place.txt"
     trajectory.write_text('{"command":"movej","joint":[0,20000,70000,0,90000,0],"v":40,"r":0}\n')
-    rows = [
-        ["state"],
-        ["version"],
+    # The motions one after the other (a stop would cut a move short), the rest side by side.
+    motions = [
         ["move", "joint", *map(str, HOME), "--speed", "50"],
         ["move", "line", "0.3", "0", "0.3", "3.14", "0", "0"],
         ["stop"],
-        ["frames"],
-        ["io", "get"],
-        ["io", "set", "1", "on"],
-        ["io", "get", "do", "1"],
-        ["gripper", "open"],
-        ["gripper", "close"],
-        ["gripper", "pos", "500"],
         ["download", str(trajectory)],
-        ["fk", *map(str, HOME)],
-        ["errors"],
-        ["call", "Get_Joint_Degree"],
-        ["call", "set_joint_speed", "1", "30", "true"],
     ]
+    others = [
+        ["state"], ["version"], ["frames"], ["io", "get"], ["io", "set", "1", "on"], ["io", "get", "di", "1"],
+        ["gripper", "open"], ["gripper", "close"], ["gripper", "pos", "500"], ["fk", *map(str, HOME)], ["errors"],
+        ["call", "Get_Joint_Degree"], ["call", "set_joint_speed", "1", "30", "true"], ["call", "pos2matrix",
+        "[0.1,0.2,0.3,0,0,0]"], ["monitor", "--count", "1"], ["sim-fault", "movec", "none"],
+    ]
+    port = ["--port", str(sim.port), "--json"]
+    results = [run_arx(port + row) for row in motions] + run_all([port + row for row in others])
     failed = {}
-    for row in rows:
-        done = run_arx(["--port", str(sim.port), "--json", *row])
+    for row, done in zip(motions + others, results):
         try:
-            assert done.returncode in (0, CONTROLLER_FALSE), done.stderr
-            json.loads(done.stdout) if done.returncode == 0 else None
+            assert done.returncode == 0, done.stderr
+            assert len(lines(done.stdout)) == 1
+            json.loads(done.stdout)
         except (AssertionError, ValueError) as error:
             failed[" ".join(row)] = f"{error}: {done.stdout!r} {done.stderr!r}"
     assert not failed
@@ -111,11 +114,14 @@ def test_fk_then_ik_gives_the_joints_back() -> None:
 
 def test_options_before_after_and_from_the_environment_agree(sim: Sim) -> None:
     port = str(sim.port)
-    before = run_arx(["--port", port, "--json", "state"])
-    after = run_arx(["state", "--port", port, "--json"])
-    split = run_arx(["--json", "state", "--port", port])
-    from_env = run_arx(["state", "--json"], env=tool_environment(ARX_PORT=port, ARX_HOST="127.0.0.1", ARX_MODEL="A"))
-    outputs = [json.loads(done.stdout) for done in (before, after, split, from_env)]
+    env = tool_environment(ARX_PORT=port, ARX_HOST="127.0.0.1", ARX_MODEL="A")
+    with ThreadPoolExecutor(4) as pool:
+        runs = [pool.submit(run_arx, ["--port", port, "--json", "state"]),
+                pool.submit(run_arx, ["state", "--port", port, "--json"]),
+                pool.submit(run_arx, ["--json", "state", "--port", port]),
+                pool.submit(run_arx, ["state", "--json"], env)]
+    done_runs = [run.result() for run in runs]
+    outputs = [json.loads(done.stdout) for done in done_runs]
     assert all(output == outputs[0] for output in outputs)
     # Without --json: a table of name and value, no JSON.
     table = run_arx(["state", "--port", port]).stdout
@@ -135,8 +141,7 @@ def test_exit_status_is_the_result_code_with_its_text(sim: Sim, tmp_path: Path) 
         (["--model", "Z", "fk", "0", "0", "0", "0", "0", "0"], USAGE_ERROR, "model"),
         (["ik", "9", "9", "9", "0", "0", "0"], NO_SOLUTION, "reach"),
     ]
-    for args, status, words in rows:
-        done = run_arx(args)
+    for (args, status, words), done in zip(rows, run_all([args for args, _, _ in rows])):
         assert (done.returncode, done.stdout) == (status, ""), (args, done.stderr)
         assert words in done.stderr.lower(), (args, done.stderr)
 
