@@ -33,7 +33,7 @@ define install_missing
 	fi
 endef
 
-.PHONY: all build check check-full check-windows test test-slow test-asan test-tsan test-windows bench deps deps-check \
+.PHONY: python all build check check-full check-windows test test-slow test-asan test-tsan test-windows bench deps deps-check \
         deps-demo clean format demo
 
 all: build
@@ -69,6 +69,12 @@ $(BENCHDIR)/CMakeCache.txt:
 
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The Python package with the library inside it, so that an installed package
+# runs without LD_LIBRARY_PATH: then python3 -m pip install --no-build-isolation ./python
+python: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target arx
+	cp -L $(BUILD)/libarx.so python/arx/libarx.so
 
 # The quick suite: every test, the long time limits on a clock moved by hand.
 test: build
