@@ -12,6 +12,7 @@ import argparse
 import dataclasses
 import enum
 import json
+import logging
 import math
 import os
 import socket
@@ -367,6 +368,8 @@ def _connection_options(parser: argparse.ArgumentParser, top: bool) -> None:
     group.add_argument("--port", type=_port, default=default(env.get("ARX_PORT", str(DEFAULT_PORT))), help="controller port (ARX_PORT; 8080)")
     group.add_argument("--model", default=default(env.get("ARX_MODEL", DEFAULT_MODEL)), choices=["A", "B", "C1", "C2"], help="arm model (ARX_MODEL; A)")
     group.add_argument("--json", action="store_true", default=default(False), help="print JSON instead of a table")
+    group.add_argument("-v", "--verbose", action="store_true", default=default(False),
+                       help="also print the library's log lines (warnings and above) on stderr")
 
 
 Handler = Callable[[argparse.Namespace, Any], Optional[Dict[str, Any]]]
@@ -465,6 +468,9 @@ def _open(args: argparse.Namespace) -> Any:
 
 def run(argv: Optional[Sequence[str]] = None) -> int:
     args = build_parser().parse_args(argv)
+    # The library's warnings repeat what the result code says; --verbose shows them.
+    logging.basicConfig(format="arx: %(message)s", level=logging.WARNING)
+    logging.getLogger("arx").setLevel(logging.WARNING if args.verbose else logging.CRITICAL)
     try:
         if not args.online:
             emit(args.handler(args, None), args.json)

@@ -15,6 +15,14 @@ ROOT = Path(__file__).resolve().parents[2]
 PACKAGE_DIR = ROOT / "python"
 
 
+def library_version() -> str:
+    """The version the build gives the library: project(arx VERSION ...)."""
+    text = (ROOT / "CMakeLists.txt").read_text()
+    match = re.search(r"project\(arx VERSION (\d+\.\d+\.\d+)", text)
+    assert match, "no project(arx VERSION ...) in CMakeLists.txt"
+    return match.group(1)
+
+
 def sim_binary() -> Path:
     return Path(os.environ.get("ARX_SIM", ROOT / "build" / "arx-sim"))
 

@@ -11,7 +11,7 @@ from typing import Iterator, List
 
 import pytest
 
-from cli_support import ROOT, Sim, lines, run_arx, timed_arx, tool_environment
+from cli_support import Sim, library_version, lines, run_arx, timed_arx, tool_environment
 
 # Result codes as the header numbers them; the tool exits with them.
 CONTROLLER_FALSE, CONNECT_FAILED, REPLY_TIMEOUT, FILE_UNREADABLE = 1, 5, 7, 17
@@ -32,11 +32,6 @@ def arx_json(sim: Sim, *args: str) -> dict:
     assert done.returncode == 0, done.stderr
     assert len(lines(done.stdout)) == 1, done.stdout
     return json.loads(done.stdout)
-
-
-def library_version() -> str:
-    text = (ROOT / "CMakeLists.txt").read_text()
-    return re.search(r"project\(arx VERSION (\d+\.\d+\.\d+)", text).group(1)
 
 
 def numbers(value: object) -> List[float]:
@@ -62,16 +57,18 @@ def run_all(rows: List[List[str]]) -> List[CompletedProcess]:
 def test_every_subcommand_prints_one_json_document(sim: Sim, tmp_path: Path) -> None:
     trajectory = tmp_path / "place.txt"
     trajectory.write_text('{"command":"movej","joint":[0,20000,70000,0,90000,0],"v":40,"r":0}\n')
-    # The motions one after the other (a stop would cut a move short), the rest side by side.
+    # The motions one after the other (a stop would cut a move short, a gripper
+    # command the gripper's motion before it), the rest side by side.
     motions = [
         ["move", "joint", *map(str, HOME), "--speed", "50"],
         ["move", "line", "0.3", "0", "0.3", "3.14", "0", "0"],
         ["stop"],
         ["download", str(trajectory)],
+        ["gripper", "open"], ["gripper", "close"], ["gripper", "pos", "500"],
     ]
     others = [
         ["state"], ["version"], ["frames"], ["io", "get"], ["io", "set", "1", "on"], ["io", "get", "di", "1"],
-        ["gripper", "open"], ["gripper", "close"], ["gripper", "pos", "500"], ["fk", *map(str, HOME)], ["errors"],
+        ["fk", *map(str, HOME)], ["errors"],
         ["call", "Get_Joint_Degree"], ["call", "set_joint_speed", "1", "30", "true"], ["call", "pos2matrix",
         "[0.1,0.2,0.3,0,0,0]"], ["monitor", "--count", "1"], ["sim-fault", "movec", "none"],
     ]

@@ -7,7 +7,7 @@ import shutil
 import subprocess
 from pathlib import Path
 
-from cli_support import PACKAGE_DIR, Sim, library_path
+from cli_support import PACKAGE_DIR, Sim, library_path, library_version
 
 # Debian's interpreter: its venv module and setuptools, which the offline
 # install builds with (no build isolation, so nothing is fetched).
@@ -31,13 +31,18 @@ def test_installed_console_script_reads_the_version_from_arx_sim(tmp_path: Path)
                              text=True, timeout=120)
     assert install.returncode == 0, install.stdout + install.stderr
 
+    arx = str(venv / "bin" / "arx")
     with Sim() as sim:
-        done = subprocess.run([str(venv / "bin" / "arx"), "version", "--json", "--port", str(sim.port)], env=env,
-                              cwd=tmp_path, capture_output=True, text=True, timeout=30)
+        done = subprocess.run([arx, "version", "--json", "--port", str(sim.port)], env=env, cwd=tmp_path,
+                              capture_output=True, text=True, timeout=30)
     assert done.returncode == 0, done.stderr
     version = json.loads(done.stdout)
+    assert version["library"] == library_version() and version["controller"]["plan"]
+    # The console script's exit status is the result code: nothing listens on port 1.
+    refused = subprocess.run([arx, "state", "--port", "1"], env=env, cwd=tmp_path, capture_output=True, text=True,
+                             timeout=30)
+    assert (refused.returncode, refused.stdout) == (5, "")
     # The package ran from the environment, not from the checkout.
     where = subprocess.run([str(venv / "bin" / "python"), "-c", "import arx; print(arx.__file__)"], env=env,
                            cwd=tmp_path, capture_output=True, text=True, timeout=30).stdout
     assert Path(where.strip()).is_relative_to(venv), where
-    assert version["library"] and version["controller"]
