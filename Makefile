@@ -14,8 +14,10 @@ GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 # Debian packages `make demo` needs: a compiler, CMake, Ninja and cJSON.
 DEMO_PACKAGES := cmake g++ ninja-build libcjson-dev
 # What `make check` needs: the build and its tests (orocos KDL is the
-# kinematics tests' reference).
-CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils python3
+# kinematics tests' reference; pytest runs the Python suite, whose install
+# test builds the package offline in a fresh venv with pip and setuptools).
+CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils python3 \
+                  python3-pytest python3-venv python3-pip python3-setuptools
 # Everything: the benchmarks, `make format`, and the Windows x64 build with its
 # tests under Wine (cJSON comes as Debian source, fetched by the build with
 # apt-get source and unpacked by dpkg-dev).
