@@ -13,6 +13,7 @@ from __future__ import annotations
 
 import atexit
 import logging
+import os
 import threading
 from typing import Any, Callable
 
@@ -24,7 +25,8 @@ from .errors import *  # noqa: F401,F403
 from .errors import ArxError, ConnectFailed, StartFailed
 from ._loader import LibraryNotFound  # noqa: F401
 
-_lib.bind(_loader.load())
+_dll, library_path = _loader.load()  # library_path: where the C library was found
+_lib.bind(_dll)
 lib = _lib
 
 from . import _api, kinematics  # noqa: E402  (they need the bound library)
@@ -148,6 +150,12 @@ class Arm(Commands):
     def set_analog_output(self, io_num: int, state: bool, block: bool = True) -> None:
         """One analog output of the controller: True 1 V, False 0 V (Set_IO_State, type 1)."""
         self.set_io_state(1, io_num, state, block)
+
+    def download(self, path: str | os.PathLike, plan_speed: int) -> None:
+        """Send_TrajectoryFile with the path's length counted: downloads a text file
+        as a project named after the path's last component, to run at plan_speed."""
+        name = os.fsencode(path)
+        self.send_trajectory_file(name, len(name), plan_speed)
 
     def __enter__(self) -> Arm:
         return self
