@@ -264,10 +264,9 @@ def cmd_call(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     values = [parse_call_argument(text) for text in args.arguments]
     where, _, name = arx.METHODS[export].rpartition(".")
     if where != "Arm":  # a function of the package (kinematics, texts, versions): no connection
-        owner: Any = arx
-        if where == "kinematics":
-            owner = owner.kinematics
-            owner.use_model(args.model)
+        # The kinematics and the inverse kinematics' texts read the model loaded.
+        arx.kinematics.use_model(args.model)
+        owner = arx.kinematics if where == "kinematics" else arx
         return {"function": export, "result": plain(getattr(owner, name)(*values))}
     with _open(args) as connected:
         return {"function": export, "result": plain(call(connected, export, *values))}
