@@ -23,7 +23,8 @@ def test_pick_and_place_takes_the_c_examples_steps() -> None:
         done = run_example("pick_and_place.py", sim.port)
     assert done.returncode == 0, done.stdout + done.stderr
     steps = [STEP_LINE.match(line) for line in done.stdout.splitlines()]
-    assert [(step.group(1).rstrip(), step.group(2)) for step in steps if step] == [(name, "ok    ") for name in c_steps]
+    taken = [(step.group(1).rstrip(), step.group(2)) for step in steps if step]
+    assert taken == [(name, "ok    ") for name in c_steps], done.stdout
     assert done.stdout.splitlines()[0] == f"connected to 127.0.0.1:{sim.port}"
     assert done.stdout.splitlines()[-1].startswith("done: 0 step(s) failed")
 
