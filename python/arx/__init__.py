@@ -29,7 +29,7 @@ _dll, library_path = _loader.load()  # library_path: where the C library was fou
 _lib.bind(_dll)
 lib = _lib
 
-from . import _api, kinematics  # noqa: E402  (they need the bound library)
+from . import _api, kinematics  # noqa: E402  (after binding: arx.lib is whole before any use)
 from ._api import *  # noqa: E402,F401,F403  (the exports without a handle)
 from ._api import Commands  # noqa: E402
 from ._convert import _note_model, _text, error_for  # noqa: E402
@@ -182,6 +182,15 @@ def connect(host: str, port: int, model: Any = "A", recv_timeout: int = 200) -> 
     if handle < 16:
         raise error_for(handle, "Arm_Socket_Start")
     return Arm(handle, code, host, port)
+
+
+def api_un_init() -> int:
+    """Arx_API_UnInit: releases the library's send queue (queued commands then drop
+    their line); the next connect() starts the library again. Returns 1."""
+    with _state_lock:
+        result = _api.api_un_init()
+        _model[0] = None
+    return result
 
 
 def result_text(code: int) -> str:

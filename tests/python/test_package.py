@@ -134,6 +134,15 @@ def test_a_closed_arm_and_a_closed_connection_raise(fake: FakeController) -> Non
         arm.get_joint_degree()
 
 
+def test_connect_after_uninit_starts_the_library_again(fake: FakeController) -> None:
+    arx.connect("127.0.0.1", fake.port).close()
+    assert arx.api_un_init() == 1
+    with arx.connect("127.0.0.1", fake.port) as arm:
+        fake.clear()
+        arm.move_stop(block=False)  # queued: needs the send queue Arx_API_Init makes
+        assert fake.wait_lines(1) and fake.lines[-1] == b'{"command":"set_arm_stop"}'
+
+
 def test_connect_failures_raise(fake: FakeController) -> None:
     port = fake.port
     fake.close()
