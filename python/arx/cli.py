@@ -31,6 +31,12 @@ NO_SOLUTION = 65  # arx ik: the inverse kinematics found no joints
 DEFAULT_HOST = "127.0.0.1"
 DEFAULT_PORT = 8080
 DEFAULT_MODEL = "A"
+MODELS = [model.name[len("ARM_MODEL_"):] for model in arx.ArmModel]  # A, B, C1, C2
+
+
+def joint_count(model: str) -> int:
+    """ARM_MODEL_B has seven joints, the others six."""
+    return 7 if arx.kinematics.model_of(model) == arx.ArmModel.ARM_MODEL_B else 6
 
 
 class CommandFailed(Exception):
@@ -210,11 +216,20 @@ def cmd_fk(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     return {"pose": plain(pose)}
 
 
+def ik_flag(args: argparse.Namespace) -> int:
+    """The solver's flag: --flag, else the Euler angles (1); for the seven-joint
+    model 2, which also lets the joints go beyond 0.26 rad of the seed (the pose
+    from six numbers carries the quaternion of its Euler angles)."""
+    if args.flag is not None:
+        return args.flag
+    return 2 if joint_count(args.model) == 7 else 1
+
+
 def cmd_ik(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     # Without a seed the solver picks the solution nearest the zero position.
-    seed = list(args.seed) if args.seed else [0.0] * (7 if args.model == "B" else 6)
+    seed = list(args.seed) if args.seed else [0.0] * joint_count(args.model)
     try:
-        joints = arx.kinematics.inverse(args.model, list(args.pose), seed)
+        joints = arx.kinematics.inverse(args.model, list(args.pose), seed, ik_flag(args))
     except arx.InverseKinematicsFailed as failure:
         raise CommandFailed(NO_SOLUTION, f"{failure.text} ({failure.code})") from None
     return {"joints": plain(joints)}
@@ -365,7 +380,7 @@ def _connection_options(parser: argparse.ArgumentParser, top: bool) -> None:
     group = parser.add_argument_group("connection and output")
     group.add_argument("--host", default=default(env.get("ARX_HOST", DEFAULT_HOST)), help="controller address (ARX_HOST; 127.0.0.1)")
     group.add_argument("--port", type=_port, default=default(env.get("ARX_PORT", str(DEFAULT_PORT))), help="controller port (ARX_PORT; 8080)")
-    group.add_argument("--model", default=default(env.get("ARX_MODEL", DEFAULT_MODEL)), choices=["A", "B", "C1", "C2"], help="arm model (ARX_MODEL; A)")
+    group.add_argument("--model", default=default(env.get("ARX_MODEL", DEFAULT_MODEL)), choices=MODELS, help="arm model (ARX_MODEL; A)")
     group.add_argument("--json", action="store_true", default=default(False), help="print JSON instead of a table")
     group.add_argument("-v", "--verbose", action="store_true", default=default(False),
                        help="also print the library's log lines (warnings and above) on stderr")
@@ -438,7 +453,9 @@ def build_parser() -> argparse.ArgumentParser:
     sub.add_argument("joints", type=float, nargs="+", metavar="J")
     sub = leaf(commands, "ik", cmd_ik, "inverse kinematics (offline): joints for X Y Z (m) RX RY RZ (rad)", online=False)
     sub.add_argument("pose", type=float, nargs=6, metavar="V")
-    sub.add_argument("--seed", type=float, nargs="+", metavar="J", help="joints to solve near (degrees)")
+    sub.add_argument("--seed", type=float, nargs="+", metavar="J", help="joints to solve near (degrees; 0 each)")
+    sub.add_argument("--flag", type=int, choices=[0, 1, 2], default=None,
+                     help="the solver's flag: 0 quaternion, 1 Euler angles, 2 (model B) free joints; 1, B 2")
 
     leaf(commands, "errors", cmd_errors, "the arm's error words with their text")
 
