@@ -298,7 +298,8 @@ def cmd_monitor(args: argparse.Namespace, arm: Any) -> None:
             if args.json:
                 print(json.dumps(plain(sample)), flush=True)
             else:
-                text = table(plain(sample))
+                clock = time.strftime("%H:%M:%S", time.localtime(sample["time"])) + f".{int(sample['time'] * 1000) % 1000:03d}"
+                text = table(plain({**sample, "time": clock}))
                 # In place on a terminal: home the cursor and clear below.
                 print(("\x1b[H\x1b[J" if live else "") + text + ("" if live else "\n"), flush=True)
             shown += 1

@@ -5,6 +5,9 @@ from __future__ import annotations
 import json
 import math
 import re
+import signal
+import subprocess
+import sys
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 from subprocess import CompletedProcess
@@ -162,6 +165,17 @@ def test_monitor_json_prints_one_state_a_line_at_the_rate(sim: Sim) -> None:
     times = [sample["time"] for sample in samples]
     assert times == sorted(times) and times[-1] - times[0] >= 4 * 0.05 - 0.01
     assert all(sample["joint"] == standing for sample in samples)
+
+
+def test_monitor_runs_until_ctrl_c_and_then_exits_0(sim: Sim) -> None:
+    monitor = subprocess.Popen([sys.executable, "-m", "arx", "monitor", "--json", "--rate", "50", "--port",
+                                str(sim.port)], env=tool_environment(), stdout=subprocess.PIPE, text=True)
+    assert monitor.stdout is not None
+    first_lines = [json.loads(monitor.stdout.readline()) for _ in range(3)]
+    monitor.send_signal(signal.SIGINT)
+    assert monitor.wait(timeout=5) == 0
+    rest = [json.loads(line) for line in monitor.stdout.read().splitlines()]  # whole lines only
+    assert all("joint" in sample for sample in first_lines + rest)
 
 
 def test_a_dropped_reply_exits_7_and_none_lifts_the_fault() -> None:
