@@ -100,7 +100,9 @@ def table(result: Dict[str, Any]) -> str:
     rows: List[tuple] = []
 
     def walk(prefix: str, value: Any) -> None:
-        if isinstance(value, dict) and value and len(value) > 1 and any(isinstance(v, (dict, list)) for v in value.values()):
+        # A record holding records or lists gets a row per member; a flat one stays on one row.
+        nested = isinstance(value, dict) and any(isinstance(item, (dict, list)) for item in value.values())
+        if nested and len(value) > 1:
             for key, item in value.items():
                 walk(f"{prefix}.{key}" if prefix else str(key), item)
         else:
@@ -298,7 +300,8 @@ def cmd_monitor(args: argparse.Namespace, arm: Any) -> None:
             if args.json:
                 print(json.dumps(plain(sample)), flush=True)
             else:
-                clock = time.strftime("%H:%M:%S", time.localtime(sample["time"])) + f".{int(sample['time'] * 1000) % 1000:03d}"
+                stamp = sample["time"]
+                clock = time.strftime("%H:%M:%S", time.localtime(stamp)) + f".{int(stamp * 1000) % 1000:03d}"
                 text = table(plain({**sample, "time": clock}))
                 # In place on a terminal: home the cursor and clear below.
                 print(("\x1b[H\x1b[J" if live else "") + text + ("" if live else "\n"), flush=True)
@@ -379,9 +382,13 @@ def _connection_options(parser: argparse.ArgumentParser, top: bool) -> None:
         return value if top else argparse.SUPPRESS
 
     group = parser.add_argument_group("connection and output")
-    group.add_argument("--host", default=default(env.get("ARX_HOST", DEFAULT_HOST)), help="controller address (ARX_HOST; 127.0.0.1)")
-    group.add_argument("--port", type=_port, default=default(env.get("ARX_PORT", str(DEFAULT_PORT))), help="controller port (ARX_PORT; 8080)")
-    group.add_argument("--model", default=default(env.get("ARX_MODEL", DEFAULT_MODEL)), choices=MODELS, help="arm model (ARX_MODEL; A)")
+    group.add_argument("--host", default=default(env.get("ARX_HOST", DEFAULT_HOST)),
+                       help="controller address (ARX_HOST; 127.0.0.1)")
+    group.add_argument("--port", type=_port, default=default(env.get("ARX_PORT", str(DEFAULT_PORT))),
+                       help="controller port (ARX_PORT; 8080)")
+    # argparse checks the choices of a given value only, not of a default: run() checks ARX_MODEL's.
+    group.add_argument("--model", default=default(env.get("ARX_MODEL", DEFAULT_MODEL)), choices=MODELS,
+                       help="arm model (ARX_MODEL; A)")
     group.add_argument("--json", action="store_true", default=default(False), help="print JSON instead of a table")
     group.add_argument("-v", "--verbose", action="store_true", default=default(False),
                        help="also print the library's log lines (warnings and above) on stderr")
@@ -452,7 +459,8 @@ def build_parser() -> argparse.ArgumentParser:
 
     sub = leaf(commands, "fk", cmd_fk, "forward kinematics (offline): tool pose of J1..J6 (J7), degrees", online=False)
     sub.add_argument("joints", type=float, nargs="+", metavar="J")
-    sub = leaf(commands, "ik", cmd_ik, "inverse kinematics (offline): joints for X Y Z (m) RX RY RZ (rad)", online=False)
+    sub = leaf(commands, "ik", cmd_ik, "inverse kinematics (offline): joints for X Y Z (m) RX RY RZ (rad)",
+               online=False)
     sub.add_argument("pose", type=float, nargs=6, metavar="V")
     sub.add_argument("--seed", type=float, nargs="+", metavar="J", help="joints to solve near (degrees; 0 each)")
     sub.add_argument("--flag", type=int, choices=[0, 1, 2], default=None,
@@ -465,12 +473,13 @@ def build_parser() -> argparse.ArgumentParser:
     sub.add_argument("function")
     sub.add_argument("arguments", nargs="*")
 
-    sub = leaf(commands, "monitor", cmd_monitor, "the arm state refreshed in place until Ctrl-C (--json: one object a line)")
+    sub = leaf(commands, "monitor", cmd_monitor,
+               "the arm state refreshed in place until Ctrl-C (--json: one object a line)")
     sub.add_argument("--rate", type=_rate, default=5.0, help="samples a second (5)")
     sub.add_argument("--count", type=int, default=None, help="stop after this many samples")
 
-    sub = leaf(commands, "sim-fault", cmd_sim_fault, "arx-sim: fault KIND for request word WORD (* for all); none lifts it",
-               online=False)
+    sub = leaf(commands, "sim-fault", cmd_sim_fault,
+               "arx-sim: fault KIND for request word WORD (* for all); none lifts it", online=False)
     sub.add_argument("word")
     sub.add_argument("kind", help="none, delay:ms, drop, split[:ms], batch, refuse, stall, deaf, reset")
     return parser
@@ -484,7 +493,10 @@ def _open(args: argparse.Namespace) -> Any:
 
 
 def run(argv: Optional[Sequence[str]] = None) -> int:
-    args = build_parser().parse_args(argv)
+    parser = build_parser()
+    args = parser.parse_args(argv)
+    if args.model not in MODELS:
+        parser.error(f"ARX_MODEL {args.model!r}: one of {', '.join(MODELS)}")
     # The library's warnings repeat what the result code says; --verbose shows them.
     logging.basicConfig(format="arx: %(message)s", level=logging.WARNING)
     logging.getLogger("arx").setLevel(logging.WARNING if args.verbose else logging.CRITICAL)

@@ -133,6 +133,11 @@ def test_options_before_after_and_from_the_environment_agree(sim: Sim) -> None:
     done_runs = [run.result() for run in runs]
     outputs = [json.loads(done.stdout) for done in done_runs]
     assert all(output == outputs[0] for output in outputs)
+    # A default from the environment is checked as the option is.
+    for name, value in (("ARX_MODEL", "Z"), ("ARX_PORT", "x")):
+        done = run_arx(["state"], env=tool_environment(**{name: value}))
+        assert (done.returncode, done.stdout) == (USAGE_ERROR, ""), (name, done.stderr)
+        assert name in done.stderr or value in done.stderr
     # Without --json: a table of name and value, no JSON.
     table = run_arx(["state", "--port", port]).stdout
     assert not table.lstrip().startswith("{") and len(lines(table)) >= 2
