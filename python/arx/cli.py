@@ -209,7 +209,7 @@ def cmd_download(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     # The controller names the project after the path's last component, and
     # wants a path with a folder in it.
     path = os.path.abspath(args.file)
-    arm.send_trajectory_file(path, len(path.encode()), args.speed)
+    arm.download(path, args.speed)
     return {"downloaded": path}
 
 

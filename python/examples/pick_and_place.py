@@ -84,7 +84,7 @@ class Run:
             with open(path, "w") as file:
                 file.write('{"command":"movej","joint":[-20000,35000,60000,0,85000,-20000],"v":40,"r":0}\n')
                 file.write('{"command":"movej","joint":[-20000,25000,65000,0,90000,-20000],"v":40,"r":0}\n')
-            self.arm.send_trajectory_file(path, len(path.encode()), 50)
+            self.arm.download(path, 50)
 
 
 def main(argv: Optional[list] = None) -> int:
