@@ -12,12 +12,15 @@ DEMO      ?= build-demo
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 # Debian packages `make demo` needs: a compiler, CMake, Ninja and cJSON; for
-# arx-sim's viewer, cpp-httplib (found with pkg-config) and three.js.
-DEMO_PACKAGES := cmake g++ ninja-build libcjson-dev pkg-config libcpp-httplib-dev libjs-three
+# arx-sim's viewer, cpp-httplib (found with pkg-config) and three.js; python3
+# for the Python pick-and-place.
+DEMO_PACKAGES := cmake g++ ninja-build libcjson-dev pkg-config libcpp-httplib-dev libjs-three python3
 # What `make check` needs: the build and its tests (orocos KDL is the
-# kinematics tests' reference; pytest runs the Python package's tests;
+# kinematics tests' reference; pytest runs the Python suite, whose install
+# test builds the package offline in a fresh venv with pip and setuptools;
 # Chromium opens the viewer's page headless).
-CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils python3 python3-pytest chromium
+CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils \
+                  python3-pytest python3-venv python3-pip python3-setuptools chromium
 # Everything: the benchmarks, `make format`, and the Windows x64 build with its
 # tests under Wine (cJSON comes as Debian source, fetched by the build with
 # apt-get source and unpacked by dpkg-dev).
@@ -118,8 +121,9 @@ check-windows: deps
 
 # The README's first command: only the demo's packages, the library and
 # arx-sim (no tests), the examples built against the installed package, then
-# pick_and_place against arx-sim with its viewer (left running until Enter
-# when run from a terminal).
+# pick_and_place against arx-sim with its viewer, in C and then in Python
+# (Debian's python3 over the demo build's library); from a terminal the
+# simulator is left running until Enter.
 demo: deps-demo
 	cmake -S . -B $(DEMO) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DARX_BUILD_TESTS=OFF
 	cmake --build $(DEMO) -j $(JOBS) --target arx arx-sim
@@ -127,7 +131,8 @@ demo: deps-demo
 	cmake -S examples -B $(DEMO)/examples $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_PREFIX_PATH=$(CURDIR)/$(DEMO)/prefix
 	cmake --build $(DEMO)/examples -j $(JOBS)
-	examples/demo.sh $(DEMO)/arx-sim $(DEMO)/examples/pick_and_place
+	PYTHONPATH=$(CURDIR)/python ARX_LIBRARY=$(CURDIR)/$(DEMO)/libarx.so \
+	  examples/demo.sh $(DEMO)/arx-sim $(DEMO)/examples/pick_and_place python/examples/pick_and_place.py
 
 # The quick check: one build and the whole quick suite, then the same suite
 # under AddressSanitizer+UndefinedBehaviorSanitizer and ThreadSanitizer.

@@ -1,11 +1,13 @@
 #!/bin/sh
 # make demo's last step: arx-sim with its viewer on free ports, pick_and_place
-# against it, then (from a terminal) the simulator left running for a look at
-# the page until Enter. Exits with the example's status.
-#   demo.sh <arx-sim> <pick_and_place>
+# against it, then its Python twin when given (run by Debian's python3), then
+# (from a terminal) the simulator left running for a look at the page until
+# Enter. Exits 0 when every example succeeded.
+#   demo.sh <arx-sim> <pick_and_place> [pick_and_place.py]
 set -u
 sim=$1
 example=$2
+python_example=${3:-}
 out=$(mktemp)
 "$sim" --port 0 --web 0 >"$out" &
 sim_pid=$!
@@ -27,6 +29,9 @@ fi
 echo "arx-sim listens on 127.0.0.1:$port; watch it at $viewer"
 "$example" --port "$port"
 status=$?
+if [ -n "$python_example" ]; then
+  /usr/bin/python3 "$python_example" --port "$port" || status=$?
+fi
 if [ -t 0 ]; then
   printf 'arx-sim keeps running: the viewer is at %s (press Enter to stop it) ' "$viewer"
   read -r _

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs an example against a fresh arx-sim: starts the simulator on a free
 # port, passes the port to the example, stops the simulator, and exits with
-# the example's status.
+# the example's status. RUNNER, when set, is the interpreter of a script
+# example (RUNNER=/usr/bin/python3 for the Python ones).
 #   run_against_sim.sh <arx-sim> <example> [simulator options...]
 set -u
 sim=$1
@@ -22,4 +23,4 @@ if [ -z "$port" ]; then
   echo "arx-sim did not start" >&2
   exit 1
 fi
-"$example" --port "$port"
+${RUNNER:+"$RUNNER"} "$example" --port "$port"

@@ -1,0 +1,196 @@
+"""The `arx` tool against arx-sim: JSON that parses and says what the arm did,
+exit statuses that are the library's result codes, options in either place."""
+from __future__ import annotations
+
+import json
+import math
+import re
+import signal
+import subprocess
+import sys
+from concurrent.futures import ThreadPoolExecutor
+from pathlib import Path
+from subprocess import CompletedProcess
+from typing import Iterator, List
+
+import pytest
+
+from cli_support import Sim, library_version, lines, run_arx, timed_arx, tool_environment
+
+# Result codes as the header numbers them; the tool exits with them.
+CONTROLLER_FALSE, CONNECT_FAILED, REPLY_TIMEOUT, FILE_UNREADABLE = 1, 5, 7, 17
+USAGE_ERROR, NO_SOLUTION = 64, 65
+
+HOME = [0.0, 20.0, 70.0, 0.0, 90.0, 0.0]
+
+
+@pytest.fixture(scope="module")
+def sim() -> Iterator[Sim]:
+    # Twenty times the arm's speed: a move takes a few hundred milliseconds.
+    with Sim("--speed", "20") as running:
+        yield running
+
+
+def arx_json(sim: Sim, *args: str) -> dict:
+    done = run_arx(["--port", str(sim.port), "--json", *args])
+    assert done.returncode == 0, done.stderr
+    assert len(lines(done.stdout)) == 1, done.stdout
+    return json.loads(done.stdout)
+
+
+def run_all(rows: List[List[str]]) -> List[CompletedProcess]:
+    """Runs the tool once per row, four at a time (each run is mostly start-up)."""
+    with ThreadPoolExecutor(4) as pool:
+        return list(pool.map(run_arx, rows))
+
+
+def test_every_subcommand_prints_one_json_document(sim: Sim, tmp_path: Path) -> None:
+    trajectory = tmp_path / "place.txt"
+    trajectory.write_text('{"command":"movej","joint":[0,20000,70000,0,90000,0],"v":40,"r":0}\n')
+    # The motions one after the other (a stop would cut a move short, a gripper
+    # command the gripper's motion before it), the rest side by side.
+    motions = [
+        ["move", "joint", *map(str, HOME), "--speed", "50"],
+        ["move", "line", "0.3", "0", "0.3", "3.14", "0", "0"],
+        ["stop"],
+        ["download", str(trajectory)],
+        ["gripper", "open"], ["gripper", "close"], ["gripper", "pos", "500"],
+    ]
+    others = [
+        ["state"], ["version"], ["frames"], ["io", "get"], ["io", "set", "1", "on"], ["io", "get", "di", "1"],
+        ["fk", *map(str, HOME)], ["errors"],
+        ["call", "Get_Joint_Degree"], ["call", "set_joint_speed", "1", "30", "true"], ["call", "pos2matrix",
+        "[0.1,0.2,0.3,0,0,0]"], ["monitor", "--count", "1"], ["sim-fault", "movec", "none"],
+    ]
+    port = ["--port", str(sim.port), "--json"]
+    results = [run_arx(port + row) for row in motions] + run_all([port + row for row in others])
+    failed = {}
+    for row, done in zip(motions + others, results):
+        try:
+            assert done.returncode == 0, done.stderr
+            assert len(lines(done.stdout)) == 1
+            json.loads(done.stdout)
+        except (AssertionError, ValueError) as error:
+            failed[" ".join(row)] = f"{error}: {done.stdout!r} {done.stderr!r}"
+    assert not failed
+
+
+def test_state_after_a_joint_move_is_where_the_move_went(sim: Sim) -> None:
+    target = [10.0, 25.0, 65.0, 0.0, 80.0, -10.0]
+    arx_json(sim, "move", "joint", *map(str, target), "--speed", "100")
+    state = arx_json(sim, "state")
+    assert state["joint"] == pytest.approx(target, abs=0.01)
+    arx_json(sim, "move", "joint", *map(str, HOME), "--speed", "100")
+
+
+def test_output_set_reads_back_and_version_is_the_library(sim: Sim) -> None:
+    for state, expected in (("on", 1), ("off", 0)):
+        arx_json(sim, "io", "set", "2", state)
+        assert list(arx_json(sim, "io", "get", "do", "2").values()) == [expected]
+    assert arx_json(sim, "version")["library"] == library_version()
+
+
+def test_fk_then_ik_reaches_the_same_pose_for_every_model() -> None:
+    rows = [  # model, joints (deg): a pose well inside each arm's reach
+        ("A", [10, 25, 65, 5, 80, -10]),
+        ("B", [10, 20, 5, 60, 0, 90, 0]),
+        ("C1", [10, 25, 65, 5, 80, -10]),
+        ("C2", [10, 25, 65, 5, 80, -10]),
+    ]
+
+    def pose_of(model: str, joints: List[float]) -> List[float]:
+        done = run_arx(["--model", model, "--json", "fk", *map(str, joints)])
+        assert done.returncode == 0, done.stderr
+        pose = json.loads(done.stdout)["pose"]
+        return [pose["x"], pose["y"], pose["z"], *pose["euler"].values()]
+
+    def round_trip(row: tuple) -> tuple:
+        model, joints = row
+        pose = pose_of(model, joints)
+        # No seed: the solver starts from the zero position.
+        done = run_arx(["ik", *map(str, pose), "--model", model, "--json"])
+        assert done.returncode == 0, (model, done.stderr)
+        solution = json.loads(done.stdout)["joints"]
+        assert len(solution) == len(joints)
+        return pose, pose_of(model, solution)
+
+    with ThreadPoolExecutor(4) as pool:
+        for (model, _), (pose, reached) in zip(rows, pool.map(round_trip, rows)):
+            assert reached[:3] == pytest.approx(pose[:3], abs=1e-3), model
+            # Euler angles: the same rotation may read 2 pi apart.
+            assert [math.remainder(a - b, 2 * math.pi) for a, b in zip(reached[3:], pose[3:])] == \
+                pytest.approx([0, 0, 0], abs=2e-3), model
+
+
+def test_options_before_after_and_from_the_environment_agree(sim: Sim) -> None:
+    port = str(sim.port)
+    env = tool_environment(ARX_PORT=port, ARX_HOST="127.0.0.1", ARX_MODEL="A")
+    with ThreadPoolExecutor(4) as pool:
+        runs = [pool.submit(run_arx, ["--port", port, "--json", "state"]),
+                pool.submit(run_arx, ["state", "--port", port, "--json"]),
+                pool.submit(run_arx, ["--json", "state", "--port", port]),
+                pool.submit(run_arx, ["state", "--json"], env)]
+    done_runs = [run.result() for run in runs]
+    outputs = [json.loads(done.stdout) for done in done_runs]
+    assert all(output == outputs[0] for output in outputs)
+    # A default from the environment is checked as the option is.
+    for name, value in (("ARX_MODEL", "Z"), ("ARX_PORT", "x")):
+        done = run_arx(["state"], env=tool_environment(**{name: value}))
+        assert (done.returncode, done.stdout) == (USAGE_ERROR, ""), (name, done.stderr)
+        assert name in done.stderr or value in done.stderr
+    # Without --json: a table of name and value, no JSON.
+    table = run_arx(["state", "--port", port]).stdout
+    assert not table.lstrip().startswith("{") and len(lines(table)) >= 2
+
+
+def test_exit_status_is_the_result_code_with_its_text(sim: Sim, tmp_path: Path) -> None:
+    unused_port = "1"  # nothing listens there: the connection is refused
+    rows = [
+        # arguments, exit status, words of the text on stderr
+        (["--port", unused_port, "state"], CONNECT_FAILED, "connect"),
+        (["--port", str(sim.port), "download", str(tmp_path / "missing.txt")], FILE_UNREADABLE, "file"),
+        (["--port", str(sim.port), "move", "line", "5", "5", "5", "0", "0", "0"], CONTROLLER_FALSE, "false"),
+        (["--port", str(sim.port), "call", "No_Such_Function"], USAGE_ERROR, "no_such_function"),
+        (["move", "joint"], USAGE_ERROR, "required"),
+        (["--port", "x", "state"], USAGE_ERROR, "port"),
+        (["--model", "Z", "fk", "0", "0", "0", "0", "0", "0"], USAGE_ERROR, "model"),
+        (["ik", "9", "9", "9", "0", "0", "0"], NO_SOLUTION, "reach"),
+    ]
+    for (args, status, words), done in zip(rows, run_all([args for args, _, _ in rows])):
+        assert (done.returncode, done.stdout) == (status, ""), (args, done.stderr)
+        assert words in done.stderr.lower(), (args, done.stderr)
+
+
+def test_monitor_json_prints_one_state_a_line_at_the_rate(sim: Sim) -> None:
+    standing = arx_json(sim, "state")["joint"]
+    done = run_arx(["monitor", "--port", str(sim.port), "--json", "--rate", "20", "--count", "5"])
+    assert done.returncode == 0, done.stderr
+    samples = [json.loads(line) for line in lines(done.stdout)]
+    assert len(samples) == 5
+    times = [sample["time"] for sample in samples]
+    assert times == sorted(times) and times[-1] - times[0] >= 4 * 0.05 - 0.01
+    assert all(sample["joint"] == standing for sample in samples)
+
+
+def test_monitor_runs_until_ctrl_c_and_then_exits_0(sim: Sim) -> None:
+    monitor = subprocess.Popen([sys.executable, "-m", "arx", "monitor", "--json", "--rate", "50", "--port",
+                                str(sim.port)], env=tool_environment(), stdout=subprocess.PIPE, text=True)
+    assert monitor.stdout is not None
+    first_lines = [json.loads(monitor.stdout.readline()) for _ in range(3)]
+    monitor.send_signal(signal.SIGINT)
+    assert monitor.wait(timeout=5) == 0
+    rest = [json.loads(line) for line in monitor.stdout.read().splitlines()]  # whole lines only
+    assert all("joint" in sample for sample in first_lines + rest)
+
+
+def test_a_dropped_reply_exits_7_and_none_lifts_the_fault() -> None:
+    with Sim() as sim:
+        port = str(sim.port)
+        assert run_arx(["sim-fault", "get_current_arm_state", "drop", "--port", port]).returncode == 0
+        done, seconds = timed_arx(["state", "--port", port, "--json"])
+        assert (done.returncode, done.stdout) == (REPLY_TIMEOUT, "")
+        assert "time" in done.stderr.lower() and 2.9 < seconds < 8
+        assert run_arx(["sim-fault", "get_current_arm_state", "none", "--port", port]).returncode == 0
+        assert run_arx(["state", "--port", port, "--json"]).returncode == 0
+        # A fault the simulator does not know is refused: the controller's false.
+        assert run_arx(["sim-fault", "movej", "wobble", "--port", port]).returncode == CONTROLLER_FALSE

@@ -1,0 +1,41 @@
+"""The Python examples against arx-sim: they succeed, and pick and place
+takes the C example's steps, in its order, with its one-line-per-step output."""
+from __future__ import annotations
+
+import re
+import subprocess
+import sys
+
+from cli_support import PACKAGE_DIR, ROOT, Sim, tool_environment
+
+STEP_LINE = re.compile(r"^(.{34}) (ok    |FAILED)  +\d+\.\d ms$")
+
+
+def run_example(name: str, port: int, *options: str) -> subprocess.CompletedProcess:
+    return subprocess.run([sys.executable, str(PACKAGE_DIR / "examples" / name), "--port", str(port), *options],
+                          env=tool_environment(), capture_output=True, text=True, timeout=30)
+
+
+def test_pick_and_place_takes_the_c_examples_steps() -> None:
+    c_source = (ROOT / "examples" / "pick_and_place.c").read_text()
+    c_steps = [name.replace('\\"', '"') for name in re.findall(r'STEP\(&ex, "((?:[^"\\]|\\.)*)"', c_source)]
+    with Sim("--speed", "20") as sim:
+        done = run_example("pick_and_place.py", sim.port)
+    assert done.returncode == 0, done.stdout + done.stderr
+    steps = [STEP_LINE.match(line) for line in done.stdout.splitlines()]
+    taken = [(step.group(1).rstrip(), step.group(2)) for step in steps if step]
+    assert taken == [(name, "ok    ") for name in c_steps], done.stdout
+    assert done.stdout.splitlines()[0] == f"connected to 127.0.0.1:{sim.port}"
+    assert done.stdout.splitlines()[-1].startswith("done: 0 step(s) failed")
+
+
+def test_streaming_sends_at_100_hz_and_the_callback_sees_the_reports() -> None:
+    with Sim() as sim:
+        done = run_example("streaming.py", sim.port, "--seconds", "0.5")
+    assert done.returncode == 0, done.stdout + done.stderr
+    sent = re.search(r"sent (\d+) set-points in ([\d.]+) s", done.stdout)
+    reports = re.search(r"(\d+) reports reached the callback", done.stdout)
+    assert sent and reports, done.stdout
+    # Late ticks catch up at once: the stream lasts its half second, give or take a stall.
+    assert int(sent.group(1)) == 50 and 0.45 < float(sent.group(2)) < 1.5
+    assert int(reports.group(1)) == 50  # one report per force-position set-point

@@ -1,0 +1,48 @@
+"""The package as a user installs it: a clean virtual environment, pip offline,
+and the installed `arx` console script talking to arx-sim."""
+from __future__ import annotations
+
+import json
+import shutil
+import subprocess
+from pathlib import Path
+
+from cli_support import PACKAGE_DIR, Sim, library_path, library_version
+
+# Debian's interpreter: its venv module and setuptools, which the offline
+# install builds with (no build isolation, so nothing is fetched).
+SYSTEM_PYTHON = "/usr/bin/python3"
+
+
+def test_installed_console_script_reads_the_version_from_arx_sim(tmp_path: Path) -> None:
+    # pip builds in the source folder it is given: build a copy, so the
+    # checkout stays clean and parallel tests never see half-built files.
+    source = tmp_path / "source"
+    shutil.copytree(PACKAGE_DIR, source, ignore=shutil.ignore_patterns("__pycache__", "build", "*.egg-info", "*.so*"))
+    venv = tmp_path / "venv"
+    # Debian's pip and setuptools come from the system site; a pip of the
+    # environment's own would add seconds and change nothing.
+    subprocess.run([SYSTEM_PYTHON, "-m", "venv", "--system-site-packages", "--without-pip", str(venv)], check=True,
+                   timeout=60)
+    env = {"PATH": f"{venv / 'bin'}:/usr/bin:/bin", "HOME": str(tmp_path), "PIP_NO_INDEX": "1",
+           "PIP_DISABLE_PIP_VERSION_CHECK": "1", "ARX_LIBRARY": str(library_path())}
+    install = subprocess.run([str(venv / "bin" / "python"), "-m", "pip", "install", "--no-build-isolation",
+                              "--no-deps", "--quiet", str(source)], env=env, cwd=tmp_path, capture_output=True,
+                             text=True, timeout=120)
+    assert install.returncode == 0, install.stdout + install.stderr
+
+    arx = str(venv / "bin" / "arx")
+    with Sim() as sim:
+        done = subprocess.run([arx, "version", "--json", "--port", str(sim.port)], env=env, cwd=tmp_path,
+                              capture_output=True, text=True, timeout=30)
+    assert done.returncode == 0, done.stderr
+    version = json.loads(done.stdout)
+    assert version["library"] == library_version() and version["controller"]["plan"]
+    # The console script's exit status is the result code: nothing listens on port 1.
+    refused = subprocess.run([arx, "state", "--port", "1"], env=env, cwd=tmp_path, capture_output=True, text=True,
+                             timeout=30)
+    assert (refused.returncode, refused.stdout) == (5, "")
+    # The package ran from the environment, not from the checkout.
+    where = subprocess.run([str(venv / "bin" / "python"), "-c", "import arx; print(arx.__file__)"], env=env,
+                           cwd=tmp_path, capture_output=True, text=True, timeout=30).stdout
+    assert Path(where.strip()).is_relative_to(venv), where
