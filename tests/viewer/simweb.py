@@ -13,7 +13,7 @@ import time
 import urllib.error
 import urllib.parse
 import urllib.request
-from typing import Any, Callable
+from typing import Any, Callable, Optional
 
 START_LIMIT_S = 10.0
 
@@ -139,3 +139,40 @@ class Client:
                 return True
             time.sleep(0.02)
         return condition()
+
+
+def read_events(web: str, seconds: float,
+                until: Optional[Callable[[dict[str, Any]], bool]] = None) -> list[dict[str, Any]]:
+    """The events /events delivers in `seconds`, parsed; with `until`, only up to
+    and including the first event it accepts."""
+    host, port = web.removeprefix("http://").rstrip("/").split(":")
+    events: list[dict[str, Any]] = []
+    with socket.create_connection((host, int(port)), timeout=5) as sock:
+        sock.sendall(b"GET /events HTTP/1.1\r\nHost: x\r\nAccept: text/event-stream\r\n\r\n")
+        data = b""
+        head = None
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            sock.settimeout(max(0.01, deadline - time.monotonic()))
+            try:
+                chunk = sock.recv(1 << 20)
+            except socket.timeout:
+                break
+            if not chunk:
+                break
+            data += chunk
+            if head is None:
+                if b"\r\n\r\n" not in data:
+                    continue
+                head, _, data = data.partition(b"\r\n\r\n")
+                assert b"text/event-stream" in head, head
+            # The body is chunked, each event one chunk holding its "data: {...}"
+            # line; only whole lines are parsed, the rest waits for its end.
+            *lines, data = data.split(b"\n")
+            for line in lines:
+                if line.startswith(b"data: "):
+                    events.append(json.loads(line[len(b"data: "):]))
+                    if until is not None and until(events[-1]):
+                        return events
+    assert head is not None, "no reply head"
+    return events

@@ -12,7 +12,7 @@ import sys
 import time
 import unittest
 
-from simweb import Client, Simulator
+from simweb import Client, Simulator, read_events
 
 SIM = ""
 # Joints in exact thousandths, away from limits, for model A.
@@ -21,30 +21,6 @@ TARGET_DEG = [10.25, 25.5, 60.125, -5.0, 80.75, 12.5]
 FAR_TARGET_DEG = [120.0, 25.5, 60.125, -5.0, 80.75, 12.5]
 SLOW_V = 2
 EVENT_RATE_FLOOR = 20  # events a second while a client listens
-
-
-def read_events(web: str, seconds: float) -> list[dict]:
-    """The events /events delivers in `seconds`, parsed."""
-    host, port = web.removeprefix("http://").rstrip("/").split(":")
-    with socket.create_connection((host, int(port)), timeout=5) as sock:
-        sock.sendall(b"GET /events HTTP/1.1\r\nHost: x\r\nAccept: text/event-stream\r\n\r\n")
-        data = b""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            sock.settimeout(max(0.01, deadline - time.monotonic()))
-            try:
-                chunk = sock.recv(1 << 20)
-            except socket.timeout:
-                break
-            if not chunk:
-                break
-            data += chunk
-    head, _, body = data.partition(b"\r\n\r\n")
-    assert b"text/event-stream" in head, head
-    # The body is chunked, each event one chunk holding its "data: {...}" line;
-    # the last line may have been cut by the deadline.
-    lines = body.split(b"\n")[:-1]
-    return [json.loads(line[len(b"data: "):]) for line in lines if line.startswith(b"data: ")]
 
 
 class ViewerState(unittest.TestCase):
