@@ -92,7 +92,9 @@ def _record(ctype: type, value: Any) -> Any:
         return value
     if isinstance(value, dict):
         return _from_dict(ctype, value)
-    if hasattr(value, "_asdict"):
+    # A value of this record's own shape goes by field name; another named tuple
+    # (a CartesianPose given where a Pose is taken) by position.
+    if hasattr(value, "_asdict") and set(value._fields) <= {name for name, _ in ctype._fields_}:
         return _from_dict(ctype, value._asdict())
     values = [float(v) for v in value]
     if ctype is _lib.Pose and len(values) == 6:

@@ -251,6 +251,9 @@ def test_kinematics_agree_with_the_c_functions(model: str) -> None:
     c_seed = (ctypes.c_float * 7)(*seed)
     assert arx.lib.inverse_kinematics(c_seed, ctypes.byref(c_pose), c_out, 1) == 1
     assert back == list(c_out)[:len(joints)]
+    # The same target as the commands' pose value: every number taken, the angles too.
+    flat = arx.CartesianPose(pose.x, pose.y, pose.z, *pose.euler)
+    assert arx.kinematics.inverse(model, flat, seed) == back
     again = arx.kinematics.forward(model, back)  # a seven-joint arm may reach it with other joints
     assert (again.x, again.y, again.z) == pytest.approx((pose.x, pose.y, pose.z), abs=1e-4)
 
