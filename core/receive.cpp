@@ -128,6 +128,7 @@ void receive_pass(ReceiveLoop& loop) {
     if (loop.stale || loop.registry_version != registry().version()) update_watched(loop);
     const int timeout_ms = clock().system_wait_ms(drop_stalled_lines(loop));
     const int n = loop.ready.wait(loop.ready_keys, kMaxConnections + 1, timeout_ms);
+    if (n < 0) platform::sleep_ms(10);  // the host refused the wait: try again, without spinning
     for (int k = 0; k < n; ++k) {
         if (loop.ready_keys[k] == kWakeUpKey)
             registry().changed().drain();
