@@ -116,7 +116,7 @@ long send_bytes(Socket socket, const char* data, std::size_t length) {
 
 bool send_all(Socket socket, const char* data, std::size_t length, int timeout_ms, bool dont_route) {
     const int fd = fd_of(socket);
-    const std::int64_t deadline = monotonic_ms() + timeout_ms;
+    std::int64_t deadline = -1;  // read from the clock only once the socket is full
     std::size_t sent = 0;
     while (sent < length) {
         // Tried at once first: a healthy connection takes the line in one call.
@@ -127,6 +127,7 @@ bool send_all(Socket socket, const char* data, std::size_t length, int timeout_m
         }
         if (n < 0 && errno == EINTR) continue;
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return false;
+        if (deadline < 0) deadline = monotonic_ms() + timeout_ms;
         const std::int64_t left = deadline - monotonic_ms();
         if (left <= 0) return false;
         pollfd p{fd, POLLOUT, 0};
