@@ -2,8 +2,9 @@
 // the receive thread serves and the commands consult for the joint count.
 //
 // No lock shared between connections is held across a socket call: the
-// registry's lock guards only the bookkeeping. Every read and send holds a
-// lease on its connection instead; Arm_Socket_Close marks it closing (no new
+// registry's lock guards only opening and closing. Every read and send finds
+// its connection in one array read and holds a lease on it (an atomic count,
+// no lock), so threads streaming to different arms never meet; Arm_Socket_Close marks it closing (no new
 // lease), ends what it owns in the library (pending slots, queued lines, a
 // download's claim), shuts the socket down so a blocked send or read returns,
 // waits for the leases to end and only then closes the socket. So a line
@@ -69,6 +70,12 @@ public:
     // `generation`: the platform read's result, or -1 when it does not.
     long receive(int entry, std::uint32_t generation, char* buffer, std::size_t capacity);
 
+    // Adds the entry's socket to the receive thread's set under the entry's
+    // index while it still holds the connection of `generation` (a close
+    // waits meanwhile, so the socket is open during the call). False when it
+    // does not, or the host refused.
+    bool watch(int entry, std::uint32_t generation, platform::ReadySet& set);
+
     // The receive thread saw the connection (as of `generation`) end: end of
     // stream, reset or a failed read. Later sends on it fail at once.
     void mark_ended(int entry, std::uint32_t generation);
@@ -85,6 +92,8 @@ public:
     // One load in the common case of no download anywhere.
     bool transferring(SOCKHANDLE socket) const;
 
+    // The entry's connection while it is open (false when it is not).
+    bool view(int entry, ConnectionView* out) const;
     // The open connections in entry order; returns how many were written.
     int snapshot(ConnectionView* out, int capacity) const;
     // The receive thread's own state of an entry.
@@ -98,10 +107,12 @@ public:
 private:
     // The open connection of `socket`: one array read, not a scan.
     Connection* find(SOCKHANDLE socket);
+    // A lease on the open connection of `socket`; false when there is none.
+    bool lease(SOCKHANDLE socket, ConnectionLease& lease);
     const Connection* find(SOCKHANDLE socket) const;
     void note_change();
 
-    // Guards the bookkeeping only; never held across a socket call.
+    // Guards opening and closing only; never held across a socket call.
     platform::Mutex& mutex();
 
     // Plain atomics and fixed storage: the registry lives in zero-initialised

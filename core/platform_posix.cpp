@@ -8,6 +8,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace arx::platform {
@@ -114,7 +116,7 @@ long send_bytes(Socket socket, const char* data, std::size_t length) {
 
 bool send_all(Socket socket, const char* data, std::size_t length, int timeout_ms, bool dont_route) {
     const int fd = fd_of(socket);
-    const std::int64_t deadline = monotonic_ms() + timeout_ms;
+    std::int64_t deadline = -1;  // read from the clock only once the socket is full
     std::size_t sent = 0;
     while (sent < length) {
         // Tried at once first: a healthy connection takes the line in one call.
@@ -125,6 +127,7 @@ bool send_all(Socket socket, const char* data, std::size_t length, int timeout_m
         }
         if (n < 0 && errno == EINTR) continue;
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return false;
+        if (deadline < 0) deadline = monotonic_ms() + timeout_ms;
         const std::int64_t left = deadline - monotonic_ms();
         if (left <= 0) return false;
         pollfd p{fd, POLLOUT, 0};
@@ -161,6 +164,61 @@ int wait_readable(const Socket* sockets, bool* ready, int count, int timeout_ms)
             ++n;
         }
     }
+    return n;
+}
+
+// Level-triggered: the receive thread reads one chunk per ready connection
+// and pass, so every connection gets its turn; what stays unread reports the
+// socket again on the next wait. Edge-triggered would need each socket read
+// until it would block, on sockets that are otherwise blocking ones.
+//
+// Each watched socket is a duplicate descriptor private to the set: the
+// connection's own number may be closed (and reused) by another thread at any
+// time, while the set adds and removes only descriptors nobody else closes.
+struct ReadySet::Host {
+    int epoll = -1;
+    std::unordered_map<std::uint64_t, int> duplicate_of_key;
+    std::vector<epoll_event> events;
+};
+
+ReadySet::ReadySet() : host_(std::make_unique<Host>()) { host_->epoll = ::epoll_create1(EPOLL_CLOEXEC); }
+
+ReadySet::~ReadySet() {
+    for (const auto& watched : host_->duplicate_of_key) ::close(watched.second);
+    if (host_->epoll >= 0) ::close(host_->epoll);
+}
+
+bool ReadySet::watch(Socket socket, std::uint64_t key) {
+    unwatch(key);
+    if (host_->epoll < 0) return false;
+    const int duplicate = ::fcntl(fd_of(socket), F_DUPFD_CLOEXEC, 0);
+    if (duplicate < 0) return false;
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.u64 = key;
+    if (::epoll_ctl(host_->epoll, EPOLL_CTL_ADD, duplicate, &event) != 0) {
+        ::close(duplicate);
+        return false;
+    }
+    host_->duplicate_of_key[key] = duplicate;
+    return true;
+}
+
+void ReadySet::unwatch(std::uint64_t key) {
+    const auto watched = host_->duplicate_of_key.find(key);
+    if (watched == host_->duplicate_of_key.end()) return;
+    // Taken out first: the connection's own descriptor may still be open.
+    ::epoll_ctl(host_->epoll, EPOLL_CTL_DEL, watched->second, nullptr);
+    ::close(watched->second);
+    host_->duplicate_of_key.erase(watched);
+}
+
+int ReadySet::wait(std::uint64_t* keys, int capacity, int timeout_ms) {
+    if (host_->epoll < 0 || capacity <= 0) return -1;
+    host_->events.resize(static_cast<std::size_t>(capacity));
+    const int n = ::epoll_wait(host_->epoll, host_->events.data(), capacity, timeout_ms < 0 ? -1 : timeout_ms);
+    if (n < 0) return errno == EINTR ? 0 : -1;
+    for (int i = 0; i < n; ++i) keys[i] = host_->events[static_cast<std::size_t>(i)].data.u64;
     return n;
 }
 
