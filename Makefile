@@ -110,6 +110,8 @@ FUZZ_SECONDS ?= 60
 FUZZ_JOBS    ?= 2
 FUZZ_TARGETS := receive decoders number_text sim
 fuzz: $(ASAN)/CMakeCache.txt
+	@grep -q '^CMAKE_CXX_COMPILER:.*clang' $(ASAN)/CMakeCache.txt || \
+	  { echo "$(ASAN) was configured with another compiler than clang: remove it and run again"; exit 1; }
 	cmake --build $(ASAN) -j $(JOBS) --target fuzz_targets
 	cd $(ASAN)/fuzz && printf '%s\n' $(FUZZ_TARGETS) | xargs -P $(FUZZ_JOBS) -I{} \
 	  $(CURDIR)/fuzz/run_fuzz.sh ./fuzz_{} $(FUZZ_SECONDS) seeds/{} corpus/{} findings/{}
