@@ -137,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const bool waiting = in.ConsumeBool();
                 const int id = table.add(kSockets[c], kind, waiting);
                 if (id < 0) fail("a nearly empty table refused a slot");
-                model.slots.push_back({id, kSockets[c], kind, waiting});
+                model.slots.push_back({id, kSockets[c], kind, waiting, false, {}});
                 break;
             }
             case 2: {  // a caller gives up its slot
