@@ -18,9 +18,11 @@ DEMO_PACKAGES := cmake g++ ninja-build libcjson-dev pkg-config libcpp-httplib-de
 # What `make check` needs: the build and its tests (orocos KDL is the
 # kinematics tests' reference; pytest runs the Python suite, whose install
 # test builds the package offline in a fresh venv with pip and setuptools;
-# Chromium opens the viewer's page headless).
+# Chromium opens the viewer's page headless; clang builds the ASan+UBSan
+# suite and its fuzz targets, libFuzzer is in libclang-rt-14-dev).
 CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils \
-                  python3-pytest python3-venv python3-pip python3-setuptools chromium
+                  python3-pytest python3-venv python3-pip python3-setuptools chromium \
+                  clang libclang-rt-14-dev
 # Everything: the benchmarks, `make format`, and the Windows x64 build with its
 # tests under Wine (cJSON comes as Debian source, fetched by the build with
 # apt-get source and unpacked by dpkg-dev).
@@ -38,7 +40,7 @@ define install_missing
 	fi
 endef
 
-.PHONY: python all build check check-full check-windows test test-slow test-asan test-tsan test-windows bench deps deps-check \
+.PHONY: python all build check check-full check-windows test test-slow test-asan test-tsan test-windows bench fuzz soak deps deps-check \
         deps-demo clean format demo
 
 all: build
@@ -59,8 +61,10 @@ $(BUILD)/CMakeCache.txt:
 # recommend, and twice as quick to build), line tables for the reports.
 SANITIZER_FLAGS := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1"
 
+# Built with clang, so the fuzz targets (fuzz/) come with it: their 10 s
+# regression gates run with the quick suite.
 $(ASAN)/CMakeCache.txt:
-	cmake -S . -B $(ASAN) $(GENERATOR) $(SANITIZER_FLAGS) -DARX_SANITIZE=ON
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN) $(GENERATOR) $(SANITIZER_FLAGS) -DARX_SANITIZE=ON
 
 $(TSAN)/CMakeCache.txt:
 	cmake -S . -B $(TSAN) $(GENERATOR) $(SANITIZER_FLAGS) -DARX_TSAN=ON
@@ -109,6 +113,29 @@ bench: deps $(BENCHDIR)/CMakeCache.txt
 	  $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
 	      --benchmark_out=$$b.json --benchmark_out_format=json || exit 1; done
 	python3 bench/ratio_table.py $(BENCHDIR)/bench/*_bench.json
+
+# Each fuzz target for FUZZ_SECONDS under ASan+UBSan, FUZZ_JOBS at a time; the
+# corpora grow in $(ASAN)/fuzz/corpus, findings land in $(ASAN)/fuzz/findings.
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS    ?= 2
+FUZZ_TARGETS := receive decoders number_text sim
+fuzz: $(ASAN)/CMakeCache.txt
+	@grep -q '^CMAKE_CXX_COMPILER:.*clang' $(ASAN)/CMakeCache.txt || \
+	  { echo "$(ASAN) was configured with another compiler than clang: remove it and run again"; exit 1; }
+	cmake --build $(ASAN) -j $(JOBS) --target fuzz_targets
+	cd $(ASAN)/fuzz && printf '%s\n' $(FUZZ_TARGETS) | xargs -P $(FUZZ_JOBS) -I{} \
+	  $(CURDIR)/fuzz/run_fuzz.sh ./fuzz_{} $(FUZZ_SECONDS) seeds/{} corpus/{} findings/{}
+
+# SOAK_THREADS x SOAK_CONNECTIONS connections to one arx-sim for SOAK_SECONDS:
+# queries, queued settings and moves; fails on a failed call, on resident
+# memory growing over 10 % after the first minute, or on descriptors left open.
+SOAK_SECONDS     ?= 120
+SOAK_THREADS     ?= 4
+SOAK_CONNECTIONS ?= 4
+soak: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target arx_soak arx-sim
+	$(BUILD)/tools/arx_soak --sim $(BUILD)/arx-sim --seconds $(SOAK_SECONDS) \
+	  --threads $(SOAK_THREADS) --connections $(SOAK_CONNECTIONS)
 
 # arx.dll and the same suite cross-built, run under Wine (no sanitizers there;
 # the real-clock twins stay in the Linux slow suite).

@@ -241,7 +241,7 @@ template <class... Fields>
 Field All(Fields... fields) {
     return Field([=](const cJSON* object) {
         int rc = 0;
-        (((rc = fields.read(object)) == 0) && ...);
+        (void)(((rc = fields.read(object)) == 0) && ...);  // stops at the first failure
         return rc;
     });
 }
