@@ -51,7 +51,7 @@ def test_every_subcommand_prints_one_json_document(sim: Sim, tmp_path: Path) -> 
     # command the gripper's motion before it), the rest side by side.
     motions = [
         ["move", "joint", *map(str, HOME), "--speed", "50"],
-        ["move", "line", "0.3", "0", "0.3", "3.14", "0", "0"],
+        ["move", "line", "-0.3", "0", "0.3", "3.14", "0", "0"],  # a short line down from HOME
         ["stop"],
         ["download", str(trajectory)],
         ["gripper", "open"], ["gripper", "close"], ["gripper", "pos", "500"],
