@@ -3,6 +3,7 @@
 #include "protocol/number_text.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace arx::protocol {
 
@@ -37,11 +38,10 @@ Value Text(const char* s) { return Value::text(s); }
 Value Flag(bool b) { return Value::flag(b); }
 
 Request::Request(std::string_view command) {
-    write('{');
+    static constexpr std::string_view kOpening = R"({"command":)";
+    write(kOpening);
     levels_[0] = {false, true};
     depth_ = 1;
-    write_string("command");
-    write(':');
     write_string(command);
     if (length_ > kCommandOffset) command_length_ = length_ - kCommandOffset - 1;  // without the closing quote
 }
@@ -52,14 +52,28 @@ void Request::write(std::string_view s) {
         fail(kRequestRefused);
         return;
     }
-    for (char c : s) text_[length_++] = c;
+    std::memcpy(text_.data() + length_, s.data(), s.size());
+    length_ += s.size();
 }
+
+namespace {
+
+bool needs_escape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
+
+}  // namespace
 
 void Request::write_string(std::string_view s) {
     static constexpr char kHex[] = "0123456789abcdef";
     write('"');
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
+    std::size_t i = 0;
+    while (i < s.size()) {
+        // The run of bytes that pass unchanged (bytes from 128 up among them), in one copy.
+        std::size_t run = i;
+        while (run < s.size() && !needs_escape(static_cast<unsigned char>(s[run]))) ++run;
+        if (run > i) write(s.substr(i, run - i));
+        if (run == s.size()) break;
+        const auto c = static_cast<unsigned char>(s[run]);
+        i = run + 1;
         switch (c) {
             case '"': write("\\\""); break;
             case '\\': write("\\\\"); break;
@@ -68,13 +82,10 @@ void Request::write_string(std::string_view s) {
             case '\n': write("\\n"); break;
             case '\r': write("\\r"); break;
             case '\t': write("\\t"); break;
-            default:
-                if (c < 0x20) {
-                    const char escaped[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
-                    write(std::string_view(escaped, sizeof escaped));
-                } else {
-                    write(ch);  // bytes from 128 up pass through unchanged
-                }
+            default: {
+                const char escaped[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
+                write(std::string_view(escaped, sizeof escaped));
+            }
         }
     }
     write('"');
@@ -100,10 +111,20 @@ void Request::write_value(const Value& value) {
         return;
     }
     switch (value.type()) {
-        case Value::Type::Number: write(NumberText(value.as_number()).view()); break;
+        case Value::Type::Number: write_number(value.as_number()); break;
         case Value::Type::Text: write_string(value.as_text()); break;
         case Value::Type::Flag: write(value.as_flag() ? "true" : "false"); break;
     }
+}
+
+void Request::write_number(double d) {
+    if (fault_ != 0) return;
+    const std::size_t written = NumberText::write(d, text_.data() + length_);  // room: see text_
+    if (length_ + written > kMaxLineLength) {
+        fail(kRequestRefused);
+        return;
+    }
+    length_ += written;
 }
 
 Request& Request::add(std::string_view key, const Value& value) {

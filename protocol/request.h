@@ -38,6 +38,7 @@
 
 #include "arx_api.h"
 #include "core/function_ref.h"
+#include "protocol/number_text.h"
 
 #include <array>
 #include <cstddef>
@@ -157,6 +158,7 @@ private:
     void open(std::string_view key, bool is_array);
     void write_value(const Value& value);
     void write_string(std::string_view s);
+    void write_number(double d);
     void write(std::string_view s);
     void write(char c) { write(std::string_view(&c, 1)); }
     // Finishes the line and hands it to `path`, unless the request was refused
@@ -175,7 +177,10 @@ private:
     // The command word starts after {"command":" .
     static constexpr std::size_t kCommandOffset = 12;
 
-    std::array<char, kLineCapacity> text_{};
+    // The line, and room past its limit for one number's text: a number is
+    // written in place and refused afterwards if it went past the limit.
+    // Not cleared: only the first length_ are read.
+    std::array<char, kLineCapacity + NumberText::kMaxLength> text_;
     std::size_t length_ = 0;
     std::array<Level, kMaxDepth> levels_{};
     int depth_ = 0;
