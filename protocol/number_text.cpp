@@ -20,8 +20,14 @@ bool is_int32_value(double d) {
     return std::fabs(static_cast<double>(static_cast<int32_t>(d)) - d) <= kEqualWithin;
 }
 
-// Two digits at a time, from the least significant pair; the magnitude as
-// unsigned so that INT32_MIN negates without overflow.
+std::size_t digit_count(std::uint32_t n) {
+    std::size_t count = 1;
+    for (std::uint32_t bound = 10; count < 10 && n >= bound; bound *= 10) ++count;
+    return count;
+}
+
+// Two digits at a time from the least significant pair, straight into the
+// text; the magnitude as unsigned so that INT32_MIN negates without overflow.
 char* write_int32(char* out, int32_t value) {
     static constexpr char kPairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -32,23 +38,22 @@ char* write_int32(char* out, int32_t value) {
         *out++ = '-';
         magnitude = 0u - magnitude;
     }
-    char digits[10];  // 4294967295 at most
-    char* p = digits + sizeof digits;
+    char* const end = out + digit_count(magnitude);
+    char* p = end;
     while (magnitude >= 100) {
         const std::uint32_t pair = (magnitude % 100) * 2;
         magnitude /= 100;
         p -= 2;
-        std::memcpy(p, kPairs + pair, 2);
+        p[0] = kPairs[pair];
+        p[1] = kPairs[pair + 1];
     }
     if (magnitude >= 10) {
-        p -= 2;
-        std::memcpy(p, kPairs + magnitude * 2, 2);
+        p[-2] = kPairs[magnitude * 2];
+        p[-1] = kPairs[magnitude * 2 + 1];
     } else {
-        *--p = static_cast<char>('0' + magnitude);
+        p[-1] = static_cast<char>('0' + magnitude);
     }
-    const auto count = static_cast<std::size_t>(digits + sizeof digits - p);
-    std::memcpy(out, p, count);
-    return out + count;
+    return end;
 }
 
 }  // namespace

@@ -160,7 +160,14 @@ private:
     void write_string(std::string_view s);
     void write_number(double d);
     void write(std::string_view s);
-    void write(char c) { write(std::string_view(&c, 1)); }
+    void write(char c) {  // most writes are one character: no copy routine for them
+        if (fault_ != 0) return;
+        if (length_ >= kMaxLineLength) {
+            fail(kRequestRefused);
+            return;
+        }
+        text_[length_++] = c;
+    }
     // Finishes the line and hands it to `path`, unless the request was refused
     // (then logged; defined beside the transport, so the builder alone needs no log).
     template <class Path>
