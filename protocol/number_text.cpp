@@ -58,6 +58,10 @@ char* write_int32(char* out, int32_t value) {
 
 }  // namespace
 
+std::size_t NumberText::write_whole(std::int32_t value, char* out) {
+    return static_cast<std::size_t>(write_int32(out, value) - out);
+}
+
 std::size_t NumberText::write(double d, char* first) {
     if (!std::isfinite(d)) {
         std::memcpy(first, "null", 4);
@@ -69,7 +73,7 @@ std::size_t NumberText::write(double d, char* first) {
     }
     if (is_int32_value(d)) {
         // The common case by far (every scaled set-point): digits by hand.
-        return static_cast<std::size_t>(write_int32(first, static_cast<int32_t>(d)) - first);
+        return write_whole(static_cast<int32_t>(d), first);
     }
     char* const last = first + kMaxLength;
     std::to_chars_result written{first, std::errc{}};

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 namespace arx::protocol {
@@ -26,6 +27,8 @@ public:
     // Writes the text of `value` at `out` (kMaxLength bytes of room) and
     // returns its length: the request builder writes straight into its line.
     static std::size_t write(double value, char* out);
+    // The same for a value known to be a 32-bit integer (its first form).
+    static std::size_t write_whole(std::int32_t value, char* out);
 
 private:
     std::array<char, kMaxLength> chars_;  // not cleared: only the first length_ are read

@@ -6,26 +6,6 @@
 
 namespace arx::protocol {
 
-namespace {
-
-// Floats in [-2^31, 2^31) truncate to a 32-bit integer without overflow; NaN
-// fails both comparisons.
-constexpr float kInt32Low = -2147483648.0f;
-constexpr float kInt32High = 2147483648.0f;
-
-}  // namespace
-
-Value Int(long long v) { return Value::number(static_cast<double>(v)); }
-
-Value Truncated(float v, float factor) {
-    const float product = v * factor;  // single precision, as the controller's units expect
-    if (!(product >= kInt32Low && product < kInt32High)) return Value::refused(kRequestRefused);
-    return Value::number(static_cast<double>(static_cast<std::int32_t>(product)));
-}
-
-Value Milli(float v) { return Truncated(v, 1000.0f); }
-Value Micro(float v) { return Truncated(v, 1000000.0f); }
-
 Value MilliNumber(float v) { return Number(static_cast<double>(v * 1000.0f)); }
 
 Value Number(double v) {
@@ -113,15 +93,17 @@ void Request::write_value(const Value& value) {
         return;
     }
     switch (value.type()) {
-        case Value::Type::Number: write_number(value.as_number()); break;
+        case Value::Type::Number: write_number(value); break;
         case Value::Type::Text: write_string(value.as_text()); break;
         case Value::Type::Flag: write(value.as_flag() ? "true" : "false"); break;
     }
 }
 
-void Request::write_number(double d) {
+void Request::write_number(const Value& value) {
     if (fault_ != 0) return;
-    const std::size_t written = NumberText::write(d, text_.data() + length_);  // room: see text_
+    char* const out = text_.data() + length_;  // room for any number's text: see text_
+    const std::size_t written = value.is_whole() ? NumberText::write_whole(static_cast<std::int32_t>(value.as_number()), out)
+                                                 : NumberText::write(value.as_number(), out);
     if (length_ + written > kMaxLineLength) {
         fail(kRequestRefused);
         return;
