@@ -11,18 +11,28 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 namespace arx::protocol {
 
 class NumberText {
 public:
-    explicit NumberText(double value);
+    // Room for the longest text: 60 digits of the largest fixed form, sign, margin.
+    static constexpr std::size_t kMaxLength = 72;
+
+    explicit NumberText(double value) : length_(write(value, chars_.data())) {}
     std::string_view view() const { return {chars_.data(), length_}; }
 
+    // Writes the text of `value` at `out` (kMaxLength bytes of room) and
+    // returns its length: the request builder writes straight into its line.
+    static std::size_t write(double value, char* out);
+    // The same for a value known to be a 32-bit integer (its first form).
+    static std::size_t write_whole(std::int32_t value, char* out);
+
 private:
-    std::array<char, 72> chars_{};  // 60 digits of the largest fixed form, sign, margin
-    std::size_t length_ = 0;
+    std::array<char, kMaxLength> chars_;  // not cleared: only the first length_ are read
+    std::size_t length_;
 };
 
 }  // namespace arx::protocol

@@ -6,26 +6,6 @@
 
 namespace arx::protocol {
 
-namespace {
-
-// Floats in [-2^31, 2^31) truncate to a 32-bit integer without overflow; NaN
-// fails both comparisons.
-constexpr float kInt32Low = -2147483648.0f;
-constexpr float kInt32High = 2147483648.0f;
-
-}  // namespace
-
-Value Int(long long v) { return Value::number(static_cast<double>(v)); }
-
-Value Truncated(float v, float factor) {
-    const float product = v * factor;  // single precision, as the controller's units expect
-    if (!(product >= kInt32Low && product < kInt32High)) return Value::refused(kRequestRefused);
-    return Value::number(static_cast<double>(static_cast<std::int32_t>(product)));
-}
-
-Value Milli(float v) { return Truncated(v, 1000.0f); }
-Value Micro(float v) { return Truncated(v, 1000000.0f); }
-
 Value MilliNumber(float v) { return Number(static_cast<double>(v * 1000.0f)); }
 
 Value Number(double v) {
@@ -37,11 +17,10 @@ Value Text(const char* s) { return Value::text(s); }
 Value Flag(bool b) { return Value::flag(b); }
 
 Request::Request(std::string_view command) {
-    write('{');
+    static constexpr std::string_view kOpening = R"({"command":)";
+    write(kOpening);
     levels_[0] = {false, true};
     depth_ = 1;
-    write_string("command");
-    write(':');
     write_string(command);
     if (length_ > kCommandOffset) command_length_ = length_ - kCommandOffset - 1;  // without the closing quote
 }
@@ -52,14 +31,31 @@ void Request::write(std::string_view s) {
         fail(kRequestRefused);
         return;
     }
-    for (char c : s) text_[length_++] = c;
+    // Keys, words and runs are a few characters: copied here, a call to the
+    // general copy routine costs more than the copy.
+    char* out = text_.data() + length_;
+    for (const char c : s) *out++ = c;
+    length_ += s.size();
 }
+
+namespace {
+
+bool needs_escape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
+
+}  // namespace
 
 void Request::write_string(std::string_view s) {
     static constexpr char kHex[] = "0123456789abcdef";
     write('"');
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
+    std::size_t i = 0;
+    while (i < s.size()) {
+        // The run of bytes that pass unchanged (bytes from 128 up among them), in one copy.
+        std::size_t run = i;
+        while (run < s.size() && !needs_escape(static_cast<unsigned char>(s[run]))) ++run;
+        if (run > i) write(s.substr(i, run - i));
+        if (run == s.size()) break;
+        const auto c = static_cast<unsigned char>(s[run]);
+        i = run + 1;
         switch (c) {
             case '"': write("\\\""); break;
             case '\\': write("\\\\"); break;
@@ -68,13 +64,10 @@ void Request::write_string(std::string_view s) {
             case '\n': write("\\n"); break;
             case '\r': write("\\r"); break;
             case '\t': write("\\t"); break;
-            default:
-                if (c < 0x20) {
-                    const char escaped[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
-                    write(std::string_view(escaped, sizeof escaped));
-                } else {
-                    write(ch);  // bytes from 128 up pass through unchanged
-                }
+            default: {
+                const char escaped[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
+                write(std::string_view(escaped, sizeof escaped));
+            }
         }
     }
     write('"');
@@ -100,10 +93,22 @@ void Request::write_value(const Value& value) {
         return;
     }
     switch (value.type()) {
-        case Value::Type::Number: write(NumberText(value.as_number()).view()); break;
+        case Value::Type::Number: write_number(value); break;
         case Value::Type::Text: write_string(value.as_text()); break;
         case Value::Type::Flag: write(value.as_flag() ? "true" : "false"); break;
     }
+}
+
+void Request::write_number(const Value& value) {
+    if (fault_ != 0) return;
+    char* const out = text_.data() + length_;  // room for any number's text: see text_
+    const std::size_t written = value.is_whole() ? NumberText::write_whole(static_cast<std::int32_t>(value.as_number()), out)
+                                                 : NumberText::write(value.as_number(), out);
+    if (length_ + written > kMaxLineLength) {
+        fail(kRequestRefused);
+        return;
+    }
+    length_ += written;
 }
 
 Request& Request::add(std::string_view key, const Value& value) {

@@ -38,6 +38,7 @@
 
 #include "arx_api.h"
 #include "core/function_ref.h"
+#include "protocol/number_text.h"
 
 #include <array>
 #include <cstddef>
@@ -65,6 +66,13 @@ public:
     enum class Type : std::uint8_t { Number, Text, Flag };
 
     static Value number(double d) { return Value(Type::Number, d, nullptr, false, 0); }
+    // A number known to be whole and within 32 bits: its digits are written
+    // without looking at the double again (every scaled set-point).
+    static Value whole(std::int32_t n) {
+        Value v(Type::Number, n, nullptr, false, 0);
+        v.whole_ = true;
+        return v;
+    }
     static Value text(const char* s) { return Value(Type::Text, 0, s, false, s ? 0 : kRequestNullText); }
     static Value flag(bool b) { return Value(Type::Flag, 0, nullptr, b, 0); }
     static Value refused(int code) { return Value(Type::Number, 0, nullptr, false, code); }
@@ -74,6 +82,7 @@ public:
     const char* as_text() const { return text_; }
     bool as_flag() const { return flag_; }
     int fault() const { return fault_; }  // 0, or the code the call returns instead
+    bool is_whole() const { return whole_; }
 
 private:
     Value(Type t, double d, const char* s, bool b, int fault)
@@ -82,13 +91,27 @@ private:
     double number_;
     const char* text_;
     bool flag_;
+    bool whole_ = false;
     int fault_;
 };
 
-Value Int(long long v);
-Value Truncated(float v, float factor);
-Value Milli(float v);
-Value Micro(float v);
+// Defined here, not in request.cpp, so that a set-point's per-joint scaling
+// inlines into the command that sends it.
+inline Value Int(long long v) {
+    if (v >= INT32_MIN && v <= INT32_MAX) return Value::whole(static_cast<std::int32_t>(v));
+    return Value::number(static_cast<double>(v));
+}
+inline Value Truncated(float v, float factor) {
+    // Floats in [-2^31, 2^31) truncate to a 32-bit integer without overflow;
+    // NaN fails both comparisons.
+    constexpr float kInt32Low = -2147483648.0f;
+    constexpr float kInt32High = 2147483648.0f;
+    const float product = v * factor;  // single precision, as the controller's units expect
+    if (!(product >= kInt32Low && product < kInt32High)) return Value::refused(kRequestRefused);
+    return Value::whole(static_cast<std::int32_t>(product));
+}
+inline Value Milli(float v) { return Truncated(v, 1000.0f); }
+inline Value Micro(float v) { return Truncated(v, 1000000.0f); }
 Value MilliNumber(float v);
 Value Number(double v);
 Value Text(const char* s);
@@ -157,8 +180,16 @@ private:
     void open(std::string_view key, bool is_array);
     void write_value(const Value& value);
     void write_string(std::string_view s);
+    void write_number(const Value& value);
     void write(std::string_view s);
-    void write(char c) { write(std::string_view(&c, 1)); }
+    void write(char c) {  // most writes are one character: no copy routine for them
+        if (fault_ != 0) return;
+        if (length_ >= kMaxLineLength) {
+            fail(kRequestRefused);
+            return;
+        }
+        text_[length_++] = c;
+    }
     // Finishes the line and hands it to `path`, unless the request was refused
     // (then logged; defined beside the transport, so the builder alone needs no log).
     template <class Path>
@@ -175,7 +206,10 @@ private:
     // The command word starts after {"command":" .
     static constexpr std::size_t kCommandOffset = 12;
 
-    std::array<char, kLineCapacity> text_{};
+    // The line, and room past its limit for one number's text: a number is
+    // written in place and refused afterwards if it went past the limit.
+    // Not cleared: only the first length_ are read.
+    std::array<char, kLineCapacity + NumberText::kMaxLength> text_;
     std::size_t length_ = 0;
     std::array<Level, kMaxDepth> levels_{};
     int depth_ = 0;

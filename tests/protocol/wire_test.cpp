@@ -1,10 +1,12 @@
 // Request values and array decoders at the edges the sweep rows do not reach:
 // number text forms, escapes, the line-length limit, all-or-nothing arrays.
 #include "protocol/decoders.h"
+#include "protocol/number_text.h"
 #include "protocol/request.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -32,6 +34,78 @@ TEST(RequestValues, WriteTheControllersNumberTextAndScaleInSinglePrecision) {
         const std::string line(r.line()), prefix = R"({"command":"c","v":)";
         // The value's text inside the request ("}\r\n" dropped), or its refusal code.
         EXPECT_EQ(line.empty() ? "refused " + std::to_string(r.fault()) : line.substr(prefix.size(), line.size() - prefix.size() - 3), c.text);
+    }
+}
+
+// The hand-written digits of the 32-bit form, at its ends and where the
+// form changes: one digit, whole pairs, the sign, one past 32 bits, and
+// values within the equality margin of a whole number.
+TEST(RequestValues, IntegerTextAtTheEdgesOfItsForms) {
+    struct Case { double value; const char* text; };
+    const Case cases[] = {
+        {0.0, "0"},
+        {-0.0, "0"},
+        {1e-17, "0"},  // within the margin of 0: the whole number
+        {7, "7"},
+        {-7, "-7"},
+        {10, "10"},
+        {-99, "-99"},
+        {100, "100"},
+        {-1000, "-1000"},
+        {123456789, "123456789"},
+        {1000000000, "1000000000"},
+        {1 + std::ldexp(1.0, -52), "1"},         // one step above 1, within the margin
+        {1 + std::ldexp(1.0, -51), "1.000000"},  // two steps, beyond it
+        {-1 - std::ldexp(1.0, -52), "-1"},
+        {2147483647.0, "2147483647"},
+        {-2147483648.0, "-2147483648"},
+        {2147483648.0, "2147483648"},  // past 32 bits: the fixed form, same digits
+        {-2147483649.0, "-2147483649"},
+        {2147483646.5, "2.147484e+09"},  // not whole, above 1e9: exponent form
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(NumberText(c.value).view(), c.text);
+        Request r("c");
+        r.add("v", Number(c.value));
+        EXPECT_EQ(r.line(), std::string(R"({"command":"c","v":)") + c.text + "}\r\n");
+    }
+    // Scaled set-points: truncated toward zero in single precision, then digits.
+    struct Scaled { Value value; const char* text; };
+    const Scaled scaled[] = {
+        {Milli(1.5f), "1500"},
+        {Milli(-1.5f), "-1500"},
+        {Milli(0.0009f), "0"},
+        {Milli(-0.0009f), "0"},
+        {Micro(2147.0f), "2147000064"},  // the single-precision product
+        {Micro(-2147.0f), "-2147000064"},
+    };
+    for (const Scaled& c : scaled) {
+        SCOPED_TRACE(c.text);
+        Request r("c");
+        r.array("v", {c.value, Int(0)});
+        EXPECT_EQ(r.line(), std::string(R"({"command":"c","v":[)") + c.text + ",0]}\r\n");
+    }
+}
+
+// A number is written in place and refused when it went past the line's
+// limit: the last character that fits, and one more.
+TEST(Request, NumberAtTheEndOfTheLineBuffer) {
+    // {"command":"x","n":"<text>","v":-2147483648}\r\n is 40 characters plus the text.
+    for (const std::size_t text_length : {259, 260}) {
+        SCOPED_TRACE(text_length);
+        const std::string text(text_length, 'a');
+        Request r("x");
+        r.add("n", Text(text.c_str())).add("v", Int(-2147483648LL));
+        const std::string_view line = r.line();
+        if (text_length == 259) {
+            EXPECT_EQ(r.fault(), 0);
+            ASSERT_EQ(line.size(), Request::kMaxLineLength);
+            EXPECT_EQ(line.substr(line.size() - 18), "\"v\":-2147483648}\r\n");
+        } else {
+            EXPECT_EQ(r.fault(), 11);
+            EXPECT_TRUE(line.empty());
+        }
     }
 }
 
