@@ -121,6 +121,7 @@ double stream_from_threads(Send send_one, std::atomic<int>& failed) {
 void set_rate(benchmark::State& state) {
     state.counters["set_points_per_s"] =
         benchmark::Counter(double(kStreams) * kPerThread * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.SetLabel("set_points_per_s");
 }
 
 void BM_EightArx(benchmark::State& state) {

@@ -17,6 +17,8 @@ less of it). A "success" counter, where a benchmark reports one, is shown as
 a percentage; the other counters follow in a second table, medians too.
 Rows keep the order in which the benchmarks ran.
 """
+from __future__ import annotations
+
 import json
 import statistics
 import sys

@@ -172,6 +172,7 @@ void idle(benchmark::State& state, std::size_t open_connections) {
         state.counters["wakeups_per_s"] = double(after.switches - before.switches) / kSeconds;
         state.counters["cpu_percent"] = 100.0 * double(after.cpu_ns - before.cpu_ns) / 1e9 / kSeconds;
     }
+    state.SetLabel("wakeups_per_s");
 }
 void BM_Idle0(benchmark::State& s) { idle(s, 0); }
 void BM_Idle300(benchmark::State& s) { idle(s, kManyConnections); }
@@ -379,6 +380,7 @@ void throughput_arx(benchmark::State& state, int threads, int asks) {
     if (failed) state.SkipWithError("queries failed");
     state.counters["queries_per_s"] =
         benchmark::Counter(double(threads * asks) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.SetLabel("queries_per_s");
 }
 
 void throughput_raw(benchmark::State& state, int threads, int asks) {
@@ -393,6 +395,7 @@ void throughput_raw(benchmark::State& state, int threads, int asks) {
     if (failed) state.SkipWithError("raw queries failed");
     state.counters["queries_per_s"] =
         benchmark::Counter(double(threads * asks) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.SetLabel("queries_per_s");
 }
 
 void BM_Throughput16(benchmark::State& s) { throughput_arx(s, 16, 25); }
@@ -422,6 +425,7 @@ void BM_QueuedDrain(benchmark::State& state) {
         for (core::SlotRef slot : slots) core::wait_reply(slot, 5000, no_decode);
     }
     state.counters["lines_per_s"] = benchmark::Counter(double(kLines) * state.iterations(), benchmark::Counter::kIsRate);
+    state.SetLabel("lines_per_s");
 }
 BENCHMARK(BM_QueuedDrain)->Name("queued_drain/100_lines/arx")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -489,6 +493,7 @@ void BM_Allocations(benchmark::State& state) {
         state.counters["query_no_decoder"] =
             allocations_of([&] { core::request_blocking(h, kQueryLine, core::Kind::JointMaxSpeed, no_decode); });
     }
+    state.SetLabel("query");
 }
 BENCHMARK(BM_Allocations)->Name("allocations_per_call/blocking/arx")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
