@@ -24,19 +24,18 @@ public:
     int recv_timeout_ms() const { return recv_timeout_ms_.load(); }
     std::uint32_t generation() const { return generation_.load(); }
     // Registered and not closing: new reads and sends may start.
-    bool open() const { return in_use_.load() && !closing_.load(); }
+    bool open() const { return state_.load() == State::Open; }
     // The receive thread saw the controller end it: every send fails at once.
     bool ended() const { return ended_.load(); }
     // A trajectory file is being downloaded: other lines wait or are refused.
     bool transferring() const { return transferring_.load(); }
 
     // The receive thread's own state for this connection (no other thread
-    // touches it): the line being framed and when it last grew, for the stall
-    // limit. Reset lazily when the thread sees a new generation.
+    // touches it): the line being framed. Reset lazily when the thread sees a
+    // new generation.
     struct Input {
         std::uint32_t generation;
         bool ended;
-        std::int64_t last_bytes_ms;
         LineAssembler lines;
     } input;
 
@@ -44,8 +43,10 @@ private:
     friend class Registry;
     friend class ConnectionLease;
 
-    std::atomic<bool> in_use_;
-    std::atomic<bool> closing_;        // no new lease; the close waits for `leases_` to reach 0
+    // Free → Open (add) → Closing (no new lease; the close waits for
+    // `leases_` to reach 0) → Free. One word, so a lease sees one state.
+    enum class State : int { Free, Open, Closing };
+    std::atomic<State> state_;
     std::atomic<int> leases_;          // reads and sends in progress on the socket
     std::atomic<int> line_sends_;      // ordinary lines being sent; a transfer claim waits for 0
     std::atomic<bool> ended_;
@@ -57,7 +58,10 @@ private:
 };
 
 // A read or send in progress on an open connection: the close waits for it,
-// so the socket number is never closed (and reused) under an I/O.
+// so the socket number is never closed (and reused) under an I/O. Taken
+// without a lock: the lease is counted first and the connection checked
+// after, while the close marks it closing first and counts the leases after,
+// so either the close waits for this lease or the lease sees the close.
 class ConnectionLease {
 public:
     ConnectionLease() = default;
@@ -66,17 +70,30 @@ public:
     ~ConnectionLease() {
         if (connection_) connection_->leases_.fetch_sub(1);
     }
-    // Caller holds the registry's lock.
-    bool take(Connection& c) {
-        if (!c.open()) return false;
-        c.leases_.fetch_add(1);
-        connection_ = &c;
-        return true;
+    // A lease on `c` while it is open with `socket`, or with `generation`:
+    // once counted, the entry cannot be closed and handed on under it.
+    bool take_socket(Connection& c, SOCKHANDLE socket) {
+        return take(c, [&] { return c.socket() == socket; });
+    }
+    bool take_generation(Connection& c, std::uint32_t generation) {
+        return take(c, [&] { return c.generation() == generation; });
     }
     Connection* operator->() const { return connection_; }
+    Connection& operator*() const { return *connection_; }
     explicit operator bool() const { return connection_ != nullptr; }
 
 private:
+    template <typename Same>
+    bool take(Connection& c, Same same) {
+        c.leases_.fetch_add(1);
+        if (c.open() && same()) {
+            connection_ = &c;
+            return true;
+        }
+        c.leases_.fetch_sub(1);
+        return false;
+    }
+
     Connection* connection_ = nullptr;
 };
 

@@ -35,6 +35,12 @@ Connection* Registry::find(SOCKHANDLE socket) {
 
 const Connection* Registry::find(SOCKHANDLE socket) const { return const_cast<Registry*>(this)->find(socket); }
 
+bool Registry::lease(SOCKHANDLE socket, ConnectionLease& lease) {
+    if (socket > kMaxSocketValue) return false;
+    const int slot = entry_of_socket_[socket].load() - 1;
+    return slot >= 0 && lease.take_socket(connections_[slot], socket);
+}
+
 void Registry::note_change() {
     version_.fetch_add(1);
     changed().signal();
@@ -47,16 +53,15 @@ int Registry::add(SOCKHANDLE socket, int joints, int recv_timeout_ms) {
         Lock lock(mutex());
         for (int i = 0; i < kMaxConnections && index < 0; ++i) {
             Connection& c = connections_[i];
-            if (c.in_use_.load()) continue;
+            if (c.state_.load() != Connection::State::Free) continue;
             c.socket_.store(socket);
             c.joints_.store(joints);
             c.recv_timeout_ms_.store(recv_timeout_ms);
             c.generation_.fetch_add(1);
-            c.closing_.store(false);
             c.ended_.store(false);
             c.transferring_.store(false);
             c.line_sends_.store(0);
-            c.in_use_.store(true);  // published last: readers see a complete record
+            c.state_.store(Connection::State::Open);  // published last: readers see a complete record
             entry_of_socket_[socket].store(static_cast<std::int16_t>(i + 1));
             index = i;
         }
@@ -71,7 +76,7 @@ bool Registry::close(SOCKHANDLE socket) {
         Lock lock(mutex());
         c = find(socket);
         if (!c) return false;  // a second close must not hit a reused number
-        c->closing_.store(true);
+        c->state_.store(Connection::State::Closing);
     }
     // No new send can start now: end what the connection owns in the library.
     forget_connection(socket);
@@ -84,10 +89,12 @@ bool Registry::close(SOCKHANDLE socket) {
     {
         Lock lock(mutex());
         if (c->transferring_.exchange(false)) transfers_.fetch_sub(1);
-        entry_of_socket_[socket].store(0);
+        // The number is free since close_socket: a connection opened on it
+        // meanwhile owns the mapping now.
+        const auto entry = static_cast<std::int16_t>(c - connections_ + 1);
+        if (entry_of_socket_[socket].load() == entry) entry_of_socket_[socket].store(0);
         c->generation_.fetch_add(1);
-        c->in_use_.store(false);
-        c->closing_.store(false);
+        c->state_.store(Connection::State::Free);
     }
     note_change();
     return true;
@@ -95,13 +102,14 @@ bool Registry::close(SOCKHANDLE socket) {
 
 int Registry::send(SOCKHANDLE socket, const char* data, std::size_t length, SendRoute route) {
     ConnectionLease lease;
-    {
-        Lock lock(mutex());
-        Connection* c = find(socket);
-        if (!c || c->ended() || !lease.take(*c)) return ARX_SEND_FAILED;
-        if (route == SendRoute::Line) {
-            if (c->transferring()) return ARX_FILE_TRANSFER_BUSY;
-            c->line_sends_.fetch_add(1);  // under the lock: a claim sees it or we see the claim
+    if (!this->lease(socket, lease) || lease->ended()) return ARX_SEND_FAILED;
+    if (route == SendRoute::Line) {
+        // Counted before the check, while a claim is set before it counts
+        // the sends: either the claim waits for this line or the line sees it.
+        lease->line_sends_.fetch_add(1);
+        if (lease->transferring()) {
+            lease->line_sends_.fetch_sub(1);
+            return ARX_FILE_TRANSFER_BUSY;
         }
     }
     int send_limit_ms = lease->recv_timeout_ms();
@@ -114,18 +122,13 @@ int Registry::send(SOCKHANDLE socket, const char* data, std::size_t length, Send
 
 long Registry::receive(int entry, std::uint32_t generation, char* buffer, std::size_t capacity) {
     ConnectionLease lease;
-    {
-        Lock lock(mutex());
-        Connection& c = connections_[entry];
-        if (c.generation() != generation || !lease.take(c)) return -1;
-    }
+    if (!lease.take_generation(connections_[entry], generation)) return -1;
     return platform::receive_bytes(lease->socket(), buffer, capacity);
 }
 
 void Registry::mark_ended(int entry, std::uint32_t generation) {
-    Lock lock(mutex());
-    Connection& c = connections_[entry];
-    if (c.in_use_.load() && c.generation() == generation) c.ended_.store(true);
+    ConnectionLease lease;  // a closing connection refuses sends anyway
+    if (lease.take_generation(connections_[entry], generation)) lease->ended_.store(true);
 }
 
 bool Registry::usable(SOCKHANDLE socket) const {
@@ -140,25 +143,21 @@ int Registry::joints(SOCKHANDLE socket) const {
 
 bool Registry::claim_transfer(SOCKHANDLE socket, TransferTicket* ticket) {
     ConnectionLease lease;  // the entry stays this connection's while the claim waits
-    {
-        Lock lock(mutex());
-        Connection* c = find(socket);
-        if (!c || c->transferring() || !lease.take(*c)) return false;
-        c->transferring_.store(true);
-        transfers_.fetch_add(1);
-        *ticket = TransferTicket{static_cast<int>(c - connections_), c->generation()};
-    }
+    if (!this->lease(socket, lease)) return false;
+    bool idle = false;
+    if (!lease->transferring_.compare_exchange_strong(idle, true)) return false;
+    transfers_.fetch_add(1);
+    *ticket = TransferTicket{static_cast<int>(&*lease - connections_), lease->generation()};
     // A line that passed its checks before the claim finishes first, whole.
     while (lease->line_sends_.load() > 0) platform::sleep_ms(1);
     return true;
 }
 
 void Registry::release_transfer(TransferTicket ticket) {
-    Lock lock(mutex());
-    Connection& c = connections_[ticket.entry];
-    if (c.generation() != ticket.generation || !c.transferring_.load()) return;
-    c.transferring_.store(false);
-    transfers_.fetch_sub(1);
+    // A closing connection drops the claim itself, once its leases ended.
+    ConnectionLease lease;
+    if (lease.take_generation(connections_[ticket.entry], ticket.generation) && lease->transferring_.exchange(false))
+        transfers_.fetch_sub(1);
 }
 
 bool Registry::transferring(SOCKHANDLE socket) const {
@@ -167,12 +166,17 @@ bool Registry::transferring(SOCKHANDLE socket) const {
     return c && c->transferring();
 }
 
+bool Registry::view(int entry, ConnectionView* out) const {
+    const Connection& c = connections_[entry];
+    if (!c.open()) return false;
+    *out = ConnectionView{entry, c.socket(), c.joints(), c.recv_timeout_ms(), c.generation()};
+    return true;
+}
+
 int Registry::snapshot(ConnectionView* out, int capacity) const {
     int n = 0;
-    for (int i = 0; i < kMaxConnections && n < capacity; ++i) {
-        const Connection& c = connections_[i];
-        if (c.open()) out[n++] = ConnectionView{i, c.socket(), c.joints(), c.recv_timeout_ms(), c.generation()};
-    }
+    for (int i = 0; i < kMaxConnections && n < capacity; ++i)
+        if (view(i, &out[n])) ++n;
     return n;
 }
 

@@ -2,8 +2,9 @@
 // the receive thread serves and the commands consult for the joint count.
 //
 // No lock shared between connections is held across a socket call: the
-// registry's lock guards only the bookkeeping. Every read and send holds a
-// lease on its connection instead; Arm_Socket_Close marks it closing (no new
+// registry's lock guards only opening and closing. Every read and send finds
+// its connection in one array read and holds a lease on it (an atomic count,
+// no lock), so threads streaming to different arms never meet; Arm_Socket_Close marks it closing (no new
 // lease), ends what it owns in the library (pending slots, queued lines, a
 // download's claim), shuts the socket down so a blocked send or read returns,
 // waits for the leases to end and only then closes the socket. So a line
@@ -85,6 +86,8 @@ public:
     // One load in the common case of no download anywhere.
     bool transferring(SOCKHANDLE socket) const;
 
+    // The entry's connection while it is open (false when it is not).
+    bool view(int entry, ConnectionView* out) const;
     // The open connections in entry order; returns how many were written.
     int snapshot(ConnectionView* out, int capacity) const;
     // The receive thread's own state of an entry.
@@ -98,10 +101,12 @@ public:
 private:
     // The open connection of `socket`: one array read, not a scan.
     Connection* find(SOCKHANDLE socket);
+    // A lease on the open connection of `socket`; false when there is none.
+    bool lease(SOCKHANDLE socket, ConnectionLease& lease);
     const Connection* find(SOCKHANDLE socket) const;
     void note_change();
 
-    // Guards the bookkeeping only; never held across a socket call.
+    // Guards opening and closing only; never held across a socket call.
     platform::Mutex& mutex();
 
     // Plain atomics and fixed storage: the registry lives in zero-initialised

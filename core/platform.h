@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace arx::platform {
 
@@ -53,6 +54,34 @@ long receive_bytes(Socket socket, char* buffer, std::size_t capacity);
 // can be read (data, end of stream or an error). Sets ready[i] for each such
 // socket; returns how many are ready, 0 on time-out, negative on failure.
 int wait_readable(const Socket* sockets, bool* ready, int count, int timeout_ms);
+
+// The sockets one thread waits on, each under a key of the caller's that a
+// wait hands back when the socket is ready. On Linux the set lives in the
+// kernel (epoll), so a wait costs what the ready sockets cost, not what the
+// whole set costs; Windows keeps a list for WSAPoll. Used by one thread only.
+class ReadySet {
+public:
+    ReadySet();
+    ~ReadySet();
+    ReadySet(const ReadySet&) = delete;
+    ReadySet& operator=(const ReadySet&) = delete;
+    // Adds `socket` under `key`, or moves it to `key` when it is in already
+    // (its number was closed and taken again under another key). False when
+    // the host refused it.
+    bool watch(Socket socket, std::uint64_t key);
+    // Takes `socket` out when it is in under `key`; a socket watched under
+    // another key since (a reused number) stays.
+    void unwatch(Socket socket, std::uint64_t key);
+    // Waits up to `timeout_ms` (negative: without limit) until some socket can
+    // be read (data, end of stream or an error) and writes the keys of up to
+    // `capacity` such sockets. Returns how many; 0 on time-out or an
+    // interrupted wait, negative on failure.
+    int wait(std::uint64_t* keys, int capacity, int timeout_ms);
+
+private:
+    struct Host;  // defined by the host's implementation file
+    std::unique_ptr<Host> host_;
+};
 
 // A descriptor that a thread blocked in wait_readable can be woken through:
 // signal() makes its socket() readable until drain().

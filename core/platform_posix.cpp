@@ -8,6 +8,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -161,6 +162,55 @@ int wait_readable(const Socket* sockets, bool* ready, int count, int timeout_ms)
             ++n;
         }
     }
+    return n;
+}
+
+// Level-triggered: the receive thread reads one chunk per ready connection
+// and pass, so every connection gets its turn; what stays unread reports the
+// socket again on the next wait. Edge-triggered would need each socket read
+// until it would block, on sockets that are otherwise blocking ones.
+struct ReadySet::Host {
+    int epoll = -1;
+    std::vector<std::uint64_t> key_of_fd;  // 1 + the key each descriptor is watched under, 0: not
+    std::vector<epoll_event> events;
+};
+
+ReadySet::ReadySet() : host_(std::make_unique<Host>()) { host_->epoll = ::epoll_create1(EPOLL_CLOEXEC); }
+
+ReadySet::~ReadySet() {
+    if (host_->epoll >= 0) ::close(host_->epoll);
+}
+
+bool ReadySet::watch(Socket socket, std::uint64_t key) {
+    const int fd = fd_of(socket);
+    if (host_->epoll < 0 || fd < 0) return false;
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.u64 = key;
+    // A closed descriptor leaves the set by itself, so a number taken again
+    // is added anew; one still in (under an older key) is moved.
+    if (::epoll_ctl(host_->epoll, EPOLL_CTL_ADD, fd, &event) != 0 &&
+        (errno != EEXIST || ::epoll_ctl(host_->epoll, EPOLL_CTL_MOD, fd, &event) != 0))
+        return false;
+    if (host_->key_of_fd.size() <= static_cast<std::size_t>(fd)) host_->key_of_fd.resize(static_cast<std::size_t>(fd) + 1);
+    host_->key_of_fd[static_cast<std::size_t>(fd)] = key + 1;
+    return true;
+}
+
+void ReadySet::unwatch(Socket socket, std::uint64_t key) {
+    const auto fd = static_cast<std::size_t>(fd_of(socket));
+    if (fd >= host_->key_of_fd.size() || host_->key_of_fd[fd] != key + 1) return;
+    host_->key_of_fd[fd] = 0;
+    // Fails harmlessly when the descriptor was closed (it left by itself).
+    ::epoll_ctl(host_->epoll, EPOLL_CTL_DEL, static_cast<int>(fd), nullptr);
+}
+
+int ReadySet::wait(std::uint64_t* keys, int capacity, int timeout_ms) {
+    if (host_->epoll < 0 || capacity <= 0) return -1;
+    host_->events.resize(static_cast<std::size_t>(capacity));
+    const int n = ::epoll_wait(host_->epoll, host_->events.data(), capacity, timeout_ms < 0 ? -1 : timeout_ms);
+    if (n < 0) return errno == EINTR ? 0 : -1;
+    for (int i = 0; i < n; ++i) keys[i] = host_->events[static_cast<std::size_t>(i)].data.u64;
     return n;
 }
 

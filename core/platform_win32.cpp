@@ -199,6 +199,55 @@ int wait_readable(const Socket* sockets, bool* ready, int count, int timeout_ms)
     return n;
 }
 
+// WSAPoll takes the whole list on every wait; the list changes only when a
+// socket is watched or unwatched.
+struct ReadySet::Host {
+    std::vector<WSAPOLLFD> fds;
+    std::vector<std::uint64_t> keys;  // keys[i] belongs to fds[i]
+};
+
+ReadySet::ReadySet() : host_(std::make_unique<Host>()) {}
+ReadySet::~ReadySet() = default;
+
+bool ReadySet::watch(Socket socket, std::uint64_t key) {
+    for (std::size_t i = 0; i < host_->fds.size(); ++i) {
+        if (host_->fds[i].fd != native(socket)) continue;
+        host_->keys[i] = key;
+        return true;
+    }
+    WSAPOLLFD entry{};
+    entry.fd = native(socket);
+    entry.events = POLLRDNORM;
+    host_->fds.push_back(entry);
+    host_->keys.push_back(key);
+    return true;
+}
+
+void ReadySet::unwatch(Socket socket, std::uint64_t key) {
+    for (std::size_t i = 0; i < host_->fds.size(); ++i) {
+        if (host_->fds[i].fd != native(socket) || host_->keys[i] != key) continue;
+        host_->fds[i] = host_->fds.back();
+        host_->keys[i] = host_->keys.back();
+        host_->fds.pop_back();
+        host_->keys.pop_back();
+        return;
+    }
+}
+
+int ReadySet::wait(std::uint64_t* keys, int capacity, int timeout_ms) {
+    if (host_->fds.empty()) {
+        sleep_ms(timeout_ms < 0 ? 0 : timeout_ms);
+        return 0;
+    }
+    for (WSAPOLLFD& fd : host_->fds) fd.revents = 0;
+    const int rc = WSAPoll(host_->fds.data(), static_cast<ULONG>(host_->fds.size()), timeout_ms < 0 ? -1 : timeout_ms);
+    if (rc <= 0) return rc;
+    int n = 0;
+    for (std::size_t i = 0; i < host_->fds.size() && n < capacity; ++i)
+        if (host_->fds[i].revents & (POLLRDNORM | POLLHUP | POLLERR | POLLNVAL)) keys[n++] = host_->keys[i];
+    return n;
+}
+
 // WSAPoll waits on sockets only: the wake-up is a pair of loopback UDP
 // sockets, the write end connected to the read end.
 WakeUp::WakeUp() {

@@ -3,9 +3,11 @@
 #include "core/classifier.h"
 #include "core/clock.h"
 #include "core/connections.h"
+#include "core/deadline_heap.h"
 #include "core/library.h"
 #include "core/line_assembler.h"
 #include "core/log.h"
+#include "core/never_destroyed.h"
 #include "core/pending_table.h"
 #include "core/platform.h"
 #include "core/threads.h"
@@ -20,56 +22,78 @@ namespace {
 
 using ConnectionInput = Connection::Input;
 
-// The sockets waited on: slot 0 is the registry's wake-up, then one per
-// connection that has not ended. Rebuilt only when the registry changed or a
-// connection ended, not on every pass.
-struct WaitList {
+// The key the registry's wake-up is watched under; connections are watched
+// under their entry index.
+constexpr std::uint64_t kWakeUpKey = kMaxConnections;
+
+// The receive thread's own state. The connections it watches change only
+// when the registry changed or a connection ended, not on every pass; a pass
+// reads only the connections that are ready and looks only at the stall
+// limits that are due.
+struct ReceiveLoop {
+    platform::ReadySet ready;
     std::uint32_t registry_version = ~0u;
     bool stale = true;
-    int count = 0;
-    ConnectionView views[kMaxConnections];
-    platform::Socket sockets[kMaxConnections + 1];
-    bool ready[kMaxConnections + 1];
-    int view_of_socket[kMaxConnections + 1];
-    char chunk[kReplyCapacity];
+    bool watched[kMaxConnections] = {};
+    ConnectionView views[kMaxConnections] = {};  // what each watched entry held when it was added
+    DeadlineHeap<kMaxConnections> stall_limits;   // entries with a begun line, by when it is given up
+    std::uint64_t ready_keys[kMaxConnections + 1] = {};
+    char chunk[kReplyCapacity] = {};
 };
-WaitList g_wait;
 
 // A begun line is waited for at least as long as a caller waits for its
 // reply, so a reply that stalls half-way can still complete in time.
 int mid_line_limit_ms(const ConnectionView& v) { return std::max(v.recv_timeout_ms, reply_timeout_ms()); }
 
-void rebuild_wait_list() {
-    g_wait.registry_version = registry().version();
-    g_wait.stale = false;
-    ConnectionView* views = g_wait.views;
-    const int n = registry().snapshot(views, kMaxConnections);
-    g_wait.sockets[0] = registry().changed().socket();
-    g_wait.count = 1;
-    for (int i = 0; i < n; ++i) {
-        ConnectionInput& input = registry().input(views[i].entry);
-        if (input.generation != views[i].generation) {
-            input.generation = views[i].generation;
+void stop_watching(ReceiveLoop& loop, int entry) {
+    loop.ready.unwatch(loop.views[entry].socket, static_cast<std::uint64_t>(entry));
+    loop.watched[entry] = false;
+    loop.stall_limits.erase(entry);
+}
+
+// Brings the watched set in line with the registry: open connections that
+// have not ended are watched, nothing else. An entry whose connection
+// changed is taken out before its successor goes in.
+void update_watched(ReceiveLoop& loop) {
+    loop.registry_version = registry().version();
+    loop.stale = false;
+    for (int entry = 0; entry < kMaxConnections; ++entry) {
+        ConnectionView v{};
+        const bool open = registry().view(entry, &v);
+        ConnectionInput& input = registry().input(entry);
+        if (open && input.generation != v.generation) {
+            input.generation = v.generation;
             input.ended = false;
             input.lines.reset();
         }
-        if (input.ended) continue;
-        g_wait.sockets[g_wait.count] = views[i].socket;
-        g_wait.view_of_socket[g_wait.count] = i;
-        ++g_wait.count;
+        const bool wanted = open && !input.ended;
+        if (loop.watched[entry] && (!wanted || loop.views[entry].generation != v.generation)) stop_watching(loop, entry);
+        if (!wanted || loop.watched[entry]) continue;
+        loop.views[entry] = v;
+        loop.watched[entry] = loop.ready.watch(v.socket, static_cast<std::uint64_t>(entry));
+        if (!loop.watched[entry])
+            log(LogLevel::Error, "connection %llu: the receive thread cannot wait on it",
+                static_cast<unsigned long long>(v.socket));
     }
 }
 
-void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
-    const long got = registry().receive(v.entry, v.generation, g_wait.chunk, sizeof g_wait.chunk);
+void read_ready_connection(ReceiveLoop& loop, int entry) {
+    if (!loop.watched[entry]) return;
+    const ConnectionView& v = loop.views[entry];
+    ConnectionInput& input = registry().input(entry);
+    const long got = registry().receive(entry, v.generation, loop.chunk, sizeof loop.chunk);
     if (got > 0) {
-        input.lines.feed(g_wait.chunk, static_cast<std::size_t>(got), [&v, &input](std::string_view line) {
+        input.lines.feed(loop.chunk, static_cast<std::size_t>(got), [&v, &input](std::string_view line) {
             if (input.lines.line_was_cut())
                 log(LogLevel::Warning, "connection %llu: a reply line longer than %zu bytes was cut to them",
                     static_cast<unsigned long long>(v.socket), kReplyCapacity);
             route_line(v.socket, v.joints, line);
         });
-        input.last_bytes_ms = clock().now_ms();
+        // The stall limit counts from the last bytes of a begun line.
+        if (input.lines.has_partial())
+            loop.stall_limits.set(entry, clock().now_ms() + mid_line_limit_ms(v));
+        else
+            loop.stall_limits.erase(entry);
         return;
     }
     // End of stream or a failed socket: an unfinished line is no reply and is
@@ -78,43 +102,38 @@ void read_ready_connection(const ConnectionView& v, ConnectionInput& input) {
         got == 0 ? "end of stream" : "read failed", input.lines.has_partial() ? "; an unfinished line is dropped" : "");
     input.ended = true;
     input.lines.reset();
-    g_wait.stale = true;
+    loop.stall_limits.erase(entry);
+    loop.stale = true;
     // From now on a send on it fails at once instead of reporting success.
-    registry().mark_ended(v.entry, v.generation);
+    registry().mark_ended(entry, v.generation);
 }
 
-// Drops begun lines that stalled past their limit; the time until the next
-// such limit, or -1 when no line is unfinished.
-int drop_stalled_lines() {
+// Drops the begun lines whose stall limit has passed; the time until the
+// next limit, or -1 when no line is unfinished.
+int drop_stalled_lines(ReceiveLoop& loop) {
     const std::int64_t now = clock().now_ms();
-    std::int64_t next = -1;
-    for (int k = 1; k < g_wait.count; ++k) {
-        const ConnectionView& v = g_wait.views[g_wait.view_of_socket[k]];
-        ConnectionInput& input = registry().input(v.entry);
-        if (!input.lines.has_partial()) continue;
-        const std::int64_t left = input.last_bytes_ms + mid_line_limit_ms(v) - now;
-        if (left <= 0) {
-            // Given up without a caller: the waiting call ends at its own
-            // limit or takes the next whole line.
-            log(LogLevel::Warning, "connection %llu: a reply line stalled for %d ms and is dropped",
-                static_cast<unsigned long long>(v.socket), mid_line_limit_ms(v));
-            input.lines.reset();
-            continue;
-        }
-        if (next < 0 || left < next) next = left;
+    while (!loop.stall_limits.empty() && loop.stall_limits.first_deadline() <= now) {
+        const int entry = loop.stall_limits.first();
+        // Given up without a caller: the waiting call ends at its own limit
+        // or takes the next whole line.
+        log(LogLevel::Warning, "connection %llu: a reply line stalled for %d ms and is dropped",
+            static_cast<unsigned long long>(loop.views[entry].socket), mid_line_limit_ms(loop.views[entry]));
+        registry().input(entry).lines.reset();
+        loop.stall_limits.erase(entry);
     }
-    return static_cast<int>(next);
+    return loop.stall_limits.empty() ? -1 : static_cast<int>(loop.stall_limits.first_deadline() - now);
 }
 
-void receive_pass() {
-    if (g_wait.stale || g_wait.registry_version != registry().version()) rebuild_wait_list();
-    const int timeout_ms = clock().system_wait_ms(drop_stalled_lines());
-    if (platform::wait_readable(g_wait.sockets, g_wait.ready, g_wait.count, timeout_ms) <= 0) return;
-    if (g_wait.ready[0]) registry().changed().drain();
-    for (int k = 1; k < g_wait.count; ++k) {
-        if (!g_wait.ready[k]) continue;
-        const ConnectionView& v = g_wait.views[g_wait.view_of_socket[k]];
-        read_ready_connection(v, registry().input(v.entry));
+void receive_pass(ReceiveLoop& loop) {
+    if (loop.stale || loop.registry_version != registry().version()) update_watched(loop);
+    const int timeout_ms = clock().system_wait_ms(drop_stalled_lines(loop));
+    const int n = loop.ready.wait(loop.ready_keys, kMaxConnections + 1, timeout_ms);
+    if (n < 0) platform::sleep_ms(10);  // the host refused the wait: try again, without spinning
+    for (int k = 0; k < n; ++k) {
+        if (loop.ready_keys[k] == kWakeUpKey)
+            registry().changed().drain();
+        else
+            read_ready_connection(loop, static_cast<int>(loop.ready_keys[k]));
     }
 }
 
@@ -157,7 +176,11 @@ void route_line(SOCKHANDLE socket, int joints, std::string_view line) {
 }
 
 void receive_thread_main() {
-    for (;;) receive_pass();
+    // Never destroyed: the thread is never joined and may still run while
+    // the process exits.
+    static NeverDestroyed<ReceiveLoop> loop;
+    loop->ready.watch(registry().changed().socket(), kWakeUpKey);
+    for (;;) receive_pass(*loop);
 }
 
 }  // namespace arx::core

@@ -18,27 +18,42 @@ void move_to(C& c, X& x, const Joints& target, bool reachable) {
     c.start_arm(x, {target}, x.number("v", 20));
 }
 
+// A move of the tool along the straight line to `pose` (whose joints,
+// `target`, are where it ends).
+void move_along(C& c, X& x, const Pose6& pose, const Joints& target, bool reachable) {
+    x.ack("trajectory_state");
+    if (!reachable || !c.within_limits(target)) return c.refuse_arm(x);
+    c.start_path(x, Motion::Shape::Line, {pose}, x.number("v", 20));
+}
+
 void movej(C& c, X& x) {
     c.state.trajectory_type = "movej";
     move_to(c, x, joints_from(c, x, "joint"), true);
 }
 
+// "movel" takes the straight line, "movej_p" the joints' way to the same pose.
 void movel(C& c, X& x) {
     c.state.trajectory_type = x.word;
+    const Pose6 pose = pose_from(x, "pose");
     Joints target{};
-    const bool solved = c.solve(pose_from(x, "pose"), &target);
-    move_to(c, x, target, solved);
+    const bool solved = c.solve(pose, &target);
+    if (x.word == "movel")
+        move_along(c, x, pose, target, solved);
+    else
+        move_to(c, x, target, solved);
 }
 
 void movec(C& c, X& x) {
     c.state.trajectory_type = "movec";
     const cJSON* poses = cJSON_GetObjectItem(x.request, "pose");
     X inner{x.word, poses, x.session, {}};
+    const Pose6 via_pose = pose_from(inner, "pose_via"), to_pose = pose_from(inner, "pose_to");
     Joints via{}, to{};
-    const bool solved = c.solve(pose_from(inner, "pose_via"), &via) && c.solve(pose_from(inner, "pose_to"), &to);
+    const bool solved = c.solve(via_pose, &via) && c.solve(to_pose, &to);
     x.ack("trajectory_state");
     if (!solved || !c.within_limits(via) || !c.within_limits(to)) return c.refuse_arm(x);
-    c.start_arm(x, {via, to}, x.number("v", 20));
+    // The arc runs from where the tool stands when the move begins.
+    c.start_path(x, Motion::Shape::Arc, {via_pose, to_pose}, x.number("v", 20));
 }
 
 // Streamed set-points take effect at once and answer nothing; one beyond a
@@ -60,13 +75,17 @@ void current_trajectory(C& c, X& x) {
                  .numbers("data", cartesian ? pose_wire(c.tool_pose(s.joints)) : joints_milli(s, s.joints)));
 }
 
-// A jog runs toward a far target until the teaching stops; it reports nothing.
-void jog(C& c, X& x, const Joints& target, bool reachable, const char* key) {
+// A jog runs toward a far target until the teaching stops; it reports
+// nothing. A Cartesian jog (`line` given) moves the tool straight toward it.
+void jog(C& c, X& x, const Joints& target, bool reachable, const char* key, const Pose6* line = nullptr) {
     ack_bool(x, key, reachable);
     if (!reachable) return;
     auto& motions = c.state.motions;
     motions.erase(std::remove_if(motions.begin(), motions.end(), [](const Motion& m) { return m.jog; }), motions.end());
-    c.start_arm(x, {target}, x.number("v", 20));
+    if (line)
+        c.start_path(x, Motion::Shape::Line, {*line}, x.number("v", 20));
+    else
+        c.start_arm(x, {target}, x.number("v", 20));
     motions.back().listener.reset();
     motions.back().jog = true;
 }
@@ -79,11 +98,11 @@ int axis_of(const std::string& name) {
 }
 
 // The current tool pose moved along or about one axis.
-bool shifted(C& c, int axis, double amount, Joints* target) {
+bool shifted(C& c, int axis, double amount, Pose6* pose, Joints* target) {
     if (axis < 0) return false;
-    Pose6 pose = c.tool_pose(c.state.joints);
-    pose.v[axis] += amount;
-    return c.solve(pose, target);
+    *pose = c.tool_pose(c.state.joints);
+    pose->v[axis] += amount;
+    return c.solve(*pose, target);
 }
 
 void joint_teach(C& c, X& x) {
@@ -97,13 +116,14 @@ void joint_teach(C& c, X& x) {
 }
 
 void cartesian_teach(C& c, X& x, double reach, const char* key) {
+    Pose6 pose;
     Joints target{};
     const double sign = x.text("direction") == "neg" ? -1 : 1;
     // Position jogs name x, y, z; orientation jogs the same letters about them.
     const int named = axis_of(x.text("teach_type"));
     const int axis = named < 0 ? -1 : named % 3 + (reach < 0.5 ? 0 : 3);
-    const bool ok = shifted(c, axis, sign * reach, &target);
-    jog(c, x, target, ok, key);
+    const bool ok = shifted(c, axis, sign * reach, &pose, &target);
+    jog(c, x, target, ok, key, &pose);
 }
 
 void joint_step(C& c, X& x) {
@@ -115,9 +135,10 @@ void joint_step(C& c, X& x) {
 }
 
 void cartesian_step(C& c, X& x, double scale) {
+    Pose6 pose;
     Joints target{};
-    const bool ok = shifted(c, axis_of(x.text("step_type")), x.number("step") / scale, &target);
-    move_to(c, x, target, ok);
+    const bool ok = shifted(c, axis_of(x.text("step_type")), x.number("step") / scale, &pose, &target);
+    move_along(c, x, pose, target, ok);
 }
 
 }  // namespace

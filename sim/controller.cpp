@@ -13,6 +13,13 @@ namespace arx::sim {
 namespace {
 
 constexpr double kFullSpeedDegPerS = 180;  // a joint at "v" 100
+// A path is followed in steps of at most a millimetre and a hundredth of a
+// radian; a joint that turns further than this in one such step means the
+// path runs through a singularity or flips the arm's posture: it stops there.
+constexpr double kPathStepM = 1e-3, kPathStepRad = 1e-2;
+constexpr double kPathJointLeapDeg = 15;
+// Slower than this the line and angular speed limits are taken as this.
+constexpr double kSlowestLinear = 1e-3, kSlowestTurn = 1e-3;  // m/s, rad/s
 // Metres or radians: no arm reaches, and no orientation needs, more.
 constexpr double kFarthestPose = 1000;
 // The pose the arm stands in at power-on: elbow and wrist bent, away from
@@ -116,22 +123,45 @@ Pose6 Controller::tool_pose(const Joints& joints) const {
     return Pose6{{p.x, p.y, p.z, p.euler.rx, p.euler.ry, p.euler.rz}};
 }
 
-bool Controller::solve(const Pose6& target, Joints* joints) const {
-    float current[kMaxJoints], out[kMaxJoints] = {};
-    for (int i = 0; i < kMaxJoints; ++i) current[i] = static_cast<float>(state.joints[i]);
-    // The seven-axis solver may leave the neighbourhood of the current joints
-    // only when asked (flag 2, which reads the quaternion).
-    const kin::ArmModelSpec* arm = kin::arm_model_spec(state.model);
-    const unsigned char flag = arm && arm->solver == kin::SolverFamily::SevenAxisHeldJoint ? 2 : 1;
+namespace {
+
+// One inverse-kinematics call from `seed`; false out of reach.
+bool solve_from(const ControllerState& s, const Pose6& target, const Joints& seed, unsigned char flag,
+                Joints* joints) {
     // A pose far beyond any reach is not handed to the solver.
     for (double v : target.v)
         if (!(std::fabs(v) <= kFarthestPose)) return false;
+    float current[kMaxJoints], out[kMaxJoints] = {};
+    for (int i = 0; i < kMaxJoints; ++i) current[i] = static_cast<float>(seed[i]);
     const Pose goal = to_kinematics(target);
     if (inverse_kinematics(current, &goal, out, flag) != 1) return false;
     Joints solved{};
-    for (int i = 0; i < kMaxJoints; ++i) solved[i] = i < state.joint_count ? out[i] : 0;
+    for (int i = 0; i < kMaxJoints; ++i) solved[i] = i < s.joint_count ? out[i] : 0;
     for (double v : solved)
         if (!std::isfinite(v)) return false;
+    *joints = solved;
+    return true;
+}
+
+bool seven_axis(int model) {
+    const kin::ArmModelSpec* arm = kin::arm_model_spec(model);
+    return arm && arm->solver == kin::SolverFamily::SevenAxisHeldJoint;
+}
+
+}  // namespace
+
+bool Controller::solve(const Pose6& target, Joints* joints) const {
+    // The seven-axis solver may leave the neighbourhood of the current joints
+    // only when asked (flag 2, which reads the quaternion).
+    return solve_from(state, target, state.joints, seven_axis(state.model) ? 2 : 1, joints);
+}
+
+bool Controller::solve_near(const Pose6& target, const Joints& seed, Joints* joints) const {
+    // Along a path every solver stays near the last joints (flag 1).
+    Joints solved{};
+    if (!solve_from(state, target, seed, 1, &solved)) return false;
+    for (int i = 0; i < state.joint_count; ++i)
+        if (std::fabs(solved[i] - seed[i]) > kPathJointLeapDeg) return false;
     *joints = solved;
     return true;
 }
@@ -156,6 +186,17 @@ void Controller::start_arm(Exchange& x, std::vector<Joints> targets, double v_pe
     // A dropped move is silent to the end: no acknowledgement, no arrival.
     if (fault != FaultKind::Drop) m.listener = x.session;
     state.motions.push_back(std::move(m));
+}
+
+void Controller::start_path(Exchange& x, Motion::Shape shape, std::vector<Pose6> poses, double v_percent) {
+    start_arm(x, {}, v_percent);
+    Motion& m = state.motions.back();
+    m.shape = shape;
+    m.poses = std::move(poses);
+    // "v" is a percentage of the arm's line and angular speed limits.
+    const double share = std::clamp(v_percent, 1.0, 100.0) / 100.0 * speed_factor;
+    m.linear_rate = std::max(state.line_speed, kSlowestLinear) * share;
+    m.turn_rate = std::max(state.angular_speed, kSlowestTurn) * share;
 }
 
 void Controller::start_device(Exchange& x, Motion::Device device, double target, double rate) {
@@ -199,7 +240,64 @@ bool approach(double& value, double target, double step) {
     return false;
 }
 
+PathPose path_pose(const Pose6& p) { return {{p.v[0], p.v[1], p.v[2]}, quat_of_euler(p.v[3], p.v[4], p.v[5])}; }
+
+Pose6 pose6_of(const PathPose& p) {
+    const std::array<double, 3> angles = euler_of_quat(p.orientation);
+    return Pose6{{p.position[0], p.position[1], p.position[2], angles[0], angles[1], angles[2]}};
+}
+
 }  // namespace
+
+bool Controller::interpolate_joints(Motion& m, double seconds) {
+    ControllerState& s = state;
+    // All joints move together and arrive together.
+    const Joints& goal = m.waypoints.front();
+    double widest = 0;
+    for (int i = 0; i < s.joint_count; ++i) widest = std::max(widest, std::fabs(goal[i] - s.joints[i]));
+    const double fraction = widest > 0 ? std::min(1.0, m.rate * seconds / widest) : 1.0;
+    for (int i = 0; i < s.joint_count; ++i) s.joints[i] += (goal[i] - s.joints[i]) * fraction;
+    if (fraction < 1.0) return false;
+    s.joints = goal;
+    m.waypoints.erase(m.waypoints.begin());
+    return m.waypoints.empty();
+}
+
+bool Controller::follow_path(Motion& m, double seconds) {
+    ControllerState& s = state;
+    if (!m.path) {
+        const PathPose from = path_pose(tool_pose(s.joints));
+        m.path = m.shape == Motion::Shape::Line ? Path::line(from, path_pose(m.poses[0]))
+                                                : Path::arc(from, path_pose(m.poses[0]), path_pose(m.poses[1]));
+        if (!m.path) {  // the start, via and target on one line: no circle
+            m.refused = true;
+            return true;
+        }
+    }
+    const Path& path = *m.path;
+    const double duration = std::max(path.length() / m.linear_rate, path.turn() / m.turn_rate);
+    const double reached = duration > 0 ? std::min(1.0, m.progress + seconds / duration) : 1.0;
+    const double span = reached - m.progress;
+    const double pieces = std::max(span * path.length() / kPathStepM, span * path.turn() / kPathStepRad);
+    const int steps = static_cast<int>(std::clamp(std::ceil(pieces), 1.0, 1e6));
+    for (int i = 1; i <= steps; ++i) {
+        const double at = i == steps ? reached : m.progress + span * i / steps;
+        Joints next{};
+        if (!solve_near(pose6_of(path.at(at)), s.joints, &next) || !within_limits(next)) {
+            m.refused = true;  // the arm stays where the path left its reach
+            return true;
+        }
+        s.joints = next;
+    }
+    m.progress = reached;
+    return reached >= 1;
+}
+
+bool Controller::moving() const {
+    const ControllerState& s = state;
+    if (!s.paused && !s.motions.empty() && !s.motions.front().stalled) return true;
+    return std::any_of(s.device_motions.begin(), s.device_motions.end(), [](const Motion& m) { return !m.stalled; });
+}
 
 std::vector<Report> Controller::tick(double seconds) {
     std::vector<Motion> arrived;
@@ -208,21 +306,11 @@ std::vector<Report> Controller::tick(double seconds) {
         ControllerState& s = state;
         if (!s.motions.empty() && !s.paused) {
             Motion& m = s.motions.front();
-            if (!m.stalled) {
-                // All joints move together and arrive together.
-                const Joints& goal = m.waypoints.front();
-                double widest = 0;
-                for (int i = 0; i < s.joint_count; ++i) widest = std::max(widest, std::fabs(goal[i] - s.joints[i]));
-                const double fraction = widest > 0 ? std::min(1.0, m.rate * seconds / widest) : 1.0;
-                for (int i = 0; i < s.joint_count; ++i) s.joints[i] += (goal[i] - s.joints[i]) * fraction;
-                if (fraction >= 1.0) {
-                    s.joints = goal;
-                    m.waypoints.erase(m.waypoints.begin());
-                    if (m.waypoints.empty()) {
-                        arrived.push_back(std::move(m));
-                        s.motions.pop_front();
-                    }
-                }
+            const bool done = !m.stalled && (m.shape == Motion::Shape::Joints ? interpolate_joints(m, seconds)
+                                                                               : follow_path(m, seconds));
+            if (done) {
+                arrived.push_back(std::move(m));
+                s.motions.pop_front();
             }
         }
         auto& devices = s.device_motions;

@@ -5,6 +5,7 @@
 #include "arx_api.h"
 #include "sim/faults.h"
 #include "sim/json_line.h"
+#include "sim/path.h"
 #include "sim/session.h"
 
 #include <array>
@@ -43,6 +44,18 @@ struct Motion {
         Lift
     } device = Device::Arm;
     std::vector<Joints> waypoints;  // the arm's targets, in order
+    // A move of the tool along a line or an arc rather than of the joints:
+    // its poses (the target; for an arc the via pose, then the target). The
+    // path starts where the tool stands when the move begins.
+    enum class Shape {
+        Joints,
+        Line,
+        Arc
+    } shape = Shape::Joints;
+    std::vector<Pose6> poses;
+    std::optional<Path> path;
+    double progress = 0;                    // along the path, 0 to 1
+    double linear_rate = 0, turn_rate = 0;  // metres and radians per second
     double target = 0;              // gripper or lift position
     double rate = 0;                // degrees, gripper units or millimetres per second
     bool stalled = false;           // never moves, never arrives
@@ -138,6 +151,8 @@ public:
     void run_project(const std::string& content, const std::shared_ptr<Session>& session);
     // Moves everything that moves by `seconds`; the arrival reports to send.
     std::vector<Report> tick(double seconds);
+    // Whether a tick would move anything (the clock sleeps otherwise). Under `mutex`.
+    bool moving() const;
 
     // Read by the catalogue (under `mutex`).
     ControllerState state;
@@ -149,12 +164,22 @@ public:
     // Helpers for the catalogue, called with `mutex` held.
     Pose6 tool_pose(const Joints& joints) const;  // forward kinematics with the active tool
     bool solve(const Pose6& target,
-               Joints* joints) const;                // inverse kinematics near the current joints; false out of reach
+               Joints* joints) const;  // inverse kinematics near the current joints; false out of reach
+    // Inverse kinematics that stays near `seed` (a path's last joints): false
+    // out of reach or where a joint would have to leap.
+    bool solve_near(const Pose6& target, const Joints& seed, Joints* joints) const;
     bool within_limits(const Joints& joints) const;  // every joint finite and inside its limits
     double joint_rate(double v_percent) const;       // degrees per second at speed "v"
     void start_arm(Exchange& x, std::vector<Joints> targets, double v_percent);
+    // A move of the tool along a line (`poses` the target) or an arc (via, target).
+    void start_path(Exchange& x, Motion::Shape shape, std::vector<Pose6> poses, double v_percent);
     void start_device(Exchange& x, Motion::Device device, double target, double rate);
     void refuse_arm(Exchange& x);  // an arrival report with a false state, at once
+
+private:
+    // One tick of the arm's running move; true when it has ended.
+    bool interpolate_joints(Motion& m, double seconds);
+    bool follow_path(Motion& m, double seconds);
 };
 
 // The reply handlers, one per request word.

@@ -4,20 +4,22 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <system_error>
 
 namespace arx::sim {
 
 namespace {
 
-constexpr auto kTick = std::chrono::milliseconds(10);
-constexpr auto kPollLimit = std::chrono::milliseconds(100);
+constexpr auto kTick = std::chrono::milliseconds(10);  // the motion clock, while something moves
+// Room for a storm of connects: none waits for a retransmitted handshake.
+constexpr int kListenBacklog = 4096;
+constexpr int kEventsPerWait = 256;
 // A client whose replies found no room for this long no longer listens.
 constexpr auto kSendLimit = std::chrono::milliseconds(2000);
 // Out of descriptors: accepting again at once would only spin.
@@ -43,93 +45,176 @@ Server::Server(Controller& controller, int port) : controller_(controller) {
     address.sin_port = htons(static_cast<uint16_t>(port));
     socklen_t length = sizeof address;
     if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, SOMAXCONN) != 0 ||
+        ::listen(listener_, kListenBacklog) != 0 ||
         ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         return;
     int wake[2];
     if (::pipe2(wake, O_NONBLOCK | O_CLOEXEC) != 0) return;
     wake_read_ = wake[0];
     wake_write_ = wake[1];
-    try {
-        clock_ = std::thread([this] { clock(); });
-    } catch (const std::system_error&) {
-        return;  // no clock, no controller: port() stays 0
-    }
+    epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
+    timer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (epoll_ < 0 || timer_ < 0 || !watch(listener_, EPOLLIN, EPOLL_CTL_ADD) ||
+        !watch(wake_read_, EPOLLIN, EPOLL_CTL_ADD) || !watch(timer_, EPOLLIN, EPOLL_CTL_ADD))
+        return;  // port() stays 0
     port_ = ntohs(address.sin_port);
 }
 
 Server::~Server() {
-    stop();
-    if (clock_.joinable()) clock_.join();
-    sessions_.clear();
-    for (int fd : {listener_, wake_read_, wake_write_})
+    for (Client& c : clients_) c.session.reset();
+    for (int fd : {listener_, wake_read_, wake_write_, timer_, epoll_})
         if (fd >= 0) ::close(fd);
 }
 
 void Server::stop() {
     stopping_ = true;
+    wake();
+}
+
+void Server::wake() {
     if (wake_write_ >= 0) {
         const char nudge = 1;
-        (void)!::write(wake_write_, &nudge, 1);
+        (void)!::write(wake_write_, &nudge, 1);  // a full pipe already wakes the loop
     }
 }
 
+bool Server::watch(int fd, uint32_t events, int operation) {
+    epoll_event e{};
+    e.events = events;
+    e.data.fd = fd;
+    return ::epoll_ctl(epoll_, operation, fd, &e) == 0;
+}
+
 void Server::run() {
-    std::vector<pollfd> watched;
+    epoll_event events[kEventsPerWait];
     while (!stopping_ && port_ != 0) {
+        const int ready = ::epoll_wait(epoll_, events, kEventsPerWait, wait_ms(SimClock::now()));
+        if (ready < 0 && errno != EINTR) continue;
         const SimClock::time_point now = SimClock::now();
-        const bool accepting = now >= accept_paused_until_;
-        SimClock::time_point wake_at = now + kPollLimit;
-        if (!accepting) wake_at = std::min(wake_at, accept_paused_until_);
-        watched.clear();
-        watched.push_back({wake_read_, POLLIN, 0});
-        watched.push_back({accepting ? listener_ : -1, POLLIN, 0});
-        for (const std::shared_ptr<Session>& s : sessions_) {
-            short events = 0;
-            const bool may_answer = s->reading && s->backlog() < kReadPauseBacklog;
-            if (may_answer && s->lines_waiting) wake_at = now;  // its next turn comes at once
-            if (may_answer && !s->lines_waiting && !s->peer_done) events |= POLLIN;
-            // A connection still read learns of its end from recv(); one no longer read, from here.
-            if (!s->reading) events |= POLLRDHUP;
-            if (s->has_due(now)) events |= POLLOUT;
-            wake_at = std::min(wake_at, s->next_due());
-            watched.push_back({s->socket(), events, 0});
+        bool accept_now = false;
+        for (int i = 0; i < std::max(ready, 0); ++i) {
+            const int fd = events[i].data.fd;
+            const uint32_t seen = events[i].events;
+            if (fd == wake_read_) {
+                char drain[64];
+                while (::read(wake_read_, drain, sizeof drain) > 0) {}
+            } else if (fd == timer_) {
+                uint64_t expirations = 0;
+                (void)!::read(timer_, &expirations, sizeof expirations);
+                tick(now);
+            } else if (fd == listener_) {
+                accept_now = true;  // after the clients polled now are served
+            } else if (fd >= 0 && static_cast<std::size_t>(fd) < clients_.size() && clients_[fd].session) {
+                const std::shared_ptr<Session>& s = clients_[fd].session;
+                touch(fd);
+                // A connection still read learns of its end from recv(); one no longer read, from here.
+                if (!s->reading && (seen & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)))
+                    s->close(false);
+                else if (s->reading && !s->lines_waiting && (seen & (EPOLLIN | EPOLLHUP | EPOLLERR)))
+                    read_from(s);
+            }
         }
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake_at - now).count();
-        if (::poll(watched.data(), watched.size(), static_cast<int>(std::max<long long>(0, wait))) < 0 &&
-            errno != EINTR)
-            continue;
-
-        if (watched[0].revents) {
-            char drain[64];
-            while (::read(wake_read_, drain, sizeof drain) > 0) {}
+        // Clients whose received lines waited for their turn are answered on.
+        working_.swap(turns_);
+        for (int fd : working_) {
+            const std::shared_ptr<Session>& s = clients_[fd].session;
+            if (!s) continue;
+            touch(fd);
+            if (s->lines_waiting && s->reading && s->backlog() < kReadPauseBacklog && !feed(s)) s->close(false);
         }
-        deliver_reports();
-        const std::size_t served = sessions_.size();  // those accepted now were not polled yet
-        if (watched[1].revents & POLLIN) accept_clients();
-
+        // Writes that fell due, and peers that took nothing for too long.
+        for (int fd : timed_) touch(fd);
+        working_.clear();
         const SimClock::time_point after = SimClock::now();
-        for (std::size_t i = 0; i < served; ++i) {
-            const std::shared_ptr<Session>& s = sessions_[i];
-            const short seen = watched[i + 2].revents;
-            if (seen & POLLNVAL) {
-                s->close(false);
-                continue;
-            }
-            if (s->lines_waiting && s->reading && s->backlog() < kReadPauseBacklog) {
-                if (!feed(s)) s->close(false);
-            } else if (seen & POLLIN) {
-                read_from(s);
-            }
-            // A connection no longer read still ends when its peer leaves.
-            if (!s->reading && (seen & (POLLRDHUP | POLLHUP | POLLERR))) s->close(false);
-            if (!s->closed() && !s->flush(after, kSendLimit)) s->close(false);
-            if (s->peer_done && !s->lines_waiting && s->idle()) s->close(false);
-        }
-        sessions_.erase(std::remove_if(sessions_.begin(), sessions_.end(),
-                                       [](const std::shared_ptr<Session>& s) { return s->closed(); }),
-                        sessions_.end());
+        working_.swap(touched_);
+        for (int fd : working_) settle(fd, after);
+        working_.clear();
+        if (!listening_ && after >= accept_paused_until_) listening_ = watch(listener_, EPOLLIN, EPOLL_CTL_MOD);
+        if (accept_now && listening_) accept_clients();
+        set_clock();
     }
+}
+
+int Server::wait_ms(SimClock::time_point now) const {
+    if (!turns_.empty()) return 0;
+    SimClock::time_point wake_at = SimClock::time_point::max();
+    for (int fd : timed_) {
+        const Session& s = *clients_[fd].session;
+        wake_at = std::min(wake_at, s.next_due());
+        // A moment after the limit, so that the peer is past it when looked at.
+        const SimClock::time_point give_up = s.give_up_at(kSendLimit);
+        if (give_up != SimClock::time_point::max()) wake_at = std::min(wake_at, give_up + std::chrono::milliseconds(1));
+    }
+    if (!listening_) wake_at = std::min(wake_at, accept_paused_until_);
+    if (wake_at == SimClock::time_point::max()) return -1;  // until something happens
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake_at - now).count();
+    return static_cast<int>(std::clamp<long long>(wait, 0, 60 * 1000));
+}
+
+void Server::touch(int fd) {
+    Client& c = clients_[fd];
+    if (!c.touched) {
+        c.touched = true;
+        touched_.push_back(fd);
+    }
+}
+
+void Server::settle(int fd, SimClock::time_point now) {
+    Client& c = clients_[fd];
+    c.touched = false;
+    if (!c.session) return;
+    Session& s = *c.session;
+    if (!s.closed() && !s.flush(now, kSendLimit)) s.close(false);
+    if (s.peer_done && !s.lines_waiting && s.idle()) s.close(false);
+    if (s.closed()) return drop(fd);
+    const bool may_answer = s.reading && s.backlog() < kReadPauseBacklog;
+    uint32_t wanted = 0;
+    if (may_answer && !s.lines_waiting && !s.peer_done) wanted |= EPOLLIN;
+    if (!s.reading) wanted |= EPOLLRDHUP;
+    if (s.unsent()) wanted |= EPOLLOUT;
+    if (wanted != c.watched && watch(fd, wanted, EPOLL_CTL_MOD)) c.watched = wanted;
+    if (may_answer && s.lines_waiting) turns_.push_back(fd);
+    const bool timed = s.next_due() != SimClock::time_point::max() ||
+                       s.give_up_at(kSendLimit) != SimClock::time_point::max();
+    if (timed)
+        timed_.insert(fd);
+    else
+        timed_.erase(fd);
+}
+
+void Server::drop(int fd) {
+    // Closing the socket took it out of the epoll set.
+    clients_[fd] = Client{};
+    --connected_;
+    timed_.erase(fd);
+}
+
+void Server::tick(SimClock::time_point now) {
+    if (!clock_running_) return;
+    const double seconds = std::chrono::duration<double>(now - last_tick_).count();
+    last_tick_ = now;
+    for (const Report& r : controller_.tick(seconds)) {
+        const std::shared_ptr<Session> session = r.to.lock();
+        if (!session || session->closed()) continue;
+        session->report(r.line);
+        touch(session->socket());
+    }
+}
+
+void Server::set_clock() {
+    bool moving = false;
+    {
+        std::lock_guard<std::mutex> lock(controller_.mutex);
+        moving = controller_.moving();
+    }
+    if (moving == clock_running_) return;
+    itimerspec period{};
+    if (moving) {
+        period.it_interval = {0, std::chrono::nanoseconds(kTick).count()};
+        period.it_value = period.it_interval;
+        last_tick_ = SimClock::now();  // the time before a move began is not its time
+    }
+    if (::timerfd_settime(timer_, 0, &period, nullptr) == 0) clock_running_ = moving;
 }
 
 void Server::accept_clients() {
@@ -137,13 +222,21 @@ void Server::accept_clients() {
     for (int i = 0; i < 64; ++i) {
         const int client = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (client < 0) {
-            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
                 accept_paused_until_ = SimClock::now() + kAcceptPause;
+                listening_ = !watch(listener_, 0, EPOLL_CTL_MOD);
+            }
             return;
         }
         const int on = 1;
         setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        sessions_.push_back(std::make_shared<Session>(client, controller_.faults));
+        if (static_cast<std::size_t>(client) >= clients_.size()) clients_.resize(client + 1);
+        Client& c = clients_[client];
+        c = Client{std::make_shared<Session>(client, controller_.faults), EPOLLIN, false};
+        if (watch(client, EPOLLIN, EPOLL_CTL_ADD))
+            ++connected_;
+        else
+            c = Client{};  // its session's end closes the socket
     }
 }
 
@@ -215,33 +308,6 @@ bool Server::feed(const std::shared_ptr<Session>& session) {
     session->scanned -= std::min(at, session->scanned);
     // A line that never ends is not a request.
     return keep && (session->lines_waiting || session->file_bytes_expected > 0 || in.size() <= kMaxLine);
-}
-
-void Server::deliver_reports() {
-    std::vector<Report> reports;
-    {
-        std::lock_guard<std::mutex> lock(mailbox_mutex_);
-        reports.swap(mailbox_);
-    }
-    for (const Report& r : reports)
-        if (auto session = r.to.lock()) session->report(r.line);
-}
-
-void Server::clock() {
-    auto last = SimClock::now();
-    while (!stopping_) {
-        std::this_thread::sleep_for(kTick);
-        const auto now = SimClock::now();
-        std::vector<Report> reports = controller_.tick(std::chrono::duration<double>(now - last).count());
-        last = now;
-        if (reports.empty()) continue;
-        {
-            std::lock_guard<std::mutex> lock(mailbox_mutex_);
-            for (Report& r : reports) mailbox_.push_back(std::move(r));
-        }
-        const char nudge = 1;
-        (void)!::write(wake_write_, &nudge, 1);  // a full pipe already wakes the loop
-    }
 }
 
 }  // namespace arx::sim

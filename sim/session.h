@@ -1,6 +1,6 @@
 // One client connection of the simulated controller: its socket, what it has
 // sent that is not yet a whole line, and what is still to be written to it.
-// A session belongs to the server's poll loop alone: nothing here blocks and
+// A session belongs to the server's event loop alone: nothing here blocks and
 // nothing here locks. Replies and reports wait in the outbox until the socket
 // takes them; a fault that answers late or in pieces is a write due later.
 #pragma once
@@ -40,6 +40,13 @@ public:
     // Bytes written by the controller and not yet taken by the socket.
     std::size_t backlog() const { return backlog_; }
     bool idle() const { return outbox_.empty() && ready_.empty(); }
+    // Due bytes the socket had no room for (then it is watched for room).
+    bool unsent() const { return !ready_.empty(); }
+    // When flush() gives the peer up if it takes nothing more; max() while
+    // nothing waits for room.
+    SimClock::time_point give_up_at(std::chrono::milliseconds limit) const {
+        return waiting_ ? waiting_since_ + limit : SimClock::time_point::max();
+    }
 
     // Closes the socket; `reset` makes the peer see a reset, not an orderly end.
     void close(bool reset);

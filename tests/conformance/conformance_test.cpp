@@ -44,6 +44,14 @@ protected:
 const std::set<std::string> kRefused = {"Delete_Tool_Frame/blocking", "Delete_Work_Frame/blocking",
                                         "MoveCartesianTool_Cmd/state query fails", "Ort_Teach_Cmd/axis 3 has no word"};
 
+// The rows' poses are chosen for their bytes, not for the arm: the straight
+// line or arc from where the arm stands to them may leave the reach or pass a
+// singularity on one model or another, and the move then ends not arrived.
+// (Paths that stay in reach are checked point by point in sim_path_test.)
+const std::set<std::string> kPathMayLeaveReach = {"Movel_Cmd/blocking, report false",
+                                                  "Movec_Cmd/blocking, report not true/false",
+                                                  "Ort_Step_Cmd/truncated, arrived"};
+
 TEST_P(AgainstSim, EveryCommandRowSucceeds) {
     char tip[] = "tip";  // the frame the rows ask about by name
     ASSERT_EQ(Manual_Set_Tool_Frame(h, tip, POSE{0, 0, 0.05f, 0, 0, 0}, 0.5f, 0, 0, 0, true), 0);
@@ -52,8 +60,13 @@ TEST_P(AgainstSim, EveryCommandRowSucceeds) {
         for (const SweepRow& row : family.rows) {
             if (!row.line) continue;  // nothing reaches the controller
             SCOPED_TRACE(std::string(family.name) + ": " + row.function + " " + row.variant);
-            const bool refused = kRefused.count(std::string(row.function) + "/" + row.variant) > 0;
-            EXPECT_EQ(row.call(h), refused ? ARX_CONTROLLER_FALSE : ARX_SUCCESS);
+            const std::string name = std::string(row.function) + "/" + row.variant;
+            const bool refused = kRefused.count(name) > 0;
+            const int rc = row.call(h);
+            if (kPathMayLeaveReach.count(name))
+                EXPECT_TRUE(rc == ARX_SUCCESS || rc == ARX_CONTROLLER_FALSE) << rc;
+            else
+                EXPECT_EQ(rc, refused ? ARX_CONTROLLER_FALSE : ARX_SUCCESS);
             // A queued move's arrival report must not end the next row's wait.
             ASSERT_TRUE(sim->wait_idle());
             ++rows;

@@ -1,0 +1,282 @@
+// The simulator's tool paths: the geometry on its own (line, slerp, the
+// circle through three points and where none exists), and the arm following
+// a straight line and an arc, sampled through the library while it moves.
+#include "conformance/sim_process.h"
+#include "sim/path.h"
+#include "support/command_cases.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <future>
+
+namespace arx::test {
+namespace {
+
+using sim::Path;
+using sim::PathPose;
+using sim::Quat;
+using sim::Vec3d;
+
+constexpr double kPi = 3.14159265358979323846;
+
+double distance(const Vec3d& a, const Vec3d& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
+
+// Distance of `p` from the segment a-b.
+double off_segment(const Vec3d& p, const Vec3d& a, const Vec3d& b) {
+    const Vec3d d{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    const double t = dd > 0 ? std::clamp(((p[0] - a[0]) * d[0] + (p[1] - a[1]) * d[1] + (p[2] - a[2]) * d[2]) / dd, 0.0, 1.0) : 0.0;
+    return distance(p, {a[0] + t * d[0], a[1] + t * d[1], a[2] + t * d[2]});
+}
+
+// Distance of `p` from the circle of `centre` and `radius` in the plane of unit `normal`.
+double off_circle(const Vec3d& p, const Vec3d& centre, double radius, const Vec3d& normal) {
+    const Vec3d r{p[0] - centre[0], p[1] - centre[1], p[2] - centre[2]};
+    const double height = r[0] * normal[0] + r[1] * normal[1] + r[2] * normal[2];
+    const double in_plane = std::sqrt(std::max(0.0, r[0] * r[0] + r[1] * r[1] + r[2] * r[2] - height * height));
+    return std::hypot(in_plane - radius, height);
+}
+
+PathPose at(double x, double y, double z, const Quat& q = {}) { return {{x, y, z}, q}; }
+
+TEST(SimPath, EulerAnglesSurviveTheQuaternion) {
+    const double cases[][3] = {{0, 0, 0}, {kPi, 0, 0}, {0.3, -0.4, 2.5}, {-1.2, 1.1, -3.0}, {1.0, 0.2, 0}};
+    for (const auto& e : cases) {
+        const auto back = sim::euler_of_quat(sim::quat_of_euler(e[0], e[1], e[2]));
+        // The same rotation: no turn between the two.
+        EXPECT_NEAR(sim::turn_between(sim::quat_of_euler(e[0], e[1], e[2]),
+                                      sim::quat_of_euler(back[0], back[1], back[2])),
+                    0, 1e-9)
+            << e[0] << " " << e[1] << " " << e[2];
+    }
+    // A quarter turn about z: half angles of 45 degrees.
+    const Quat q = sim::quat_of_euler(0, 0, kPi / 2);
+    EXPECT_NEAR(q.w, std::sqrt(0.5), 1e-12);
+    EXPECT_NEAR(q.z, std::sqrt(0.5), 1e-12);
+    // Fixed axes, x first: Ry(90) Rx(90), not Rx(90) Ry(90) (whose z would be +0.5).
+    const Quat xy = sim::quat_of_euler(kPi / 2, kPi / 2, 0);
+    EXPECT_NEAR(xy.w, 0.5, 1e-12);
+    EXPECT_NEAR(xy.x, 0.5, 1e-12);
+    EXPECT_NEAR(xy.y, 0.5, 1e-12);
+    EXPECT_NEAR(xy.z, -0.5, 1e-12);
+}
+
+TEST(SimPath, SlerpTurnsSteadilyTheShorterWay) {
+    struct Case {
+        const char* name;
+        Quat a, b;
+        double turn;  // radians between them
+    };
+    const Case cases[] = {
+        {"a quarter about z", Quat{}, sim::quat_of_euler(0, 0, kPi / 2), kPi / 2},
+        {"b given as -b", Quat{}, Quat{-std::sqrt(0.5), 0, 0, -std::sqrt(0.5)}, kPi / 2},
+        {"three quarters is a quarter the other way", Quat{}, sim::quat_of_euler(0, 0, 1.5 * kPi), kPi / 2},
+        {"tilted", sim::quat_of_euler(0.2, -0.3, 1.0), sim::quat_of_euler(-0.5, 0.4, 2.0), -1},
+        {"the same", sim::quat_of_euler(1, 2, 3), sim::quat_of_euler(1, 2, 3), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const double whole = sim::turn_between(c.a, c.b);
+        if (c.turn >= 0) EXPECT_NEAR(whole, c.turn, 1e-9);
+        EXPECT_NEAR(sim::turn_between(sim::slerp(c.a, c.b, 0), c.a), 0, 1e-7);
+        EXPECT_NEAR(sim::turn_between(sim::slerp(c.a, c.b, 1), c.b), 0, 1e-7);
+        for (double s : {0.1, 0.25, 0.5, 0.9}) {
+            const Quat q = sim::slerp(c.a, c.b, s);
+            EXPECT_NEAR(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z, 1, 1e-12);
+            // At a steady rate and on the great arc: s of the turn done, the rest to go.
+            EXPECT_NEAR(sim::turn_between(c.a, q), s * whole, 1e-7) << s;
+            EXPECT_NEAR(sim::turn_between(q, c.b), (1 - s) * whole, 1e-7) << s;
+        }
+    }
+}
+
+TEST(SimPath, LineRunsStraightAtSteadySpeed) {
+    const PathPose from = at(0.3, -0.1, 0.2, sim::quat_of_euler(kPi, 0, 0));
+    const PathPose to = at(0.1, 0.2, 0.25, sim::quat_of_euler(kPi, 0.2, 0.5));
+    const Path line = Path::line(from, to);
+    EXPECT_FALSE(line.is_arc());
+    EXPECT_NEAR(line.length(), distance(from.position, to.position), 1e-12);
+    EXPECT_NEAR(line.turn(), sim::turn_between(from.orientation, to.orientation), 1e-12);
+    for (double s : {0.0, 0.2, 0.5, 0.75, 1.0}) {
+        const PathPose p = line.at(s);
+        EXPECT_NEAR(off_segment(p.position, from.position, to.position), 0, 1e-12) << s;
+        EXPECT_NEAR(distance(p.position, from.position), s * line.length(), 1e-12) << s;
+    }
+    // Progress beyond the ends stays at them.
+    EXPECT_EQ(line.at(-1).position, from.position);
+    EXPECT_EQ(line.at(2).position, to.position);
+
+    // A turn in place: no length, the orientation still moves.
+    const Path turn = Path::line(from, PathPose{from.position, to.orientation});
+    EXPECT_EQ(turn.length(), 0);
+    EXPECT_GT(turn.turn(), 0.5);
+    EXPECT_EQ(turn.at(0.5).position, from.position);
+    // Zero length and no turn: a path that is already at its end.
+    const Path still = Path::line(from, from);
+    EXPECT_EQ(still.length(), 0);
+    EXPECT_EQ(still.turn(), 0);
+    EXPECT_EQ(still.at(0.3).position, from.position);
+}
+
+TEST(SimPath, ArcRunsOnTheCircleThroughItsThreePoints) {
+    struct Case {
+        const char* name;
+        Vec3d from, via, to;
+        Vec3d centre;
+        double radius, sweep;  // the angle from `from` to `to` through `via`
+        double via_at;         // the progress at which it passes `via`
+    };
+    const double h = std::sqrt(0.5);
+    const Case cases[] = {
+        {"half circle", {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, 0, 0}, 1, kPi, 0.5},
+        {"the long way round", {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, 0}, 1, 1.5 * kPi, 1.0 / 3},
+        {"short arc", {1, 0, 0}, {h, h, 0}, {0, 1, 0}, {0, 0, 0}, 1, kPi / 2, 0.5},
+        {"tilted and shifted", {0.35, 0.1, 0.3}, {0.3, 0.1 + 0.05 * h, 0.3 + 0.05 * h}, {0.25, 0.1, 0.3},
+         {0.3, 0.1, 0.3}, 0.05, kPi, 0.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Quat q0 = sim::quat_of_euler(kPi, 0, 0), q1 = sim::quat_of_euler(kPi, 0.3, 0),
+                   q2 = sim::quat_of_euler(kPi, 0.3, 0.6);
+        const auto arc = Path::arc({c.from, q0}, {c.via, q1}, {c.to, q2});
+        ASSERT_TRUE(arc.has_value());
+        EXPECT_TRUE(arc->is_arc());
+        EXPECT_LT(distance(arc->centre(), c.centre), 1e-12);
+        EXPECT_NEAR(arc->radius(), c.radius, 1e-12);
+        EXPECT_NEAR(arc->length(), c.radius * c.sweep, 1e-12);
+        const Vec3d a{c.via[0] - c.from[0], c.via[1] - c.from[1], c.via[2] - c.from[2]};
+        const Vec3d b{c.to[0] - c.from[0], c.to[1] - c.from[1], c.to[2] - c.from[2]};
+        Vec3d n{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+        const double nn = std::hypot(n[0], n[1], n[2]);
+        n = {n[0] / nn, n[1] / nn, n[2] / nn};
+        for (int i = 0; i <= 100; ++i) {
+            const PathPose p = arc->at(i / 100.0);
+            EXPECT_NEAR(off_circle(p.position, c.centre, c.radius, n), 0, 1e-12) << i;
+            // Steady along the circle: the chord to the start matches the angle swept.
+            const double swept = c.sweep * i / 100.0;
+            EXPECT_NEAR(distance(p.position, c.from), 2 * c.radius * std::fabs(std::sin(swept / 2)), 1e-12) << i;
+        }
+        // It passes the via pose (not the other arc of the circle), and ends at the target.
+        EXPECT_LT(distance(arc->at(c.via_at).position, c.via), 1e-12);
+        EXPECT_LT(sim::turn_between(arc->at(c.via_at).orientation, q1), 1e-7);
+        EXPECT_EQ(arc->at(1).position, c.to);
+        EXPECT_LT(sim::turn_between(arc->at(1).orientation, q2), 1e-7);
+        // Half-way to the via pose, half its turn.
+        EXPECT_NEAR(sim::turn_between(q0, arc->at(c.via_at / 2).orientation), sim::turn_between(q0, q1) / 2, 1e-7);
+        EXPECT_NEAR(arc->turn(), sim::turn_between(q0, q1) + sim::turn_between(q1, q2), 1e-12);
+    }
+}
+
+TEST(SimPath, NoCircleThroughPointsOnOneLine) {
+    struct Case {
+        const char* name;
+        Vec3d from, via, to;
+    };
+    const Case cases[] = {
+        {"via between", {0, 0, 0}, {0.1, 0.1, 0.1}, {0.2, 0.2, 0.2}},
+        {"via beyond", {0, 0, 0}, {0.3, 0, 0}, {0.2, 0, 0}},
+        {"via at the start", {0.1, 0.2, 0.3}, {0.1, 0.2, 0.3}, {0.2, 0.2, 0.3}},
+        {"via at the target", {0.1, 0.2, 0.3}, {0.2, 0.2, 0.3}, {0.2, 0.2, 0.3}},
+        {"target at the start", {0.1, 0.2, 0.3}, {0.2, 0.3, 0.3}, {0.1, 0.2, 0.3}},
+        {"all one point", {0.1, 0.2, 0.3}, {0.1, 0.2, 0.3}, {0.1, 0.2, 0.3}},
+        {"off the line by a rounding", {0, 0, 0}, {0.1, 1e-9, 0}, {0.2, 0, 0}},
+    };
+    for (const Case& c : cases) EXPECT_FALSE(Path::arc(at(c.from[0], c.from[1], c.from[2]), at(c.via[0], c.via[1], c.via[2]), at(c.to[0], c.to[1], c.to[2])).has_value()) << c.name;
+    // A micrometre off the line is a circle, if a wide one.
+    EXPECT_TRUE(Path::arc(at(0, 0, 0), at(0.1, 1e-5, 0), at(0.2, 0, 0)).has_value());
+}
+
+// arx-sim at its natural speed, so that a move lasts long enough to be
+// sampled many times; model A, from its power-on pose.
+struct SlowSim : ::testing::Test {
+    void SetUp() override {
+        sim = std::make_unique<SimProcess>(std::vector<std::string>{"--model", "A"});
+        ASSERT_NE(sim->port(), 0);
+        ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
+        char ip[] = "127.0.0.1";
+        h = Arm_Socket_Start(ip, sim->port(), 100);
+        ASSERT_TRUE(ARX_HANDLE_IS_VALID(h));
+    }
+    void TearDown() override {
+        if (ARX_HANDLE_IS_VALID(h)) Arm_Socket_Close(h);
+    }
+    Vec3d where() {
+        float joints[7] = {};
+        POSE pose{};
+        uint16_t arm_err = 0, sys_err = 0;
+        EXPECT_EQ(Get_Current_Arm_State(h, joints, &pose, &arm_err, &sys_err), 0);
+        return {pose.x, pose.y, pose.z};
+    }
+    // Samples the tool while `move` runs on another thread; its result and the samples.
+    int sample_during(const std::function<int()>& move, std::vector<Vec3d>* samples) {
+        auto done = std::async(std::launch::async, move);
+        while (done.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+            samples->push_back(where());
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done.get();
+    }
+    std::unique_ptr<SimProcess> sim;
+    SOCKHANDLE h = 0;
+};
+
+TEST_F(SlowSim, MovelKeepsTheToolOnTheSegmentAndMovecOnTheCircle) {
+    const Vec3d start = where();
+    // Along x, y and z at once, turning about z on the way.
+    const POSE line_end{static_cast<float>(start[0] + 0.08), static_cast<float>(start[1] - 0.06),
+                        static_cast<float>(start[2] - 0.04), 3.1415f, 0, 0.2f};
+    std::vector<Vec3d> samples;
+    ASSERT_EQ(sample_during([&] { return Movel_Cmd(h, line_end, 30, 0, true); }, &samples), 0);
+    const Vec3d end{line_end.x, line_end.y, line_end.z};
+    EXPECT_LT(distance(where(), end), 1e-5);
+    int between = 0;
+    for (const Vec3d& p : samples) {
+        EXPECT_LT(off_segment(p, start, end), 0.5e-3) << p[0] << " " << p[1] << " " << p[2];
+        between += distance(p, start) > 1e-3 && distance(p, end) > 1e-3;
+    }
+    EXPECT_GE(between, 10) << "too few samples while it moved";
+
+    // A half circle of 50 mm in a plane tilted 45 degrees, from the line's end.
+    const double r = 0.05, h45 = r * std::sqrt(0.5);
+    const Vec3d centre{end[0] + r, end[1], end[2]};
+    const POSE via{static_cast<float>(centre[0]), static_cast<float>(centre[1] + h45),
+                   static_cast<float>(centre[2] + h45), 3.1415f, 0, 0.2f};
+    const POSE to{static_cast<float>(centre[0] + r), static_cast<float>(centre[1]), static_cast<float>(centre[2]),
+                  3.1415f, 0, 0.2f};
+    samples.clear();
+    ASSERT_EQ(sample_during([&] { return Movec_Cmd(h, via, to, 30, 0, 0, true); }, &samples), 0);
+    EXPECT_LT(distance(where(), {to.x, to.y, to.z}), 1e-5);
+    const Vec3d normal{0, -std::sqrt(0.5), std::sqrt(0.5)};
+    between = 0;
+    bool passed_top = false;
+    for (const Vec3d& p : samples) {
+        EXPECT_LT(off_circle(p, centre, r, normal), 0.5e-3) << p[0] << " " << p[1] << " " << p[2];
+        between += distance(p, end) > 1e-3 && distance(p, {to.x, to.y, to.z}) > 1e-3;
+        passed_top = passed_top || p[1] > centre[1] + 0.5 * h45;
+    }
+    EXPECT_GE(between, 10) << "too few samples while it moved";
+    EXPECT_TRUE(passed_top) << "the arc took the other side of the circle";
+}
+
+// A straight line that leaves what the arm can follow stops where it leaves
+// it, and the move reports that it did not arrive.
+TEST_F(SlowSim, LineOutOfReachStopsWhereItLeavesIt) {
+    const Vec3d start = where();
+    // Straight across the arm's base axis to the mirrored position: on the
+    // axis the first joint would have to swing half a turn at once.
+    ASSERT_LT(start[0], -0.1);
+    const POSE across{static_cast<float>(-start[0]), static_cast<float>(start[1]), static_cast<float>(start[2]),
+                      3.1415f, 0, 3.1415f};
+    ASSERT_EQ(Movel_Cmd(h, across, 100, 0, true), ARX_CONTROLLER_FALSE);
+    const Vec3d stopped = where();
+    EXPECT_LT(off_segment(stopped, start, {-start[0], start[1], start[2]}), 0.5e-3);
+    // It went as far as the axis and no further.
+    EXPECT_GT(stopped[0], -0.01);
+    EXPECT_LT(stopped[0], 0.005);
+    EXPECT_TRUE(sim->wait_idle(1000));
+}
+
+}  // namespace
+}  // namespace arx::test

@@ -1,0 +1,290 @@
+// The receive loop at scale: the set of sockets it waits on, the stall limits
+// of begun lines ordered by time, and 300 connections whose replies arrive
+// interleaved and cut.
+#include "core/connections.h"
+#include "core/deadline_heap.h"
+#include "core/library.h"
+#include "core/pending_table.h"
+#include "core/platform.h"
+#include "core/transport.h"
+#include "support/fake_controller.h"
+#include "support/manual_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace arx::test {
+namespace {
+
+// A connected loopback pair: the waiting end and the peer's.
+struct Pair {
+    platform::Socket listener, ours = platform::kInvalidSocket, peer = platform::kInvalidSocket;
+    Pair() {
+        int port = 0;
+        listener = platform::tcp_listen_loopback(&port);
+        ours = platform::tcp_socket();
+        if (platform::tcp_connect(ours, "127.0.0.1", port, 1000)) peer = platform::tcp_accept(listener);
+    }
+    ~Pair() {
+        for (platform::Socket s : {peer, ours, listener})
+            if (s != platform::kInvalidSocket) platform::close_socket(s);
+    }
+    void close_ours() {
+        platform::close_socket(ours);
+        ours = platform::kInvalidSocket;
+    }
+};
+
+std::vector<std::uint64_t> ready_keys(platform::ReadySet& set, int timeout_ms) {
+    std::uint64_t keys[8];
+    const int n = set.wait(keys, 8, timeout_ms);
+    std::vector<std::uint64_t> out(keys, keys + std::max(n, 0));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+using Keys = std::vector<std::uint64_t>;
+
+// Ready sockets come back under their keys until read (level-triggered);
+// unwatched ones never do; the wake-up is one of them.
+TEST(ReadySet, ReportsTheKeysOfReadySocketsUntilRead) {
+    Pair a, b;
+    platform::WakeUp wake;
+    ASSERT_NE(a.peer, platform::kInvalidSocket);
+    ASSERT_NE(b.peer, platform::kInvalidSocket);
+    platform::ReadySet set;
+    ASSERT_TRUE(set.watch(a.ours, 7));
+    ASSERT_TRUE(set.watch(b.ours, 9));
+    ASSERT_TRUE(set.watch(wake.socket(), 300));
+    EXPECT_EQ(ready_keys(set, 0), Keys{});
+    platform::send_bytes(a.peer, "x", 1);
+    EXPECT_EQ(ready_keys(set, 1000), Keys{7});
+    EXPECT_EQ(ready_keys(set, 0), Keys{7});  // unread: reported again
+    wake.signal();
+    platform::close_socket(b.peer);  // end of stream counts as readable
+    b.peer = platform::kInvalidSocket;
+    EXPECT_EQ(ready_keys(set, 1000), (Keys{7, 9, 300}));
+    char byte;
+    EXPECT_EQ(platform::receive_bytes(a.ours, &byte, 1), 1);
+    wake.drain();
+    set.unwatch(b.ours, 9);
+    EXPECT_EQ(ready_keys(set, 50), Keys{});
+}
+
+// A closed socket's number taken by the next connection, watched under
+// another key: taking the old key out leaves the new connection watched.
+TEST(ReadySet, ReusedSocketNumberStaysWatchedUnderItsNewKey) {
+    Pair a;
+    ASSERT_NE(a.peer, platform::kInvalidSocket);
+    platform::ReadySet set;
+    ASSERT_TRUE(set.watch(a.ours, 3));
+    const platform::Socket number = a.ours;
+    a.close_ours();
+    Pair b;
+    ASSERT_NE(b.peer, platform::kInvalidSocket);
+    if (b.ours != number) GTEST_SKIP() << "the host gave the next socket another number";
+    ASSERT_TRUE(set.watch(b.ours, 4));
+    set.unwatch(number, 3);  // the old connection's entry, seen gone later
+    platform::send_bytes(b.peer, "x", 1);
+    EXPECT_EQ(ready_keys(set, 1000), Keys{4});
+}
+
+// After any sequence of sets and erases the first key is one with the
+// earliest deadline, and draining it yields the deadlines in order.
+TEST(DeadlineHeap, FirstIsAlwaysTheEarliestDeadline) {
+    constexpr int kKeys = 40;
+    core::DeadlineHeap<kKeys> heap;
+    std::map<int, std::int64_t> expected;
+    std::mt19937 random(20);
+    for (int step = 0; step < 20000; ++step) {
+        const int key = static_cast<int>(random() % kKeys);
+        if (random() % 3 == 0) {
+            heap.erase(key);
+            expected.erase(key);
+        } else {
+            const std::int64_t deadline = random() % 500;  // repeats, so ties occur
+            heap.set(key, deadline);
+            expected[key] = deadline;
+        }
+        ASSERT_EQ(heap.size(), static_cast<int>(expected.size())) << step;
+        if (expected.empty()) continue;
+        const auto earliest = std::min_element(expected.begin(), expected.end(),
+                                               [](const auto& l, const auto& r) { return l.second < r.second; });
+        ASSERT_EQ(heap.first_deadline(), earliest->second) << step;
+        ASSERT_EQ(expected.at(heap.first()), earliest->second) << step;
+    }
+    std::int64_t last = -1;
+    while (!heap.empty()) {
+        EXPECT_GE(heap.first_deadline(), last);
+        last = heap.first_deadline();
+        EXPECT_TRUE(heap.holds(heap.first()));
+        heap.erase(heap.first());
+    }
+}
+
+const std::string kBegun = R"({"state":"joint_degree","joint":[1,2,3,4,5,6],"n":)";
+
+// Begun lines on several connections, each given up at its own limit (the
+// larger of its receive timeout and the reply timeout, 3000 ms), counted on
+// a clock moved by hand: a line completed before its limit is a reply, one
+// completed after it is the stray end of a dropped line.
+TEST(ReceiveLoop, BegunLinesAreGivenUpEachAtItsOwnLimit) {
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
+    const struct { int recv_timeout_ms, completed_at_ms; bool reply; } cases[] = {
+        {100, 2000, true},   {100, 4000, false},  {5000, 4000, true},
+        {5000, 6000, false}, {8000, 7000, true},  {0, 3600, false},
+    };
+    FakeController fc;
+    std::vector<SOCKHANDLE> handles;
+    for (const auto& c : cases) handles.push_back(connect_to(fc, c.recv_timeout_ms));
+    TestClock clock(true);
+    std::vector<core::SlotRef> slots;
+    for (std::size_t i = 0; i < handles.size(); ++i) {
+        ASSERT_TRUE(ARX_HANDLE_IS_VALID(handles[i]));
+        slots.push_back(*core::register_slot(handles[i], core::Kind::JointDegree, true));
+        fc.push_bytes(kBegun, static_cast<int>(i));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // read at the start time
+    const std::int64_t start = clock.now_ms();
+    std::vector<std::size_t> order(handles.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](auto l, auto r) { return cases[l].completed_at_ms < cases[r].completed_at_ms; });
+    for (std::size_t i : order) {
+        clock.pass(start + cases[i].completed_at_ms - clock.now_ms());
+        fc.push_bytes(std::to_string(i) + "}\r\n", static_cast<int>(i));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (std::size_t i = 0; i < handles.size(); ++i) {
+        SCOPED_TRACE(i);
+        std::string text;
+        const auto reply = core::take_reply(slots[i], [&](const char* r) { return text = r, 0; });
+        EXPECT_EQ(reply.has_value(), cases[i].reply) << text;
+        if (cases[i].reply) EXPECT_EQ(text, kBegun + std::to_string(i) + "}");
+        if (!reply) core::remove_slot(slots[i]);
+        Arm_Socket_Close(handles[i]);
+    }
+}
+
+// A controller for many connections that answers every request with its own
+// "tag", out of order: it collects what all ready connections asked, then
+// writes the first halves of all answers in reverse order before any second
+// half, so the receive thread holds a begun line on many connections at once.
+class TaggingPeer {
+public:
+    TaggingPeer() {
+        listener_ = platform::tcp_listen_loopback(&port_, 1024);
+        thread_ = std::thread([this] { run(); });
+    }
+    ~TaggingPeer() {
+        stop_ = true;
+        thread_.join();
+        for (const Link& link : links_) platform::close_socket(link.socket);
+        platform::close_socket(listener_);
+    }
+    int port() const { return port_; }
+    int answered() const { return answered_.load(); }
+
+private:
+    struct Link {
+        platform::Socket socket;
+        std::string pending;
+    };
+    struct Answer {
+        platform::Socket socket;
+        std::string text;
+    };
+
+    void run() {
+        char buffer[4096];
+        std::vector<platform::Socket> sockets;
+        std::vector<Answer> answers;
+        while (!stop_) {
+            sockets.assign(1, listener_);
+            for (const Link& link : links_) sockets.push_back(link.socket);
+            auto ready = std::make_unique<bool[]>(sockets.size());
+            if (platform::wait_readable(sockets.data(), ready.get(), static_cast<int>(sockets.size()), 5) <= 0) continue;
+            if (ready[0]) {
+                const platform::Socket accepted = platform::tcp_accept(listener_);
+                if (accepted != platform::kInvalidSocket) links_.push_back(Link{accepted, {}});
+            }
+            answers.clear();
+            for (std::size_t i = 1; i < sockets.size(); ++i) {
+                if (!ready[i]) continue;
+                Link& link = links_[i - 1];
+                const long got = platform::receive_bytes(link.socket, buffer, sizeof buffer);
+                if (got <= 0) continue;
+                link.pending.append(buffer, static_cast<std::size_t>(got));
+                for (std::size_t end; (end = link.pending.find('\n')) != std::string::npos; link.pending.erase(0, end + 1)) {
+                    const std::size_t tag = link.pending.find("\"tag\":");
+                    if (tag < end) answers.push_back(Answer{link.socket, answer_to(link.pending.substr(tag, end - tag))});
+                }
+            }
+            for (auto a = answers.rbegin(); a != answers.rend(); ++a)
+                platform::send_bytes(a->socket, a->text.data(), a->text.size() / 2);
+            for (const Answer& a : answers)
+                platform::send_bytes(a.socket, a.text.data() + a.text.size() / 2, a.text.size() - a.text.size() / 2);
+            answered_ += static_cast<int>(answers.size());
+        }
+    }
+    // `tag_field` is `"tag":"…"}` up to the line's end.
+    static std::string answer_to(std::string tag_field) {
+        while (!tag_field.empty() && (tag_field.back() == '\r' || tag_field.back() == '}')) tag_field.pop_back();
+        return R"({"state":"joint_degree","joint":[1000,2000,3000,4000,5000,6000],)" + tag_field + "}\r\n";
+    }
+
+    platform::Socket listener_;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> answered_{0};
+    std::vector<Link> links_;  // the peer thread's own
+    std::thread thread_;
+};
+
+// 300 connections, one caller each, asking in parallel: every reply reaches
+// the caller that asked for it, although the answers of all connections
+// arrive interleaved and every one of them cut in two.
+TEST(ReceiveLoop, ThreeHundredConnectionsEachGetTheirOwnReplies) {
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
+    TaggingPeer peer;
+    constexpr int kConnections = core::kMaxConnections, kRounds = 5;
+    std::vector<SOCKHANDLE> handles;
+    for (int c = 0; c < kConnections; ++c) {
+        handles.push_back(core::open_connection("127.0.0.1", peer.port(), 100, 6));
+        ASSERT_TRUE(ARX_HANDLE_IS_VALID(handles.back())) << c << ": " << handles.back();
+    }
+    std::atomic<int> wrong{0}, answered{0};
+    std::vector<std::thread> callers;
+    for (int c = 0; c < kConnections; ++c)
+        callers.emplace_back([&, c] {
+            for (int r = 0; r < kRounds; ++r) {
+                const std::string tag = std::to_string(c) + "." + std::to_string(r);
+                std::string text;
+                const int rc = core::request_blocking(
+                    handles[static_cast<std::size_t>(c)], R"({"command":"get_joint_degree","tag":")" + tag + "\"}\r\n",
+                    core::Kind::JointDegree, [&](const char* reply) { return text = reply, 0; });
+                answered += rc == 0;
+                if (rc != 0 || text.find("\"tag\":\"" + tag + "\"}") == std::string::npos) ++wrong;
+            }
+        });
+    for (std::thread& t : callers) t.join();
+    EXPECT_EQ(answered.load(), kConnections * kRounds);
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(peer.answered(), kConnections * kRounds);
+    {
+        std::lock_guard<platform::Mutex> lock(core::library_mutex());
+        EXPECT_EQ(core::pending_table().count(), 0);
+    }
+    for (SOCKHANDLE h : handles) EXPECT_TRUE(core::close_connection(h));
+}
+
+}  // namespace
+}  // namespace arx::test
