@@ -13,7 +13,8 @@ for benchmarks that wait on the network, or the manual time they set), or,
 when the benchmark sets a label, the counter the label names. The table
 prints the median over the rounds of each value, and the ratio is computed
 from those printed medians (subject / reference: below 1 the subject takes
-less of it). A "success" counter, where a benchmark reports one, is shown as
+less of it). A program that alternates its own repetitions may write only
+their median: that median is then its value for the round. A "success" counter, where a benchmark reports one, is shown as
 a percentage; the other counters follow in a second table, medians too.
 Rows keep the order in which the benchmarks ran.
 """
@@ -54,8 +55,12 @@ def read_results(paths: list[str]) -> dict[tuple[str, str], Row]:
     for path in paths:
         with open(path) as f:
             benchmarks = json.load(f)["benchmarks"]
+        # A program that alternates its own repetitions writes only their
+        # median: taken as its file's value where no single run is written.
+        single = {b["run_name"] for b in benchmarks if b.get("run_type", "iteration") == "iteration"}
         for b in benchmarks:
-            if b.get("run_type", "iteration") != "iteration":
+            median = b.get("run_type") == "aggregate" and b.get("aggregate_name") == "median"
+            if b.get("run_type", "iteration") != "iteration" and not (median and b["run_name"] not in single):
                 continue
             name = split_name(b["run_name"])
             if name is None:

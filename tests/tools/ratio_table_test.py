@@ -90,6 +90,16 @@ class RatioTableTest(unittest.TestCase):
         self.assertEqual(rows["sim/100_clients|epoll_server"][5], "0.80")
         self.assertEqual(len(rows), 2)
 
+    def test_a_written_median_counts_only_where_no_single_run_is_written(self) -> None:
+        def aggregate(name: str, kind: str, cpu: float) -> dict:
+            return dict(run(name, cpu=cpu), run_type="aggregate", aggregate_name=kind)
+        rounds = [[run("own/case/arx", cpu=4), aggregate("own/case/arx", "median", 40), aggregate("own/case/arx", "mean", 90),
+                   aggregate("alt/case/arx", "mean", 90), aggregate("alt/case/arx", "median", 30),
+                   aggregate("alt/case/ref", "median", 10)]]
+        rows = table(rounds)
+        self.assertEqual(rows["own/case|"][2], "4")
+        self.assertEqual(rows["alt/case|ref"][2:6], ["30", "ref", "10", "3.00"])
+
     def test_failed_runs_are_shown_not_compared(self) -> None:
         rows = table([[run("op/case/arx", cpu=5), failed("op/case/raw")], [failed("op/case/arx"), failed("op/case/raw")]])
         self.assertEqual(rows["op/case|raw"][2:5], ["5", "raw", "failed"])
