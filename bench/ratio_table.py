@@ -44,7 +44,7 @@ def split_name(run_name: str) -> tuple[str, str, bool] | None:
     """(operation/case, implementation, timed by the clock on the wall) of a run name."""
     parts = run_name.split("/")
     wall = "real_time" in parts or "manual_time" in parts
-    parts = [p for p in parts if p not in ("real_time", "manual_time") and not p.startswith(("iterations:", "repeats:"))]
+    parts = [p for p in parts if p not in ("real_time", "manual_time") and not p.startswith(("iterations:", "repeats:", "min_time:"))]
     if len(parts) < 3:
         return None
     return "/".join(parts[:-1]), parts[-1], wall

@@ -75,6 +75,7 @@ class RatioTableTest(unittest.TestCase):
             ("", dict(cpu=2.0, real=9.0, unit="us"), "2000"),
             ("/real_time", dict(cpu=2.0, real=9.0, unit="us"), "9000"),
             ("/iterations:20/manual_time", dict(cpu=2.0, real=0.5, unit="ms"), "500000"),
+            ("/min_time:0.200", dict(cpu=3.0, real=4.0), "3"),
             ("/iterations:1/real_time", dict(cpu=1.0, real=1.0, label="cpu_percent", cpu_percent=27.5), "27.5"),
         ]
         for suffix, fields, expected in cases:
