@@ -24,13 +24,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <dirent.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -38,7 +38,7 @@
 #include <vector>
 
 #ifndef ARX_SIM_PATH
-#define ARX_SIM_PATH "arx-sim"
+#  define ARX_SIM_PATH "arx-sim"
 #endif
 
 namespace {
@@ -265,7 +265,8 @@ double drive(int port, int clients, double seconds) {
     }
     for (int s : sockets) ::close(s);
     ::close(ep);
-    if (static_cast<int>(sockets.size()) < clients) std::fprintf(stderr, "only %zu clients connected\n", sockets.size());
+    if (static_cast<int>(sockets.size()) < clients)
+        std::fprintf(stderr, "only %zu clients connected\n", sockets.size());
     return static_cast<double>(answered) / seconds;
 }
 
@@ -286,13 +287,20 @@ Options parse(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const auto value = [&] { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
-        if (a == "--sim") o.sim = value();
-        else if (a == "--clients") o.clients = std::atoi(value().c_str());
-        else if (a == "--seconds") o.seconds = std::atof(value().c_str());
-        else if (a == "--repetitions") o.repetitions = std::atoi(value().c_str());
-        else if (a == "--idle-seconds") o.idle_seconds = std::atof(value().c_str());
-        else if (a.rfind("--benchmark_out=", 0) == 0) o.out = a.substr(std::strlen("--benchmark_out="));
-        else if (a.rfind("--benchmark_", 0) == 0) continue;  // make bench's options for the others
+        if (a == "--sim")
+            o.sim = value();
+        else if (a == "--clients")
+            o.clients = std::atoi(value().c_str());
+        else if (a == "--seconds")
+            o.seconds = std::atof(value().c_str());
+        else if (a == "--repetitions")
+            o.repetitions = std::atoi(value().c_str());
+        else if (a == "--idle-seconds")
+            o.idle_seconds = std::atof(value().c_str());
+        else if (a.rfind("--benchmark_out=", 0) == 0)
+            o.out = a.substr(std::strlen("--benchmark_out="));
+        else if (a.rfind("--benchmark_", 0) == 0)
+            continue;  // make bench's options for the others
         else {
             std::fprintf(stderr, "unknown option %s\n", a.c_str());
             std::exit(2);
@@ -367,8 +375,7 @@ int main(int argc, char** argv) {
                          "\"aggregate_name\": \"median\", \"repetitions\": %d, \"iterations\": 1, "
                          "\"real_time\": %.3f, \"cpu_time\": %.3f, \"time_unit\": \"ns\", "
                          "\"label\": \"requests_per_s\", \"requests_per_s\": %.0f%s}%s\n",
-                         o.clients, impl, o.clients, impl, o.repetitions, rate > 0 ? 1e9 / rate : 0, cpu_us * 1e3,
-                         rate,
+                         o.clients, impl, o.clients, impl, o.repetitions, rate > 0 ? 1e9 / rate : 0, cpu_us * 1e3, rate,
                          std::string(idle >= 0 && std::strcmp(impl, "arx") == 0
                                          ? ", \"idle_wakeups_per_s\": " + std::to_string(idle) +
                                                ", \"idle_wakeups_50_clients_per_s\": " + std::to_string(idle_clients)

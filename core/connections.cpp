@@ -126,6 +126,12 @@ long Registry::receive(int entry, std::uint32_t generation, char* buffer, std::s
     return platform::receive_bytes(lease->socket(), buffer, capacity);
 }
 
+bool Registry::watch(int entry, std::uint32_t generation, platform::ReadySet& set) {
+    ConnectionLease lease;
+    return lease.take_generation(connections_[entry], generation) &&
+           set.watch(lease->socket(), static_cast<std::uint64_t>(entry));
+}
+
 void Registry::mark_ended(int entry, std::uint32_t generation) {
     ConnectionLease lease;  // a closing connection refuses sends anyway
     if (lease.take_generation(connections_[entry], generation)) lease->ended_.store(true);

@@ -70,6 +70,12 @@ public:
     // `generation`: the platform read's result, or -1 when it does not.
     long receive(int entry, std::uint32_t generation, char* buffer, std::size_t capacity);
 
+    // Adds the entry's socket to the receive thread's set under the entry's
+    // index while it still holds the connection of `generation` (a close
+    // waits meanwhile, so the socket is open during the call). False when it
+    // does not, or the host refused.
+    bool watch(int entry, std::uint32_t generation, platform::ReadySet& set);
+
     // The receive thread saw the connection (as of `generation`) end: end of
     // stream, reset or a failed read. Later sends on it fail at once.
     void mark_ended(int entry, std::uint32_t generation);

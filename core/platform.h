@@ -65,13 +65,13 @@ public:
     ~ReadySet();
     ReadySet(const ReadySet&) = delete;
     ReadySet& operator=(const ReadySet&) = delete;
-    // Adds `socket` under `key`, or moves it to `key` when it is in already
-    // (its number was closed and taken again under another key). False when
-    // the host refused it.
+    // Watches `socket` under `key` (replacing what `key` watched before).
+    // `socket` must stay open during the call; after it another thread may
+    // close it at any time: the set holds a reference of its own until
+    // unwatch(key), so it never touches a number that was closed and taken
+    // again. False when the host refused.
     bool watch(Socket socket, std::uint64_t key);
-    // Takes `socket` out when it is in under `key`; a socket watched under
-    // another key since (a reused number) stays.
-    void unwatch(Socket socket, std::uint64_t key);
+    void unwatch(std::uint64_t key);
     // Waits up to `timeout_ms` (negative: without limit) until some socket can
     // be read (data, end of stream or an error) and writes the keys of up to
     // `capacity` such sockets. Returns how many; 0 on time-out or an

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace arx::platform {
@@ -115,7 +116,7 @@ long send_bytes(Socket socket, const char* data, std::size_t length) {
 
 bool send_all(Socket socket, const char* data, std::size_t length, int timeout_ms, bool dont_route) {
     const int fd = fd_of(socket);
-    const std::int64_t deadline = monotonic_ms() + timeout_ms;
+    std::int64_t deadline = -1;  // read from the clock only once the socket is full
     std::size_t sent = 0;
     while (sent < length) {
         // Tried at once first: a healthy connection takes the line in one call.
@@ -126,6 +127,7 @@ bool send_all(Socket socket, const char* data, std::size_t length, int timeout_m
         }
         if (n < 0 && errno == EINTR) continue;
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return false;
+        if (deadline < 0) deadline = monotonic_ms() + timeout_ms;
         const std::int64_t left = deadline - monotonic_ms();
         if (left <= 0) return false;
         pollfd p{fd, POLLOUT, 0};
@@ -169,40 +171,46 @@ int wait_readable(const Socket* sockets, bool* ready, int count, int timeout_ms)
 // and pass, so every connection gets its turn; what stays unread reports the
 // socket again on the next wait. Edge-triggered would need each socket read
 // until it would block, on sockets that are otherwise blocking ones.
+//
+// Each watched socket is a duplicate descriptor private to the set: the
+// connection's own number may be closed (and reused) by another thread at any
+// time, while the set adds and removes only descriptors nobody else closes.
 struct ReadySet::Host {
     int epoll = -1;
-    std::vector<std::uint64_t> key_of_fd;  // 1 + the key each descriptor is watched under, 0: not
+    std::unordered_map<std::uint64_t, int> duplicate_of_key;
     std::vector<epoll_event> events;
 };
 
 ReadySet::ReadySet() : host_(std::make_unique<Host>()) { host_->epoll = ::epoll_create1(EPOLL_CLOEXEC); }
 
 ReadySet::~ReadySet() {
+    for (const auto& watched : host_->duplicate_of_key) ::close(watched.second);
     if (host_->epoll >= 0) ::close(host_->epoll);
 }
 
 bool ReadySet::watch(Socket socket, std::uint64_t key) {
-    const int fd = fd_of(socket);
-    if (host_->epoll < 0 || fd < 0) return false;
+    unwatch(key);
+    if (host_->epoll < 0) return false;
+    const int duplicate = ::fcntl(fd_of(socket), F_DUPFD_CLOEXEC, 0);
+    if (duplicate < 0) return false;
     epoll_event event{};
     event.events = EPOLLIN;
     event.data.u64 = key;
-    // A closed descriptor leaves the set by itself, so a number taken again
-    // is added anew; one still in (under an older key) is moved.
-    if (::epoll_ctl(host_->epoll, EPOLL_CTL_ADD, fd, &event) != 0 &&
-        (errno != EEXIST || ::epoll_ctl(host_->epoll, EPOLL_CTL_MOD, fd, &event) != 0))
+    if (::epoll_ctl(host_->epoll, EPOLL_CTL_ADD, duplicate, &event) != 0) {
+        ::close(duplicate);
         return false;
-    if (host_->key_of_fd.size() <= static_cast<std::size_t>(fd)) host_->key_of_fd.resize(static_cast<std::size_t>(fd) + 1);
-    host_->key_of_fd[static_cast<std::size_t>(fd)] = key + 1;
+    }
+    host_->duplicate_of_key[key] = duplicate;
     return true;
 }
 
-void ReadySet::unwatch(Socket socket, std::uint64_t key) {
-    const auto fd = static_cast<std::size_t>(fd_of(socket));
-    if (fd >= host_->key_of_fd.size() || host_->key_of_fd[fd] != key + 1) return;
-    host_->key_of_fd[fd] = 0;
-    // Fails harmlessly when the descriptor was closed (it left by itself).
-    ::epoll_ctl(host_->epoll, EPOLL_CTL_DEL, static_cast<int>(fd), nullptr);
+void ReadySet::unwatch(std::uint64_t key) {
+    const auto watched = host_->duplicate_of_key.find(key);
+    if (watched == host_->duplicate_of_key.end()) return;
+    // Taken out first: the connection's own descriptor may still be open.
+    ::epoll_ctl(host_->epoll, EPOLL_CTL_DEL, watched->second, nullptr);
+    ::close(watched->second);
+    host_->duplicate_of_key.erase(watched);
 }
 
 int ReadySet::wait(std::uint64_t* keys, int capacity, int timeout_ms) {

@@ -200,7 +200,8 @@ int wait_readable(const Socket* sockets, bool* ready, int count, int timeout_ms)
 }
 
 // WSAPoll takes the whole list on every wait; the list changes only when a
-// socket is watched or unwatched.
+// socket is watched or unwatched. A closed socket left in it reads as ready
+// (POLLNVAL) until its key is unwatched, which the owner does on the failed read.
 struct ReadySet::Host {
     std::vector<WSAPOLLFD> fds;
     std::vector<std::uint64_t> keys;  // keys[i] belongs to fds[i]
@@ -210,11 +211,7 @@ ReadySet::ReadySet() : host_(std::make_unique<Host>()) {}
 ReadySet::~ReadySet() = default;
 
 bool ReadySet::watch(Socket socket, std::uint64_t key) {
-    for (std::size_t i = 0; i < host_->fds.size(); ++i) {
-        if (host_->fds[i].fd != native(socket)) continue;
-        host_->keys[i] = key;
-        return true;
-    }
+    unwatch(key);
     WSAPOLLFD entry{};
     entry.fd = native(socket);
     entry.events = POLLRDNORM;
@@ -223,9 +220,9 @@ bool ReadySet::watch(Socket socket, std::uint64_t key) {
     return true;
 }
 
-void ReadySet::unwatch(Socket socket, std::uint64_t key) {
-    for (std::size_t i = 0; i < host_->fds.size(); ++i) {
-        if (host_->fds[i].fd != native(socket) || host_->keys[i] != key) continue;
+void ReadySet::unwatch(std::uint64_t key) {
+    for (std::size_t i = 0; i < host_->keys.size(); ++i) {
+        if (host_->keys[i] != key) continue;
         host_->fds[i] = host_->fds.back();
         host_->keys[i] = host_->keys.back();
         host_->fds.pop_back();

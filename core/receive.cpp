@@ -46,14 +46,13 @@ struct ReceiveLoop {
 int mid_line_limit_ms(const ConnectionView& v) { return std::max(v.recv_timeout_ms, reply_timeout_ms()); }
 
 void stop_watching(ReceiveLoop& loop, int entry) {
-    loop.ready.unwatch(loop.views[entry].socket, static_cast<std::uint64_t>(entry));
+    loop.ready.unwatch(static_cast<std::uint64_t>(entry));
     loop.watched[entry] = false;
     loop.stall_limits.erase(entry);
 }
 
 // Brings the watched set in line with the registry: open connections that
-// have not ended are watched, nothing else. An entry whose connection
-// changed is taken out before its successor goes in.
+// have not ended are watched, nothing else.
 void update_watched(ReceiveLoop& loop) {
     loop.registry_version = registry().version();
     loop.stale = false;
@@ -70,8 +69,8 @@ void update_watched(ReceiveLoop& loop) {
         if (loop.watched[entry] && (!wanted || loop.views[entry].generation != v.generation)) stop_watching(loop, entry);
         if (!wanted || loop.watched[entry]) continue;
         loop.views[entry] = v;
-        loop.watched[entry] = loop.ready.watch(v.socket, static_cast<std::uint64_t>(entry));
-        if (!loop.watched[entry])
+        loop.watched[entry] = registry().watch(entry, v.generation, loop.ready);
+        if (!loop.watched[entry] && registry().view(entry, &v) && v.generation == loop.views[entry].generation)
             log(LogLevel::Error, "connection %llu: the receive thread cannot wait on it",
                 static_cast<unsigned long long>(v.socket));
     }

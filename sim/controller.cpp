@@ -126,8 +126,7 @@ Pose6 Controller::tool_pose(const Joints& joints) const {
 namespace {
 
 // One inverse-kinematics call from `seed`; false out of reach.
-bool solve_from(const ControllerState& s, const Pose6& target, const Joints& seed, unsigned char flag,
-                Joints* joints) {
+bool solve_from(const ControllerState& s, const Pose6& target, const Joints& seed, unsigned char flag, Joints* joints) {
     // A pose far beyond any reach is not handed to the solver.
     for (double v : target.v)
         if (!(std::fabs(v) <= kFarthestPose)) return false;
@@ -307,7 +306,7 @@ std::vector<Report> Controller::tick(double seconds) {
         if (!s.motions.empty() && !s.paused) {
             Motion& m = s.motions.front();
             const bool done = !m.stalled && (m.shape == Motion::Shape::Joints ? interpolate_joints(m, seconds)
-                                                                               : follow_path(m, seconds));
+                                                                              : follow_path(m, seconds));
             if (done) {
                 arrived.push_back(std::move(m));
                 s.motions.pop_front();

@@ -56,11 +56,11 @@ struct Motion {
     std::optional<Path> path;
     double progress = 0;                    // along the path, 0 to 1
     double linear_rate = 0, turn_rate = 0;  // metres and radians per second
-    double target = 0;              // gripper or lift position
-    double rate = 0;                // degrees, gripper units or millimetres per second
-    bool stalled = false;           // never moves, never arrives
-    bool refused = false;           // arrives with a false state
-    bool jog = false;               // teaching: runs until stopped or replaced, reports nothing
+    double target = 0;                      // gripper or lift position
+    double rate = 0;                        // degrees, gripper units or millimetres per second
+    bool stalled = false;                   // never moves, never arrives
+    bool refused = false;                   // arrives with a false state
+    bool jog = false;                       // teaching: runs until stopped or replaced, reports nothing
     std::weak_ptr<Session> listener;
 };
 

@@ -8,22 +8,10 @@
 
 namespace arx::sim {
 
-JsonLine& JsonLine::numbers(const char* key, const std::vector<double>& values) {
-    cJSON* array = cJSON_CreateArray();
-    for (double v : values) cJSON_AddItemToArray(array, cJSON_CreateNumber(v));
-    return add(key, array);
-}
-
-JsonLine& JsonLine::texts(const char* key, const std::vector<std::string>& values) {
-    cJSON* array = cJSON_CreateArray();
-    for (const std::string& v : values) cJSON_AddItemToArray(array, cJSON_CreateString(v.c_str()));
-    return add(key, array);
-}
-
 namespace {
 
-// The text cJSON_PrintUnformatted gives, written here because its numbers go
-// through printf and scanf each, the better part of a reply's cost.
+// Values as cJSON_PrintUnformatted writes them, written here because it puts
+// every number through printf and scanf, the better part of a reply's cost.
 void put_string(std::string& out, const char* text) {
     out += '"';
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text ? text : ""); *p; ++p) {
@@ -71,43 +59,63 @@ void put_number(std::string& out, double d) {
     out.append(text, static_cast<std::size_t>(length));
 }
 
-void put(std::string& out, const cJSON* item) {
-    switch (item->type & 0xFF) {
-        case cJSON_False: out += "false"; return;
-        case cJSON_True: out += "true"; return;
-        case cJSON_NULL: out += "null"; return;
-        case cJSON_Number: put_number(out, item->valuedouble); return;
-        case cJSON_String: put_string(out, item->valuestring); return;
-        case cJSON_Raw: out += item->valuestring ? item->valuestring : ""; return;
-        case cJSON_Array:
-        case cJSON_Object: {
-            const bool object = (item->type & 0xFF) == cJSON_Object;
-            out += object ? '{' : '[';
-            for (const cJSON* child = item->child; child; child = child->next) {
-                if (child != item->child) out += ',';
-                if (object) {
-                    put_string(out, child->string);
-                    out += ':';
-                }
-                put(out, child);
-            }
-            out += object ? '}' : ']';
-            return;
-        }
-        default: return;
-    }
+}  // namespace
+
+std::string& JsonLine::member(const char* key) {
+    if (!body_.empty()) body_ += ',';
+    put_string(body_, key);
+    body_ += ':';
+    return body_;
 }
 
-}  // namespace
+JsonLine& JsonLine::text(const char* key, const std::string& value) {
+    put_string(member(key), value.c_str());
+    return *this;
+}
+
+JsonLine& JsonLine::flag(const char* key, bool value) {
+    member(key) += value ? "true" : "false";
+    return *this;
+}
+
+JsonLine& JsonLine::number(const char* key, double value) {
+    put_number(member(key), value);
+    return *this;
+}
+
+JsonLine& JsonLine::numbers(const char* key, const std::vector<double>& values) {
+    std::string& out = member(key);
+    out += '[';
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i) out += ',';
+        put_number(out, values[i]);
+    }
+    out += ']';
+    return *this;
+}
+
+JsonLine& JsonLine::texts(const char* key, const std::vector<std::string>& values) {
+    std::string& out = member(key);
+    out += '[';
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i) out += ',';
+        put_string(out, values[i].c_str());
+    }
+    out += ']';
+    return *this;
+}
+
+JsonLine& JsonLine::object(const char* key, const JsonLine& inner) {
+    member(key) += '{' + inner.body_ + '}';
+    return *this;
+}
 
 std::string JsonLine::line() const {
     std::string out;
-    out.reserve(128);
-    if (root_)
-        put(out, root_.get());
-    else
-        out += "{}";
-    out += "\r\n";
+    out.reserve(body_.size() + 4);
+    out += '{';
+    out += body_;
+    out += "}\r\n";
     return out;
 }
 

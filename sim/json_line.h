@@ -4,7 +4,6 @@
 
 #include <cjson/cJSON.h>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,36 +15,26 @@ struct DeleteJson {
 };
 using JsonPtr = std::unique_ptr<cJSON, DeleteJson>;
 
+// The text is written as the members are added, in the form cJSON's compact
+// printer gives (numbers and escapes included), without building a tree.
 class JsonLine {
 public:
-    JsonLine() : root_(cJSON_CreateObject()) {}
-    JsonLine(const JsonLine& other) : root_(cJSON_Duplicate(other.root_.get(), true)) {}
-    JsonLine(JsonLine&&) = default;
-    JsonLine& operator=(JsonLine other) {
-        root_ = std::move(other.root_);
-        return *this;
-    }
     // {"command":word} or {"state":word}: the word the library classifies by.
     static JsonLine command(const std::string& word) { return JsonLine().text("command", word); }
     static JsonLine state(const std::string& word) { return JsonLine().text("state", word); }
 
-    JsonLine& text(const char* key, const std::string& value) { return add(key, cJSON_CreateString(value.c_str())); }
-    JsonLine& flag(const char* key, bool value) { return add(key, cJSON_CreateBool(value)); }
-    JsonLine& number(const char* key, double value) { return add(key, cJSON_CreateNumber(value)); }
+    JsonLine& text(const char* key, const std::string& value);
+    JsonLine& flag(const char* key, bool value);
+    JsonLine& number(const char* key, double value);
     JsonLine& numbers(const char* key, const std::vector<double>& values);
     JsonLine& texts(const char* key, const std::vector<std::string>& values);
-    JsonLine& object(const char* key, const JsonLine& inner) {
-        return add(key, cJSON_Duplicate(inner.root_.get(), true));
-    }
+    JsonLine& object(const char* key, const JsonLine& inner);
 
     std::string line() const;  // compact text + CR LF
 
 private:
-    JsonLine& add(const char* key, cJSON* item) {
-        cJSON_AddItemToObject(root_.get(), key, item);
-        return *this;
-    }
-    JsonPtr root_;
+    std::string& member(const char* key);  // appends the key; the value follows
+    std::string body_;                     // the members, without the braces
 };
 
 // Integers as the wire carries them: value x scale, truncated toward zero.

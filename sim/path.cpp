@@ -8,12 +8,12 @@ namespace arx::sim {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// Positions closer than this are one point: the wire carries micrometres.
-constexpr double kSamePoint = 1e-6;
-// Three points whose triangle is this flat (sine of its angle at the start)
-// lie on one line for a controller: the circle through them would be
-// kilometres wide and its sweep set by rounding.
-constexpr double kFlatTriangle = 1e-6;
+// Three points whose triangle is less high than this (over its longest side)
+// lie on one line, and two this close are one point: the wire carries
+// micrometres, truncated, and a pose read back and sent again may be off by a
+// few of them. The circle through such points would be hundreds of metres
+// wide, its sweep set by rounding.
+constexpr double kOnLine = 5e-6;
 
 Vec3d operator-(const Vec3d& a, const Vec3d& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
 Vec3d operator+(const Vec3d& a, const Vec3d& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
@@ -88,9 +88,8 @@ Path Path::line(const PathPose& from, const PathPose& to) {
 std::optional<Path> Path::arc(const PathPose& from, const PathPose& via, const PathPose& to) {
     const Vec3d a = via.position - from.position, b = to.position - from.position;
     const Vec3d n = cross(a, b);
-    const double la = norm(a), lb = norm(b);
-    if (la < kSamePoint || lb < kSamePoint || norm(to.position - via.position) < kSamePoint) return std::nullopt;
-    if (norm(n) <= kFlatTriangle * la * lb) return std::nullopt;
+    const double longest = std::max({norm(a), norm(b), norm(to.position - via.position)});
+    if (longest < kOnLine || norm(n) / longest < kOnLine) return std::nullopt;
     Path p;
     p.from_ = from;
     p.via_ = via;

@@ -174,8 +174,8 @@ void Server::settle(int fd, SimClock::time_point now) {
     if (s.unsent()) wanted |= EPOLLOUT;
     if (wanted != c.watched && watch(fd, wanted, EPOLL_CTL_MOD)) c.watched = wanted;
     if (may_answer && s.lines_waiting) turns_.push_back(fd);
-    const bool timed = s.next_due() != SimClock::time_point::max() ||
-                       s.give_up_at(kSendLimit) != SimClock::time_point::max();
+    const bool timed =
+        s.next_due() != SimClock::time_point::max() || s.give_up_at(kSendLimit) != SimClock::time_point::max();
     if (timed)
         timed_.insert(fd);
     else

@@ -48,9 +48,8 @@ const std::set<std::string> kRefused = {"Delete_Tool_Frame/blocking", "Delete_Wo
 // line or arc from where the arm stands to them may leave the reach or pass a
 // singularity on one model or another, and the move then ends not arrived.
 // (Paths that stay in reach are checked point by point in sim_path_test.)
-const std::set<std::string> kPathMayLeaveReach = {"Movel_Cmd/blocking, report false",
-                                                  "Movec_Cmd/blocking, report not true/false",
-                                                  "Ort_Step_Cmd/truncated, arrived"};
+const std::set<std::string> kPathMayLeaveReach = {
+    "Movel_Cmd/blocking, report false", "Movec_Cmd/blocking, report not true/false", "Ort_Step_Cmd/truncated, arrived"};
 
 TEST_P(AgainstSim, EveryCommandRowSucceeds) {
     char tip[] = "tip";  // the frame the rows ask about by name

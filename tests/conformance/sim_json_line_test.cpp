@@ -65,9 +65,10 @@ TEST(SimJsonLine, StringsArraysAndObjectsPrintAsCjsonPrintsThem) {
                                  .object("inner", inner)
                                  .object("empty", JsonLine())
                                  .line();
-    EXPECT_EQ(line, "{\"command\":\"w \\\"q\\\" \\\\ /\",\"escapes\":\"\\b\\f\\n\\r\\t\\u0001\\u001f \xc3\xa9\","
-                    "\"yes\":true,\"list\":[1,-2.5,3e+20],\"none\":[],\"names\":[\"x\",\"y\"],"
-                    "\"inner\":{\"a\":1,\"b\":false,\"c\":[]},\"empty\":{}}\r\n");
+    EXPECT_EQ(line,
+              "{\"command\":\"w \\\"q\\\" \\\\ /\",\"escapes\":\"\\b\\f\\n\\r\\t\\u0001\\u001f \xc3\xa9\","
+              "\"yes\":true,\"list\":[1,-2.5,3e+20],\"none\":[],\"names\":[\"x\",\"y\"],"
+              "\"inner\":{\"a\":1,\"b\":false,\"c\":[]},\"empty\":{}}\r\n");
     EXPECT_EQ(line, as_cjson_prints(line));
 }
 

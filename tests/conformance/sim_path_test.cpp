@@ -27,7 +27,8 @@ double distance(const Vec3d& a, const Vec3d& b) { return std::hypot(a[0] - b[0],
 double off_segment(const Vec3d& p, const Vec3d& a, const Vec3d& b) {
     const Vec3d d{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
     const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-    const double t = dd > 0 ? std::clamp(((p[0] - a[0]) * d[0] + (p[1] - a[1]) * d[1] + (p[2] - a[2]) * d[2]) / dd, 0.0, 1.0) : 0.0;
+    const double t =
+        dd > 0 ? std::clamp(((p[0] - a[0]) * d[0] + (p[1] - a[1]) * d[1] + (p[2] - a[2]) * d[2]) / dd, 0.0, 1.0) : 0.0;
     return distance(p, {a[0] + t * d[0], a[1] + t * d[1], a[2] + t * d[2]});
 }
 
@@ -46,9 +47,9 @@ TEST(SimPath, EulerAnglesSurviveTheQuaternion) {
     for (const auto& e : cases) {
         const auto back = sim::euler_of_quat(sim::quat_of_euler(e[0], e[1], e[2]));
         // The same rotation: no turn between the two.
-        EXPECT_NEAR(sim::turn_between(sim::quat_of_euler(e[0], e[1], e[2]),
-                                      sim::quat_of_euler(back[0], back[1], back[2])),
-                    0, 1e-9)
+        EXPECT_NEAR(
+            sim::turn_between(sim::quat_of_euler(e[0], e[1], e[2]), sim::quat_of_euler(back[0], back[1], back[2])), 0,
+            1e-9)
             << e[0] << " " << e[1] << " " << e[2];
     }
     // A quarter turn about z: half angles of 45 degrees.
@@ -133,8 +134,14 @@ TEST(SimPath, ArcRunsOnTheCircleThroughItsThreePoints) {
         {"half circle", {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, 0, 0}, 1, kPi, 0.5},
         {"the long way round", {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, 0}, 1, 1.5 * kPi, 1.0 / 3},
         {"short arc", {1, 0, 0}, {h, h, 0}, {0, 1, 0}, {0, 0, 0}, 1, kPi / 2, 0.5},
-        {"tilted and shifted", {0.35, 0.1, 0.3}, {0.3, 0.1 + 0.05 * h, 0.3 + 0.05 * h}, {0.25, 0.1, 0.3},
-         {0.3, 0.1, 0.3}, 0.05, kPi, 0.5},
+        {"tilted and shifted",
+         {0.35, 0.1, 0.3},
+         {0.3, 0.1 + 0.05 * h, 0.3 + 0.05 * h},
+         {0.25, 0.1, 0.3},
+         {0.3, 0.1, 0.3},
+         0.05,
+         kPi,
+         0.5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -183,8 +190,15 @@ TEST(SimPath, NoCircleThroughPointsOnOneLine) {
         {"all one point", {0.1, 0.2, 0.3}, {0.1, 0.2, 0.3}, {0.1, 0.2, 0.3}},
         {"off the line by a rounding", {0, 0, 0}, {0.1, 1e-9, 0}, {0.2, 0, 0}},
     };
-    for (const Case& c : cases) EXPECT_FALSE(Path::arc(at(c.from[0], c.from[1], c.from[2]), at(c.via[0], c.via[1], c.via[2]), at(c.to[0], c.to[1], c.to[2])).has_value()) << c.name;
-    // A micrometre off the line is a circle, if a wide one.
+    for (const Case& c : cases)
+        EXPECT_FALSE(Path::arc(at(c.from[0], c.from[1], c.from[2]), at(c.via[0], c.via[1], c.via[2]),
+                               at(c.to[0], c.to[1], c.to[2]))
+                         .has_value())
+            << c.name;
+    // Within a few micrometres (the wire's rounding) of one line there is no
+    // circle; ten off the line there is, if a wide one.
+    EXPECT_FALSE(Path::arc(at(0, 0, 0), at(0.1, 4e-6, 0), at(0.2, 0, 0)).has_value());
+    EXPECT_FALSE(Path::arc(at(0, 0, 0), at(0.1, 0, 0), at(3e-6, 0, 0)).has_value());
     EXPECT_TRUE(Path::arc(at(0, 0, 0), at(0.1, 1e-5, 0), at(0.2, 0, 0)).has_value());
 }
 
@@ -225,8 +239,12 @@ struct SlowSim : ::testing::Test {
 TEST_F(SlowSim, MovelKeepsTheToolOnTheSegmentAndMovecOnTheCircle) {
     const Vec3d start = where();
     // Along x, y and z at once, turning about z on the way.
-    const POSE line_end{static_cast<float>(start[0] + 0.08), static_cast<float>(start[1] - 0.06),
-                        static_cast<float>(start[2] - 0.04), 3.1415f, 0, 0.2f};
+    const POSE line_end{static_cast<float>(start[0] + 0.08),
+                        static_cast<float>(start[1] - 0.06),
+                        static_cast<float>(start[2] - 0.04),
+                        3.1415f,
+                        0,
+                        0.2f};
     std::vector<Vec3d> samples;
     ASSERT_EQ(sample_during([&] { return Movel_Cmd(h, line_end, 30, 0, true); }, &samples), 0);
     const Vec3d end{line_end.x, line_end.y, line_end.z};
@@ -241,10 +259,18 @@ TEST_F(SlowSim, MovelKeepsTheToolOnTheSegmentAndMovecOnTheCircle) {
     // A half circle of 50 mm in a plane tilted 45 degrees, from the line's end.
     const double r = 0.05, h45 = r * std::sqrt(0.5);
     const Vec3d centre{end[0] + r, end[1], end[2]};
-    const POSE via{static_cast<float>(centre[0]), static_cast<float>(centre[1] + h45),
-                   static_cast<float>(centre[2] + h45), 3.1415f, 0, 0.2f};
-    const POSE to{static_cast<float>(centre[0] + r), static_cast<float>(centre[1]), static_cast<float>(centre[2]),
-                  3.1415f, 0, 0.2f};
+    const POSE via{static_cast<float>(centre[0]),
+                   static_cast<float>(centre[1] + h45),
+                   static_cast<float>(centre[2] + h45),
+                   3.1415f,
+                   0,
+                   0.2f};
+    const POSE to{static_cast<float>(centre[0] + r),
+                  static_cast<float>(centre[1]),
+                  static_cast<float>(centre[2]),
+                  3.1415f,
+                  0,
+                  0.2f};
     samples.clear();
     ASSERT_EQ(sample_during([&] { return Movec_Cmd(h, via, to, 30, 0, 0, true); }, &samples), 0);
     EXPECT_LT(distance(where(), {to.x, to.y, to.z}), 1e-5);
@@ -267,8 +293,8 @@ TEST_F(SlowSim, LineOutOfReachStopsWhereItLeavesIt) {
     // Straight across the arm's base axis to the mirrored position: on the
     // axis the first joint would have to swing half a turn at once.
     ASSERT_LT(start[0], -0.1);
-    const POSE across{static_cast<float>(-start[0]), static_cast<float>(start[1]), static_cast<float>(start[2]),
-                      3.1415f, 0, 3.1415f};
+    const POSE across{
+        static_cast<float>(-start[0]), static_cast<float>(start[1]), static_cast<float>(start[2]), 3.1415f, 0, 3.1415f};
     ASSERT_EQ(Movel_Cmd(h, across, 100, 0, true), ARX_CONTROLLER_FALSE);
     const Vec3d stopped = where();
     EXPECT_LT(off_segment(stopped, start, {-start[0], start[1], start[2]}), 0.5e-3);
@@ -276,6 +302,50 @@ TEST_F(SlowSim, LineOutOfReachStopsWhereItLeavesIt) {
     EXPECT_GT(stopped[0], -0.01);
     EXPECT_LT(stopped[0], 0.005);
     EXPECT_TRUE(sim->wait_idle(1000));
+}
+
+// An arc whose via pose lies on the line from the tool to the target has no
+// circle: the move arrives false at once and the arm stays.
+TEST_F(SlowSim, ArcThroughPointsOnOneLineIsRefused) {
+    const Vec3d start = where();
+    const POSE via{
+        static_cast<float>(start[0] + 0.02), static_cast<float>(start[1]), static_cast<float>(start[2]), 3.1415f, 0, 0};
+    const POSE to{
+        static_cast<float>(start[0] + 0.04), static_cast<float>(start[1]), static_cast<float>(start[2]), 3.1415f, 0, 0};
+    const auto begun = std::chrono::steady_clock::now();
+    EXPECT_EQ(Movec_Cmd(h, via, to, 30, 0, 0, true), ARX_CONTROLLER_FALSE);
+    EXPECT_LT(ms_since(begun), 1000);
+    EXPECT_LT(distance(where(), start), 1e-5);
+}
+
+// A paused path holds the tool where it is (the clock sleeps) and goes on
+// along the same line when continued.
+TEST_F(SlowSim, PausedLineHoldsStillAndGoesOnAlongIt) {
+    const Vec3d start = where();
+    const POSE target{static_cast<float>(start[0] + 0.06),
+                      static_cast<float>(start[1] + 0.03),
+                      static_cast<float>(start[2]),
+                      3.1415f,
+                      0,
+                      0};
+    const Vec3d end{target.x, target.y, target.z};
+    ASSERT_EQ(Movel_Cmd(h, target, 20, 0, false), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(Move_Pause_Cmd(h, true), 0);
+    const Vec3d held = where();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(distance(where(), held), 1e-5) << "it moved while paused";
+    EXPECT_GT(distance(held, start), 1e-3);
+    EXPECT_GT(distance(held, end), 1e-3);
+    ASSERT_EQ(Move_Continue_Cmd(h, true), 0);
+    std::vector<Vec3d> samples;
+    ASSERT_TRUE(wait_until(
+        [&] {
+            samples.push_back(where());
+            return distance(samples.back(), end) < 1e-5;
+        },
+        5000));
+    for (const Vec3d& p : samples) EXPECT_LT(off_segment(p, start, end), 0.5e-3);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -76,24 +77,28 @@ TEST(ReadySet, ReportsTheKeysOfReadySocketsUntilRead) {
     char byte;
     EXPECT_EQ(platform::receive_bytes(a.ours, &byte, 1), 1);
     wake.drain();
-    set.unwatch(b.ours, 9);
+    set.unwatch(9);
     EXPECT_EQ(ready_keys(set, 50), Keys{});
 }
 
-// A closed socket's number taken by the next connection, watched under
-// another key: taking the old key out leaves the new connection watched.
+// The set keeps its own reference: a watched socket closed by its owner and
+// its number taken by the next connection under another key; unwatching the
+// old key leaves the new connection watched, and the old one never reports.
 TEST(ReadySet, ReusedSocketNumberStaysWatchedUnderItsNewKey) {
     Pair a;
     ASSERT_NE(a.peer, platform::kInvalidSocket);
     platform::ReadySet set;
     ASSERT_TRUE(set.watch(a.ours, 3));
     const platform::Socket number = a.ours;
+    platform::shutdown_socket(a.ours);
     a.close_ours();
+    EXPECT_EQ(ready_keys(set, 1000), Keys{3});  // its end is still seen
     Pair b;
     ASSERT_NE(b.peer, platform::kInvalidSocket);
     if (b.ours != number) GTEST_SKIP() << "the host gave the next socket another number";
     ASSERT_TRUE(set.watch(b.ours, 4));
-    set.unwatch(number, 3);  // the old connection's entry, seen gone later
+    set.unwatch(3);
+    EXPECT_EQ(ready_keys(set, 50), Keys{});
     platform::send_bytes(b.peer, "x", 1);
     EXPECT_EQ(ready_keys(set, 1000), Keys{4});
 }
@@ -284,6 +289,53 @@ TEST(ReceiveLoop, ThreeHundredConnectionsEachGetTheirOwnReplies) {
         EXPECT_EQ(core::pending_table().count(), 0);
     }
     for (SOCKHANDLE h : handles) EXPECT_TRUE(core::close_connection(h));
+}
+
+// Eight threads stream set-points, one connection each, with no lock shared
+// between them; each connection is closed while its line is being sent. The
+// close returns at once, every send after it fails with 6, and the
+// controller received only whole lines.
+TEST(SendPath, ClosesWhileStreamingEndEverySendWithSix) {
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
+    constexpr int kStreams = 8;
+    FakeController fc;
+    std::vector<SOCKHANDLE> handles;
+    for (int i = 0; i < kStreams; ++i) handles.push_back(core::open_connection("127.0.0.1", fc.port(), 100, 6));
+    ASSERT_TRUE(fc.wait_connections(kStreams));
+    std::atomic<int> after_close_sent{0}, other_results{0};
+    std::atomic<bool> closed[kStreams] = {};
+    std::atomic<long> sent{0};
+    std::vector<std::thread> streams;
+    for (int i = 0; i < kStreams; ++i)
+        streams.emplace_back([&, i] {
+            const std::string line = R"({"command":"movej_canfd","joint":[)" + std::to_string(i) + "]}\r\n";
+            for (;;) {
+                const bool was_closed = closed[i].load();
+                const int rc = core::send_only(handles[static_cast<std::size_t>(i)], line);
+                if (rc == ARX_SUCCESS) {
+                    ++sent;
+                    if (was_closed) ++after_close_sent;
+                } else if (rc == ARX_SEND_FAILED) {
+                    if (was_closed) return;
+                } else {
+                    ++other_results;
+                }
+            }
+        });
+    while (sent.load() < 2000) std::this_thread::yield();
+    for (int i = 0; i < kStreams; ++i) {
+        const auto start = platform::monotonic_ms();
+        EXPECT_TRUE(core::close_connection(handles[static_cast<std::size_t>(i)]));
+        closed[i] = true;
+        EXPECT_LT(platform::monotonic_ms() - start, 100) << i;
+    }
+    for (std::thread& t : streams) t.join();
+    EXPECT_EQ(after_close_sent.load(), 0);
+    EXPECT_EQ(other_results.load(), 0);
+    for (int i = 0; i < kStreams; ++i) ASSERT_TRUE(fc.wait_closed_by_library(i));
+    std::set<std::string> streamed;
+    for (int i = 0; i < kStreams; ++i) streamed.insert(R"({"command":"movej_canfd","joint":[)" + std::to_string(i) + "]}");
+    for (const std::string& line : fc.lines()) EXPECT_EQ(streamed.count(line), 1u) << line;
 }
 
 }  // namespace
