@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
 #include <vector>
 
 namespace arx::core {
@@ -60,6 +62,26 @@ TEST(Classifier, NoPatternIsHiddenByAnEarlierOne) {
     const PatternPair hidden = first_hidden_pattern(kReplyPatterns, kReplyPatternCount);
     ASSERT_EQ(hidden.later, kReplyPatternCount) << '"' << kReplyPatterns[hidden.later].text << "\" is hidden by \""
                                                 << kReplyPatterns[hidden.earlier].text << '"';
+}
+
+// The indexed classifier gives what one search per row gives: on every
+// pattern alone, on lines holding several (the earlier row must win wherever
+// it stands) and on random lines of pattern pieces, JSON and stray bytes.
+TEST(Classifier, IndexAgreesWithTheRowByRowSearch) {
+    std::vector<std::string> pieces = {"{\"state\":\"", "\",", "\":", "[1,2,3]", "}", " ", "_", "\xff", "\n"};
+    for (const ReplyPattern& p : kReplyPatterns) {
+        const std::string text(p.text);
+        pieces.push_back(text);
+        pieces.push_back(text.substr(0, text.size() - 1));  // one byte short: no match
+        pieces.push_back(text.substr(1));
+        ASSERT_EQ(classify(text), p.kind) << text;
+    }
+    std::mt19937 random(11);
+    for (int n = 0; n < 100000; ++n) {
+        std::string line;
+        for (std::size_t k = random() % 8; k > 0; --k) line += pieces[random() % pieces.size()];
+        ASSERT_EQ(classify(line), classify_row_by_row(line)) << line;
+    }
 }
 
 }  // namespace
