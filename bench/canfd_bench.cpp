@@ -1,77 +1,269 @@
-// One streaming joint set-point (Movej_CANFD) on a loopback connection. The
-// peer answers the connection's start-up queries and then reads and discards
-// everything, as a controller taking set-points would.
+// Streaming joint set-points (Movej_CANFD) beside raw send() of the same
+// bytes, against the loopback peer of bench_peer.h (which reads and discards
+// them): one set-point on one connection; 8 threads streaming to 8
+// connections; and how late set-points reach the controller while another
+// thread makes a blocking call every 20 ms on the same connection.
 #include "arx_api.h"
+#include "bench/bench_peer.h"
 
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
-const char* start_up_answer(const std::string& line) {
-    if (line.find("get_current_tool_frame") != std::string::npos)
-        return "{\"state\":\"current_tool_frame\",\"tool_name\":\"tip\",\"pose\":[0,0,0,0,0,0],\"payload\":0,\"position\":[0,0,0]}\r\n";
-    if (line.find("get_current_work_frame") != std::string::npos)
-        return "{\"state\":\"current_work_frame\",\"frame_name\":\"World\",\"pose\":[0,0,0,0,0,0]}\r\n";
-    if (line.find("get_install_pose") != std::string::npos) return "{\"state\":\"install_pose\",\"pose\":[0,0,0]}\r\n";
-    return nullptr;
+using bench::now_ns;
+
+const float kJoint[6] = {0.5f, -12.25f, 90, 0, 45.125f, -180};
+const char kQueryLine[] = "{\"command\":\"get_joint_max_speed\"}\r\n";
+
+bench::Peer& peer() {
+    static bench::Peer p;
+    return p;
 }
 
-// Accepts one connection; answers start-up queries, discards the rest until the library closes.
-void serve(int listener) {
-    const int fd = accept(listener, nullptr, nullptr);
-    std::string pending;
-    char buffer[65536];
-    for (long got; (got = recv(fd, buffer, sizeof buffer, 0)) > 0;) {
-        if (pending.size() > 4096) pending.clear();  // set-points: nothing to answer
-        pending.append(buffer, static_cast<std::size_t>(got));
-        for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1))
-            if (const char* answer = start_up_answer(pending.substr(0, end))) send(fd, answer, std::strlen(answer), 0);
+// The exact line Movej_CANFD sends for kJoint, as the peer received it.
+std::string g_set_point_line;
+
+bool usable(SOCKHANDLE h) { return h > 5 && h != ARX_START_FAILED_HANDLE; }
+
+// The library's connections of one benchmark, closed (and seen closed by the
+// peer) before the next starts.
+struct Arms {
+    std::vector<SOCKHANDLE> handles;
+    explicit Arms(int count) {
+        char ip[] = "127.0.0.1";
+        for (int i = 0; i < count; ++i) handles.push_back(Arm_Socket_Start(ip, peer().port(), 3000));
     }
-    close(fd);
+    ~Arms() {
+        for (SOCKHANDLE h : handles)
+            if (usable(h)) Arm_Socket_Close(h);
+        peer().wait_until_no_connections();
+    }
+    bool opened(benchmark::State& state) const {
+        for (SOCKHANDLE h : handles)
+            if (!usable(h)) {
+                state.SkipWithError("a connection failed to open");
+                return false;
+            }
+        return true;
+    }
+};
+
+struct RawSockets {
+    std::vector<int> fds;
+    explicit RawSockets(int count) {
+        for (int i = 0; i < count; ++i) fds.push_back(bench::raw_connect(peer().port()));
+    }
+    ~RawSockets() {
+        for (int fd : fds)
+            if (fd >= 0) close(fd);
+        peer().wait_until_no_connections();
+    }
+    bool opened(benchmark::State& state) const {
+        for (int fd : fds)
+            if (fd < 0) {
+                state.SkipWithError("a raw socket failed to connect");
+                return false;
+            }
+        return true;
+    }
+};
+
+bool raw_send(int fd, const std::string& line) {
+    return send(fd, line.data(), line.size(), MSG_NOSIGNAL) == long(line.size());
 }
 
-SOCKHANDLE g_arm = 0;
-
-void BM_MovejCanfd(benchmark::State& state) {
-    const float joint[6] = {0.5f, -12.25f, 90, 0, 45.125f, -180};
-    for (auto _ : state) benchmark::DoNotOptimize(Movej_CANFD(g_arm, joint));
+// ------------------------------------------------------- one connection
+void BM_OneArx(benchmark::State& state) {
+    const Arms arms(1);
+    if (!arms.opened(state)) return;
+    for (auto _ : state) benchmark::DoNotOptimize(Movej_CANFD(arms.handles[0], kJoint));
 }
-BENCHMARK(BM_MovejCanfd)->Name("streaming_set_point/Movej_CANFD/arx");
+void BM_OneRaw(benchmark::State& state) {
+    const RawSockets raw(1);
+    if (!raw.opened(state)) return;
+    for (auto _ : state) benchmark::DoNotOptimize(raw_send(raw.fds[0], g_set_point_line));
+}
+BENCHMARK(BM_OneArx)->Name("streaming_set_point/1_connection/arx")->UseRealTime();
+BENCHMARK(BM_OneRaw)->Name("streaming_set_point/1_connection/raw_send")->UseRealTime();
+
+// -------------------------------------------------- 8 threads, 8 arms
+// Each thread streams kPerThread set-points to its own connection; the time
+// is from the moment all threads exist until the last has sent its last.
+constexpr int kStreams = 8, kPerThread = 20000;
+
+template <class Send>
+double stream_from_threads(Send send_one, std::atomic<int>& failed) {
+    bench::StartGate gate;
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kStreams; ++t)
+        threads.emplace_back([&, t] {
+            ++ready;
+            gate.wait();
+            for (int i = 0; i < kPerThread; ++i)
+                if (!send_one(t)) ++failed;
+        });
+    while (ready.load() < kStreams) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const std::int64_t start = now_ns();
+    gate.open();
+    for (auto& t : threads) t.join();
+    return double(now_ns() - start) / 1e9;
+}
+
+void set_rate(benchmark::State& state) {
+    state.counters["set_points_per_s"] =
+        benchmark::Counter(double(kStreams) * kPerThread * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.SetLabel("set_points_per_s");
+}
+
+void BM_EightArx(benchmark::State& state) {
+    const Arms arms(kStreams);
+    if (!arms.opened(state)) return;
+    std::atomic<int> failed{0};
+    for (auto _ : state)
+        state.SetIterationTime(
+            stream_from_threads([&](int t) { return Movej_CANFD(arms.handles[std::size_t(t)], kJoint) == 0; }, failed));
+    if (failed) state.SkipWithError("set-points failed");
+    set_rate(state);
+}
+void BM_EightRaw(benchmark::State& state) {
+    const RawSockets raw(kStreams);
+    if (!raw.opened(state)) return;
+    std::atomic<int> failed{0};
+    for (auto _ : state)
+        state.SetIterationTime(
+            stream_from_threads([&](int t) { return raw_send(raw.fds[std::size_t(t)], g_set_point_line); }, failed));
+    if (failed) state.SkipWithError("sends failed");
+    set_rate(state);
+}
+BENCHMARK(BM_EightArx)->Name("streaming_8_threads/8_connections/arx")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_EightRaw)->Name("streaming_8_threads/8_connections/raw_send")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+// ------------------------------------- set-points beside blocking calls
+// 500 set-points, one every 2 ms, while another thread makes a blocking
+// query every 20 ms on the same connection. The latency of each is from the
+// call to its arrival at the peer (the peer's time stamp, same clock); a
+// set-point held back behind a blocking call's pause would arrive up to 20 ms
+// late. The reference sends the same bytes with send(), and the query under
+// the same mutex as the set-points.
+constexpr int kSetPoints = 500;
+constexpr auto kSetPointPeriod = std::chrono::milliseconds(2);
+
+template <class SendSetPoint>
+void measure_set_point_latency(benchmark::State& state, SendSetPoint send_set_point) {
+    bench::PeerShared& shared = peer().shared();
+    shared.set_points.store(0);
+    shared.recording.store(1);
+    std::vector<std::int64_t> called(kSetPoints);
+    const auto start = std::chrono::steady_clock::now();
+    for (int k = 0; k < kSetPoints; ++k) {
+        std::this_thread::sleep_until(start + k * kSetPointPeriod);
+        called[std::size_t(k)] = now_ns();
+        if (!send_set_point()) state.SkipWithError("set-point failed");
+    }
+    for (int waited = 0; shared.set_points.load(std::memory_order_acquire) < kSetPoints && waited < 2000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    shared.recording.store(0);
+    if (shared.set_points.load() != kSetPoints) {
+        state.SkipWithError("the peer did not receive every set-point");
+        return;
+    }
+    std::vector<double> ms;
+    for (int k = 0; k < kSetPoints; ++k) ms.push_back(double(shared.set_point_ns[k] - called[std::size_t(k)]) / 1e6);
+    bench::report_percentiles(state, ms);
+}
+
+void BM_LatencyArx(benchmark::State& state) {
+    const Arms arms(1);
+    if (!arms.opened(state)) return;
+    const SOCKHANDLE h = arms.handles[0];
+    for (auto _ : state) {
+        std::atomic<bool> done{false};
+        std::atomic<int> queries{0};
+        std::thread blocking([&] {
+            float speed[7];
+            while (!done) {  // the call's own 20 ms pause spaces them
+                Get_Joint_Speed(h, speed);
+                ++queries;
+            }
+        });
+        measure_set_point_latency(state, [&] { return Movej_CANFD(h, kJoint) == 0; });
+        done = true;
+        blocking.join();
+        state.counters["blocking_calls"] = queries.load();
+    }
+    state.SetLabel("p99_ms");
+}
+
+void BM_LatencyRaw(benchmark::State& state) {
+    const RawSockets raw(1);
+    if (!raw.opened(state)) return;
+    const int fd = raw.fds[0];
+    std::mutex sending;
+    for (auto _ : state) {
+        std::atomic<bool> done{false};
+        std::atomic<int> queries{0};
+        std::thread blocking([&] {
+            char reply[512];
+            while (!done) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                {
+                    const std::lock_guard<std::mutex> lock(sending);
+                    send(fd, kQueryLine, sizeof kQueryLine - 1, MSG_NOSIGNAL);
+                }
+                for (long n; (n = recv(fd, reply, sizeof reply, 0)) > 0;)
+                    if (std::memchr(reply, '\n', std::size_t(n))) break;
+                ++queries;
+            }
+        });
+        measure_set_point_latency(state, [&] {
+            const std::lock_guard<std::mutex> lock(sending);
+            return raw_send(fd, g_set_point_line);
+        });
+        done = true;
+        blocking.join();
+        state.counters["blocking_calls"] = queries.load();
+    }
+    state.SetLabel("p99_ms");
+}
+BENCHMARK(BM_LatencyArx)->Name("set_point_latency/blocking_call_every_20ms/arx")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LatencyRaw)->Name("set_point_latency/blocking_call_every_20ms/raw_send")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The line the raw references send: what the library sent for kJoint.
+bool capture_set_point_line() {
+    char ip[] = "127.0.0.1";
+    const SOCKHANDLE h = Arm_Socket_Start(ip, peer().port(), 3000);
+    if (!usable(h)) return false;
+    Movej_CANFD(h, kJoint);
+    bench::PeerShared& shared = peer().shared();
+    for (int waited = 0; shared.set_point_line_length.load() == 0 && waited < 2000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    Arm_Socket_Close(h);
+    peer().wait_until_no_connections();
+    g_set_point_line.assign(shared.set_point_line, std::size_t(shared.set_point_line_length.load()));
+    return !g_set_point_line.empty();
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 1) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return 1;
-    std::thread peer(serve, listener);
+    peer();  // forked before any thread exists
     Arx_API_Init(ARM_MODEL_A, nullptr);
-    char ip[] = "127.0.0.1";
-    g_arm = Arm_Socket_Start(ip, ntohs(address.sin_port), 1000);
-    if (g_arm <= 5 || g_arm == ARX_START_FAILED_HANDLE) {
-        std::fprintf(stderr, "connection failed: %llu\n", static_cast<unsigned long long>(g_arm));
+    if (!capture_set_point_line()) {
+        std::fprintf(stderr, "canfd_bench: no set-point line reached the peer\n");
         return 1;
     }
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    Arm_Socket_Close(g_arm);
-    peer.join();
-    close(listener);
     return 0;
 }

@@ -374,7 +374,7 @@ int main(int argc, char** argv) {
                          "\"run_name\": \"sim_requests/%d_clients/%s/real_time\", \"run_type\": \"aggregate\", "
                          "\"aggregate_name\": \"median\", \"repetitions\": %d, \"iterations\": 1, "
                          "\"real_time\": %.3f, \"cpu_time\": %.3f, \"time_unit\": \"ns\", "
-                         "\"requests_per_s\": %.0f%s}%s\n",
+                         "\"label\": \"requests_per_s\", \"requests_per_s\": %.0f%s}%s\n",
                          o.clients, impl, o.clients, impl, o.repetitions, rate > 0 ? 1e9 / rate : 0, cpu_us * 1e3, rate,
                          std::string(idle >= 0 && std::strcmp(impl, "arx") == 0
                                          ? ", \"idle_wakeups_per_s\": " + std::to_string(idle) +

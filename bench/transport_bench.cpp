@@ -1,38 +1,39 @@
 // The transport beside a raw socket client, against a controller that answers
-// at once (a child process on loopback, so only the library's own threads run
-// in this process): blocking query latency with and without the 20 ms pause
-// every command takes, at 1 and at 300 connections; 16-thread throughput;
-// the queued-line drain rate; how soon an arrival report ends a wait; idle
-// wake-ups and CPU at 0 and 300 idle connections; heap allocations per call.
+// at once (bench_peer.h): blocking query latency with and without the 20 ms
+// pause every command takes, at 1 and at 300 connections; 16 and 300 threads
+// asking with the pause; the queued-line drain rate; how soon an arrival
+// report ends a wait; idle wake-ups and CPU at 0 and 300 idle connections;
+// the receive CPU of 300 connections each pushing a report every 10 ms beside
+// an epoll receiver; the CPU per reply at 300 connections beside 1; heap
+// allocations per call.
 //
-// Names follow operation/case/implementation, so ratio_table.py pairs each
-// "arx" row with the "raw_socket" one of its operation and case.
+// Every benchmark opens the connections it uses and closes them before the
+// next one starts, so none runs beside another's connections. Names follow
+// operation/case/implementation; ratio_table.py pairs each "arx" row with the
+// others of its operation and case. A label names the counter compared where
+// it is not the time per iteration.
 #include "arx_api.h"
-#include "core/platform.h"
+#include "bench/bench_peer.h"
+#include "core/classifier.h"
 #include "core/reply_kinds.h"
 #include "core/transport.h"
 
 #include <benchmark/benchmark.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/eventfd.h>
+#include <sys/resource.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <dirent.h>
-#include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace platform = arx::platform;
 namespace core = arx::core;
+using bench::now_ms_precise;
+using bench::now_ns;
 
 // ------------------------------------------------------------ allocation count
 // Interposes the C allocator: counts the calls the current thread makes while
@@ -62,186 +63,127 @@ namespace {
 constexpr int kPauseMs = 20;
 constexpr int kManyConnections = 300;
 const char kQueryLine[] = "{\"command\":\"get_joint_max_speed\"}\r\n";
+const char kPushLine[] = "{\"command\":\"bench_push_reports\"}\r\n";
 
-// ------------------------------------------------------------------- the peer
-// Answers every line at once by its command word; "bench_arrival" and
-// "movej" get their arrival report 50 ms later. Runs in a child process until killed.
-const std::map<std::string, std::string>& answers() {
-    static const std::map<std::string, std::string> table = {
-        {"get_current_tool_frame",
-         R"({"state":"current_tool_frame","tool_name":"Arm_Tip","pose":[0,0,0,0,0,0],"payload":0,"position":[0,0,0]})"},
-        {"get_current_work_frame", R"({"state":"current_work_frame","frame_name":"World","pose":[0,0,0,0,0,0]})"},
-        {"get_install_pose", R"({"state":"install_pose","pose":[0,0,0]})"},
-        {"get_joint_max_speed", R"({"state":"joint_max_speed","joint_speed":[1000,1000,1000,1000,1000,1000]})"},
-        {"set_joint_max_speed", R"({"command":"set_joint_max_speed","joint_max_speed":true})"},
-    };
-    return table;
-}
-
-std::string command_of(const std::string& line) {
-    const std::string head = "{\"command\":\"";
-    if (line.compare(0, head.size(), head) != 0) return "";
-    return line.substr(head.size(), line.find('"', head.size()) - head.size());
-}
-
-[[noreturn]] void run_peer(platform::Socket listener) {
-    std::vector<platform::Socket> sockets{listener};
-    std::vector<std::string> pending{""};
-    std::vector<std::pair<std::int64_t, platform::Socket>> arrivals;
-    char buffer[8192];
-    for (;;) {
-        const auto flags = std::make_unique<bool[]>(sockets.size());
-        const int timeout = arrivals.empty() ? -1 : 1;
-        platform::wait_readable(sockets.data(), flags.get(), static_cast<int>(sockets.size()), timeout);
-        const std::int64_t now = platform::monotonic_ms();
-        for (auto it = arrivals.begin(); it != arrivals.end();) {
-            if (it->first > now) { ++it; continue; }
-            const std::string report = "{\"state\":\"current_trajectory_state\",\"trajectory_state\":true}\r\n";
-            platform::send_bytes(it->second, report.data(), report.size());
-            it = arrivals.erase(it);
-        }
-        const std::size_t n = sockets.size();
-        for (std::size_t i = 0; i < n; ++i) {
-            if (!flags[i]) continue;
-            if (i == 0) {
-                const platform::Socket s = platform::tcp_accept(listener);
-                if (s != platform::kInvalidSocket) sockets.push_back(s), pending.emplace_back();
-                continue;
-            }
-            const long got = platform::receive_bytes(sockets[i], buffer, sizeof buffer);
-            if (got <= 0) continue;
-            pending[i].append(buffer, static_cast<std::size_t>(got));
-            std::string out;
-            for (std::size_t end; (end = pending[i].find('\n')) != std::string::npos;) {
-                const std::string command = command_of(pending[i].substr(0, end));
-                pending[i].erase(0, end + 1);
-                if (command == "bench_arrival" || command == "movej")
-                    arrivals.emplace_back(platform::monotonic_ms() + 50, sockets[i]);
-                const auto a = answers().find(command);
-                if (a != answers().end()) out += a->second + "\r\n";
-            }
-            if (!out.empty()) platform::send_bytes(sockets[i], out.data(), out.size());
-        }
-    }
-}
-
-struct Peer {
-    int port = 0;
-    pid_t pid = -1;
-    Peer() {
-        const platform::Socket listener = platform::tcp_listen_loopback(&port);
-        pid = fork();
-        if (pid == 0) run_peer(listener);
-        platform::close_socket(listener);
-    }
-    ~Peer() {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-};
-
-Peer& peer() {
-    static Peer p;
+bench::Peer& peer() {
+    static bench::Peer p;
     return p;
 }
 
-SOCKHANDLE connect_arm() {
-    char ip[] = "127.0.0.1";
-    return Arm_Socket_Start(ip, peer().port, 3000);
-}
+bool usable(SOCKHANDLE h) { return h > 5 && h != ARX_START_FAILED_HANDLE; }
 
-// Connections opened once, for the benchmarks that want many.
-std::vector<SOCKHANDLE>& connections(std::size_t at_least) {
-    static std::vector<SOCKHANDLE> open;
-    while (open.size() < at_least) open.push_back(connect_arm());
-    return open;
-}
+// The library's connections of one benchmark, opened from up to 50 threads at
+// once (each start-up takes four 20 ms pauses), closed when it ends; the
+// next benchmark starts when the peer has seen them all end.
+class Arms {
+public:
+    explicit Arms(std::size_t count) : handles_(count, 0) {
+        std::atomic<std::size_t> next{0};
+        std::vector<std::thread> openers;
+        for (std::size_t t = 0; t < std::min<std::size_t>(count, 50); ++t)
+            openers.emplace_back([&] {
+                char ip[] = "127.0.0.1";
+                for (std::size_t i; (i = next++) < handles_.size();)
+                    handles_[i] = Arm_Socket_Start(ip, peer().port(), 3000);
+            });
+        for (auto& t : openers) t.join();
+    }
+    ~Arms() {
+        for (SOCKHANDLE h : handles_)
+            if (usable(h)) Arm_Socket_Close(h);
+        peer().wait_until_no_connections();
+    }
+    Arms(const Arms&) = delete;
+    Arms& operator=(const Arms&) = delete;
+    bool opened(benchmark::State& state) const {
+        for (SOCKHANDLE h : handles_)
+            if (!usable(h)) {
+                state.SkipWithError("a connection failed to open");
+                return false;
+            }
+        return true;
+    }
+    SOCKHANDLE operator[](std::size_t i) const { return handles_[i]; }
+    std::size_t size() const { return handles_.size(); }
+
+private:
+    std::vector<SOCKHANDLE> handles_;
+};
 
 // A raw client: its own socket, the same line, a blocking read of the reply.
-struct RawClient {
-    platform::Socket socket;
-    RawClient() {
-        socket = platform::tcp_socket();
-        char ip[] = "127.0.0.1";
-        platform::tcp_connect(socket, ip, peer().port, 3000);
+class RawClient {
+public:
+    RawClient() : fd_(bench::raw_connect(peer().port())) {}
+    ~RawClient() {
+        if (fd_ >= 0) close(fd_);
     }
-    ~RawClient() { platform::close_socket(socket); }
-    void ask(int pause_ms) {
-        platform::sleep_ms(pause_ms);
-        platform::send_bytes(socket, kQueryLine, sizeof kQueryLine - 1);
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+    int fd() const { return fd_; }
+    bool ask(int pause_ms) {
+        if (pause_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pause_ms));
+        if (send(fd_, kQueryLine, sizeof kQueryLine - 1, MSG_NOSIGNAL) != long(sizeof kQueryLine - 1)) return false;
         char buffer[512];
-        std::string got;
-        while (got.find('\n') == std::string::npos) {
-            const long n = platform::receive_bytes(socket, buffer, sizeof buffer);
-            if (n <= 0) return;
-            got.append(buffer, static_cast<std::size_t>(n));
+        for (;;) {
+            const long n = recv(fd_, buffer, sizeof buffer, 0);
+            if (n <= 0) return false;
+            if (std::memchr(buffer, '\n', static_cast<std::size_t>(n))) return true;
         }
+    }
+
+private:
+    int fd_;
+};
+
+// Raw clients of one benchmark; the peer has seen them end before the next.
+struct RawClients {
+    std::vector<std::unique_ptr<RawClient>> clients;
+    explicit RawClients(std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) clients.push_back(std::make_unique<RawClient>());
+    }
+    ~RawClients() {
+        clients.clear();
+        peer().wait_until_no_connections();
+    }
+    bool opened(benchmark::State& state) const {
+        for (const auto& c : clients)
+            if (c->fd() < 0) {
+                state.SkipWithError("a raw client failed to connect");
+                return false;
+            }
+        return true;
     }
 };
 
 const auto no_decode = [](const char*) { return 0; };
 
-void report_percentiles(benchmark::State& state, std::vector<double>& ms) {
-    if (ms.empty()) return;
-    std::sort(ms.begin(), ms.end());
-    state.counters["p50_ms"] = ms[ms.size() / 2];
-    state.counters["p99_ms"] = ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
-}
-
-double now_ms_precise() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
 // ------------------------------------------------------------- idle
-// Context switches (wake-ups) and CPU time of this process's threads other
-// than the calling one, over 2 s with no traffic.
-struct ThreadTimes {
-    long switches = 0;
-    long ticks = 0;
-};
-
-ThreadTimes other_threads() {
-    ThreadTimes sum;
-    const std::string self = std::to_string(gettid());
-    DIR* dir = opendir("/proc/self/task");
-    while (dirent* e = readdir(dir)) {
-        if (e->d_name[0] == '.' || self == e->d_name) continue;
-        std::ifstream status(std::string("/proc/self/task/") + e->d_name + "/status");
-        for (std::string line; std::getline(status, line);)
-            if (line.find("ctxt_switches") != std::string::npos) sum.switches += std::atol(line.c_str() + line.find(':') + 1);
-        std::ifstream stat(std::string("/proc/self/task/") + e->d_name + "/stat");
-        std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-        std::vector<std::string> fields;
-        std::size_t at = all.rfind(')') + 2;
-        for (std::size_t next; (next = all.find(' ', at)) != std::string::npos; at = next + 1) fields.push_back(all.substr(at, next - at));
-        sum.ticks += std::atol(fields[11].c_str()) + std::atol(fields[12].c_str());  // utime, stime
-    }
-    closedir(dir);
-    return sum;
-}
-
+// Context switches (wake-ups) and CPU time of the library's threads over 2 s
+// with no traffic.
 void idle(benchmark::State& state, std::size_t open_connections) {
-    connections(open_connections);
-    platform::sleep_ms(200);  // let the start-up traffic settle
+    const Arms arms(open_connections);
+    if (!arms.opened(state)) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let the start-up traffic settle
     constexpr int kSeconds = 2;
     for (auto _ : state) {
-        const ThreadTimes before = other_threads();
-        platform::sleep_ms(kSeconds * 1000);
-        const ThreadTimes after = other_threads();
+        const bench::ThreadTimes before = bench::other_threads();
+        std::this_thread::sleep_for(std::chrono::seconds(kSeconds));
+        const bench::ThreadTimes after = bench::other_threads();
         state.counters["wakeups_per_s"] = double(after.switches - before.switches) / kSeconds;
-        state.counters["cpu_percent"] = 100.0 * double(after.ticks - before.ticks) / sysconf(_SC_CLK_TCK) / kSeconds;
+        state.counters["cpu_percent"] = 100.0 * double(after.cpu_ns - before.cpu_ns) / 1e9 / kSeconds;
     }
+    state.SetLabel("wakeups_per_s");
 }
 void BM_Idle0(benchmark::State& s) { idle(s, 0); }
 void BM_Idle300(benchmark::State& s) { idle(s, kManyConnections); }
-// Idle with no connection runs first, before any benchmark opens one.
 BENCHMARK(BM_Idle0)->Name("idle/0_connections/arx")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Idle300)->Name("idle/300_connections/arx")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // ------------------------------------------------------------ latency
-
 void query_arx(benchmark::State& state, bool pause, std::size_t open_connections) {
-    const SOCKHANDLE h = connections(open_connections)[0];
+    const Arms arms(open_connections);
+    if (!arms.opened(state)) return;
+    const SOCKHANDLE h = arms[0];
     std::vector<double> ms;
     float speed[7];
     for (auto _ : state) {
@@ -251,76 +193,228 @@ void query_arx(benchmark::State& state, bool pause, std::size_t open_connections
         ms.push_back(now_ms_precise() - start);
         if (rc != 0) state.SkipWithError("query failed");
     }
-    report_percentiles(state, ms);
+    bench::report_percentiles(state, ms);
+    state.SetLabel("p50_ms");  // a late outlier on a shared machine moves the mean, not the median
 }
 
 void query_raw(benchmark::State& state, bool pause) {
-    RawClient client;
+    const RawClients raw(1);
+    if (!raw.opened(state)) return;
     std::vector<double> ms;
     for (auto _ : state) {
         const double start = now_ms_precise();
-        client.ask(pause ? kPauseMs : 0);
+        if (!raw.clients[0]->ask(pause ? kPauseMs : 0)) state.SkipWithError("raw query failed");
         ms.push_back(now_ms_precise() - start);
     }
-    report_percentiles(state, ms);
+    bench::report_percentiles(state, ms);
+    state.SetLabel("p50_ms");
 }
 
 void BM_QueryPause1(benchmark::State& s) { query_arx(s, true, 1); }
-void BM_QueryPause1Raw(benchmark::State& s) { query_raw(s, true); }
 void BM_QueryNoPause1(benchmark::State& s) { query_arx(s, false, 1); }
-void BM_QueryNoPause1Raw(benchmark::State& s) { query_raw(s, false); }
 void BM_QueryPause300(benchmark::State& s) { query_arx(s, true, kManyConnections); }
 void BM_QueryNoPause300(benchmark::State& s) { query_arx(s, false, kManyConnections); }
+void BM_QueryPauseRaw(benchmark::State& s) { query_raw(s, true); }
+void BM_QueryNoPauseRaw(benchmark::State& s) { query_raw(s, false); }
 
+// Each arx row right beside its reference.
 BENCHMARK(BM_QueryPause1)->Name("query_with_pause/1_connection/arx")->Iterations(100)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_QueryPause1Raw)->Name("query_with_pause/1_connection/raw_socket")->Iterations(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_QueryPauseRaw)->Name("query_with_pause/1_connection/raw_socket")->Iterations(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QueryNoPause1)->Name("query_without_pause/1_connection/arx")->Iterations(2000)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(BM_QueryNoPause1Raw)->Name("query_without_pause/1_connection/raw_socket")->Iterations(2000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_QueryNoPauseRaw)->Name("query_without_pause/1_connection/raw_socket")->Iterations(2000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_QueryPause300)->Name("query_with_pause/300_connections/arx")->Iterations(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_QueryPauseRaw)->Name("query_with_pause/300_connections/raw_socket")->Iterations(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QueryNoPause300)->Name("query_without_pause/300_connections/arx")->Iterations(2000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_QueryNoPauseRaw)->Name("query_without_pause/300_connections/raw_socket")->Iterations(2000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// ------------------------------------------------------ CPU per reply
+// The CPU time of the whole process (calling thread and library threads) per
+// blocking query without the pause, asked round-robin over every open
+// connection: what a reply costs at 300 connections beside at 1.
+void cpu_per_reply(benchmark::State& state, std::size_t open_connections) {
+    const Arms arms(open_connections);
+    if (!arms.opened(state)) return;
+    constexpr int kReplies = 1000;
+    auto process_cpu_ns = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return (std::int64_t(u.ru_utime.tv_sec) + u.ru_stime.tv_sec) * 1000000000 +
+               (std::int64_t(u.ru_utime.tv_usec) + u.ru_stime.tv_usec) * 1000;
+    };
+    for (auto _ : state) {
+        const std::int64_t before = process_cpu_ns();
+        for (int i = 0; i < kReplies; ++i)
+            if (core::request_blocking(arms[std::size_t(i) % arms.size()], kQueryLine, core::Kind::JointMaxSpeed,
+                                       no_decode) != 0)
+                state.SkipWithError("query failed");
+        state.counters["cpu_us_per_reply"] = double(process_cpu_ns() - before) / 1e3 / kReplies;
+    }
+    state.SetLabel("cpu_us_per_reply");
+}
+void BM_CpuPerReply300(benchmark::State& s) { cpu_per_reply(s, kManyConnections); }
+void BM_CpuPerReply1(benchmark::State& s) { cpu_per_reply(s, 1); }
+BENCHMARK(BM_CpuPerReply300)->Name("cpu_per_reply/300_vs_1_connection/arx")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CpuPerReply1)->Name("cpu_per_reply/300_vs_1_connection/arx_1_connection")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---------------------------------------------------- pushed reports
+// 300 connections, each pushing a joint-state report every 10 ms (30 000
+// lines/s): the CPU of the library's threads over 2 s, beside one epoll
+// thread that reads the same reports, frames them at line feeds and
+// classifies each line as the library does.
+constexpr int kReportSeconds = 2;
+
+// The receiving threads' CPU and wake-ups over the window, and the reports
+// the peer pushed meanwhile (30 000 a second when it keeps up).
+void measure_receive(benchmark::State& state) {
+    const long pushed_before = peer().shared().reports_pushed.load();
+    const bench::ThreadTimes before = bench::other_threads();
+    std::this_thread::sleep_for(std::chrono::seconds(kReportSeconds));
+    const bench::ThreadTimes after = bench::other_threads();
+    state.counters["cpu_percent"] = 100.0 * double(after.cpu_ns - before.cpu_ns) / 1e9 / kReportSeconds;
+    state.counters["wakeups_per_s"] = double(after.switches - before.switches) / kReportSeconds;
+    state.counters["reports_per_s"] = double(peer().shared().reports_pushed.load() - pushed_before) / kReportSeconds;
+}
+
+void reports_arx(benchmark::State& state) {
+    const Arms arms(kManyConnections);
+    if (!arms.opened(state)) return;
+    for (std::size_t i = 0; i < arms.size(); ++i)
+        if (core::send_line(arms[i], kPushLine) != 0) state.SkipWithError("push request failed");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // every connection pushing
+    for (auto _ : state) measure_receive(state);
+    state.SetLabel("cpu_percent");
+}
+
+void receive_with_epoll(const std::vector<int>& sockets, int stop) {
+    const int ep = epoll_create1(EPOLL_CLOEXEC);
+    auto watch = [ep](int fd, int index) {
+        epoll_event e{};
+        e.events = EPOLLIN;
+        e.data.u32 = static_cast<std::uint32_t>(index);
+        epoll_ctl(ep, EPOLL_CTL_ADD, fd, &e);
+    };
+    for (std::size_t i = 0; i < sockets.size(); ++i) watch(sockets[i], int(i));
+    watch(stop, -1);
+    std::vector<std::string> partial(sockets.size());
+    char chunk[4096];
+    epoll_event events[64];
+    long counted = 0, kinds = 0;
+    for (bool running = true; running;) {
+        const int n = epoll_wait(ep, events, 64, -1);
+        for (int k = 0; k < n; ++k) {
+            const int index = static_cast<int>(events[k].data.u32);
+            if (index < 0) {
+                running = false;
+                continue;
+            }
+            const long got = recv(sockets[std::size_t(index)], chunk, sizeof chunk, 0);
+            if (got <= 0) continue;
+            std::string& line = partial[std::size_t(index)];
+            for (long i = 0; i < got; ++i) {
+                if (chunk[i] != '\n') {
+                    line.push_back(chunk[i]);
+                    continue;
+                }
+                kinds += static_cast<int>(core::classify(line));
+                ++counted;
+                line.clear();
+            }
+        }
+    }
+    benchmark::DoNotOptimize(kinds);
+    benchmark::DoNotOptimize(counted);
+    close(ep);
+}
+
+void reports_epoll(benchmark::State& state) {
+    const RawClients raw(kManyConnections);
+    if (!raw.opened(state)) return;
+    std::vector<int> sockets;
+    for (const auto& c : raw.clients) {
+        sockets.push_back(c->fd());
+        send(c->fd(), kPushLine, sizeof kPushLine - 1, MSG_NOSIGNAL);
+    }
+    const int stop = eventfd(0, EFD_CLOEXEC);
+    std::thread receiver(receive_with_epoll, std::cref(sockets), stop);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (auto _ : state) measure_receive(state);
+    const std::uint64_t one = 1;
+    if (write(stop, &one, sizeof one) != sizeof one) state.SkipWithError("stop failed");
+    receiver.join();
+    close(stop);
+    state.SetLabel("cpu_percent");
+}
+BENCHMARK(reports_arx)->Name("receive_300x100Hz_reports/cpu/arx")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(reports_epoll)->Name("receive_300x100Hz_reports/cpu/epoll_receiver")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // --------------------------------------------------------- throughput
-// 16 threads, each on its own connection, each asking 25 times; the time of
-// one iteration is the whole run.
-constexpr int kThreads = 16, kAsksPerThread = 25;
-
-void BM_Throughput(benchmark::State& state) {
-    std::vector<SOCKHANDLE>& open = connections(kThreads);
-    for (auto _ : state) {
-        std::vector<std::thread> threads;
-        for (int t = 0; t < kThreads; ++t)
-            threads.emplace_back([h = open[t]] {
-                float speed[7];
-                for (int i = 0; i < kAsksPerThread; ++i) Get_Joint_Speed(h, speed);
-            });
-        for (auto& t : threads) t.join();
-    }
-    state.counters["queries_per_s"] = benchmark::Counter(double(kThreads * kAsksPerThread) * state.iterations(),
-                                                         benchmark::Counter::kIsRate);
+// `threads` threads, each on its own connection, each asking `asks` times
+// with the pause; the time is from the moment all have started until the
+// last has its last reply.
+template <class Ask>
+double run_threads(int threads, Ask ask) {
+    bench::StartGate gate;
+    std::atomic<int> ready{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            ++ready;
+            gate.wait();
+            ask(t);
+        });
+    while (ready.load() < threads) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const std::int64_t start = now_ns();
+    gate.open();
+    for (auto& w : workers) w.join();
+    return double(now_ns() - start) / 1e9;
 }
 
-void BM_ThroughputRaw(benchmark::State& state) {
-    std::vector<std::unique_ptr<RawClient>> clients;
-    for (int t = 0; t < kThreads; ++t) clients.push_back(std::make_unique<RawClient>());
-    for (auto _ : state) {
-        std::vector<std::thread> threads;
-        for (int t = 0; t < kThreads; ++t)
-            threads.emplace_back([c = clients[t].get()] {
-                for (int i = 0; i < kAsksPerThread; ++i) c->ask(kPauseMs);
-            });
-        for (auto& t : threads) t.join();
-    }
-    state.counters["queries_per_s"] = benchmark::Counter(double(kThreads * kAsksPerThread) * state.iterations(),
-                                                         benchmark::Counter::kIsRate);
+void throughput_arx(benchmark::State& state, int threads, int asks) {
+    const Arms arms(static_cast<std::size_t>(threads));
+    if (!arms.opened(state)) return;
+    std::atomic<int> failed{0};
+    for (auto _ : state)
+        state.SetIterationTime(run_threads(threads, [&](int t) {
+            float speed[7];
+            for (int i = 0; i < asks; ++i)
+                if (Get_Joint_Speed(arms[std::size_t(t)], speed) != 0) ++failed;
+        }));
+    if (failed) state.SkipWithError("queries failed");
+    state.counters["queries_per_s"] =
+        benchmark::Counter(double(threads * asks) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.SetLabel("queries_per_s");
 }
 
-BENCHMARK(BM_Throughput)->Name("throughput_16_threads/pause/arx")->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ThroughputRaw)->Name("throughput_16_threads/pause/raw_socket")->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+void throughput_raw(benchmark::State& state, int threads, int asks) {
+    const RawClients raw(static_cast<std::size_t>(threads));
+    if (!raw.opened(state)) return;
+    std::atomic<int> failed{0};
+    for (auto _ : state)
+        state.SetIterationTime(run_threads(threads, [&](int t) {
+            for (int i = 0; i < asks; ++i)
+                if (!raw.clients[std::size_t(t)]->ask(kPauseMs)) ++failed;
+        }));
+    if (failed) state.SkipWithError("raw queries failed");
+    state.counters["queries_per_s"] =
+        benchmark::Counter(double(threads * asks) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.SetLabel("queries_per_s");
+}
+
+void BM_Throughput16(benchmark::State& s) { throughput_arx(s, 16, 25); }
+void BM_Throughput16Raw(benchmark::State& s) { throughput_raw(s, 16, 25); }
+void BM_Throughput300(benchmark::State& s) { throughput_arx(s, kManyConnections, 10); }
+void BM_Throughput300Raw(benchmark::State& s) { throughput_raw(s, kManyConnections, 10); }
+BENCHMARK(BM_Throughput16)->Name("throughput_16_threads/pause/arx")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_Throughput16Raw)->Name("throughput_16_threads/pause/raw_socket")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_Throughput300)->Name("throughput_300_threads/pause/arx")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_Throughput300Raw)->Name("throughput_300_threads/pause/raw_socket")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 // ---------------------------------------------------------- queued lines
 // 100 queued lines, timed until the last is answered (one line leaves per 10 ms).
 void BM_QueuedDrain(benchmark::State& state) {
-    const SOCKHANDLE h = connections(1)[0];
+    const Arms arms(1);
+    if (!arms.opened(state)) return;
+    const SOCKHANDLE h = arms[0];
     constexpr int kLines = 100;
     for (auto _ : state) {
         // The peer answers every queued line; waiting slots catch the answers
@@ -333,42 +427,53 @@ void BM_QueuedDrain(benchmark::State& state) {
         for (core::SlotRef slot : slots) core::wait_reply(slot, 5000, no_decode);
     }
     state.counters["lines_per_s"] = benchmark::Counter(double(kLines) * state.iterations(), benchmark::Counter::kIsRate);
+    state.SetLabel("lines_per_s");
 }
 BENCHMARK(BM_QueuedDrain)->Name("queued_drain/100_lines/arx")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // ------------------------------------------------------- arrival report
-// A slot waits for the arrival report that the peer sends 50 ms after the
-// request; the time past those 50 ms is the wait's own delay.
+// How long after the peer sent an arrival report (its own time stamp, taken
+// just before the send, on the clock both processes share) the wait returned.
+// Compared by its median (p50); p99 in the counters.
+double wake_after_report_ms() { return double(now_ns() - peer().shared().report_sent_ns.load()) / 1e6; }
+
 void BM_ArrivalWake(benchmark::State& state) {
-    const SOCKHANDLE h = connections(1)[0];
+    const Arms arms(1);
+    if (!arms.opened(state)) return;
+    const SOCKHANDLE h = arms[0];
     std::vector<double> ms;
     for (auto _ : state) {
         const auto slot = core::register_slot(h, core::Kind::CurrentTrajectoryState, true);
-        const double start = now_ms_precise();
         core::send_line(h, "{\"command\":\"bench_arrival\"}\r\n");
         const int rc = core::wait_reply(*slot, 3000, no_decode);
-        ms.push_back(now_ms_precise() - start - 50.0);
+        const double late = wake_after_report_ms();
+        ms.push_back(late);
+        state.SetIterationTime(late / 1e3);
         if (rc != 0) state.SkipWithError("no arrival report");
     }
-    report_percentiles(state, ms);
+    bench::report_percentiles(state, ms);
+    state.SetLabel("p50_ms");
 }
-// A blocking Movej_Cmd on a move that arrives after 50 ms: the time past the
-// 50 ms and the 20 ms pause is how late the wait noticed the report.
+
+// A blocking Movej_Cmd on a move that the peer reports arrived 50 ms later.
 void BM_MoveArrival(benchmark::State& state) {
-    const SOCKHANDLE h = connections(1)[0];
+    const Arms arms(1);
+    if (!arms.opened(state)) return;
+    const SOCKHANDLE h = arms[0];
     const float joints[7] = {0, 10, 20, 30, 40, 50, 0};
     std::vector<double> ms;
     for (auto _ : state) {
-        const double start = now_ms_precise();
         const int rc = Movej_Cmd(h, joints, 20, 0, true);
-        ms.push_back(now_ms_precise() - start - 50.0 - kPauseMs);
+        const double late = wake_after_report_ms();
+        ms.push_back(late);
+        state.SetIterationTime(late / 1e3);
         if (rc != 0) state.SkipWithError("move failed");
     }
-    report_percentiles(state, ms);
+    bench::report_percentiles(state, ms);
+    state.SetLabel("p50_ms");
 }
-BENCHMARK(BM_MoveArrival)->Name("move_arrival_wake/50ms_move/arx")->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-BENCHMARK(BM_ArrivalWake)->Name("arrival_report_wake/50ms_move/arx")->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MoveArrival)->Name("move_arrival_wake/after_report/arx")->Iterations(20)->Unit(benchmark::kMicrosecond)->UseManualTime();
+BENCHMARK(BM_ArrivalWake)->Name("arrival_report_wake/after_report/arx")->Iterations(20)->Unit(benchmark::kMicrosecond)->UseManualTime();
 
 // ------------------------------------------------------- allocations
 template <class Call>
@@ -381,7 +486,9 @@ double allocations_of(Call call) {
 }
 
 void BM_Allocations(benchmark::State& state) {
-    const SOCKHANDLE h = connections(1)[0];
+    const Arms arms(1);
+    if (!arms.opened(state)) return;
+    const SOCKHANDLE h = arms[0];
     float speed[7];
     for (auto _ : state) {
         state.counters["query"] = allocations_of([&] { Get_Joint_Speed(h, speed); });
@@ -390,6 +497,7 @@ void BM_Allocations(benchmark::State& state) {
         state.counters["query_no_decoder"] =
             allocations_of([&] { core::request_blocking(h, kQueryLine, core::Kind::JointMaxSpeed, no_decode); });
     }
+    state.SetLabel("query");
 }
 BENCHMARK(BM_Allocations)->Name("allocations_per_call/blocking/arx")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -399,6 +507,7 @@ int main(int argc, char** argv) {
     peer();  // forked before any thread exists
     Arx_API_Init(ARM_MODEL_A, nullptr);
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
