@@ -14,8 +14,10 @@ GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 # Debian packages `make demo` needs: a compiler, CMake, Ninja and cJSON.
 DEMO_PACKAGES := cmake g++ ninja-build libcjson-dev
 # What `make check` needs: the build and its tests (orocos KDL is the
-# kinematics tests' reference).
-CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils python3
+# kinematics tests' reference; dpkg-dev and pkg-config the Debian
+# package test).
+CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils python3 \
+                  dpkg-dev pkg-config
 # Everything: the benchmarks, `make format`, and the Windows x64 build with its
 # tests under Wine (cJSON comes as Debian source, fetched by the build with
 # apt-get source and unpacked by dpkg-dev).
@@ -34,7 +36,7 @@ define install_missing
 endef
 
 .PHONY: all build check check-full check-windows test test-slow test-asan test-tsan test-windows bench deps deps-check \
-        deps-demo clean format demo
+        deps-demo clean format demo package
 
 all: build
 
@@ -69,6 +71,12 @@ $(BENCHDIR)/CMakeCache.txt:
 
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The Debian packages libarx4, libarx-dev, arx-sim (and python3-arx once
+# python/ exists) in $(BUILD)/packages.
+package: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target arx arx-sim arx-sim-man
+	cd $(BUILD) && cpack -G DEB
 
 # The quick suite: every test, the long time limits on a clock moved by hand.
 test: build
