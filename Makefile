@@ -14,10 +14,10 @@ GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 # Debian packages `make demo` needs: a compiler, CMake, Ninja and cJSON.
 DEMO_PACKAGES := cmake g++ ninja-build libcjson-dev
 # What `make check` needs: the build and its tests (orocos KDL is the
-# kinematics tests' reference; dpkg-dev and pkg-config the Debian
-# package test).
+# kinematics tests' reference; doxygen the reference, dpkg-dev and pkg-config
+# the Debian package test).
 CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils python3 \
-                  dpkg-dev pkg-config
+                  doxygen dpkg-dev pkg-config
 # Everything: the benchmarks, `make format`, and the Windows x64 build with its
 # tests under Wine (cJSON comes as Debian source, fetched by the build with
 # apt-get source and unpacked by dpkg-dev).
@@ -36,7 +36,7 @@ define install_missing
 endef
 
 .PHONY: all build check check-full check-windows test test-slow test-asan test-tsan test-windows bench deps deps-check \
-        deps-demo clean format demo package
+        deps-demo clean format demo package docs
 
 all: build
 
@@ -71,6 +71,11 @@ $(BENCHDIR)/CMakeCache.txt:
 
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The API reference from include/arx_api.h: $(BUILD)/docs/html/index.html.
+# Any Doxygen warning fails it.
+docs: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target docs
 
 # The Debian packages libarx4, libarx-dev, arx-sim (and python3-arx once
 # python/ exists) in $(BUILD)/packages.

@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+"""make docs as make check runs it: the reference builds without a Doxygen
+warning (make_docs.py also fails when an export is on no family page or does
+not say how long it blocks), carries the README's tables on its main page,
+and fails when the header's documentation has a gap.
+
+    docs_test.py DOXYGEN
+"""
+from __future__ import annotations
+
+import pathlib
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+SOURCE = pathlib.Path(__file__).resolve().parents[2]
+DOXYGEN = "doxygen"
+VERSION = "0.0.0-test"
+
+
+def make_docs(source: pathlib.Path, out: pathlib.Path) -> subprocess.CompletedProcess[str]:
+    return subprocess.run([sys.executable, str(source / "tools" / "make_docs.py"), DOXYGEN, str(source), str(out),
+                           VERSION], capture_output=True, text=True)
+
+
+def source_copy(into: pathlib.Path) -> pathlib.Path:
+    """The files make docs reads, copied so that a test may spoil them."""
+    for part in ("README.md", "docs/Doxyfile", "include/arx_api.h", "tools/make_docs.py",
+                 "tools/doxygen_filter.py", "tools/arx_header.py"):
+        (into / part).parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy(SOURCE / part, into / part)
+    return into
+
+
+class Reference(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls) -> None:
+        cls.work = tempfile.TemporaryDirectory()
+        cls.out = pathlib.Path(cls.work.name) / "docs"
+        cls.run_result = make_docs(SOURCE, cls.out)
+
+    @classmethod
+    def tearDownClass(cls) -> None:
+        cls.work.cleanup()
+
+    def test_builds_without_a_warning(self) -> None:
+        self.assertEqual(self.run_result.returncode, 0, self.run_result.stderr)
+        self.assertTrue((self.out / "html" / "index.html").is_file())
+
+    def test_one_page_per_family_of_the_header(self) -> None:
+        header = (SOURCE / "include" / "arx_api.h").read_text()
+        families = re.findall(r"^/\*\s*-{3,}\s*(.*?)\s*\*/$", header, re.M)
+        for family in families:
+            with self.subTest(family):
+                page = self.out / "html" / ("group__" + re.sub(r"[^a-z0-9]+", "_", family.lower()).strip("_")
+                                            .replace("_", "__") + ".html")
+                self.assertTrue(page.is_file(), page.name)
+
+    def test_main_page_carries_the_readme_tables(self) -> None:
+        index = (self.out / "html" / "index.html").read_text()
+        tables = re.findall(r"<table.*?</table>", index, re.S)
+        headers = [re.sub(r"<[^>]+>|\s+", " ", t.split("</tr>")[0]).split() for t in tables]
+        self.assertIn(["quantity", "in", "calls", "and", "results", "on", "the", "wire"], headers)
+        self.assertIn(["call", "runs", "on", "holds", "the", "caller"], headers)
+        self.assertIn(VERSION, index)
+
+
+class Warnings(unittest.TestCase):
+    """Each spoiled header makes make docs fail and name the fault."""
+
+    CASES = [
+        ("an undocumented parameter", " * @param speed deg/s\n", "", "speed"),
+        ("an undocumented result", " * @return the version text, static\n", "", "API_Version"),
+        ("a misspelt parameter", " * @param speed deg/s\n", " * @param sped deg/s\n", "speed"),
+        ("no blocking paragraph", " * @blocking 20 ms pause, then up to 33 s for the result. */", " */", "Set_Force_Sensor"),
+        ("an undocumented record field", "    float rx; /* about the fixed X axis, rad */",
+         "    float rx;", "rx"),
+    ]
+
+    def test_spoiled_headers_fail(self) -> None:
+        for what, text, replacement, named in self.CASES:
+            with self.subTest(what), tempfile.TemporaryDirectory() as work:
+                source = source_copy(pathlib.Path(work) / "src")
+                header = source / "include" / "arx_api.h"
+                original = header.read_text()
+                self.assertIn(text, original)
+                header.write_text(original.replace(text, replacement, 1))
+                result = make_docs(source, pathlib.Path(work) / "docs")
+                self.assertNotEqual(result.returncode, 0)
+                self.assertIn(named, result.stderr)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) > 1:
+        DOXYGEN = sys.argv.pop(1)
+    unittest.main()
