@@ -323,11 +323,11 @@ ARX_API void setAngle(float x, float y, float z);
  * @blocking no. */
 ARX_API void setLwt(int type);
 
-/* Additions of ours, beside the controller's own set: the arm models by name,
- * for a program that takes the model on its command line. Pure look-ups: they
- * need no Arx_API_Init and change nothing. */
 /* The ArmModel code named "A", "B", "C1" or "C2" (exactly, upper case); -1 for
- * any other name or a null pointer.
+ * any other name or a null pointer. This and Arx_Arm_Model_Name are additions
+ * of ours, beside the controller's own set, for a program that takes the model
+ * on its command line: pure look-ups that need no Arx_API_Init and change
+ * nothing.
  * @param name the model's name
  * @return the ArmModel code, or -1
  * @blocking no. */
@@ -372,7 +372,7 @@ ARX_API int inverse_kinematics(const float* current_joint, const Pose* target,
 
 /* Conversions between poses, homogeneous matrices (position in metres), Euler
  * angles (radians) and unit quaternions.
- * @param pose a pose (position m; its quaternion is read)
+ * @param pose a pose (position m; its Euler angles are read)
  * @param matrix a homogeneous transform (position m)
  * @param angles Euler angles (rad)
  * @param quaternion a unit quaternion, scalar first
@@ -437,7 +437,9 @@ ARX_API Pose RotateMove(const float* joint, int axis, float angle, Pose choose_a
 
 /* ---------------------------------------------------- joint configuration */
 /* Joint numbers are the controller's; per-joint arrays hold one value per joint
- * of the connection (7 for ARM_MODEL_B, else 6). */
+ * of the connection (7 for ARM_MODEL_B, else 6). The per-joint queries from
+ * Get_Joint_Acc on write one value per joint only when the reply holds exactly
+ * that many. */
 
 /* Sets the maximum speed of one joint (deg/s). Errors: ARX_CONNECT_FAILED when
  * the handle is 0; ARX_NOT_INITIALISED before Arx_API_Init; ARX_STATE_TYPE_ERROR
@@ -535,8 +537,6 @@ ARX_API int Set_Joint_Zero_Offset(SOCKHANDLE handle, const float* offset, bool b
 ARX_API int Start_Calibrate(SOCKHANDLE handle, bool block);
 ARX_API int Stop_Calibrate(SOCKHANDLE handle, bool block);
 
-/* Per-joint queries: one value per joint is written only when the reply holds
- * exactly that many. */
 /* Reads the maximum acceleration of every joint (deg/s^2). Errors:
  * ARX_ARRAY_ERROR when the reply is not an array or has the wrong length.
  * @param handle connection (from Arm_Socket_Start)

@@ -12,6 +12,8 @@ name the header's own lines):
                              after it are its subgroups
   code; /* text */        -> code; /**< text */   (a member's or value's note)
   /* text */ on its own   -> /** text */          (the next declaration's doc)
+  /* text */ above #if... or above another comment
+                          -> unchanged (notes for the header's reader)
   "Errors: ..." in a function's comment
                           -> @errors ...          (its own paragraph)
   one comment above several exports in a row
@@ -125,13 +127,14 @@ def filter_header(text: str) -> str:
                 end = declaration_end(lines, j)
                 run.append((j, end))
                 j = end + 1
+            following = lines[last + 1] if last + 1 < len(lines) else ""
             if run:
                 for k in range(i, last + 1):
                     out[k] = ""
                 for begin, end in run:
                     names = parameter_names(" ".join(lines[begin: end + 1]))
                     out[begin] = doc_for(comment, names) + lines[begin]
-            else:
+            elif not following.startswith("#if") and not _COMMENT_START.match(following):
                 out[i] = line.replace("/*", "/**", 1)
             i = last + 1
             continue
