@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """The exported functions of the public header, read in one place.
 
-The facade generator, the export checks, the layer check and the sweep's
-completeness test all take the list of exports from here, so they cannot
-disagree about what the header declares.
+The facade generator, the Python generator, the export checks, the layer
+check and the sweep's completeness test all take the list of exports from
+here, so they cannot disagree about what the header declares. The records,
+enumerations, constants and comments are read here too, for the Python layer.
 
     arx_header.py functions HEADER        one exported C function per line
     arx_header.py sweep-list HEADER OUT   writes OUT, a C++ header with the
@@ -94,6 +95,121 @@ def declared_functions(header_text: str) -> list[Function]:
             functions.append(Function(" ".join(m.group(1).split()), m.group(2),
                                       split_parameters(m.group(3)), section))
     return functions
+
+
+# ------------------------------------------------------------ records, enums
+
+@dataclass(frozen=True)
+class Field:
+    type: str                    # the C type as written ("float", "FRAME_NAME", "uint16_t")
+    name: str
+    dims: tuple[int, ...] = ()   # array dimensions, outermost first
+    comment: str = ""
+
+
+@dataclass(frozen=True)
+class Record:
+    name: str
+    fields: tuple[Field, ...]
+    comment: str
+
+
+@dataclass(frozen=True)
+class Enumeration:
+    name: str                               # the typedef's name; "" for an anonymous enum
+    members: tuple[tuple[str, int, str], ...]  # (name, value, comment)
+    comment: str
+
+
+def _comment_text(comment: str) -> str:
+    """The words of a /* */ comment without its frame and leading stars."""
+    body = comment.strip()[2:-2]
+    lines = [re.sub(r"^\s*\*\s?", "", line).rstrip() for line in body.splitlines()]
+    return "\n".join(line.strip() if i == 0 else line for i, line in enumerate(lines)).strip()
+
+
+def _preceding_comment(text: str, at: int) -> str:
+    """The comment that ends right before position `at` (blank space between), or ""."""
+    before = text[:at].rstrip()
+    if not before.endswith("*/"):
+        return ""
+    start = before.rfind("/*")
+    comment = before[start:]
+    return "" if _HEADING.fullmatch(comment) else _comment_text(comment)
+
+
+def _c_part(header_text: str) -> str:
+    return header_text.split(CLASS_BEGIN)[0]
+
+
+def declared_records(header_text: str) -> list[Record]:
+    """The typedef'd structs of the header, with their fields in order."""
+    text = _c_part(header_text)
+    records = []
+    for m in re.finditer(r"typedef\s+struct\s*\{(.*?)\}\s*(\w+)\s*;", text, re.S):
+        fields: list[Field] = []
+        for decl in re.finditer(r"([^;]*?);[ \t]*(/\*.*?\*/)?", m.group(1), re.S):
+            words = re.sub(r"/\*.*?\*/", " ", decl.group(1), flags=re.S).split(None, 1)
+            if len(words) < 2:
+                continue
+            ctype, declarators = words[0], words[1]
+            comment = _comment_text(decl.group(2)) if decl.group(2) else ""
+            for one in declarators.split(","):
+                name = re.match(r"\s*(\w+)", one).group(1)
+                dims = tuple(int(d) for d in re.findall(r"\[(\d+)\]", one))
+                fields.append(Field(ctype, name, dims, comment))
+        records.append(Record(m.group(2), tuple(fields), _preceding_comment(text, m.start())))
+    return records
+
+
+def declared_enums(header_text: str) -> list[Enumeration]:
+    """The enumerations: a typedef'd enum takes its typedef's name, an anonymous
+    one the name of a `typedef <int type> Name;` right before it, else ""."""
+    text = _c_part(header_text)
+    enums = []
+    pattern = r"(typedef\s+)?enum\s*\{(.*?)\}\s*(\w*)\s*;"
+    for m in re.finditer(pattern, text, re.S):
+        members = []
+        for item in re.finditer(r"(\w+)\s*=\s*(-?\d+)\s*,?\s*(/\*.*?\*/)?", m.group(2), re.S):
+            members.append((item.group(1), int(item.group(2)),
+                            " ".join(_comment_text(item.group(3)).split()) if item.group(3) else ""))
+        name = m.group(3)
+        comment = _preceding_comment(text, m.start())
+        if not name:
+            alias = re.search(r"typedef\s+\w+\s+(\w+)\s*;\s*$", text[:m.start()])
+            if alias:
+                name = alias.group(1)
+                comment = _preceding_comment(text, alias.start())
+        enums.append(Enumeration(name, tuple(members), comment))
+    return enums
+
+
+def declared_constants(header_text: str) -> dict[str, tuple[int, str]]:
+    """`#define NAME <integer>` lines: name -> (value, trailing comment)."""
+    out = {}
+    for m in re.finditer(r"^#define\s+(\w+)\s+(-?\d+)\b[ \t]*(/\*.*?\*/)?", _c_part(header_text), re.M | re.S):
+        out[m.group(1)] = (int(m.group(2)), " ".join(_comment_text(m.group(3)).split()) if m.group(3) else "")
+    return out
+
+
+def function_comments(header_text: str) -> dict[str, str]:
+    """Each export's comment: the one right above its declaration, else the one
+    above the group of declarations it stands in (one comment may describe
+    several functions declared one after another)."""
+    text = _c_part(header_text)
+    out: dict[str, str] = {}
+    last = ""
+    position = 0
+    for m in _DECLARATION.finditer(text):
+        between = text[position:m.start()]
+        position = m.end()
+        own = _preceding_comment(text, m.start())
+        if own:
+            last = own
+        elif between.strip():
+            last = ""  # something other than blank space since the group's comment
+        out[m.group(2)] = last
+    return out
 
 
 def read_functions(header: pathlib.Path) -> list[Function]:

@@ -1,0 +1,137 @@
+// Records the calls of the exports as JSON while a sweep row runs, for the
+// Python sweep test: the wrappers that tools/gen_python.py --recorder writes
+// give each call's arguments and result to a CallRecord.
+#pragma once
+
+#include "arx_api.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <type_traits>
+
+namespace arx::test {
+
+// A JSON text written in order; commas are placed by open/key/value.
+class Json {
+public:
+    void open(char bracket) { comma(), text_ += bracket, first_ = true; }
+    void close(char bracket) { text_ += bracket, first_ = false; }
+    void key(const char* name) { comma(), quoted(name, std::strlen(name)), text_ += ':', first_ = true; }
+    void raw(const std::string& value) { comma(), text_ += value, first_ = false; }
+    void string(const char* s, std::size_t n) { comma(), quoted(s, n), first_ = false; }
+    const std::string& text() const { return text_; }
+
+private:
+    void quoted(const char* s, std::size_t n);
+    void comma() {
+        if (!first_) text_ += ',';
+    }
+    std::string text_;
+    bool first_ = true;
+};
+
+inline void Json::quoted(const char* s, std::size_t n) {
+    // Bytes above 127 as \u00XX: the Python side reads them back as Latin-1.
+    text_ += '"';
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c == '"' || c == '\\') text_ += '\\', text_ += static_cast<char>(c);
+        else if (c < 0x20 || c > 0x7e) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            text_ += escaped;
+        } else text_ += static_cast<char>(c);
+    }
+    text_ += '"';
+}
+
+inline void put(Json& j, bool v) { j.raw(v ? "true" : "false"); }
+inline void put(Json& j, double v) {
+    // NaN and the infinities as Python's json module reads them.
+    if (std::isnan(v)) return j.raw("NaN");
+    if (std::isinf(v)) return j.raw(v > 0 ? "Infinity" : "-Infinity");
+    char text[40];
+    std::snprintf(text, sizeof text, "%.9g", v);
+    j.raw(text);
+}
+inline void put(Json& j, float v) { put(j, static_cast<double>(v)); }
+template <class T, std::enable_if_t<std::is_integral_v<T> || std::is_enum_v<T>, int> = 0>
+void put(Json& j, T v) {
+    j.raw(std::is_signed_v<T> ? std::to_string(static_cast<long long>(v))
+                              : std::to_string(static_cast<unsigned long long>(v)));
+}
+inline void put(Json& j, const char* s) {
+    if (!s) return j.raw("null");
+    j.string(s, std::strlen(s));
+}
+inline void put(Json& j, char* s) { put(j, static_cast<const char*>(s)); }
+template <std::size_t N>
+void put(Json& j, const char (&s)[N]) {
+    j.string(s, strnlen(s, N));
+}
+template <class T, std::size_t N>
+void put(Json& j, const T (&values)[N]) {
+    j.open('[');
+    for (const T& v : values) put(j, v);
+    j.close(']');
+}
+
+// The joint count of the model last given to Arx_API_Init or Init_Sys_Data:
+// how many elements of a joint array the library reads.
+int recorded_joints();
+void note_recorded_model(int model);
+
+// One call of an export. Only the outermost call on the thread running the
+// row is recorded (an export that calls another records once).
+class CallRecord {
+public:
+    explicit CallRecord(const char* function);
+    ~CallRecord();
+    template <class T>
+    void arg(const char* name, const T& value) {
+        if (active_) json_.key(name), put(json_, value);
+    }
+    void text(const char* name, const char* value) { arg(name, value); }
+    template <class T>
+    void pointed(const char* name, const T* value) {
+        if (!active_) return;
+        json_.key(name);
+        value ? put(json_, *value) : json_.raw("null");
+    }
+    template <class T>
+    void array(const char* name, const T* values, int count) {
+        if (!active_) return;
+        json_.key(name);
+        if (!values) return json_.raw("null");
+        json_.open('[');
+        for (int i = 0; i < count; ++i) put(json_, values[i]);
+        json_.close(']');
+    }
+    void given(const char* name, bool given) {
+        if (active_) json_.key(name), put(json_, given);
+    }
+    template <class T>
+    void result(const T& value) {
+        if (!active_) return;
+        json_.close('}');
+        arguments_open_ = false;
+        json_.key("result");
+        put(json_, value);
+    }
+
+private:
+    bool active_;
+    bool arguments_open_ = true;
+    Json json_;
+};
+
+// Starts recording the calls of one row on this thread; calls() gives them
+// as a JSON array and stops.
+void start_recording();
+std::string recorded_calls();
+
+}  // namespace arx::test

@@ -1,0 +1,164 @@
+"""Shared pieces of the Python suite: arx-sim started once per session, a fake
+controller on loopback (a real TCP peer that records every byte and answers
+by script), and the sweep rows dumped by the C test program."""
+from __future__ import annotations
+
+import json
+import os
+import pathlib
+import socket
+import subprocess
+import threading
+import time
+from typing import Iterator
+
+import pytest
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+STARTUP_REPLIES = {
+    "get_current_tool_frame":
+        '{"state":"current_tool_frame","tool_name":"Arm_Tip","pose":[0,0,0,0,0,0],"payload":0,"position":[0,0,0]}',
+    "get_current_work_frame": '{"state":"current_work_frame","frame_name":"World","pose":[0,0,0,0,0,0]}',
+    "get_install_pose": '{"state":"install_pose","pose":[0,0,0]}',
+}
+
+
+def command_of(line: bytes) -> str:
+    try:
+        value = json.loads(line)
+    except ValueError:
+        return ""
+    command = value.get("command") if isinstance(value, dict) else None
+    return command if isinstance(command, str) else ""
+
+
+class FakeController:
+    """Accepts connections on 127.0.0.1, records each one's bytes and lines,
+    and answers a line whose "command" has a script with that script's line."""
+
+    def __init__(self) -> None:
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.port = self.listener.getsockname()[1]
+        self.replies: dict[str, str] = dict(STARTUP_REPLIES)
+        self.delays: dict[str, float] = {}
+        self.raw: list[bytearray] = []
+        self.lines: list[bytes] = []
+        self.sockets: list[socket.socket] = []
+        self.changed = threading.Condition()
+        threading.Thread(target=self._accept, daemon=True).start()
+
+    def on(self, command: str, line: str | None, delay: float = 0) -> None:
+        """Answers `command` with `line` after `delay` seconds; None: silence."""
+        with self.changed:
+            if line is None:
+                self.replies.pop(command, None)
+            else:
+                self.replies[command] = line
+            self.delays[command] = delay
+
+    def push_line(self, line: str, connection: int = 0) -> None:
+        self.sockets[connection].sendall(line.encode() + b"\r\n")
+
+    def close_connection(self, connection: int = 0) -> None:
+        self.sockets[connection].shutdown(socket.SHUT_RDWR)
+
+    def clear(self) -> None:
+        with self.changed:
+            for raw in self.raw:
+                raw.clear()
+            self.lines.clear()
+
+    def received(self) -> bytes:
+        with self.changed:
+            return b"".join(bytes(raw) for raw in self.raw)
+
+    def wait_lines(self, n: int, limit: float = 2.0) -> bool:
+        with self.changed:
+            return self.changed.wait_for(lambda: len(self.lines) >= n, limit)
+
+    def wait_connections(self, n: int, limit: float = 2.0) -> bool:
+        with self.changed:
+            return self.changed.wait_for(lambda: len(self.raw) >= n, limit)
+
+    def close(self) -> None:
+        try:  # wakes the blocked accept(); a close alone leaves the port listening
+            self.listener.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+        self.listener.close()
+        for s in self.sockets:
+            s.close()
+
+    def _accept(self) -> None:
+        while True:
+            try:
+                connection, _ = self.listener.accept()
+            except OSError:
+                return
+            with self.changed:
+                self.raw.append(bytearray())
+                self.sockets.append(connection)
+                index = len(self.raw) - 1
+                self.changed.notify_all()
+            threading.Thread(target=self._serve, args=(connection, index), daemon=True).start()
+
+    def _serve(self, connection: socket.socket, index: int) -> None:
+        pending = b""
+        while True:
+            try:
+                data = connection.recv(65536)
+            except OSError:
+                return
+            if not data:
+                return
+            pending += data
+            with self.changed:
+                self.raw[index] += data
+            while b"\n" in pending:
+                line, pending = pending.split(b"\n", 1)
+                line = line.rstrip(b"\r")
+                with self.changed:
+                    self.lines.append(line)
+                    reply = self.replies.get(command_of(line))
+                    delay = self.delays.get(command_of(line), 0)
+                    self.changed.notify_all()
+                if reply is not None:
+                    time.sleep(delay)
+                    try:
+                        connection.sendall(reply.encode() + b"\r\n")
+                    except OSError:
+                        return
+
+
+@pytest.fixture
+def fake() -> Iterator[FakeController]:
+    controller = FakeController()
+    yield controller
+    controller.close()
+
+
+def start_sim(*options: str) -> tuple[subprocess.Popen, int]:
+    """arx-sim on a free port; its first line names the port."""
+    sim = subprocess.Popen([os.environ["ARX_SIM"], "--port", "0", *options], stdout=subprocess.PIPE, text=True)
+    line = sim.stdout.readline()
+    if not line.startswith("listening on 127.0.0.1:"):
+        sim.kill()
+        raise RuntimeError(f"arx-sim did not start: {line!r}")
+    return sim, int(line.rsplit(":", 1)[1])
+
+
+@pytest.fixture(scope="session")
+def sim_port() -> Iterator[int]:
+    sim, port = start_sim()
+    yield port
+    sim.terminate()
+    sim.wait(5)
+
+
+@pytest.fixture(scope="session")
+def sweep_rows(tmp_path_factory: pytest.TempPathFactory) -> list[dict]:
+    out = tmp_path_factory.mktemp("sweep") / "rows.json"
+    started = time.monotonic()
+    subprocess.run([os.environ["ARX_SWEEP_DUMP"], str(out)], check=True, stdout=subprocess.DEVNULL, timeout=90)
+    print(f"sweep rows dumped in {time.monotonic() - started:.1f} s")
+    return json.loads(out.read_text())

@@ -1,0 +1,110 @@
+// Writes every sweep row as JSON: the row's expected request line, the
+// controller's scripted answer and result, and each export call the row made
+// with its arguments and result (recorded by the generated __wrap_ functions).
+// The Python sweep test replays the calls through the package and compares
+// the bytes on the wire and the results: the rows stay the single source.
+//   sweep_dump OUT.json
+#include "python/call_record.h"
+#include "support/command_cases.h"  // command_of, ControllerTest
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <mutex>
+
+namespace arx::test {
+
+namespace {
+
+int g_model = ARM_MODEL_A;
+thread_local int t_depth = 0;
+thread_local bool t_recording = false;
+std::string* t_calls = nullptr;  // the row's calls, on the recording thread
+int g_port = 0;
+Json g_rows;
+
+}  // namespace
+
+void got(const std::string&) {}
+int controller_port() { return g_port; }
+int recorded_joints() { return g_model == ARM_MODEL_B ? 7 : 6; }
+void note_recorded_model(int model) { g_model = model; }
+
+CallRecord::CallRecord(const char* function) : active_(t_recording && t_depth == 0) {
+    if (!active_) return;
+    ++t_depth;
+    json_.open('{');
+    json_.key("function");
+    put(json_, function);
+    json_.key("args");
+    json_.open('{');
+}
+
+CallRecord::~CallRecord() {
+    if (!active_) return;
+    --t_depth;
+    if (arguments_open_) json_.close('}');  // a void call: no result closed them
+    json_.close('}');
+    if (!t_calls->empty()) *t_calls += ',';
+    *t_calls += json_.text();
+}
+
+namespace {
+
+class Dump : public ControllerTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(Dump, Family) {
+    const SweepFamily* family = nullptr;
+    for (const SweepFamily& f : sweep_families())
+        if (GetParam() == f.name) family = &f;
+    ASSERT_NE(family, nullptr);
+    g_port = fc.port();
+    for (const SweepRow& row : family->rows) {
+        fc.clear();
+        const std::string line = row.line ? row.line : "";
+        if (row.line && row.reply) fc.on(command_of(line), row.reply);
+        std::string calls;
+        t_calls = &calls;
+        t_recording = true;
+        const int rc = row.call(h);
+        t_recording = false;
+        if (row.line) fc.wait_lines(1);  // a queued line leaves before the next row
+        g_rows.open('{');
+        g_rows.key("family"), put(g_rows, family->name);
+        g_rows.key("function"), put(g_rows, row.function);
+        g_rows.key("variant"), put(g_rows, row.variant);
+        g_rows.key("line"), put(g_rows, row.line);
+        g_rows.key("reply"), put(g_rows, row.reply);
+        g_rows.key("rc"), put(g_rows, row.rc);
+        g_rows.key("dump_rc"), put(g_rows, rc);
+        g_rows.key("port"), put(g_rows, g_port);
+        g_rows.key("handle"), put(g_rows, h);
+        g_rows.key("calls"), g_rows.raw("[" + calls + "]");
+        g_rows.close('}');
+    }
+}
+
+std::vector<std::string> family_names() {
+    std::vector<std::string> names;
+    for (const SweepFamily& f : sweep_families()) names.push_back(f.name);
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, Dump, ::testing::ValuesIn(family_names()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+}  // namespace
+}  // namespace arx::test
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: sweep_dump OUT.json\n");
+        return 2;
+    }
+    arx::test::g_rows.open('[');
+    const int failed = RUN_ALL_TESTS();
+    arx::test::g_rows.close(']');
+    std::ofstream(argv[1]) << arx::test::g_rows.text() << "\n";
+    return failed;
+}

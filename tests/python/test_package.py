@@ -1,0 +1,271 @@
+"""The package beside the sweep: record layout, library loading, errors,
+reports, the log, threads, kinematics, and a session with arx-sim."""
+from __future__ import annotations
+
+import ctypes
+import logging
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import threading
+import time
+
+import pytest
+
+import arx
+from conftest import ROOT, FakeController
+
+try:
+    import numpy
+except ImportError:  # numpy is optional for the package, and for these tests
+    numpy = None
+
+
+def layout() -> dict[str, int]:
+    out = subprocess.run([os.environ["ARX_RECORD_LAYOUT"]], check=True, capture_output=True, text=True).stdout
+    return {name: int(value) for name, value in (line.split() for line in out.splitlines())}
+
+
+@pytest.mark.parametrize("record", ["eul", "ort", "Pose", "POSE", "Matrix", "FRAME_NAME", "FRAME", "JOINT_STATE",
+                                    "CallbackData"])
+def test_structures_have_the_c_layout(record: str) -> None:
+    c = layout()
+    structure = getattr(arx.lib, record)
+    assert ctypes.sizeof(structure) == c[record]
+    assert {f"{record}.{name}": getattr(structure, name).offset for name, _ in structure._fields_} == \
+        {key: value for key, value in c.items() if key.startswith(record + ".")}
+
+
+# --------------------------------------------------------------- loading
+
+def run_python(code: str, env: dict[str, str], cwd: pathlib.Path) -> subprocess.CompletedProcess:
+    return subprocess.run([sys.executable, "-c", code], cwd=cwd, env=env, capture_output=True, text=True, timeout=30)
+
+
+@pytest.mark.parametrize("copy_library, explicit, expect", [
+    (False, "missing", "ARX_LIBRARY: {tmp}/missing/libarx.so (no such file)"),
+    (False, None, "the package: {tmp}/arx/libarx.so (no such file)"),
+    (True, None, "loaded from the package"),
+    (True, "built", "loaded from ARX_LIBRARY"),
+])
+def test_library_is_looked_for_in_order(tmp_path: pathlib.Path, copy_library: bool, explicit: str | None,
+                                        expect: str) -> None:
+    # A copy of the package outside the checkout: no build tree to fall back on.
+    shutil.copytree(ROOT / "python" / "arx", tmp_path / "arx", ignore=shutil.ignore_patterns("libarx.so*"))
+    built = os.environ["ARX_LIBRARY"]
+    if copy_library:
+        shutil.copy(built, tmp_path / "arx" / "libarx.so")
+    env = {k: v for k, v in os.environ.items() if k not in ("ARX_LIBRARY", "PYTHONPATH")}
+    env["PYTHONPATH"] = str(tmp_path)
+    if explicit:
+        env["ARX_LIBRARY"] = built if explicit == "built" else str(tmp_path / "missing" / "libarx.so")
+    code = ("import arx, os; where = 'ARX_LIBRARY' if os.environ.get('ARX_LIBRARY') else 'the package';"
+            "print('loaded from', where, arx.__version__)")
+    result = run_python(code, env, tmp_path)
+    if expect.startswith("loaded"):
+        assert result.returncode == 0, result.stderr
+        assert result.stdout.startswith(expect) and result.stdout.split()[-1] == arx.__version__
+    else:
+        assert "LibraryNotFound" in result.stderr
+        assert expect.format(tmp=tmp_path) in result.stderr
+        if not explicit:
+            assert "the system: " in result.stderr
+
+
+def test_version_is_the_library_version() -> None:
+    text = (ROOT / "CMakeLists.txt").read_text()
+    assert f"project(arx VERSION {arx.__version__} " in text
+    assert arx.api_version() == arx.__version__
+
+
+# ---------------------------------------------------------------- errors
+
+REPLY_ERRORS = [
+    # (what, reply to get_joint_degree or None for silence, error class, code)
+    ("no reply", None, arx.ReplyTimeout, 7),
+    ("not JSON", "joint_degree", arx.ReplyNotJson, 9),
+    ("no array", '{"state":"joint_degree","joint":5}', arx.TypeMismatch, 11),
+]
+
+
+@pytest.mark.parametrize("what, reply, error, code", REPLY_ERRORS, ids=[r[0] for r in REPLY_ERRORS])
+def test_results_raise_their_error_with_code_function_and_text(fake: FakeController, what: str, reply: str | None,
+                                                              error: type, code: int) -> None:
+    fake.on("get_joint_degree", reply)
+    with arx.connect("127.0.0.1", fake.port, recv_timeout=100) as arm:
+        started = time.monotonic()
+        with pytest.raises(error) as raised:
+            arm.get_joint_degree()
+    assert (raised.value.code, raised.value.function) == (code, "Get_Joint_Degree")
+    assert raised.value.text == arx.result_text(code) != "unknown result code"
+    assert isinstance(raised.value, arx.ArxError)
+    # A query waits 3000 ms for its reply, whatever recv_timeout says.
+    assert time.monotonic() - started < (4.0 if reply is None else 1.0)
+
+
+def test_controller_false_is_controller_refused(fake: FakeController) -> None:
+    fake.on("set_arm_stop", '{"command":"set_arm_stop","arm_stop":false}')
+    with arx.connect("127.0.0.1", fake.port) as arm:
+        with pytest.raises(arx.ControllerRefused) as raised:
+            arm.stop()
+    assert raised.value.code == 1
+
+
+def test_a_closed_arm_and_a_closed_connection_raise(fake: FakeController) -> None:
+    arm = arx.connect("127.0.0.1", fake.port)
+    assert fake.wait_connections(1)
+    fake.close_connection(0)
+    time.sleep(0.1)
+    with pytest.raises(arx.SendFailed):
+        arm.movej_canfd([0, 0, 0, 0, 0, 0])
+    arm.close()
+    arm.close()  # a second close does nothing
+    assert arm.handle == 0  # a closed Arm never writes to a later connection given the same number
+    with pytest.raises((arx.ConnectFailed, arx.SendFailed)):
+        arm.get_joint_degree()
+
+
+def test_connect_failures_raise(fake: FakeController) -> None:
+    port = fake.port
+    fake.close()
+    with pytest.raises(arx.ConnectFailed) as raised:
+        arx.connect("127.0.0.1", port)
+    assert raised.value.function == "Arm_Socket_Start" and raised.value.code == 5
+    with pytest.raises(ValueError):
+        arx.connect("127.0.0.1", port, model="D")
+
+
+def test_a_refused_call_is_logged_to_the_arx_logger(caplog: pytest.LogCaptureFixture) -> None:
+    with caplog.at_level(logging.WARNING, logger="arx"):
+        with pytest.raises(arx.ConnectFailed):
+            arx.Arm(0, arx.ArmModel.ARM_MODEL_A).set_joint_speed(1, 1.0, False)
+    assert ("arx", logging.WARNING,
+            "Set_Joint_Speed: refused before sending: 5 (the connection failed, or the handle is 0)") in \
+        caplog.record_tuples
+
+
+# --------------------------------------------------------------- reports
+
+REPORT = '{"state":"Force_Position_State","joint":[1.5,-2,0,0,0,90],"force":-127,"arm_err":4}'
+
+
+def test_reports_reach_the_callable_and_its_exceptions_are_logged(fake: FakeController,
+                                                                 caplog: pytest.LogCaptureFixture) -> None:
+    seen: list[arx.Report] = []
+    arrived = threading.Event()
+
+    def keep(report: arx.Report) -> None:
+        seen.append(report)
+        arrived.set()
+
+    def fail(report: arx.Report) -> None:
+        raise RuntimeError("a fault in the application's callable")
+
+    arx.on_report(keep)
+    arx.on_report(fail)
+    try:
+        with arx.connect("127.0.0.1", fake.port) as arm, caplog.at_level(logging.ERROR, logger="arx"):
+            arm.force_position_move_joint([0, 0, 90, 0, 90, 0], 1, 0, 2, 1.0)
+            assert fake.wait_lines(4)
+            fake.push_line(REPORT)
+            assert arrived.wait(2)
+            time.sleep(0.05)
+            handle = arm.handle
+    finally:
+        arx.remove_report(keep)
+        arx.remove_report(fail)
+    report = seen[0]
+    assert (report.socket, report.code, report.err_code, report.force, report.arm_err) == (handle, 3, 0, -12, 4)
+    assert report.joint == [1.5, -2, 0, 0, 0, 90, 0]
+    assert any("raised" in r.getMessage() and r.exc_info and "application's callable" in str(r.exc_info[1])
+               for r in caplog.records)
+
+
+# --------------------------------------------------------------- threads
+
+def test_two_threads_on_two_arms_overlap(fake: FakeController) -> None:
+    # Each controller answers after 500 ms: serial calls would take a second.
+    second = FakeController()
+    spans: list[tuple[float, float]] = []
+    try:
+        for controller in (fake, second):
+            controller.on("get_joint_degree", '{"state":"joint_degree","joint":[0,0,0,0,0,0]}', delay=0.5)
+        arms = [arx.connect("127.0.0.1", c.port, recv_timeout=2000) for c in (fake, second)]
+
+        def query(arm: arx.Arm) -> None:
+            start = time.monotonic()
+            arm.get_joint_degree()
+            spans.append((start, time.monotonic()))
+
+        threads = [threading.Thread(target=query, args=(arm,)) for arm in arms]
+        started = time.monotonic()
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        elapsed = time.monotonic() - started
+        for arm in arms:
+            arm.close()
+    finally:
+        second.close()
+    assert len(spans) == 2
+    assert max(s for s, _ in spans) < min(e for _, e in spans), "the calls did not overlap"
+    assert elapsed < 0.9
+
+
+# ------------------------------------------------------------ kinematics
+
+BENT = [10, -20, 30, -40, 50, -60, 15]
+
+
+@pytest.mark.parametrize("model", ["A", "B", "C1", "C2"])
+def test_kinematics_agree_with_the_c_functions(model: str) -> None:
+    code = arx.kinematics.model_of(model)
+    joints = BENT[:7 if model == "B" else 6]
+    pose = arx.kinematics.forward(model, joints)
+    assert arx.kinematics.forward(code, numpy.array(joints) if numpy is not None else joints) == pose
+    c_pose = arx.lib.Forward_Kinematics((ctypes.c_float * 7)(*BENT))
+    assert pose.x == c_pose.x and pose.euler.rz == c_pose.euler.rz and pose.quaternion.w == c_pose.quaternion.w
+    seed = [q + 1.5 for q in joints]
+    back = arx.kinematics.inverse(model, pose, seed)
+    c_out = (ctypes.c_float * 7)()
+    c_seed = (ctypes.c_float * 7)(*seed)
+    assert arx.lib.inverse_kinematics(c_seed, ctypes.byref(c_pose), c_out, 1) == 1
+    assert back == list(c_out)[:len(joints)]
+    again = arx.kinematics.forward(model, back)  # a seven-joint arm may reach it with other joints
+    assert (again.x, again.y, again.z) == pytest.approx((pose.x, pose.y, pose.z), abs=1e-4)
+
+
+def test_pose_conversions_round_trip() -> None:
+    matrix = arx.kinematics.pose_to_matrix((0.1, 0.2, 0.3, 0.1, -0.2, 0.3))
+    assert [row[3] for row in matrix] == pytest.approx([0.1, 0.2, 0.3, 1])
+    pose = arx.kinematics.matrix_to_pose(matrix)
+    assert (pose.x, pose.y, pose.z, *pose.euler) == pytest.approx((0.1, 0.2, 0.3, 0.1, -0.2, 0.3), abs=1e-6)
+    q = arx.kinematics.euler_to_quaternion(0, 0, 1.5707963)
+    assert tuple(q) == pytest.approx((0.70710678, 0, 0, 0.70710678), abs=1e-6)
+    assert tuple(arx.kinematics.quaternion_to_euler(*q)) == pytest.approx((0, 0, 1.5707963), abs=1e-6)
+
+
+def test_an_unreachable_pose_raises_with_the_ik_text() -> None:
+    with pytest.raises(arx.InverseKinematicsFailed) as raised:
+        arx.kinematics.inverse("A", (5, 5, 5, 0, 0, 0), [0] * 6)
+    assert raised.value.code == -9 and "out of reach" in raised.value.text
+
+
+# ------------------------------------------------------------- arx-sim
+
+def test_a_session_with_the_simulator(sim_port: int) -> None:
+    with arx.connect("127.0.0.1", sim_port, model="A") as arm:
+        arm.movej([0, 10, 90, 0, 90, 0], speed=50)
+        state = arm.state()
+        assert state.joint == pytest.approx([0, 10, 90, 0, 90, 0], abs=0.01)
+        computed = arx.kinematics.forward("A", state.joint)
+        assert state.pose[:3] == pytest.approx((computed.x, computed.y, computed.z), abs=1e-3)
+        assert arm.tool_frames()[0] == arm.get_current_tool_frame().name
+        arm.set_digital_output(1, True)
+        assert arm.get_io_state(0, 1) == 1
+        version = arm.get_arm_software_version()
+        assert all(isinstance(v, str) and v for v in version)
+    assert arm.handle == 0
