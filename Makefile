@@ -80,7 +80,7 @@ docs: $(BUILD)/CMakeCache.txt
 # The Debian packages libarx4, libarx-dev, arx-sim (and python3-arx once
 # python/ exists) in $(BUILD)/packages.
 package: $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS) --target arx arx-sim arx-sim-man
+	cmake --build $(BUILD) -j $(JOBS) --target arx arx-sim arx-sim-man arx-package-docs
 	cd $(BUILD) && cpack -G DEB
 
 # The quick suite: every test, the long time limits on a clock moved by hand.

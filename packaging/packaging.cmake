@@ -3,7 +3,7 @@
 #   libarx-dev    headers, CMake package files, arx.pc, the libarx.so link
 #   arx-sim       the simulator, its man page, its viewer files
 #   python3-arx   the Python package
-# Every package carries usr/share/doc/<package>/copyright. The version is the
+# Every package carries usr/share/doc/<package>/copyright and changelogs. The version is the
 # project's, so the packages, API_Version and arxConfigVersion.cmake agree.
 
 # arx.pc names its prefix relative to its own folder (pkg-config's
@@ -34,17 +34,41 @@ if(TARGET arx-sim)
   endif()
 endif()
 
-# The Python package (python/arx/) goes into Debian's dist-packages; it loads
-# libarx.so.4 from libarx4.
+# The Python package (python/arx/) goes into Debian's dist-packages; it finds
+# libarx.so.4 of libarx4 through the system's library search. A copy of the
+# library that make python put into the source folder stays out.
 if(EXISTS ${PROJECT_SOURCE_DIR}/python/arx/__init__.py)
   list(APPEND ARX_DEB_COMPONENTS python3-arx)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/arx DESTINATION lib/python3/dist-packages
-          COMPONENT python3-arx PATTERN __pycache__ EXCLUDE)
+          COMPONENT python3-arx
+          PATTERN __pycache__ EXCLUDE PATTERN "libarx.so*" EXCLUDE PATTERN "arx.dll" EXCLUDE)
 endif()
 
+# The Maintainer field; a distributor sets its own name and address.
+set(ARX_DEB_MAINTAINER "the arx authors" CACHE STRING "Maintainer of the Debian packages")
+set(ARX_DEB_RELEASE 1)
+
+# Each package's doc folder: copyright, the project's changelog and the
+# packaging's own (changelog.Debian), compressed without name or time stamp.
+# The date honours SOURCE_DATE_EPOCH, for reproducible packages.
+string(TIMESTAMP ARX_DEB_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+set(ARX_DEB_CHANGELOG_DEBIAN "arx (${PROJECT_VERSION}-${ARX_DEB_RELEASE}) unstable; urgency=medium
+
+  * Packaged with CPack from the arx source tree (make package); the
+    project's own changes are in changelog.gz.
+
+ -- ${ARX_DEB_MAINTAINER}  ${ARX_DEB_DATE}
+")
+file(WRITE ${PROJECT_BINARY_DIR}/packaging/changelog.Debian "${ARX_DEB_CHANGELOG_DEBIAN}")
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz
+  COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/CHANGELOG.md > ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+  COMMAND gzip -9 -n -c ${PROJECT_BINARY_DIR}/packaging/changelog.Debian > ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz
+  DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_BINARY_DIR}/packaging/changelog.Debian VERBATIM)
+add_custom_target(arx-package-docs ALL
+  DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz)
 foreach(component ${ARX_DEB_COMPONENTS})
-  configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in ${PROJECT_BINARY_DIR}/copyright/${component}/copyright COPYONLY)
-  install(FILES ${PROJECT_BINARY_DIR}/copyright/${component}/copyright
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+          ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${component} COMPONENT ${component})
 endforeach()
 
@@ -52,15 +76,13 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME arx)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "the arx authors")
-# The Maintainer field; a distributor sets its own name and address.
-set(ARX_DEB_MAINTAINER "the arx authors" CACHE STRING "Maintainer of the Debian packages")
 set(CPACK_PACKAGE_CONTACT "${ARX_DEB_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_COMPONENTS_ALL ${ARX_DEB_COMPONENTS})
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${ARX_DEB_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps reads the ELF files: libcjson1, libc6, libstdc++6, libgcc-s1.

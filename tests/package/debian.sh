@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The Debian packages as a user gets them: cpack of this build, each package
-# checked with dpkg-deb (version, dependencies, copyright, no build paths),
-# all of them unpacked with dpkg -x into a temporary root, the consumer built
-# against that root with CMake (find_package) and with pkg-config, and run
-# against the packaged arx-sim.
+# checked with dpkg-deb (version, dependencies, copyright and changelogs, no
+# build paths), all of them unpacked with dpkg -x into a temporary root, the
+# consumer built against that root with CMake (find_package) and with
+# pkg-config and run against the packaged arx-sim; the Python package too.
 # usage: debian.sh <cpack> <cmake> <source dir> <build dir> <version>
 set -euo pipefail
 cpack=$1 cmake=$2 source=$3 build=$4 version=$5
@@ -33,7 +33,9 @@ for p in "${packages[@]}"; do
     [ -n "$(field "$deb" Maintainer)" ] || fail "$p: no Maintainer"
     [ -n "$(field "$deb" Description)" ] || fail "$p: no Description"
     contents=$(dpkg-deb --contents "$deb")
-    grep -q "\./usr/share/doc/$p/copyright$" <<<"$contents" || fail "$p: no usr/share/doc/$p/copyright"
+    for doc in copyright changelog.gz changelog.Debian.gz; do
+        grep -q "\./usr/share/doc/$p/$doc$" <<<"$contents" || fail "$p: no usr/share/doc/$p/$doc"
+    done
     grep -qv '^[^ ]* root/root ' <<<"$contents" && fail "$p: files not owned by root: $contents"
     case "$contents" in *"$build"* | *"$source"*) fail "$p: a build path in the contents";; esac
     dpkg -x "$deb" "$work/root"
@@ -84,4 +86,36 @@ for app in "$work/cmake-build/my_app" "$work/pc-app"; do
         fail "$app against the packaged arx-sim: $out"
     grep -q '^Get_Joint_Degree: 0 ' <<<"$out" || fail "$app against arx-sim printed: $out"
 done
+# The Python package: the unpacked library through the system's search, its
+# version, a session with the packaged arx-sim.
+if [ -f "$source/python/arx/__init__.py" ]; then
+    grep -q "python3" <<<"$(depends python3-arx)" || fail "python3-arx: Depends lacks python3"
+    grep -q "libarx4 (= $deb_version)" <<<"$(depends python3-arx)" || fail "python3-arx: Depends: $(depends python3-arx)"
+    [ -z "$(find "$root/usr/lib/python3" -name 'libarx.so*' -o -name '__pycache__')" ] ||
+        fail "python3-arx carries a library copy or byte code"
+    python=python3
+    [ -x /usr/bin/python3 ] && python=/usr/bin/python3
+    cat >"$work/session.py" <<'PY'
+import sys
+import arx
+maps = open("/proc/self/maps").read()
+library = next(line.split()[-1] for line in maps.splitlines() if "libarx.so" in line)
+print(arx.__version__, arx.api_version(), library)
+if len(sys.argv) > 2:
+    with arx.connect("127.0.0.1", int(sys.argv[2]), model="A") as arm:
+        print("joints", len(arm.get_joint_degree()))
+PY
+    run_python() {
+        env -u ARX_LIBRARY PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="$root/usr/lib/python3/dist-packages" \
+            LD_LIBRARY_PATH="$root/usr/lib" "$python" "$work/session.py" "$@"
+    }
+    out=$(run_python) || fail "python3-arx: import arx: $out"
+    [ "$out" = "$version $version $root/usr/lib/libarx.so.$version" ] || fail "python3-arx printed '$out'"
+    printf '#!/bin/sh\nexec env -u ARX_LIBRARY PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="%s" LD_LIBRARY_PATH="%s" "%s" "%s" "$@"\n' \
+        "$root/usr/lib/python3/dist-packages" "$root/usr/lib" "$python" "$work/session.py" >"$work/session.sh"
+    chmod +x "$work/session.sh"
+    out=$("$source/examples/run_against_sim.sh" "$root/usr/bin/arx-sim" "$work/session.sh") ||
+        fail "python3-arx against the packaged arx-sim: $out"
+    grep -q '^joints 6$' <<<"$out" || fail "python3-arx against arx-sim printed: $out"
+fi
 echo "debian: ${packages[*]} $deb_version; CMake and pkg-config consumers ran against the packaged arx-sim"
