@@ -1511,7 +1511,7 @@ ARX_API int Stop_Set_Force_Sensor(SOCKHANDLE handle, bool block);
  * @param sensor the sensor code
  * @param mode the mode code
  * @param direction the direction code
- * @param N force (N)
+ * @param N the force to hold (sent x10)
  * @param block 1: wait for the reply; other values: queue the line
  * @return ARX_SUCCESS, or the failure's result code
  * @blocking 20 ms pause; with block 1, up to 13 s for the reply. */
@@ -1543,7 +1543,7 @@ ARX_API int Stop_Force_Postion_Move(SOCKHANDLE handle, bool block);
  * @param sensor the sensor code
  * @param mode the mode code
  * @param dir the direction code
- * @param force force (N)
+ * @param force the force to hold (sent x10)
  * @return ARX_SUCCESS, or the failure's result code
  * @blocking no pause: only the send (at most the connection's send limit). */
 ARX_API int Force_Position_Move_Joint(SOCKHANDLE handle, const float* joint, unsigned char sensor,
