@@ -224,7 +224,7 @@ ARX_API char* API_Version(void);
  * frame query fails (the socket is then closed).
  * @param ip the controller's IPv4 address as text
  * @param port the controller's TCP port
- * @param recv_timeout ms: the connection's send limit and the least wait for a begun reply line (0: 3000)
+ * @param recv_timeout ms (0: 3000): the send limit; a begun reply line is awaited this long or 3000 ms, the longer
  * @return the handle, or a failure (see ARX_HANDLE_IS_VALID)
  * @blocking up to 3000 ms to connect, then three start-up queries (each 20 ms pause and up to
  * 3000 ms for its reply; about 80 ms in all on a quick controller). */
