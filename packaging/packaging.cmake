@@ -27,10 +27,20 @@ if(TARGET arx-sim)
     DEPENDS ${PROJECT_SOURCE_DIR}/man/arx-sim.1 VERBATIM)
   add_custom_target(arx-sim-man ALL DEPENDS ${PROJECT_BINARY_DIR}/man/arx-sim.1.gz)
   install(FILES ${PROJECT_BINARY_DIR}/man/arx-sim.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT arx-sim)
-  # The viewer's files (sim/web/, served by arx-sim) go here once they exist.
-  if(EXISTS ${PROJECT_SOURCE_DIR}/sim/web)
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/sim/web/ DESTINATION ${CMAKE_INSTALL_DATADIR}/arx-sim/web
-            COMPONENT arx-sim)
+  # The viewer (sim/web/, which the build copies into arx-sim-web/ beside the
+  # binary with Debian's three.js): its page in share/arx-sim/web, three.js
+  # linked from libjs-three instead of copied. An installed arx-sim finds the
+  # folder as ../share/arx-sim/web from its own.
+  if(TARGET arx-sim-web)
+    set(ARX_SIM_WEB_DIR ${CMAKE_INSTALL_DATADIR}/arx-sim/web)
+    install(DIRECTORY ${PROJECT_SOURCE_DIR}/sim/web/ DESTINATION ${ARX_SIM_WEB_DIR} COMPONENT arx-sim)
+    set(links ${PROJECT_BINARY_DIR}/packaging/web)
+    file(MAKE_DIRECTORY ${links}/build)
+    file(CREATE_LINK /usr/share/javascript/three/build/three.module.js ${links}/build/three.module.js SYMBOLIC)
+    file(CREATE_LINK /usr/share/javascript/three/examples/jsm/controls/OrbitControls.js ${links}/OrbitControls.js
+         SYMBOLIC)
+    install(DIRECTORY ${links}/ DESTINATION ${ARX_SIM_WEB_DIR} COMPONENT arx-sim)
+    set(CPACK_DEBIAN_ARX-SIM_PACKAGE_DEPENDS libjs-three)
   endif()
 endif()
 

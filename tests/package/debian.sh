@@ -54,6 +54,10 @@ root=$work/root
 [ "$(readlink "$root/usr/lib/libarx.so.4")" = "libarx.so.$version" ] || fail "libarx.so.4 does not point to libarx.so.$version"
 [ "$(readlink "$root/usr/lib/libarx.so")" = "libarx.so.4" ] || fail "libarx.so does not point to libarx.so.4"
 gzip -t "$root/usr/share/man/man1/arx-sim.1.gz" || fail "arx-sim: no man page"
+if [ -d "$source/sim/web" ]; then
+    [ -f "$root/usr/share/arx-sim/web/index.html" ] || fail "arx-sim: no viewer page in usr/share/arx-sim/web"
+    grep -q "libjs-three" <<<"$(depends arx-sim)" || fail "arx-sim: Depends lacks libjs-three"
+fi
 if grep -rlF -e "$build" -e "$source" "$root" >"$work/paths"; then
     fail "build paths inside: $(cat "$work/paths")"
 fi
@@ -78,8 +82,9 @@ cc -o "$work/pc-app" "$here/my_app.c" $flags -Wl,-rpath,"$root/usr/lib" ||
 # Both use the unpacked library and print its version; both query the
 # packaged arx-sim.
 for app in "$work/cmake-build/my_app" "$work/pc-app"; do
-    ldd "$app" | grep -q "libarx.so.4 => $root/usr/lib/libarx.so.4" ||
-        fail "$app does not load the packaged library: $(ldd "$app" | grep arx)"
+    libraries=$(ldd "$app")  # whole, before grep: grep -q closing the pipe early would fail it (pipefail)
+    grep -q "libarx.so.4 => $root/usr/lib/libarx.so.4 " <<<"$libraries" ||
+        fail "$app does not load the packaged library: $(grep arx <<<"$libraries")"
     out=$("$app") || fail "$app did not run"
     [ "$out" = "$version" ] || fail "$app printed '$out', expected '$version'"
     out=$("$source/examples/run_against_sim.sh" "$root/usr/bin/arx-sim" "$app") ||
