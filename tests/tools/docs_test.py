@@ -68,6 +68,62 @@ class Reference(unittest.TestCase):
         self.assertIn(VERSION, index)
 
 
+class Filter(unittest.TestCase):
+    """What tools/doxygen_filter.py hands Doxygen for the header's shapes."""
+
+    HEADER = """/* The file's own note. */
+#ifndef H
+/* ------------------------------------------------------------------ motion */
+/* Moves. Errors common to the section: none.
+ * More about moving. */
+
+/* Starts / stops. Errors: ARX_TYPE_ERROR when the
+ * state is not true/false.
+ * @param handle connection
+ * @param speed m/s
+ * @param block wait
+ * @blocking 20 ms. */
+ARX_API int Start_It(SOCKHANDLE handle, float speed,
+                     bool block);
+ARX_API int Stop_It(SOCKHANDLE handle, bool block);
+#define CAPACITY 6 /* elements */
+/* ------------------------------------------------------------------ commands */
+/* Common rules. */
+/* ------------------------------------------------------------------ modbus */
+/* Modbus. */
+#endif"""
+
+    def test_shapes(self) -> None:
+        sys.path.insert(0, str(SOURCE / "tools"))
+        from doxygen_filter import filter_header
+        out = filter_header(self.HEADER).split("\n")
+        lines = self.HEADER.split("\n")
+        rows = [
+            ("the file's note stays plain", 0, "/* The file's own note. */"),
+            ("a heading opens its family with the next comment as intro", 2, "/** @defgroup motion Motion"),
+            ("the intro follows, the group opened", 3,
+             "Moves. Errors common to the section: none. More about moving. @{ */"),
+            ("the intro's other lines are left", 4, ""),
+            ("a shared comment leaves its lines", 6, ""),
+            ("each export gets it with its own parameters and its errors paragraph", 12,
+             "/** Starts / stops. @errors ARX_TYPE_ERROR when the state is not true/false. @param handle connection "
+             "@param speed m/s @param block wait @blocking 20 ms. */ ARX_API int Start_It(SOCKHANDLE handle, float speed,"),
+            ("the follower without the parameter it lacks", 14,
+             "/** Starts / stops. @errors ARX_TYPE_ERROR when the state is not true/false. @param handle connection "
+             "@param block wait @blocking 20 ms. */ ARX_API int Stop_It(SOCKHANDLE handle, bool block);"),
+            ("a trailing comment documents its line", 15, "#define CAPACITY 6 /**< elements */"),
+            ("the next family closes the previous", 16, "/** @} */ /** @defgroup commands Commands"),
+            ("commands stays open for the families after it", 18, "/** @defgroup modbus Modbus"),
+            ("both close at the end", len(lines), "/** @} *//** @} */"),
+        ]
+        for what, line, expected in rows:
+            with self.subTest(what):
+                self.assertEqual(out[line], expected)
+        self.assertEqual(out[17], "Common rules. @{ */")
+        # Line for line (one line more at the end), so warnings name the header's lines.
+        self.assertEqual(len(out), len(lines) + 1)
+
+
 class Warnings(unittest.TestCase):
     """Each spoiled header makes make docs fail and name the fault."""
 
