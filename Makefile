@@ -14,9 +14,9 @@ GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 # Debian packages `make demo` needs: a compiler, CMake, Ninja and cJSON.
 DEMO_PACKAGES := cmake g++ ninja-build libcjson-dev
 # What `make check` needs: the build and its tests (orocos KDL is the
-# kinematics tests' reference; doxygen the reference, dpkg-dev and pkg-config
-# the Debian package test).
-CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils python3 \
+# kinematics tests' reference; pytest runs the Python package's tests;
+# doxygen the reference, dpkg-dev and pkg-config the Debian package test).
+CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils python3 python3-pytest \
                   doxygen dpkg-dev pkg-config
 # Everything: the benchmarks, `make format`, and the Windows x64 build with its
 # tests under Wine (cJSON comes as Debian source, fetched by the build with
@@ -35,7 +35,7 @@ define install_missing
 	fi
 endef
 
-.PHONY: all build check check-full check-windows test test-slow test-asan test-tsan test-windows bench deps deps-check \
+.PHONY: python all build check check-full check-windows test test-slow test-asan test-tsan test-windows bench deps deps-check \
         deps-demo clean format demo package docs
 
 all: build
@@ -82,6 +82,12 @@ docs: $(BUILD)/CMakeCache.txt
 package: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target arx arx-sim arx-sim-man arx-package-docs
 	cd $(BUILD) && cpack -G DEB
+
+# The Python package with the library inside it, so that an installed package
+# runs without LD_LIBRARY_PATH: then python3 -m pip install --no-build-isolation ./python
+python: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target arx
+	cp -L $(BUILD)/libarx.so python/arx/libarx.so
 
 # The quick suite: every test, the long time limits on a clock moved by hand.
 test: build

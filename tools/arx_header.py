@@ -213,8 +213,8 @@ def _without_reference_lines(comment: str) -> str:
 def function_comments(header_text: str) -> dict[str, str]:
     """Each export's comment: the one right above its declaration, else the one
     above the group of declarations it stands in (one comment may describe
-    several functions declared one after another), without the lines written
-    for the C reference (@param, @return)."""
+    several functions declared on the lines after it, up to a blank line),
+    without the lines written for the C reference (@param, @return)."""
     text = _c_part(header_text)
     out: dict[str, str] = {}
     last = ""
@@ -225,8 +225,8 @@ def function_comments(header_text: str) -> dict[str, str]:
         own = _preceding_comment(text, m.start())
         if own:
             last = own
-        elif between.strip():
-            last = ""  # something other than blank space since the group's comment
+        elif between.strip() or re.search(r"\n[ \t]*\n", between):
+            last = ""  # a blank line or other text ends the group its comment describes
         out[m.group(2)] = _without_reference_lines(last)
     return out
 

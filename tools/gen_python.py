@@ -87,6 +87,9 @@ OUTPUTS = {
     ("Get_All_Tool_Frame", "names"): "names", ("Get_All_Tool_Frame", "count"): "count",
     ("Get_All_Work_Frame", "names"): "names", ("Get_All_Work_Frame", "count"): "count",
 }
+# Outputs that a successful call may leave unset (a reply with a "sys_state"
+# text instead of the values): returned as None then.
+MAY_STAY_UNSET = {("Get_System_Runtime", p) for p in ("day", "hour", "min", "sec")} | {("Get_Joint_Odom", "odom")}
 # Pointers that are inputs although not const.
 INPUT_POINTERS = {("MoveCartesianTool_Cmd", "joint")}
 # Input arrays: at least this many elements are passed (shorter sequences are
@@ -115,7 +118,7 @@ AFTER_CALL = {"Init_Sys_Data": "_note_model(model)"}
 ALIASES = {
     "state": "get_current_arm_state", "joints": "get_joint_degree", "tool_frames": "get_all_tool_frame",
     "work_frames": "get_all_work_frame", "stop": "move_stop", "pause": "move_pause",
-    "resume": "move_continue", "close": "arm_socket_close", "errors": "get_joint_err_flag",
+    "resume": "move_continue", "close": "arm_socket_close",
 }
 
 
@@ -177,9 +180,9 @@ class Param:
         if self.kind == "scalar":
             return SCALARS[self.base][1]
         if self.kind == "record":
-            return f"{VALUE_NAMES[self.base]} | Sequence[float] | _lib.{self.base}"
+            return f"_lib.{VALUE_NAMES[self.base]} | Sequence[float] | _lib.{self.base}"
         if self.kind == "record_in":
-            return f"{VALUE_NAMES[self.base]} | Sequence[float] | _lib.{self.base} | None"
+            return f"_lib.{VALUE_NAMES[self.base]} | Sequence[float] | _lib.{self.base} | None"
         if self.kind == "text_in":
             return "str | bytes | None"
         if self.kind == "array_in":
@@ -231,7 +234,7 @@ def field_ctype(field: Field) -> str:
 
 
 def field_hint(field: Field) -> str:
-    if field.type == "char":
+    if field.type in ("char", "FRAME_NAME"):  # a name's value is its text
         return "str"
     base = VALUE_NAMES.get(field.type) or SCALARS[field.type][1]
     for _ in field.dims:
@@ -350,10 +353,15 @@ def output_lines(f: Function, p: Param) -> tuple[list[str], str | None, str | No
     output parameter; the expression is None when nothing is returned."""
     var, base = p.c_name, p.base
     ctype = "_lib." + base if base in VALUE_NAMES else "ctypes." + SCALARS[base][0]
-    scalar_hint = SCALARS[base][1] if base in SCALARS else VALUE_NAMES[base]
+    scalar_hint = SCALARS[base][1] if base in SCALARS else "_lib." + VALUE_NAMES[base]
     shape = p.shape
+    joint_count = "self.joint_count" if is_method(f) else "_joint_count()"
+    if (f.name, p.c_name) in MAY_STAY_UNSET:
+        if shape == "joints":
+            return ([f"{var} = ({ctype} * 7)(*[float('nan')] * 7)"], f"_joints_or_none({var}, {joint_count})",
+                     f"list[{scalar_hint}] | None")
+        return [f"{var} = {ctype}(_UNSET)"], f"_or_none({var}.value)", f"{scalar_hint} | None"
     if shape == "joints":
-        joint_count = "self.joint_count" if is_method(f) else "_joint_count()"
         return [f"{var} = ({ctype} * 7)()"], f"list({var})[:{joint_count}]", f"list[{scalar_hint}]"
     if shape == "ignored":
         size = 64 if base == "char" else 7
@@ -412,8 +420,8 @@ def high_level(functions: list[Function], comments: dict[str, str]) -> str:
         "from typing import NamedTuple, Sequence",
         "",
         "from . import _lib",
-        "from ._convert import _array, _check, _check_ik, _joint_count, _note_model, _record, _record_ref, \\",
-        "    _text, _text_in, _value, _written",
+        "from ._convert import _UNSET, _array, _check, _check_ik, _joint_count, _joints_or_none, _note_model, \\",
+        "    _or_none, _record, _record_ref, _text, _text_in, _value, _written",
         "",
     ]
     tuples: list[str] = []
@@ -457,7 +465,7 @@ def high_level(functions: list[Function], comments: dict[str, str]) -> str:
         elif f.result in ("char*", "const char*"):
             returned.append(("", f"_text({call})", "str | None"))
         elif f.result in VALUE_NAMES:
-            returned.append(("", f"_value({call})", VALUE_NAMES[f.result]))
+            returned.append(("", f"_value({call})", "_lib." + VALUE_NAMES[f.result]))
         else:
             returned.append(("", call, "int"))
         if not returned:
@@ -488,18 +496,25 @@ def high_level(functions: list[Function], comments: dict[str, str]) -> str:
     out += [f'    "{a}": "{m}",' for a, m in ALIASES.items()]
     out += ["}", "for _alias, _method in ALIASES.items():", "    setattr(Commands, _alias, getattr(Commands, _method))"]
     out += functions_out
+    # What `from ._api import *` gives arx: the library's functions and the
+    # result tuples (the kinematics stay in arx.kinematics).
+    public = [python_name(f) for f in functions
+              if not is_method(f) and f.section != "kinematics" and f.name not in HAND_WRAPPED]
+    public += [line.split()[1].split("(")[0] for line in tuples if line.startswith("class ")]
+    out += ["", "", "__all__ = ["] + [f'    "{name}",' for name in public] + ["]"]
     return "\n".join(out) + "\n"
 
 
 # ------------------------------------------------------------- layout program
 
 def layout_program(records: list[Record]) -> str:
-    lines = ["/* Generated by tools/gen_python.py: prints each record's size and field offsets. */",
+    lines = ["/* Generated by tools/gen_python.py: prints each record's size, and each field's offset and size. */",
              '#include "arx_api.h"', "#include <stddef.h>", "#include <stdio.h>", "", "int main(void) {"]
     for r in records:
         lines.append(f'    printf("{r.name} %zu\\n", sizeof({r.name}));')
         for field in r.fields:
-            lines.append(f'    printf("{r.name}.{field.name} %zu\\n", offsetof({r.name}, {field.name}));')
+            lines.append(f'    printf("{r.name}.{field.name} %zu %zu\\n", offsetof({r.name}, {field.name}), '
+                         f'sizeof((({r.name}*)0)->{field.name}));')
     lines += ["    return 0;", "}"]
     return "\n".join(lines) + "\n"
 
@@ -558,10 +573,33 @@ def recorder(functions: list[Function], records: list[Record]) -> str:
             out.append("    arx::test::note_recorded_model(model);")
         if f.result != "void":
             out.append("    call.result(result);")
+            recorded = [line for p in ps if p.kind == "out" for line in recorded_output(f, p)]
+            if recorded:
+                # What a successful call wrote; a failed one may leave the buffers unset.
+                success = "1" if f.name == "inverse_kinematics" else "0"
+                out.append(f"    if (result == {success}) {{")
+                out += ["        " + line for line in recorded]
+                out.append("    }")
             out.append("    return result;")
         out.append("}")
     out.append('}  // extern "C"')
     return "\n".join(out) + "\n"
+
+
+def recorded_output(f: Function, p: Param) -> list[str]:
+    """The recorder's lines for an output, as the high-level layer returns it.
+    Records the library writes in part (FRAME, JOINT_STATE) are left out."""
+    shape, name = p.shape, p.c_name
+    if shape in ("ignored", "count") or p.base in ("FRAME", "JOINT_STATE"):
+        return []
+    if shape == "names":
+        return [f'call.names("{name}", {name}, *count);']
+    if shape == "text":
+        return [f'call.output_text("{name}", {name}, 12);']
+    if p.base in VALUE_NAMES:
+        return [f'call.output("{name}", *{name});']
+    count = {"joints": "arx::test::recorded_joints()", "channels": "ARX_IO_CHANNEL_CAPACITY"}.get(shape, shape or "1")
+    return [f'call.output_array("{name}", {name}, {count});']
 
 
 def project_version(root: pathlib.Path) -> str:

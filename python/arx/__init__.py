@@ -13,6 +13,7 @@ from __future__ import annotations
 
 import atexit
 import logging
+import os
 import threading
 from typing import Any, Callable
 
@@ -24,10 +25,11 @@ from .errors import *  # noqa: F401,F403
 from .errors import ArxError, ConnectFailed, StartFailed
 from ._loader import LibraryNotFound  # noqa: F401
 
-_lib.bind(_loader.load())
+_dll, library_path = _loader.load()  # library_path: where the C library was found
+_lib.bind(_dll)
 lib = _lib
 
-from . import _api, kinematics  # noqa: E402  (they need the bound library)
+from . import _api, kinematics  # noqa: E402  (after binding: arx.lib is whole before any use)
 from ._api import *  # noqa: E402,F401,F403  (the exports without a handle)
 from ._api import Commands  # noqa: E402
 from ._convert import _note_model, _text, error_for  # noqa: E402
@@ -149,6 +151,12 @@ class Arm(Commands):
         """One analog output of the controller: True 1 V, False 0 V (Set_IO_State, type 1)."""
         self.set_io_state(1, io_num, state, block)
 
+    def download(self, path: str | os.PathLike, plan_speed: int) -> None:
+        """Send_TrajectoryFile with the path's length counted: downloads a text file
+        as a project named after the path's last component, to run at plan_speed."""
+        name = os.fsencode(path)
+        self.send_trajectory_file(name, len(name), plan_speed)
+
     def __enter__(self) -> Arm:
         return self
 
@@ -174,6 +182,15 @@ def connect(host: str, port: int, model: Any = "A", recv_timeout: int = 200) -> 
     if handle < 16:
         raise error_for(handle, "Arm_Socket_Start")
     return Arm(handle, code, host, port)
+
+
+def api_un_init() -> int:
+    """Arx_API_UnInit: releases the library's send queue (queued commands then drop
+    their line); the next connect() starts the library again. Returns 1."""
+    with _state_lock:
+        result = _api.api_un_init()
+        _model[0] = None
+    return result
 
 
 def result_text(code: int) -> str:

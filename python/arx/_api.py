@@ -10,8 +10,8 @@ import ctypes
 from typing import NamedTuple, Sequence
 
 from . import _lib
-from ._convert import _array, _check, _check_ik, _joint_count, _note_model, _record, _record_ref, \
-    _text, _text_in, _value, _written
+from ._convert import _UNSET, _array, _check, _check_ik, _joint_count, _joints_or_none, _note_model, \
+    _or_none, _record, _record_ref, _text, _text_in, _value, _written
 
 
 
@@ -34,7 +34,7 @@ class GetInstallPoseResult(NamedTuple):
 class GetCurrentArmStateResult(NamedTuple):
     """What Get_Current_Arm_State returns."""
     joint: list[float]
-    pose: CartesianPose
+    pose: _lib.CartesianPose
     arm_err: int
     sys_err: int
 
@@ -57,10 +57,10 @@ class GetArmSoftwareVersionResult(NamedTuple):
 
 class GetSystemRuntimeResult(NamedTuple):
     """What Get_System_Runtime returns."""
-    day: int
-    hour: int
-    min: int
-    sec: int
+    day: int | None
+    hour: int | None
+    min: int | None
+    sec: int | None
 
 
 class GetCurrentTrajectoryResult(NamedTuple):
@@ -492,7 +492,7 @@ class Commands:
         """
         _check(_lib.Generate_Auto_Tool_Frame(self._handle, _text_in(name), payload, x, y, z, block), "Generate_Auto_Tool_Frame")
 
-    def manual_set_tool_frame(self, name: str | bytes | None, pose: CartesianPose | Sequence[float] | _lib.POSE, payload: float, x: float, y: float, z: float, block: bool = True) -> None:
+    def manual_set_tool_frame(self, name: str | bytes | None, pose: _lib.CartesianPose | Sequence[float] | _lib.POSE, payload: float, x: float, y: float, z: float, block: bool = True) -> None:
         """Manual_Set_Tool_Frame: Saves tool frame `name` with its pose, payload (kg, sent unscaled) and centre of mass (m).
         Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
@@ -522,7 +522,7 @@ class Commands:
         """
         _check(_lib.Set_None_Payload(self._handle, block), "Set_None_Payload")
 
-    def get_current_tool_frame(self) -> Frame:
+    def get_current_tool_frame(self) -> _lib.Frame:
         """Get_Current_Tool_Frame: Reads the active tool frame: name, pose, payload as its whole number, centre
         of mass (m). Errors: ARX_TYPE_ERROR when a member has the wrong type or
         "position" is not 3 values; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.
@@ -532,7 +532,7 @@ class Commands:
         _check(_lib.Get_Current_Tool_Frame(self._handle, frame), "Get_Current_Tool_Frame")
         return _value(frame)
 
-    def get_given_tool_frame(self, name: str | bytes | None) -> Frame:
+    def get_given_tool_frame(self, name: str | bytes | None) -> _lib.Frame:
         """Get_Given_Tool_Frame: Reads tool frame `name` (its name field is not written; payload with its
         fraction). Errors: ARX_TYPE_ERROR when a member has the wrong type or
         "position" is not 3 values; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.
@@ -560,7 +560,7 @@ class Commands:
         """
         _check(_lib.Auto_Set_Work_Frame(self._handle, _text_in(name), point_num, block), "Auto_Set_Work_Frame")
 
-    def manual_set_work_frame(self, name: str | bytes | None, pose: CartesianPose | Sequence[float] | _lib.POSE, block: bool = True) -> None:
+    def manual_set_work_frame(self, name: str | bytes | None, pose: _lib.CartesianPose | Sequence[float] | _lib.POSE, block: bool = True) -> None:
         """Manual_Set_Work_Frame: Saves work frame `name` at `pose`.
         Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
@@ -578,7 +578,7 @@ class Commands:
         """
         _check(_lib.Delete_Work_Frame(self._handle, _text_in(name), block), "Delete_Work_Frame")
 
-    def get_current_work_frame(self) -> Frame:
+    def get_current_work_frame(self) -> _lib.Frame:
         """Get_Current_Work_Frame: Reads the active work frame's name and pose (payload and centre of mass are
         not written). Errors: ARX_TYPE_ERROR when the name is not text or the pose
         not an array; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.
@@ -588,7 +588,7 @@ class Commands:
         _check(_lib.Get_Current_Work_Frame(self._handle, frame), "Get_Current_Work_Frame")
         return _value(frame)
 
-    def get_given_work_frame(self, name: str | bytes | None) -> CartesianPose:
+    def get_given_work_frame(self, name: str | bytes | None) -> _lib.CartesianPose:
         """Get_Given_Work_Frame: Reads the pose of work frame `name`. Errors: ARX_TYPE_ERROR when the pose is
         not an array; ARX_POSE_ARRAY_ERROR when it is not 6 values.
         Blocking: 20 ms pause, then up to 3000 ms for the reply.
@@ -648,7 +648,7 @@ class Commands:
         _check(_lib.Get_Joint_Voltage(self._handle, voltage), "Get_Joint_Voltage")
         return list(voltage)[:self.joint_count]
 
-    def get_arm_all_state(self) -> JointState:
+    def get_arm_all_state(self) -> _lib.JointState:
         """Get_Arm_All_State: Reads voltage, current, enable and error flags of every joint and the system
         error; the leading unused fields are not written. The raw reply goes to the
         log as "all_state:<reply>" at ARX_LOG_DEBUG, also when it does not decode;
@@ -714,12 +714,12 @@ class Commands:
         Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         state = (ctypes.c_char * 64)()
-        day = ctypes.c_int()
-        hour = ctypes.c_int()
-        min = ctypes.c_int()
-        sec = ctypes.c_int()
+        day = ctypes.c_int(_UNSET)
+        hour = ctypes.c_int(_UNSET)
+        min = ctypes.c_int(_UNSET)
+        sec = ctypes.c_int(_UNSET)
         _check(_lib.Get_System_Runtime(self._handle, state, day, hour, min, sec), "Get_System_Runtime")
-        return GetSystemRuntimeResult(day.value, hour.value, min.value, sec.value)
+        return GetSystemRuntimeResult(_or_none(day.value), _or_none(hour.value), _or_none(min.value), _or_none(sec.value))
 
     def clear_system_runtime(self, block: bool = True) -> None:
         """Clear_System_Runtime: Resets the running-time counter.
@@ -727,16 +727,16 @@ class Commands:
         """
         _check(_lib.Clear_System_Runtime(self._handle, block), "Clear_System_Runtime")
 
-    def get_joint_odom(self) -> list[float]:
+    def get_joint_odom(self) -> list[float] | None:
         """Get_Joint_Odom: Reads the distance travelled by each joint, unscaled; at most the joint count
         of the connection is written; a "sys_state" text as Get_System_Runtime.
         Errors: ARX_TYPE_ERROR when a member has the wrong type.
         Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         state = (ctypes.c_char * 64)()
-        odom = (ctypes.c_float * 7)()
+        odom = (ctypes.c_float * 7)(*[float('nan')] * 7)
         _check(_lib.Get_Joint_Odom(self._handle, state, odom), "Get_Joint_Odom")
-        return list(odom)[:self.joint_count]
+        return _joints_or_none(odom, self.joint_count)
 
     def clear_joint_odom(self, block: bool = True) -> None:
         """Clear_Joint_Odom: Resets the joint odometry.
@@ -796,7 +796,7 @@ class Commands:
         """
         _check(_lib.Movej_Cmd(self._handle, _array(ctypes.c_float, joints, 7), speed, blend, block), "Movej_Cmd")
 
-    def movel(self, pose: CartesianPose | Sequence[float] | _lib.POSE, speed: int = 20, blend: float = 0, block: bool = True) -> None:
+    def movel(self, pose: _lib.CartesianPose | Sequence[float] | _lib.POSE, speed: int = 20, blend: float = 0, block: bool = True) -> None:
         """Movel_Cmd: Moves in a straight line to a pose. Errors: ARX_MOVE_NOT_COMPLETED when,
         after the 5 s grace period, the arm stood still at five samples without a
         report; a state query's code when nineteen of them failed.
@@ -804,7 +804,7 @@ class Commands:
         """
         _check(_lib.Movel_Cmd(self._handle, _record(_lib.POSE, pose), speed, blend, block), "Movel_Cmd")
 
-    def movec(self, pose_via: CartesianPose | Sequence[float] | _lib.POSE, pose_to: CartesianPose | Sequence[float] | _lib.POSE, speed: int, blend: float, loop: int, block: bool = True) -> None:
+    def movec(self, pose_via: _lib.CartesianPose | Sequence[float] | _lib.POSE, pose_to: _lib.CartesianPose | Sequence[float] | _lib.POSE, speed: int, blend: float, loop: int, block: bool = True) -> None:
         """Movec_Cmd: Moves on a circle through pose_via to pose_to, `loop` times round. Waits for
         as long as the arm answers its state queries. Errors: a state query's code
         when seven of them failed after the 23 s grace period.
@@ -812,7 +812,7 @@ class Commands:
         """
         _check(_lib.Movec_Cmd(self._handle, _record(_lib.POSE, pose_via), _record(_lib.POSE, pose_to), speed, blend, loop, block), "Movec_Cmd")
 
-    def movej_p(self, pose: CartesianPose | Sequence[float] | _lib.POSE, speed: int = 20, blend: float = 0, block: bool = True) -> None:
+    def movej_p(self, pose: _lib.CartesianPose | Sequence[float] | _lib.POSE, speed: int = 20, blend: float = 0, block: bool = True) -> None:
         """Movej_P_Cmd: Moves in joint space to a pose. Errors: ARX_REPLY_TIMEOUT when no report
         came within 23 s.
         Blocking: 20 ms pause; with block true, up to 23 s for the report.
@@ -828,7 +828,7 @@ class Commands:
         """
         _check(_lib.Movej_CANFD(self._handle, _array(ctypes.c_float, joint, 7)), "Movej_CANFD")
 
-    def movep_canfd(self, pose: CartesianPose | Sequence[float] | _lib.POSE) -> None:
+    def movep_canfd(self, pose: _lib.CartesianPose | Sequence[float] | _lib.POSE) -> None:
         """Movep_CANFD: Streaming set-points for control loops: one joint set-point (deg) or pose,
         sent at once from the calling thread; no reply, no pause, nothing queued.
         Errors: ARX_SEND_FAILED when the send fails (the connection is closed, reset
@@ -846,7 +846,7 @@ class Commands:
         """
         _check(_lib.MoveCartesianTool_Cmd(self._handle, _array(ctypes.c_float, joint, 7), dx, dy, dz, mode, v, r, block), "MoveCartesianTool_Cmd")
 
-    def move_rotate(self, axis: int, angle: float, choose_axis: KinematicPose | Sequence[float] | _lib.Pose, v: int, r: float, block: bool = True) -> None:
+    def move_rotate(self, axis: int, angle: float, choose_axis: _lib.KinematicPose | Sequence[float] | _lib.Pose, v: int, r: float, block: bool = True) -> None:
         """MoveRotate_Cmd: Reads the arm's joints, then turns the tool's orientation by `angle` (deg)
         about axis 1, 2 or 3 (x, y, z) of the frame choose_axis, keeping its
         position, with a straight-line move (as Movel_Cmd). Errors: the state
@@ -1283,7 +1283,7 @@ class Commands:
         """
         _check(_lib.Force_Position_Move_Joint(self._handle, _array(ctypes.c_float, joint, 7), sensor, mode, dir, force), "Force_Position_Move_Joint")
 
-    def force_position_move_pose(self, pose: CartesianPose | Sequence[float] | _lib.POSE, sensor: int, mode: int, dir: int, force: float) -> None:
+    def force_position_move_pose(self, pose: _lib.CartesianPose | Sequence[float] | _lib.POSE, sensor: int, mode: int, dir: int, force: float) -> None:
         """Force_Position_Move_POSE: One force-position set-point to joint angles or to a pose, holding force
         (sent in tenths). Nothing is awaited: the controller's next force-position
         state report on this connection reaches the application callback once
@@ -1494,7 +1494,6 @@ ALIASES = {
     "pause": "move_pause",
     "resume": "move_continue",
     "close": "arm_socket_close",
-    "errors": "get_joint_err_flag",
 }
 for _alias, _method in ALIASES.items():
     setattr(Commands, _alias, getattr(Commands, _method))
@@ -1617,7 +1616,7 @@ def arm_model_name(model: int) -> str | None:
     return _text(_lib.Arx_Arm_Model_Name(model))
 
 
-def forward_kinematics(joint: Sequence[float] | None) -> KinematicPose:
+def forward_kinematics(joint: Sequence[float] | None) -> _lib.KinematicPose:
     """Forward_Kinematics: Tool pose in the base frame for 6 joint angles, 7 for ARM_MODEL_B (degrees;
     Euler angles reported in [-3.13, 2 pi - 3.13) rad). Errors: the zero pose
     when no model is loaded or `joint` is null.
@@ -1626,7 +1625,7 @@ def forward_kinematics(joint: Sequence[float] | None) -> KinematicPose:
     return _value(_lib.Forward_Kinematics(_array(ctypes.c_float, joint, 7)))
 
 
-def inverse_kinematics(current_joint: Sequence[float] | None, target: KinematicPose | Sequence[float] | _lib.Pose | None, flag: int) -> list[float]:
+def inverse_kinematics(current_joint: Sequence[float] | None, target: _lib.KinematicPose | Sequence[float] | _lib.Pose | None, flag: int) -> list[float]:
     """inverse_kinematics: Joint angles (degrees) reaching the tool pose `target`, chosen near
     `current_joint`. flag 0 reads the target's quaternion, other values its Euler
     angles; for ARM_MODEL_B flag 2 also reads the quaternion and lets the joints
@@ -1649,7 +1648,7 @@ def inverse_kinematics(current_joint: Sequence[float] | None, target: KinematicP
     return list(joint_out)[:_joint_count()]
 
 
-def pos2matrix(pose: KinematicPose | Sequence[float] | _lib.Pose) -> MatrixValue:
+def pos2matrix(pose: _lib.KinematicPose | Sequence[float] | _lib.Pose) -> _lib.MatrixValue:
     """pos2matrix: Conversions between poses, homogeneous matrices (position in metres), Euler
     angles (radians) and unit quaternions.
     Blocking: no.
@@ -1657,7 +1656,7 @@ def pos2matrix(pose: KinematicPose | Sequence[float] | _lib.Pose) -> MatrixValue
     return _value(_lib.pos2matrix(_record(_lib.Pose, pose)))
 
 
-def matrix2pos(matrix: MatrixValue | Sequence[float] | _lib.Matrix) -> KinematicPose:
+def matrix2pos(matrix: _lib.MatrixValue | Sequence[float] | _lib.Matrix) -> _lib.KinematicPose:
     """matrix2pos: Conversions between poses, homogeneous matrices (position in metres), Euler
     angles (radians) and unit quaternions.
     Blocking: no.
@@ -1665,7 +1664,7 @@ def matrix2pos(matrix: MatrixValue | Sequence[float] | _lib.Matrix) -> Kinematic
     return _value(_lib.matrix2pos(_record(_lib.Matrix, matrix)))
 
 
-def euler2matrix(angles: Euler | Sequence[float] | _lib.eul) -> MatrixValue:
+def euler2matrix(angles: _lib.Euler | Sequence[float] | _lib.eul) -> _lib.MatrixValue:
     """euler2matrix: Conversions between poses, homogeneous matrices (position in metres), Euler
     angles (radians) and unit quaternions.
     Blocking: no.
@@ -1673,7 +1672,7 @@ def euler2matrix(angles: Euler | Sequence[float] | _lib.eul) -> MatrixValue:
     return _value(_lib.euler2matrix(_record(_lib.eul, angles)))
 
 
-def euler2quaternion(angles: Euler | Sequence[float] | _lib.eul) -> Quaternion:
+def euler2quaternion(angles: _lib.Euler | Sequence[float] | _lib.eul) -> _lib.Quaternion:
     """euler2quaternion: Conversions between poses, homogeneous matrices (position in metres), Euler
     angles (radians) and unit quaternions.
     Blocking: no.
@@ -1681,7 +1680,7 @@ def euler2quaternion(angles: Euler | Sequence[float] | _lib.eul) -> Quaternion:
     return _value(_lib.euler2quaternion(_record(_lib.eul, angles)))
 
 
-def quaternion2euler(quaternion: Quaternion | Sequence[float] | _lib.ort) -> Euler:
+def quaternion2euler(quaternion: _lib.Quaternion | Sequence[float] | _lib.ort) -> _lib.Euler:
     """quaternion2euler: Conversions between poses, homogeneous matrices (position in metres), Euler
     angles (radians) and unit quaternions.
     Blocking: no.
@@ -1689,7 +1688,7 @@ def quaternion2euler(quaternion: Quaternion | Sequence[float] | _lib.ort) -> Eul
     return _value(_lib.quaternion2euler(_record(_lib.ort, quaternion)))
 
 
-def base_to_work_frame(work: MatrixValue | Sequence[float] | _lib.Matrix, pose: KinematicPose | Sequence[float] | _lib.Pose) -> KinematicPose:
+def base_to_work_frame(work: _lib.MatrixValue | Sequence[float] | _lib.Matrix, pose: _lib.KinematicPose | Sequence[float] | _lib.Pose) -> _lib.KinematicPose:
     """Base_To_WorkFrame: Frame transforms (base to work frame and back, flange to tool and back) and
     Cartesian helpers (a step along the tool axes, a turn about a chosen axis)
     for joint angles in degrees, positions in metres. Errors: the zero pose
@@ -1701,7 +1700,7 @@ def base_to_work_frame(work: MatrixValue | Sequence[float] | _lib.Matrix, pose: 
     return _value(_lib.Base_To_WorkFrame(_record(_lib.Matrix, work), _record(_lib.Pose, pose)))
 
 
-def work_frame_to_base(work: MatrixValue | Sequence[float] | _lib.Matrix, pose: KinematicPose | Sequence[float] | _lib.Pose) -> KinematicPose:
+def work_frame_to_base(work: _lib.MatrixValue | Sequence[float] | _lib.Matrix, pose: _lib.KinematicPose | Sequence[float] | _lib.Pose) -> _lib.KinematicPose:
     """WorkFrame_To_Base: Frame transforms (base to work frame and back, flange to tool and back) and
     Cartesian helpers (a step along the tool axes, a turn about a chosen axis)
     for joint angles in degrees, positions in metres. Errors: the zero pose
@@ -1713,7 +1712,7 @@ def work_frame_to_base(work: MatrixValue | Sequence[float] | _lib.Matrix, pose: 
     return _value(_lib.WorkFrame_To_Base(_record(_lib.Matrix, work), _record(_lib.Pose, pose)))
 
 
-def end2tool(end: KinematicPose | Sequence[float] | _lib.Pose, tool_frame: KinematicPose | Sequence[float] | _lib.Pose, work_frame: KinematicPose | Sequence[float] | _lib.Pose) -> KinematicPose:
+def end2tool(end: _lib.KinematicPose | Sequence[float] | _lib.Pose, tool_frame: _lib.KinematicPose | Sequence[float] | _lib.Pose, work_frame: _lib.KinematicPose | Sequence[float] | _lib.Pose) -> _lib.KinematicPose:
     """end2tool: Frame transforms (base to work frame and back, flange to tool and back) and
     Cartesian helpers (a step along the tool axes, a turn about a chosen axis)
     for joint angles in degrees, positions in metres. Errors: the zero pose
@@ -1725,7 +1724,7 @@ def end2tool(end: KinematicPose | Sequence[float] | _lib.Pose, tool_frame: Kinem
     return _value(_lib.end2tool(_record(_lib.Pose, end), _record(_lib.Pose, tool_frame), _record(_lib.Pose, work_frame)))
 
 
-def tool2end(tool_pose: KinematicPose | Sequence[float] | _lib.Pose, tool_frame: KinematicPose | Sequence[float] | _lib.Pose, work_frame: KinematicPose | Sequence[float] | _lib.Pose) -> KinematicPose:
+def tool2end(tool_pose: _lib.KinematicPose | Sequence[float] | _lib.Pose, tool_frame: _lib.KinematicPose | Sequence[float] | _lib.Pose, work_frame: _lib.KinematicPose | Sequence[float] | _lib.Pose) -> _lib.KinematicPose:
     """tool2end: Frame transforms (base to work frame and back, flange to tool and back) and
     Cartesian helpers (a step along the tool axes, a turn about a chosen axis)
     for joint angles in degrees, positions in metres. Errors: the zero pose
@@ -1737,7 +1736,7 @@ def tool2end(tool_pose: KinematicPose | Sequence[float] | _lib.Pose, tool_frame:
     return _value(_lib.tool2end(_record(_lib.Pose, tool_pose), _record(_lib.Pose, tool_frame), _record(_lib.Pose, work_frame)))
 
 
-def cartesian_tool(joint: Sequence[float] | None, dx: float, dy: float, dz: float, mode: int) -> KinematicPose:
+def cartesian_tool(joint: Sequence[float] | None, dx: float, dy: float, dz: float, mode: int) -> _lib.KinematicPose:
     """Cartesian_Tool: Frame transforms (base to work frame and back, flange to tool and back) and
     Cartesian helpers (a step along the tool axes, a turn about a chosen axis)
     for joint angles in degrees, positions in metres. Errors: the zero pose
@@ -1749,7 +1748,7 @@ def cartesian_tool(joint: Sequence[float] | None, dx: float, dy: float, dz: floa
     return _value(_lib.Cartesian_Tool(_array(ctypes.c_float, joint, 7), dx, dy, dz, mode))
 
 
-def rotate_move(joint: Sequence[float] | None, axis: int, angle: float, choose_axis: KinematicPose | Sequence[float] | _lib.Pose) -> KinematicPose:
+def rotate_move(joint: Sequence[float] | None, axis: int, angle: float, choose_axis: _lib.KinematicPose | Sequence[float] | _lib.Pose) -> _lib.KinematicPose:
     """RotateMove: Frame transforms (base to work frame and back, flange to tool and back) and
     Cartesian helpers (a step along the tool axes, a turn about a chosen axis)
     for joint angles in degrees, positions in metres. Errors: the zero pose
@@ -1759,3 +1758,23 @@ def rotate_move(joint: Sequence[float] | None, axis: int, angle: float, choose_a
     Blocking: no.
     """
     return _value(_lib.RotateMove(_array(ctypes.c_float, joint, 7), axis, angle, _record(_lib.Pose, choose_axis)))
+
+
+__all__ = [
+    "api_un_init",
+    "api_version",
+    "result_text",
+    "ik_result_text",
+    "GetDhDataResult",
+    "GetInstallPoseResult",
+    "GetCurrentArmStateResult",
+    "GetControllerStateResult",
+    "GetArmSoftwareVersionResult",
+    "GetSystemRuntimeResult",
+    "GetCurrentTrajectoryResult",
+    "GetIoInputResult",
+    "GetIoOutputResult",
+    "GetToolIoStateResult",
+    "GetLiftStateResult",
+    "GetCarStateResult",
+]

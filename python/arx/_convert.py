@@ -50,11 +50,28 @@ def _array(ctype: Any, values: Sequence[Any] | bytes | None, minimum: int) -> An
     `minimum`; None stays a null pointer."""
     if values is None:
         return None
+    if type(values) is list or type(values) is tuple:  # the common case, kept short: set-points stream
+        count = len(values)
+        return (ctype * (count if count > minimum else minimum))(*values)
+    if isinstance(values, ctypes.Array):
+        return values
     if isinstance(values, (bytes, bytearray)):
         values = list(values)
     else:
         values = [v.item() if hasattr(v, "item") else v for v in values]  # numpy scalars
     return (ctype * max(len(values), minimum))(*values)
+
+
+# Fills an int output that a call may leave unset.
+_UNSET = -(2 ** 31)
+
+
+def _or_none(value: int) -> int | None:
+    return None if value == _UNSET else value
+
+
+def _joints_or_none(array: Any, count: int) -> list[float] | None:
+    return None if math.isnan(array[0]) else list(array)[:count]
 
 
 def _written(array: Any) -> list[Any]:

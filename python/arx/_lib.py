@@ -194,7 +194,7 @@ class FRAME(ctypes.Structure):
 
 class Frame(NamedTuple):
     """The value of a FRAME: a tool frame or work frame as the controller reports it."""
-    name: FrameName  # the frame's name
+    name: str  # the frame's name
     pose: CartesianPose  # the frame's pose (m, rad)
     payload: float  # payload mass (tool frames only)
     x: float  # payload centre of mass x, m (tool frames only)

@@ -33,14 +33,15 @@ def candidates() -> list[tuple[str, str]]:
     return out
 
 
-def load() -> ctypes.CDLL:
+def load() -> tuple[ctypes.CDLL, str]:
+    """The library and the path (or name) it was loaded from."""
     tried = []
     for where, path in candidates():
         if where != "the system" and not os.path.exists(path):
             tried.append(f"{where}: {path} (no such file)")
             continue
         try:
-            return ctypes.CDLL(path)
+            return ctypes.CDLL(path), path
         except OSError as error:
             tried.append(f"{where}: {path} ({error})")
     raise LibraryNotFound("the arx C library was not found; looked in:\n  " + "\n  ".join(tried) +

@@ -101,3 +101,5 @@ class InverseKinematicsFailed(ArxError):
 
 BY_CODE: dict[int, type[ArxError]] = {
     cls.code: cls for cls in ArxError.__subclasses__() if cls is not InverseKinematicsFailed}
+
+__all__ = ["ArxError", *(cls.__name__ for cls in BY_CODE.values()), "InverseKinematicsFailed"]

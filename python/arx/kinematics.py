@@ -9,19 +9,17 @@ from __future__ import annotations
 
 from typing import Any, Sequence
 
-from . import _api, _lib
-from ._api import (base_to_work_frame, cartesian_tool, end2tool, euler2matrix, euler2quaternion,  # noqa: F401
-                   forward_kinematics, init_sys_data, inverse_kinematics, matrix2pos, pos2matrix,
-                   quaternion2euler, rotate_move, set_angle, set_lwt, tool2end, work_frame_to_base)
+from . import _lib
+from ._api import (arm_model_from_name, arm_model_name, base_to_work_frame, cartesian_tool,  # noqa: F401
+                   end2tool, euler2matrix, euler2quaternion, forward_kinematics, init_sys_data,
+                   inverse_kinematics, matrix2pos, pos2matrix, quaternion2euler, rotate_move, set_angle,
+                   set_lwt, tool2end, work_frame_to_base)
 from ._convert import _kinematics_model
-
-Model = "str | int | _lib.ArmModel"
-
 
 def model_of(model: Any) -> _lib.ArmModel:
     """The ArmModel of a name ("A", "B", "C1", "C2") or a code."""
     if isinstance(model, str):
-        code = _api.arm_model_from_name(model)
+        code = arm_model_from_name(model)
         if code < 0:
             raise ValueError(f"unknown arm model {model!r}: one of A, B, C1, C2")
         return _lib.ArmModel(code)

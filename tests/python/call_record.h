@@ -123,7 +123,36 @@ public:
         put(json_, value);
     }
 
+    // Outputs, after result(): an "outputs" object of their values.
+    template <class T>
+    void output(const char* name, const T& value) {
+        if (active_) output_key(name), put(json_, value);
+    }
+    template <class T>
+    void output_array(const char* name, const T* values, int count) {
+        if (!active_) return;
+        output_key(name);
+        json_.open('[');
+        for (int i = 0; i < count; ++i) put(json_, values[i]);
+        json_.close(']');
+    }
+    void output_text(const char* name, const char* text, std::size_t capacity) {
+        if (active_) output_key(name), json_.string(text, strnlen(text, capacity));
+    }
+    void names(const char* name, const FRAME_NAME* names, int count) {
+        if (!active_) return;
+        output_key(name);
+        json_.open('[');
+        for (int i = 0; i < count && i < ARX_FRAME_NAME_CAPACITY; ++i) put(json_, names[i].name);
+        json_.close(']');
+    }
+
 private:
+    void output_key(const char* name) {
+        if (!outputs_open_) json_.key("outputs"), json_.open('{'), outputs_open_ = true;
+        json_.key(name);
+    }
+    bool outputs_open_ = false;
     bool active_;
     bool arguments_open_ = true;
     Json json_;

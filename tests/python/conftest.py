@@ -1,6 +1,6 @@
-"""Shared pieces of the Python suite: arx-sim started once per session, a fake
-controller on loopback (a real TCP peer that records every byte and answers
-by script), and the sweep rows dumped by the C test program."""
+"""Shared pieces of the Python suite: arx-sim started once per session, and a
+fake controller on loopback (a real TCP peer that records every byte and
+answers by script)."""
 from __future__ import annotations
 
 import json
@@ -153,12 +153,3 @@ def sim_port() -> Iterator[int]:
     yield port
     sim.terminate()
     sim.wait(5)
-
-
-@pytest.fixture(scope="session")
-def sweep_rows(tmp_path_factory: pytest.TempPathFactory) -> list[dict]:
-    out = tmp_path_factory.mktemp("sweep") / "rows.json"
-    started = time.monotonic()
-    subprocess.run([os.environ["ARX_SWEEP_DUMP"], str(out)], check=True, stdout=subprocess.DEVNULL, timeout=90)
-    print(f"sweep rows dumped in {time.monotonic() - started:.1f} s")
-    return json.loads(out.read_text())

@@ -44,6 +44,7 @@ CallRecord::~CallRecord() {
     if (!active_) return;
     --t_depth;
     if (arguments_open_) json_.close('}');  // a void call: no result closed them
+    if (outputs_open_) json_.close('}');
     json_.close('}');
     if (!t_calls->empty()) *t_calls += ',';
     *t_calls += json_.text();

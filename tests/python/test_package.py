@@ -15,7 +15,7 @@ import time
 import pytest
 
 import arx
-from conftest import ROOT, FakeController
+from conftest import ROOT, FakeController, start_sim
 
 try:
     import numpy
@@ -23,9 +23,10 @@ except ImportError:  # numpy is optional for the package, and for these tests
     numpy = None
 
 
-def layout() -> dict[str, int]:
+def layout() -> dict[str, list[int]]:
+    """Record -> [size]; record.field -> [offset, size], as the C compiler lays them out."""
     out = subprocess.run([os.environ["ARX_RECORD_LAYOUT"]], check=True, capture_output=True, text=True).stdout
-    return {name: int(value) for name, value in (line.split() for line in out.splitlines())}
+    return {name: [int(v) for v in values] for name, *values in (line.split() for line in out.splitlines())}
 
 
 @pytest.mark.parametrize("record", ["eul", "ort", "Pose", "POSE", "Matrix", "FRAME_NAME", "FRAME", "JOINT_STATE",
@@ -33,9 +34,10 @@ def layout() -> dict[str, int]:
 def test_structures_have_the_c_layout(record: str) -> None:
     c = layout()
     structure = getattr(arx.lib, record)
-    assert ctypes.sizeof(structure) == c[record]
-    assert {f"{record}.{name}": getattr(structure, name).offset for name, _ in structure._fields_} == \
-        {key: value for key, value in c.items() if key.startswith(record + ".")}
+    assert [ctypes.sizeof(structure)] == c[record]
+    fields = {f"{record}.{name}": [getattr(structure, name).offset, getattr(structure, name).size]
+              for name, _ in structure._fields_}
+    assert fields == {key: value for key, value in c.items() if key.startswith(record + ".")}
 
 
 # --------------------------------------------------------------- loading
@@ -44,34 +46,39 @@ def run_python(code: str, env: dict[str, str], cwd: pathlib.Path) -> subprocess.
     return subprocess.run([sys.executable, "-c", code], cwd=cwd, env=env, capture_output=True, text=True, timeout=30)
 
 
-@pytest.mark.parametrize("copy_library, explicit, expect", [
-    (False, "missing", "ARX_LIBRARY: {tmp}/missing/libarx.so (no such file)"),
-    (False, None, "the package: {tmp}/arx/libarx.so (no such file)"),
-    (True, None, "loaded from the package"),
-    (True, "built", "loaded from ARX_LIBRARY"),
-])
-def test_library_is_looked_for_in_order(tmp_path: pathlib.Path, copy_library: bool, explicit: str | None,
-                                        expect: str) -> None:
-    # A copy of the package outside the checkout: no build tree to fall back on.
-    shutil.copytree(ROOT / "python" / "arx", tmp_path / "arx", ignore=shutil.ignore_patterns("libarx.so*"))
+LOOKUPS = [
+    # (what, library in the package copy, in the checkout's build folder, ARX_LIBRARY, expected)
+    ("the package's copy first", True, True, None, "loaded {tmp}/python/arx/libarx.so"),
+    ("then the checkout's build tree", False, True, None, "loaded {tmp}/build/libarx.so"),
+    ("ARX_LIBRARY alone when set", True, True, "{tmp}/missing.so", "ARX_LIBRARY: {tmp}/missing.so (no such file)"),
+    ("nowhere: every place named", False, False, None, "the package: {tmp}/python/arx/libarx.so (no such file)"),
+]
+
+
+@pytest.mark.parametrize("what, in_package, in_build, explicit, expect", LOOKUPS, ids=[r[0] for r in LOOKUPS])
+def test_library_is_looked_for_in_order(tmp_path: pathlib.Path, what: str, in_package: bool, in_build: bool,
+                                        explicit: str | None, expect: str) -> None:
+    # A checkout of its own: the header marks it, build/ holds a library or not.
+    shutil.copytree(ROOT / "python" / "arx", tmp_path / "python" / "arx", ignore=shutil.ignore_patterns("libarx.so*"))
+    (tmp_path / "include").mkdir()
+    (tmp_path / "include" / "arx_api.h").touch()
     built = os.environ["ARX_LIBRARY"]
-    if copy_library:
-        shutil.copy(built, tmp_path / "arx" / "libarx.so")
+    for wanted, folder in ((in_package, tmp_path / "python" / "arx"), (in_build, tmp_path / "build")):
+        if wanted:
+            folder.mkdir(exist_ok=True)
+            shutil.copy(built, folder / "libarx.so")
     env = {k: v for k, v in os.environ.items() if k not in ("ARX_LIBRARY", "PYTHONPATH")}
-    env["PYTHONPATH"] = str(tmp_path)
+    env["PYTHONPATH"] = str(tmp_path / "python")
     if explicit:
-        env["ARX_LIBRARY"] = built if explicit == "built" else str(tmp_path / "missing" / "libarx.so")
-    code = ("import arx, os; where = 'ARX_LIBRARY' if os.environ.get('ARX_LIBRARY') else 'the package';"
-            "print('loaded from', where, arx.__version__)")
-    result = run_python(code, env, tmp_path)
+        env["ARX_LIBRARY"] = explicit.format(tmp=tmp_path)
+    result = run_python("import arx; print('loaded', arx.library_path, arx.__version__)", env, tmp_path)
+    expect = expect.format(tmp=tmp_path)
     if expect.startswith("loaded"):
         assert result.returncode == 0, result.stderr
-        assert result.stdout.startswith(expect) and result.stdout.split()[-1] == arx.__version__
+        assert result.stdout.split() == [*expect.split(), arx.__version__]
     else:
-        assert "LibraryNotFound" in result.stderr
-        assert expect.format(tmp=tmp_path) in result.stderr
-        if not explicit:
-            assert "the system: " in result.stderr
+        assert "LibraryNotFound" in result.stderr and expect in result.stderr
+        assert ("the system: " in result.stderr) == (explicit is None)
 
 
 def test_version_is_the_library_version() -> None:
@@ -125,6 +132,15 @@ def test_a_closed_arm_and_a_closed_connection_raise(fake: FakeController) -> Non
     assert arm.handle == 0  # a closed Arm never writes to a later connection given the same number
     with pytest.raises((arx.ConnectFailed, arx.SendFailed)):
         arm.get_joint_degree()
+
+
+def test_connect_after_uninit_starts_the_library_again(fake: FakeController) -> None:
+    arx.connect("127.0.0.1", fake.port).close()
+    assert arx.api_un_init() == 1
+    with arx.connect("127.0.0.1", fake.port) as arm:
+        fake.clear()
+        arm.move_stop(block=False)  # queued: needs the send queue Arx_API_Init makes
+        assert fake.wait_lines(1) and fake.lines[-1] == b'{"command":"set_arm_stop"}'
 
 
 def test_connect_failures_raise(fake: FakeController) -> None:
@@ -185,14 +201,14 @@ def test_reports_reach_the_callable_and_its_exceptions_are_logged(fake: FakeCont
 
 # --------------------------------------------------------------- threads
 
-def test_two_threads_on_two_arms_overlap(fake: FakeController) -> None:
-    # Each controller answers after 500 ms: serial calls would take a second.
-    second = FakeController()
+def test_two_threads_on_two_arms_overlap() -> None:
+    # arx-sim answers each joint query 500 ms late: one after the other, the
+    # two calls would take a second. The simulator is a process of its own,
+    # so a call that held the GIL would show here as two calls in a row.
+    sim, port = start_sim("--fault", "get_joint_degree=delay:500")
     spans: list[tuple[float, float]] = []
     try:
-        for controller in (fake, second):
-            controller.on("get_joint_degree", '{"state":"joint_degree","joint":[0,0,0,0,0,0]}', delay=0.5)
-        arms = [arx.connect("127.0.0.1", c.port, recv_timeout=2000) for c in (fake, second)]
+        arms = [arx.connect("127.0.0.1", port, recv_timeout=2000) for _ in range(2)]
 
         def query(arm: arx.Arm) -> None:
             start = time.monotonic()
@@ -209,10 +225,11 @@ def test_two_threads_on_two_arms_overlap(fake: FakeController) -> None:
         for arm in arms:
             arm.close()
     finally:
-        second.close()
+        sim.terminate()
+        sim.wait(5)
     assert len(spans) == 2
     assert max(s for s, _ in spans) < min(e for _, e in spans), "the calls did not overlap"
-    assert elapsed < 0.9
+    assert 0.5 <= elapsed < 0.9
 
 
 # ------------------------------------------------------------ kinematics
@@ -236,6 +253,13 @@ def test_kinematics_agree_with_the_c_functions(model: str) -> None:
     assert back == list(c_out)[:len(joints)]
     again = arx.kinematics.forward(model, back)  # a seven-joint arm may reach it with other joints
     assert (again.x, again.y, again.z) == pytest.approx((pose.x, pose.y, pose.z), abs=1e-4)
+
+
+def test_each_model_loads_its_own_geometry() -> None:
+    poses = {model: arx.kinematics.forward(model, BENT[:7 if model == "B" else 6]) for model in ("A", "B", "C1", "C2")}
+    assert len({(p.x, p.y, p.z) for p in poses.values()}) == 4
+    # The sweep's row for these joints on ARM_MODEL_A.
+    assert (poses["A"].x, poses["A"].y, poses["A"].z) == pytest.approx((-0.0598, 0.0615, 0.7644), abs=1e-4)
 
 
 def test_pose_conversions_round_trip() -> None:
@@ -268,4 +292,6 @@ def test_a_session_with_the_simulator(sim_port: int) -> None:
         assert arm.get_io_state(0, 1) == 1
         version = arm.get_arm_software_version()
         assert all(isinstance(v, str) and v for v in version)
+        with pytest.raises(arx.PathOrProject):  # no directory separator: refused before anything is sent
+            arm.download("plan.txt", 50)
     assert arm.handle == 0

@@ -115,5 +115,61 @@ ARX_API int Get_Speed(SOCKHANDLE handle, float* speed);
                                     "Get_Speed": "Reads it back.\nBlocking: 20 ms pause."})
 
 
+# Records, enumerations, constants and comments, shaped as the public header writes them.
+TYPES = """
+/* Arm models. */
+typedef int32_t ArmModel;
+enum {
+    MODEL_A = 0,
+    MODEL_B = 1   /* seven joints */
+};
+/* Result codes. */
+enum { OK = 0, FAILED = -1 /* gave up */ };
+typedef enum { AXIS_X = 0, AXIS_Y = 2 } AXES;
+#define LOG_DEBUG 0    /* raw texts */
+#define CAPACITY 16
+#define NOT_A_NUMBER ((int)~0)
+/* A pose:
+ * position (m). */
+typedef struct {
+    float x, y;
+    ort quaternion;   /* scalar first */
+    float data[4][4];
+    char name[10];
+} Pose;
+/* Shared by the next two. */
+ARX_API int First(int a);
+ARX_API int Second(int b);
+
+ARX_API int Third(void);
+/* Its own. */
+ARX_API int Fourth(void);
+"""
+
+
+class ReadsTheTypes(unittest.TestCase):
+    def test_records_with_fields_arrays_and_comments(self) -> None:
+        [record] = arx_header.declared_records(TYPES)
+        self.assertEqual((record.name, record.comment), ("Pose", "A pose:\nposition (m)."))
+        self.assertEqual([(f.type, f.name, f.dims, f.comment) for f in record.fields],
+                         [("float", "x", (), ""), ("float", "y", (), ""), ("ort", "quaternion", (), "scalar first"),
+                          ("float", "data", (4, 4), ""), ("char", "name", (10,), "")])
+
+    def test_enumerations_named_by_their_typedef(self) -> None:
+        self.assertEqual([(e.name, e.members, e.comment) for e in arx_header.declared_enums(TYPES)], [
+            ("ArmModel", (("MODEL_A", 0, ""), ("MODEL_B", 1, "seven joints")), "Arm models."),
+            ("", (("OK", 0, ""), ("FAILED", -1, "gave up")), "Result codes."),
+            ("AXES", (("AXIS_X", 0, ""), ("AXIS_Y", 2, "")), ""),
+        ])
+
+    def test_integer_constants_only(self) -> None:
+        self.assertEqual(arx_header.declared_constants(TYPES), {"LOG_DEBUG": (0, "raw texts"), "CAPACITY": (16, "")})
+
+    def test_a_comment_describes_the_declarations_right_below_it(self) -> None:
+        self.assertEqual(arx_header.function_comments(TYPES), {
+            "First": "Shared by the next two.", "Second": "Shared by the next two.", "Third": "",
+            "Fourth": "Its own."})
+
+
 if __name__ == "__main__":
     unittest.main()
