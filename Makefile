@@ -77,8 +77,8 @@ build: $(BUILD)/CMakeCache.txt
 docs: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) --target docs
 
-# The Debian packages libarx4, libarx-dev, arx-sim (and python3-arx once
-# python/ exists) in $(BUILD)/packages.
+# The Debian packages libarx4, libarx-dev, arx-sim and python3-arx in
+# $(BUILD)/packages (see packaging/packaging.cmake).
 package: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target arx arx-sim arx-sim-man arx-package-docs
 	cd $(BUILD) && cpack -G DEB
