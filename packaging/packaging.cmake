@@ -26,6 +26,8 @@ if(TARGET arx-sim)
     COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/man/arx-sim.1 > ${PROJECT_BINARY_DIR}/man/arx-sim.1.gz
     DEPENDS ${PROJECT_SOURCE_DIR}/man/arx-sim.1 VERBATIM)
   add_custom_target(arx-sim-man ALL DEPENDS ${PROJECT_BINARY_DIR}/man/arx-sim.1.gz)
+  # Building only arx-sim (make demo) still leaves everything cmake --install takes.
+  add_dependencies(arx-sim arx-sim-man)
   install(FILES ${PROJECT_BINARY_DIR}/man/arx-sim.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT arx-sim)
   # The viewer (sim/web/, which the build copies into arx-sim-web/ beside the
   # binary with Debian's three.js): its page in share/arx-sim/web, three.js
@@ -76,10 +78,12 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz ${PROJECT
   DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_BINARY_DIR}/packaging/changelog.Debian VERBATIM)
 add_custom_target(arx-package-docs ALL
   DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz)
+add_dependencies(arx arx-package-docs)
+# Only in the packages: a plain cmake --install has share/doc/arx/LICENSE.
 foreach(component ${ARX_DEB_COMPONENTS})
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
           ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz
-          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${component} COMPONENT ${component})
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${component} COMPONENT ${component} EXCLUDE_FROM_ALL)
 endforeach()
 
 set(CPACK_GENERATOR DEB)
