@@ -128,6 +128,11 @@ class Warnings(unittest.TestCase):
     """Each spoiled header makes make docs fail and name the fault."""
 
     CASES = [
+        ("an undocumented export", "/* Initialises the end of the arm. Errors: ARX_TYPE_ERROR when the reply state\n"
+         " * is not true/false.\n * @param handle connection (from Arm_Socket_Start)\n"
+         " * @param block true: wait for the reply; false: queue the line\n"
+         " * @return ARX_SUCCESS, or the failure's result code\n"
+         " * @blocking 20 ms pause; with block true, up to 3000 ms more for the reply. */\n", "", "Set_Arm_Tip_Init"),
         ("an undocumented parameter", " * @param speed deg/s\n", "", "speed"),
         ("an undocumented result", " * @return the version text, static\n", "", "API_Version"),
         ("a misspelt parameter", " * @param speed deg/s\n", " * @param sped deg/s\n", "speed"),
