@@ -19,10 +19,11 @@ DEMO_PACKAGES := cmake g++ ninja-build libcjson-dev pkg-config libcpp-httplib-de
 # kinematics tests' reference; pytest runs the Python suite, whose install
 # test builds the package offline in a fresh venv with pip and setuptools;
 # Chromium opens the viewer's page headless; clang builds the ASan+UBSan
-# suite and its fuzz targets, libFuzzer is in libclang-rt-14-dev).
+# suite and its fuzz targets, libFuzzer is in libclang-rt-14-dev; doxygen
+# the reference, dpkg-dev the Debian package test).
 CHECK_PACKAGES := $(DEMO_PACKAGES) make libgtest-dev libgmock-dev liborocos-kdl-dev binutils \
                   python3-pytest python3-venv python3-pip python3-setuptools chromium \
-                  clang libclang-rt-14-dev
+                  clang libclang-rt-14-dev doxygen dpkg-dev
 # Everything: the benchmarks, `make format`, and the Windows x64 build with its
 # tests under Wine (cJSON comes as Debian source, fetched by the build with
 # apt-get source and unpacked by dpkg-dev).
@@ -41,7 +42,7 @@ define install_missing
 endef
 
 .PHONY: python all build check check-full check-windows test test-slow test-asan test-tsan test-windows bench fuzz soak deps deps-check \
-        deps-demo clean format demo
+        deps-demo clean format demo package docs
 
 all: build
 
@@ -75,6 +76,17 @@ $(WIN)/CMakeCache.txt:
 
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The API reference from include/arx_api.h: $(BUILD)/docs/html/index.html.
+# Any Doxygen warning fails it.
+docs: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target docs
+
+# The Debian packages libarx4, libarx-dev, arx-sim and python3-arx in
+# $(BUILD)/packages (see packaging/packaging.cmake).
+package: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target arx arx-sim arx-sim-man arx-package-docs
+	cd $(BUILD) && cpack -G DEB
 
 # The Python package with the library inside it, so that an installed package
 # runs without LD_LIBRARY_PATH: then python3 -m pip install --no-build-isolation ./python

@@ -192,10 +192,29 @@ def declared_constants(header_text: str) -> dict[str, tuple[int, str]]:
     return out
 
 
+def _without_reference_lines(comment: str) -> str:
+    """A function's comment up to its Doxygen lines (@param, @return: the C
+    reference's), keeping what @blocking says as a "Blocking:" sentence."""
+    prose: list[str] = []
+    blocking: list[str] = []
+    part = "prose"
+    for line in comment.splitlines():
+        text = line.strip()
+        if text.startswith("@"):
+            part = "blocking" if text.startswith("@blocking") else "reference"
+            text = text.removeprefix("@blocking").strip()
+        if part == "prose":
+            prose.append(line)
+        elif part == "blocking":
+            blocking.append(text)
+    return "\n".join(prose).strip() + ("\nBlocking: " + " ".join(blocking) if blocking else "")
+
+
 def function_comments(header_text: str) -> dict[str, str]:
     """Each export's comment: the one right above its declaration, else the one
     above the group of declarations it stands in (one comment may describe
-    several functions declared on the lines after it, up to a blank line)."""
+    several functions declared on the lines after it, up to a blank line),
+    without the lines written for the C reference (@param, @return)."""
     text = _c_part(header_text)
     out: dict[str, str] = {}
     last = ""
@@ -208,7 +227,7 @@ def function_comments(header_text: str) -> dict[str, str]:
             last = own
         elif between.strip() or re.search(r"\n[ \t]*\n", between):
             last = ""  # a blank line or other text ends the group its comment describes
-        out[m.group(2)] = last
+        out[m.group(2)] = _without_reference_lines(last)
     return out
 
 

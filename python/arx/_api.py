@@ -117,6 +117,7 @@ class Commands:
         force-position set-points give back their places in the table of awaited
         replies. A send blocked on it returns at once. 0 and handles that are not
         open connections are ignored.
+        Blocking: no: it wakes the calls waiting on the connection.
         """
         _lib.Arm_Socket_Close(self._handle)
 
@@ -126,6 +127,7 @@ class Commands:
         runs; ARX_CONNECT_FAILED when the handle is 0; ARX_NOT_INITIALISED before
         Arx_API_Init; ARX_SEND_FAILED when the send fails or the handle is not an
         open connection.
+        Blocking: 20 ms pause and the send (at most the connection's send limit).
         """
         _check(_lib.Arm_Socket_State(self._handle), "Arm_Socket_State")
 
@@ -133,12 +135,14 @@ class Commands:
         """Set_Joint_Speed: Sets the maximum speed of one joint (deg/s). Errors: ARX_CONNECT_FAILED when
         the handle is 0; ARX_NOT_INITIALISED before Arx_API_Init; ARX_STATE_TYPE_ERROR
         when the reply state is not true/false.
+        Blocking: no pause; with block true, up to 3000 ms for the reply.
         """
         _check(_lib.Set_Joint_Speed(self._handle, joint, speed, block), "Set_Joint_Speed")
 
     def get_joint_speed(self) -> list[float]:
         """Get_Joint_Speed: Reads the maximum speed of every joint (deg/s). Errors: ARX_ARRAY_ERROR when
         the reply is not an array of one value per joint.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         speed = (ctypes.c_float * 7)()
         _check(_lib.Get_Joint_Speed(self._handle, speed), "Get_Joint_Speed")
@@ -147,6 +151,7 @@ class Commands:
     def get_joint_degree(self) -> list[float]:
         """Get_Joint_Degree: Reads the current angle of every joint (deg); at most the joint count is
         written. Errors: ARX_TYPE_ERROR when the reply holds no array.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         degree = (ctypes.c_float * 7)()
         _check(_lib.Get_Joint_Degree(self._handle, degree), "Get_Joint_Degree")
@@ -156,24 +161,28 @@ class Commands:
         """Set_Joint_Acc: Sets the maximum acceleration of one joint (deg/s^2). Errors:
         ARX_CONNECT_FAILED when the handle is 0; ARX_NOT_INITIALISED before
         Arx_API_Init; ARX_STATE_TYPE_ERROR when the reply state is not true/false.
+        Blocking: no pause; with block true, up to 3000 ms for the reply.
         """
         _check(_lib.Set_Joint_Acc(self._handle, joint, acc, block), "Set_Joint_Acc")
 
     def set_joint_min_pos(self, joint: int, pos: float, block: bool = True) -> None:
         """Set_Joint_Min_Pos: Sets the lower position limit of one joint (deg). Errors: ARX_STATE_TYPE_ERROR
         when the reply state is not true/false.
+        Blocking: no pause; with block true, up to 3000 ms for the reply.
         """
         _check(_lib.Set_Joint_Min_Pos(self._handle, joint, pos, block), "Set_Joint_Min_Pos")
 
     def set_joint_max_pos(self, joint: int, pos: float, block: bool = True) -> None:
         """Set_Joint_Max_Pos: Sets the upper position limit of one joint (deg). Errors: ARX_STATE_TYPE_ERROR
         when the reply state is not true/false.
+        Blocking: no pause; with block true, up to 3000 ms for the reply.
         """
         _check(_lib.Set_Joint_Max_Pos(self._handle, joint, pos, block), "Set_Joint_Max_Pos")
 
     def set_joint_en_state(self, joint: int, state: bool, block: bool = True) -> None:
         """Set_Joint_EN_State: Enables (true) or disables one joint. Errors: ARX_STATE_TYPE_ERROR when the
         reply state is not true/false.
+        Blocking: no pause; with block true, up to 3000 ms for the reply.
         """
         _check(_lib.Set_Joint_EN_State(self._handle, joint, state, block), "Set_Joint_EN_State")
 
@@ -181,36 +190,42 @@ class Commands:
         """Set_Joint_Zero_Pos: Takes the joint's current position as its zero. Errors: ARX_CONNECT_FAILED
         when the handle is 0; ARX_NOT_INITIALISED before Arx_API_Init;
         ARX_STATE_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Joint_Zero_Pos(self._handle, joint, block), "Set_Joint_Zero_Pos")
 
     def set_joint_err_clear(self, joint: int, block: bool = True) -> None:
         """Set_Joint_Err_Clear: Clears the joint's error. Errors: ARX_STATE_TYPE_ERROR when the reply state
         is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Joint_Err_Clear(self._handle, joint, block), "Set_Joint_Err_Clear")
 
     def set_joint_zero_offset(self, offset: Sequence[float] | None, block: bool = True) -> None:
         """Set_Joint_Zero_Offset: Sets the zero offsets of every joint (deg), one per joint. Errors:
         ARX_TYPE_ERROR also when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Joint_Zero_Offset(self._handle, _array(ctypes.c_float, offset, 7), block), "Set_Joint_Zero_Offset")
 
     def start_calibrate(self, block: bool = True) -> None:
         """Start_Calibrate: Starts / stops the joint calibration. Errors: ARX_STATE_TYPE_ERROR when the
         reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Start_Calibrate(self._handle, block), "Start_Calibrate")
 
     def stop_calibrate(self, block: bool = True) -> None:
         """Stop_Calibrate: Starts / stops the joint calibration. Errors: ARX_STATE_TYPE_ERROR when the
         reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Stop_Calibrate(self._handle, block), "Stop_Calibrate")
 
     def get_joint_acc(self) -> list[float]:
         """Get_Joint_Acc: Reads the maximum acceleration of every joint (deg/s^2). Errors:
         ARX_ARRAY_ERROR when the reply is not an array or has the wrong length.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         acc = (ctypes.c_float * 7)()
         _check(_lib.Get_Joint_Acc(self._handle, acc), "Get_Joint_Acc")
@@ -219,6 +234,7 @@ class Commands:
     def get_joint_min_pos(self) -> list[float]:
         """Get_Joint_Min_Pos: Reads the lower position limits (deg). Errors: ARX_ARRAY_ERROR when the reply
         is not an array or has the wrong length.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         pos = (ctypes.c_float * 7)()
         _check(_lib.Get_Joint_Min_Pos(self._handle, pos), "Get_Joint_Min_Pos")
@@ -227,6 +243,7 @@ class Commands:
     def get_joint_max_pos(self) -> list[float]:
         """Get_Joint_Max_Pos: Reads the upper position limits (deg). Errors: ARX_ARRAY_ERROR when the reply
         is not an array; ARX_TYPE_ERROR when it has the wrong length.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         pos = (ctypes.c_float * 7)()
         _check(_lib.Get_Joint_Max_Pos(self._handle, pos), "Get_Joint_Max_Pos")
@@ -235,6 +252,7 @@ class Commands:
     def get_joint_en_state(self) -> list[int]:
         """Get_Joint_EN_State: Reads the enable states (low 8 bits). Errors: ARX_ARRAY_ERROR when the reply
         is not an array; ARX_TYPE_ERROR when it has the wrong length.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         state = (ctypes.c_ubyte * 7)()
         _check(_lib.Get_Joint_EN_State(self._handle, state), "Get_Joint_EN_State")
@@ -243,6 +261,7 @@ class Commands:
     def get_joint_err_flag(self) -> list[int]:
         """Get_Joint_Err_Flag: Reads the error flags (low 16 bits). Errors: ARX_ARRAY_ERROR when the reply
         is not an array; ARX_TYPE_ERROR when it has the wrong length.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         flags = (ctypes.c_ushort * 7)()
         _check(_lib.Get_Joint_Err_Flag(self._handle, flags), "Get_Joint_Err_Flag")
@@ -251,6 +270,7 @@ class Commands:
     def get_joint_software_version(self) -> list[float]:
         """Get_Joint_Software_Version: Reads the joints' firmware versions. Errors: ARX_ARRAY_ERROR when the reply
         is not an array; ARX_TYPE_ERROR when it has the wrong length.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         version = (ctypes.c_float * 7)()
         _check(_lib.Get_Joint_Software_Version(self._handle, version), "Get_Joint_Software_Version")
@@ -261,6 +281,7 @@ class Commands:
         `second` and `third` must be given but are not written. Errors:
         ARX_REPLY_NOT_JSON when the reply is not an array; ARX_ARRAY_ERROR when it
         has the wrong length.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         state = (ctypes.c_float * 7)()
         second = (ctypes.c_ushort * 7)()
@@ -272,6 +293,7 @@ class Commands:
         """Set_Arm_Line_Speed: Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),
         angular speed (rad/s), angular acceleration (rad/s^2). Errors:
         ARX_STATE_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Arm_Line_Speed(self._handle, speed, block), "Set_Arm_Line_Speed")
 
@@ -279,6 +301,7 @@ class Commands:
         """Set_Arm_Line_Acc: Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),
         angular speed (rad/s), angular acceleration (rad/s^2). Errors:
         ARX_STATE_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Arm_Line_Acc(self._handle, acc, block), "Set_Arm_Line_Acc")
 
@@ -286,6 +309,7 @@ class Commands:
         """Set_Arm_Angular_Speed: Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),
         angular speed (rad/s), angular acceleration (rad/s^2). Errors:
         ARX_STATE_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Arm_Angular_Speed(self._handle, speed, block), "Set_Arm_Angular_Speed")
 
@@ -293,12 +317,14 @@ class Commands:
         """Set_Arm_Angular_Acc: Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),
         angular speed (rad/s), angular acceleration (rad/s^2). Errors:
         ARX_STATE_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Arm_Angular_Acc(self._handle, acc, block), "Set_Arm_Angular_Acc")
 
     def get_arm_line_speed(self) -> float:
         """Get_Arm_Line_Speed: Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when
         the value is not a number.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         speed = ctypes.c_float()
         _check(_lib.Get_Arm_Line_Speed(self._handle, speed), "Get_Arm_Line_Speed")
@@ -307,6 +333,7 @@ class Commands:
     def get_arm_line_acc(self) -> float:
         """Get_Arm_Line_Acc: Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when
         the value is not a number.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         acc = ctypes.c_float()
         _check(_lib.Get_Arm_Line_Acc(self._handle, acc), "Get_Arm_Line_Acc")
@@ -315,6 +342,7 @@ class Commands:
     def get_arm_angular_speed(self) -> float:
         """Get_Arm_Angular_Speed: Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when
         the value is not a number.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         speed = ctypes.c_float()
         _check(_lib.Get_Arm_Angular_Speed(self._handle, speed), "Get_Arm_Angular_Speed")
@@ -323,6 +351,7 @@ class Commands:
     def get_arm_angular_acc(self) -> float:
         """Get_Arm_Angular_Acc: Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when
         the value is not a number.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         acc = ctypes.c_float()
         _check(_lib.Get_Arm_Angular_Acc(self._handle, acc), "Get_Arm_Angular_Acc")
@@ -331,18 +360,21 @@ class Commands:
     def set_arm_tip_init(self, block: bool = True) -> None:
         """Set_Arm_Tip_Init: Initialises the end of the arm. Errors: ARX_TYPE_ERROR when the reply state
         is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Arm_Tip_Init(self._handle, block), "Set_Arm_Tip_Init")
 
     def set_collision_stage(self, stage: int, block: bool = True) -> None:
         """Set_Collision_Stage: Sets the collision sensitivity stage. Errors: ARX_TYPE_ERROR when the reply
         state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Collision_Stage(self._handle, stage, block), "Set_Collision_Stage")
 
     def get_collision_stage(self) -> int:
         """Get_Collision_Stage: Reads the collision sensitivity stage. Errors: ARX_TYPE_ERROR when it is not
         a number.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         stage = ctypes.c_int()
         _check(_lib.Get_Collision_Stage(self._handle, stage), "Get_Collision_Stage")
@@ -355,6 +387,7 @@ class Commands:
         any other value goes on the wire all the same, the kinematics keep their end
         link and the log gets a warning. Errors: ARX_TYPE_ERROR when the reply state
         is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_DH_Data(self._handle, dh1, dh2, dh3, end_link, dh5, block), "Set_DH_Data")
 
@@ -365,6 +398,7 @@ class Commands:
         controller that counts in a finer unit (1440 for a 144 mm link, read as 144)
         leaves the end link as it was, and the log gets a warning. Errors:
         ARX_TYPE_ERROR when "data" is not an array of at least 5 numbers.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         dh1 = ctypes.c_float()
         dh2 = ctypes.c_float()
@@ -377,18 +411,21 @@ class Commands:
     def set_arm_dynamic_parm(self, parm: Sequence[float] | None, block: bool = True) -> None:
         """Set_Arm_Dynamic_Parm: Sets the dynamic parameters: 12, or 14 on an ARM_MODEL_B connection. Errors:
         ARX_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Arm_Dynamic_Parm(self._handle, _array(ctypes.c_float, parm, 14), block), "Set_Arm_Dynamic_Parm")
 
     def set_arm_init_pose(self, joint: Sequence[float] | None, block: bool = True) -> None:
         """Set_Arm_Init_Pose: Sets the initial (home) joint position (deg), one per joint. Errors:
         ARX_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Arm_Init_Pose(self._handle, _array(ctypes.c_float, joint, 7), block), "Set_Arm_Init_Pose")
 
     def get_arm_init_pose(self) -> list[float]:
         """Get_Arm_Init_Pose: Reads the initial joint position (deg). Errors: ARX_TYPE_ERROR when the reply
         is not an array of one value per joint.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         joint = (ctypes.c_float * 7)()
         _check(_lib.Get_Arm_Init_Pose(self._handle, joint), "Get_Arm_Init_Pose")
@@ -398,6 +435,7 @@ class Commands:
         """Set_Install_Pose: Sets the installation (mounting) angles (deg, sent as given); the kinematics
         take them at once when queued, on success when blocking. Errors:
         ARX_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Install_Pose(self._handle, x, y, z, block), "Set_Install_Pose")
 
@@ -405,6 +443,7 @@ class Commands:
         """Get_Install_Pose: Reads the installation (mounting) angles (deg); on success they become the
         kinematics' install angles. Errors: ARX_TYPE_ERROR when "pose" is not an
         array of at least 3 numbers.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         x = ctypes.c_float()
         y = ctypes.c_float()
@@ -415,59 +454,79 @@ class Commands:
     def set_arm_servo_state(self, state: bool, block: bool = True) -> None:
         """Set_Arm_Servo_State: Switches the servo, the system servo state and the arm power (sent as 1 / 0).
         Errors: ARX_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Arm_Servo_State(self._handle, state, block), "Set_Arm_Servo_State")
 
     def set_system_state_servo(self, state: bool, block: bool = True) -> None:
         """Set_System_State_Servo: Switches the servo, the system servo state and the arm power (sent as 1 / 0).
         Errors: ARX_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_System_State_Servo(self._handle, state, block), "Set_System_State_Servo")
 
     def set_arm_power(self, on: bool, block: bool = True) -> None:
         """Set_Arm_Power: Switches the servo, the system servo state and the arm power (sent as 1 / 0).
         Errors: ARX_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Arm_Power(self._handle, on, block), "Set_Arm_Power")
 
     def get_arm_power_state(self) -> int:
-        """Get_Arm_Power_State: Reads the arm power state. Errors: ARX_TYPE_ERROR when it is not a number."""
+        """Get_Arm_Power_State: Reads the arm power state. Errors: ARX_TYPE_ERROR when it is not a number.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
+        """
         state = ctypes.c_int()
         _check(_lib.Get_Arm_Power_State(self._handle, state), "Get_Arm_Power_State")
         return state.value
 
     def auto_set_tool_frame(self, point_num: int, block: bool = True) -> None:
-        """Auto_Set_Tool_Frame: Teaches the tool frame from point point_num (1..) of the automatic method."""
+        """Auto_Set_Tool_Frame: Teaches the tool frame from point point_num (1..) of the automatic method.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Auto_Set_Tool_Frame(self._handle, point_num, block), "Auto_Set_Tool_Frame")
 
     def generate_auto_tool_frame(self, name: str | bytes | None, payload: float, x: float, y: float, z: float, block: bool = True) -> None:
-        """Generate_Auto_Tool_Frame: Computes and saves the taught tool frame `name` with its payload (kg) at x, y, z (m)."""
+        """Generate_Auto_Tool_Frame: Computes and saves the taught tool frame `name` with its payload (kg) at x, y, z (m).
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Generate_Auto_Tool_Frame(self._handle, _text_in(name), payload, x, y, z, block), "Generate_Auto_Tool_Frame")
 
     def manual_set_tool_frame(self, name: str | bytes | None, pose: _lib.CartesianPose | Sequence[float] | _lib.POSE, payload: float, x: float, y: float, z: float, block: bool = True) -> None:
-        """Manual_Set_Tool_Frame: Saves tool frame `name` with its pose, payload (kg, sent unscaled) and centre of mass (m)."""
+        """Manual_Set_Tool_Frame: Saves tool frame `name` with its pose, payload (kg, sent unscaled) and centre of mass (m).
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Manual_Set_Tool_Frame(self._handle, _text_in(name), _record(_lib.POSE, pose), payload, x, y, z, block), "Manual_Set_Tool_Frame")
 
     def change_tool_frame(self, name: str | bytes | None, block: bool = True) -> None:
-        """Change_Tool_Frame: Makes tool frame `name` active; a blocking call waits 300 ms more after the reply."""
+        """Change_Tool_Frame: Makes tool frame `name` active; a blocking call waits 300 ms more after the reply.
+        Blocking: 20 ms pause; with block true, up to 3000 ms for the reply, then 300 ms.
+        """
         _check(_lib.Change_Tool_Frame(self._handle, _text_in(name), block), "Change_Tool_Frame")
 
     def delete_tool_frame(self, name: str | bytes | None, block: bool = True) -> None:
-        """Delete_Tool_Frame: Deletes tool frame `name`."""
+        """Delete_Tool_Frame: Deletes tool frame `name`.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Delete_Tool_Frame(self._handle, _text_in(name), block), "Delete_Tool_Frame")
 
     def set_payload(self, payload: int, x: float, y: float, z: float, block: bool = True) -> None:
-        """Set_Payload: Sets the active tool's payload (sent unchanged) and its centre of mass (m)."""
+        """Set_Payload: Sets the active tool's payload (sent unchanged) and its centre of mass (m).
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Payload(self._handle, payload, x, y, z, block), "Set_Payload")
 
     def set_none_payload(self, block: bool = True) -> None:
-        """Set_None_Payload: Clears the active tool's payload."""
+        """Set_None_Payload: Clears the active tool's payload.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_None_Payload(self._handle, block), "Set_None_Payload")
 
     def get_current_tool_frame(self) -> _lib.Frame:
         """Get_Current_Tool_Frame: Reads the active tool frame: name, pose, payload as its whole number, centre
         of mass (m). Errors: ARX_TYPE_ERROR when a member has the wrong type or
         "position" is not 3 values; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         frame = _lib.FRAME()
         _check(_lib.Get_Current_Tool_Frame(self._handle, frame), "Get_Current_Tool_Frame")
@@ -477,6 +536,7 @@ class Commands:
         """Get_Given_Tool_Frame: Reads tool frame `name` (its name field is not written; payload with its
         fraction). Errors: ARX_TYPE_ERROR when a member has the wrong type or
         "position" is not 3 values; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         frame = _lib.FRAME()
         _check(_lib.Get_Given_Tool_Frame(self._handle, _text_in(name), frame), "Get_Given_Tool_Frame")
@@ -487,6 +547,7 @@ class Commands:
         ARX_FRAME_NAME_CAPACITY (a count equal to it may mean the list was cut);
         *count is written only when a name is copied. Errors: ARX_TYPE_ERROR when the
         reply holds no list.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         names = (_lib.FRAME_NAME * _lib.ARX_FRAME_NAME_CAPACITY)()
         count = ctypes.c_int(0)
@@ -494,25 +555,34 @@ class Commands:
         return [_text(names[i].name) for i in range(count.value)]
 
     def auto_set_work_frame(self, name: str | bytes | None, point_num: int, block: bool = True) -> None:
-        """Auto_Set_Work_Frame: Teaches work frame `name` from point point_num (1..) of the automatic method."""
+        """Auto_Set_Work_Frame: Teaches work frame `name` from point point_num (1..) of the automatic method.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Auto_Set_Work_Frame(self._handle, _text_in(name), point_num, block), "Auto_Set_Work_Frame")
 
     def manual_set_work_frame(self, name: str | bytes | None, pose: _lib.CartesianPose | Sequence[float] | _lib.POSE, block: bool = True) -> None:
-        """Manual_Set_Work_Frame: Saves work frame `name` at `pose`."""
+        """Manual_Set_Work_Frame: Saves work frame `name` at `pose`.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Manual_Set_Work_Frame(self._handle, _text_in(name), _record(_lib.POSE, pose), block), "Manual_Set_Work_Frame")
 
     def change_work_frame(self, name: str | bytes | None, block: bool = True) -> None:
-        """Change_Work_Frame: Makes work frame `name` active; a blocking call waits 300 ms more after the reply."""
+        """Change_Work_Frame: Makes work frame `name` active; a blocking call waits 300 ms more after the reply.
+        Blocking: 20 ms pause; with block true, up to 3000 ms for the reply, then 300 ms.
+        """
         _check(_lib.Change_Work_Frame(self._handle, _text_in(name), block), "Change_Work_Frame")
 
     def delete_work_frame(self, name: str | bytes | None, block: bool = True) -> None:
-        """Delete_Work_Frame: Deletes work frame `name`."""
+        """Delete_Work_Frame: Deletes work frame `name`.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Delete_Work_Frame(self._handle, _text_in(name), block), "Delete_Work_Frame")
 
     def get_current_work_frame(self) -> _lib.Frame:
         """Get_Current_Work_Frame: Reads the active work frame's name and pose (payload and centre of mass are
         not written). Errors: ARX_TYPE_ERROR when the name is not text or the pose
         not an array; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         frame = _lib.FRAME()
         _check(_lib.Get_Current_Work_Frame(self._handle, frame), "Get_Current_Work_Frame")
@@ -521,6 +591,7 @@ class Commands:
     def get_given_work_frame(self, name: str | bytes | None) -> _lib.CartesianPose:
         """Get_Given_Work_Frame: Reads the pose of work frame `name`. Errors: ARX_TYPE_ERROR when the pose is
         not an array; ARX_POSE_ARRAY_ERROR when it is not 6 values.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         pose = _lib.POSE()
         _check(_lib.Get_Given_Work_Frame(self._handle, _text_in(name), pose), "Get_Given_Work_Frame")
@@ -530,6 +601,7 @@ class Commands:
         """Get_All_Work_Frame: Lists the work frame names, as Get_All_Tool_Frame (a count equal to
         ARX_FRAME_NAME_CAPACITY may mean the list was cut). Errors: ARX_TYPE_ERROR
         when the reply holds no list.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         names = (_lib.FRAME_NAME * _lib.ARX_FRAME_NAME_CAPACITY)()
         count = ctypes.c_int(0)
@@ -540,6 +612,7 @@ class Commands:
         """Get_Current_Arm_State: Reads the joint angles (deg), end pose and error codes in one reply. Errors:
         ARX_TYPE_ERROR when a member has the wrong type or joint count;
         ARX_POSE_ARRAY_ERROR when the pose is not 6 values (nothing written).
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         joint = (ctypes.c_float * 7)()
         pose = _lib.POSE()
@@ -551,6 +624,7 @@ class Commands:
     def get_joint_temperature(self) -> list[float]:
         """Get_Joint_Temperature: Reads the joint temperatures. Errors: ARX_TYPE_ERROR when there is no array
         or the joint count is wrong.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         temperature = (ctypes.c_float * 7)()
         _check(_lib.Get_Joint_Temperature(self._handle, temperature), "Get_Joint_Temperature")
@@ -559,6 +633,7 @@ class Commands:
     def get_joint_current(self) -> list[float]:
         """Get_Joint_Current: Reads the joint currents. Errors: ARX_TYPE_ERROR when there is no array or
         the joint count is wrong.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         current = (ctypes.c_float * 7)()
         _check(_lib.Get_Joint_Current(self._handle, current), "Get_Joint_Current")
@@ -567,6 +642,7 @@ class Commands:
     def get_joint_voltage(self) -> list[float]:
         """Get_Joint_Voltage: Reads the joint voltages. Errors: ARX_TYPE_ERROR when there is no array or
         the joint count is wrong.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         voltage = (ctypes.c_float * 7)()
         _check(_lib.Get_Joint_Voltage(self._handle, voltage), "Get_Joint_Voltage")
@@ -578,6 +654,7 @@ class Commands:
         log as "all_state:<reply>" at ARX_LOG_DEBUG, also when it does not decode;
         nothing is written to standard output. Errors: ARX_TYPE_ERROR when a member
         has the wrong type or joint count.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         state = _lib.JOINT_STATE()
         _check(_lib.Get_Arm_All_State(self._handle, state), "Get_Arm_All_State")
@@ -586,6 +663,7 @@ class Commands:
     def get_arm_plan_num(self) -> int:
         """Get_Arm_Plan_Num: Reads the number of the trajectory plan being executed. Errors:
         ARX_TYPE_ERROR when it is not a number.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         plan = ctypes.c_int()
         _check(_lib.Get_Arm_Plan_Num(self._handle, plan), "Get_Arm_Plan_Num")
@@ -594,6 +672,7 @@ class Commands:
     def get_controller_state(self) -> GetControllerStateResult:
         """Get_Controller_State: Reads the supply voltage (V), current (A) and temperature of the controller
         and its error flags. Errors: ARX_TYPE_ERROR when a value is not a number.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         voltage = ctypes.c_float()
         current = ctypes.c_float()
@@ -605,6 +684,7 @@ class Commands:
     def get_arm_software_version(self) -> GetArmSoftwareVersionResult:
         """Get_Arm_Software_Version: Reads the software versions as decimal text; each buffer must hold 12
         characters. Errors: ARX_TYPE_ERROR when a version is not a number.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         plan = ctypes.create_string_buffer(12)
         ctrl = ctypes.create_string_buffer(12)
@@ -614,19 +694,24 @@ class Commands:
         return GetArmSoftwareVersionResult(plan.value.decode(), ctrl.value.decode(), kernel1.value.decode(), kernel2.value.decode())
 
     def get_tool_software_version(self) -> int:
-        """Get_Tool_Software_Version: Reads the tool-end software version. Errors: ARX_TYPE_ERROR when it is not a number."""
+        """Get_Tool_Software_Version: Reads the tool-end software version. Errors: ARX_TYPE_ERROR when it is not a number.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
+        """
         version = ctypes.c_int()
         _check(_lib.Get_Tool_Software_Version(self._handle, version), "Get_Tool_Software_Version")
         return version.value
 
     def get_log_file(self, block: bool = True) -> None:
-        """Get_Log_File: Asks the controller to produce its log file."""
+        """Get_Log_File: Asks the controller to produce its log file.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Get_Log_File(self._handle, block), "Get_Log_File")
 
     def get_system_runtime(self) -> GetSystemRuntimeResult:
         """Get_System_Runtime: Reads the running time of the controller (days, hours, minutes, seconds); a
         reply with a "sys_state" text succeeds and writes nothing (`state` is never
         written). Errors: ARX_TYPE_ERROR when a member has the wrong type.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         state = (ctypes.c_char * 64)()
         day = ctypes.c_int(_UNSET)
@@ -637,13 +722,16 @@ class Commands:
         return GetSystemRuntimeResult(_or_none(day.value), _or_none(hour.value), _or_none(min.value), _or_none(sec.value))
 
     def clear_system_runtime(self, block: bool = True) -> None:
-        """Clear_System_Runtime: Resets the running-time counter."""
+        """Clear_System_Runtime: Resets the running-time counter.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Clear_System_Runtime(self._handle, block), "Clear_System_Runtime")
 
     def get_joint_odom(self) -> list[float] | None:
         """Get_Joint_Odom: Reads the distance travelled by each joint, unscaled; at most the joint count
         of the connection is written; a "sys_state" text as Get_System_Runtime.
         Errors: ARX_TYPE_ERROR when a member has the wrong type.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         state = (ctypes.c_char * 64)()
         odom = (ctypes.c_float * 7)(*[float('nan')] * 7)
@@ -651,37 +739,52 @@ class Commands:
         return _joints_or_none(odom, self.joint_count)
 
     def clear_joint_odom(self, block: bool = True) -> None:
-        """Clear_Joint_Odom: Resets the joint odometry."""
+        """Clear_Joint_Odom: Resets the joint odometry.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Clear_Joint_Odom(self._handle, block), "Clear_Joint_Odom")
 
     def clear_system_err(self, block: bool = True) -> None:
-        """Clear_System_Err: Clears the system error."""
+        """Clear_System_Err: Clears the system error.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Clear_System_Err(self._handle, block), "Clear_System_Err")
 
     def set_high_speed_eth(self, mode: int, block: bool = True) -> None:
         """Set_High_Speed_Eth: Sets the high-speed Ethernet mode; a blocking call returns 1000 ms after the
         reply or the time-out.
+        Blocking: 20 ms pause; with block true, up to 3000 ms for the reply, then 1000 ms.
         """
         _check(_lib.Set_High_Speed_Eth(self._handle, mode, block), "Set_High_Speed_Eth")
 
     def set_wi_fi_ap_data(self, wifi_name: str | bytes | None, password: str | bytes | None) -> None:
-        """Set_WiFi_AP_Data: Sets the Wi-Fi access point name and password (send-only)."""
+        """Set_WiFi_AP_Data: Sets the Wi-Fi access point name and password (send-only).
+        Blocking: 20 ms pause and the send; no reply awaited.
+        """
         _check(_lib.Set_WiFi_AP_Data(self._handle, _text_in(wifi_name), _text_in(password)), "Set_WiFi_AP_Data")
 
     def set_wi_fi_sta_data(self, router_name: str | bytes | None, password: str | bytes | None) -> None:
-        """Set_WiFI_STA_Data: Sets the Wi-Fi client's router name and password (send-only)."""
+        """Set_WiFI_STA_Data: Sets the Wi-Fi client's router name and password (send-only).
+        Blocking: 20 ms pause and the send; no reply awaited.
+        """
         _check(_lib.Set_WiFI_STA_Data(self._handle, _text_in(router_name), _text_in(password)), "Set_WiFI_STA_Data")
 
     def set_usb_data(self, baudrate: int) -> None:
-        """Set_USB_Data: Sets the USB baud rate (send-only)."""
+        """Set_USB_Data: Sets the USB baud rate (send-only).
+        Blocking: 20 ms pause and the send; no reply awaited.
+        """
         _check(_lib.Set_USB_Data(self._handle, baudrate), "Set_USB_Data")
 
     def set_rs485(self, baudrate: int) -> None:
-        """Set_RS485: Sets the RS485 baud rate (send-only)."""
+        """Set_RS485: Sets the RS485 baud rate (send-only).
+        Blocking: 20 ms pause and the send; no reply awaited.
+        """
         _check(_lib.Set_RS485(self._handle, baudrate), "Set_RS485")
 
     def set_ethernet(self) -> None:
-        """Set_Ethernet: Switches the controller to wired Ethernet (send-only)."""
+        """Set_Ethernet: Switches the controller to wired Ethernet (send-only).
+        Blocking: 20 ms pause and the send; no reply awaited.
+        """
         _check(_lib.Set_Ethernet(self._handle), "Set_Ethernet")
 
     def movej(self, joints: Sequence[float] | None, speed: int = 20, blend: float = 0, block: bool = True) -> None:
@@ -689,6 +792,7 @@ class Commands:
         joint is null; ARX_MOVE_NOT_COMPLETED when, after the 23 s grace period, the
         arm stood still (every joint within 0.1 deg) at five samples without a
         report; a state query's code when seven of them failed.
+        Blocking: 20 ms pause; with block true, up to 23 s for the report, then 40 ms per state sample until the arm stands still or the report comes.
         """
         _check(_lib.Movej_Cmd(self._handle, _array(ctypes.c_float, joints, 7), speed, blend, block), "Movej_Cmd")
 
@@ -696,6 +800,7 @@ class Commands:
         """Movel_Cmd: Moves in a straight line to a pose. Errors: ARX_MOVE_NOT_COMPLETED when,
         after the 5 s grace period, the arm stood still at five samples without a
         report; a state query's code when nineteen of them failed.
+        Blocking: 20 ms pause; with block true, up to 5 s for the report, then 40 ms per state sample until the arm stands still or the report comes.
         """
         _check(_lib.Movel_Cmd(self._handle, _record(_lib.POSE, pose), speed, blend, block), "Movel_Cmd")
 
@@ -703,12 +808,14 @@ class Commands:
         """Movec_Cmd: Moves on a circle through pose_via to pose_to, `loop` times round. Waits for
         as long as the arm answers its state queries. Errors: a state query's code
         when seven of them failed after the 23 s grace period.
+        Blocking: 20 ms pause; with block true, up to 23 s for the report, then 40 ms per state sample for as long as the arm answers them and the report has not come.
         """
         _check(_lib.Movec_Cmd(self._handle, _record(_lib.POSE, pose_via), _record(_lib.POSE, pose_to), speed, blend, loop, block), "Movec_Cmd")
 
     def movej_p(self, pose: _lib.CartesianPose | Sequence[float] | _lib.POSE, speed: int = 20, blend: float = 0, block: bool = True) -> None:
         """Movej_P_Cmd: Moves in joint space to a pose. Errors: ARX_REPLY_TIMEOUT when no report
         came within 23 s.
+        Blocking: 20 ms pause; with block true, up to 23 s for the report.
         """
         _check(_lib.Movej_P_Cmd(self._handle, _record(_lib.POSE, pose), speed, blend, block), "Movej_P_Cmd")
 
@@ -717,6 +824,7 @@ class Commands:
         sent at once from the calling thread; no reply, no pause, nothing queued.
         Errors: ARX_SEND_FAILED when the send fails (the connection is closed, reset
         or ended by the controller); ARX_NULL_POINTER when joint is null.
+        Blocking: no pause: only the send (at most the connection's send limit).
         """
         _check(_lib.Movej_CANFD(self._handle, _array(ctypes.c_float, joint, 7)), "Movej_CANFD")
 
@@ -725,6 +833,7 @@ class Commands:
         sent at once from the calling thread; no reply, no pause, nothing queued.
         Errors: ARX_SEND_FAILED when the send fails (the connection is closed, reset
         or ended by the controller); ARX_NULL_POINTER when joint is null.
+        Blocking: no pause: only the send (at most the connection's send limit).
         """
         _check(_lib.Movep_CANFD(self._handle, _record(_lib.POSE, pose)), "Movep_CANFD")
 
@@ -733,6 +842,7 @@ class Commands:
         dz (m) along the tool's own axes from the pose of `joint` (deg); mode is
         accepted and unused. Errors: ARX_NULL_POINTER when joint is null; the state
         query's code when it fails (nothing moved).
+        Blocking: 20 ms pause, the state query (20 ms and up to 3000 ms), then as Movel_Cmd.
         """
         _check(_lib.MoveCartesianTool_Cmd(self._handle, _array(ctypes.c_float, joint, 7), dx, dy, dz, mode, v, r, block), "MoveCartesianTool_Cmd")
 
@@ -741,36 +851,42 @@ class Commands:
         about axis 1, 2 or 3 (x, y, z) of the frame choose_axis, keeping its
         position, with a straight-line move (as Movel_Cmd). Errors: the state
         query's code when it fails (nothing moved).
+        Blocking: 20 ms pause, the state query (20 ms and up to 3000 ms), then as Movel_Cmd.
         """
         _check(_lib.MoveRotate_Cmd(self._handle, axis, angle, _record(_lib.Pose, choose_axis), v, r, block), "MoveRotate_Cmd")
 
     def move_stop(self, block: bool = True) -> None:
         """Move_Stop_Cmd: Stop, pause and continue the motion; delete the current or every queued
         trajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Move_Stop_Cmd(self._handle, block), "Move_Stop_Cmd")
 
     def move_pause(self, block: bool = True) -> None:
         """Move_Pause_Cmd: Stop, pause and continue the motion; delete the current or every queued
         trajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Move_Pause_Cmd(self._handle, block), "Move_Pause_Cmd")
 
     def move_continue(self, block: bool = True) -> None:
         """Move_Continue_Cmd: Stop, pause and continue the motion; delete the current or every queued
         trajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Move_Continue_Cmd(self._handle, block), "Move_Continue_Cmd")
 
     def clear_current_trajectory(self, block: bool = True) -> None:
         """Clear_Current_Trajectory: Stop, pause and continue the motion; delete the current or every queued
         trajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Clear_Current_Trajectory(self._handle, block), "Clear_Current_Trajectory")
 
     def clear_all_trajectory(self, block: bool = True) -> None:
         """Clear_All_Trajectory: Stop, pause and continue the motion; delete the current or every queued
         trajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Clear_All_Trajectory(self._handle, block), "Clear_All_Trajectory")
 
@@ -781,6 +897,7 @@ class Commands:
         least the joint count. Errors: ARX_NULL_POINTER when type or data is null;
         ARX_TYPE_ERROR when the type is unknown or "data" holds fewer values than it
         needs (nothing written).
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         type = ctypes.c_int(-1)
         data = (ctypes.c_float * 7)()
@@ -790,46 +907,59 @@ class Commands:
     def add_waypoint(self, joint: Sequence[float] | None, block: bool = True) -> None:
         """Add_Waypoint: Adds a waypoint of joint angles (deg, one per joint). Only a state of false
         refuses it (ARX_CONTROLLER_FALSE). Errors: ARX_NULL_POINTER when joint is null.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Add_Waypoint(self._handle, _array(ctypes.c_float, joint, 7), block), "Add_Waypoint")
 
     def start_waypoint(self, frequency: int, block: bool = True) -> None:
-        """Start_Waypoint: Replays the waypoints at `frequency` (the controller's unit)."""
+        """Start_Waypoint: Replays the waypoints at `frequency` (the controller's unit).
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Start_Waypoint(self._handle, frequency, block), "Start_Waypoint")
 
     def stop_waypoint(self, block: bool = True) -> None:
-        """Stop_Waypoint: Stops the replay / clears the waypoints."""
+        """Stop_Waypoint: Stops the replay / clears the waypoints.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Stop_Waypoint(self._handle, block), "Stop_Waypoint")
 
     def clear_waypoint(self, block: bool = True) -> None:
-        """Clear_Waypoint: Stops the replay / clears the waypoints."""
+        """Clear_Waypoint: Stops the replay / clears the waypoints.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Clear_Waypoint(self._handle, block), "Clear_Waypoint")
 
     def timer(self, wait_time: int, block: bool = True) -> None:
-        """Timer: Asks the controller to wait `wait_time` (the controller's unit)."""
+        """Timer: Asks the controller to wait `wait_time` (the controller's unit).
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Timer(self._handle, wait_time, block), "Timer")
 
     def joint_teach(self, joint: int, direction: int, v: int, block: bool = True) -> None:
         """Joint_Teach_Cmd: Teaching: the joint, or the tool along / about an axis, moves until
         Teach_Stop_Cmd.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Joint_Teach_Cmd(self._handle, joint, direction, v, block), "Joint_Teach_Cmd")
 
     def pos_teach(self, axis: int, direction: int, v: int, block: bool = True) -> None:
         """Pos_Teach_Cmd: Teaching: the joint, or the tool along / about an axis, moves until
         Teach_Stop_Cmd.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Pos_Teach_Cmd(self._handle, axis, direction, v, block), "Pos_Teach_Cmd")
 
     def ort_teach(self, axis: int, direction: int, v: int, block: bool = True) -> None:
         """Ort_Teach_Cmd: Teaching: the joint, or the tool along / about an axis, moves until
         Teach_Stop_Cmd.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Ort_Teach_Cmd(self._handle, axis, direction, v, block), "Ort_Teach_Cmd")
 
     def teach_stop(self, block: bool = True) -> None:
         """Teach_Stop_Cmd: Teaching: the joint, or the tool along / about an axis, moves until
         Teach_Stop_Cmd.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Teach_Stop_Cmd(self._handle, block), "Teach_Stop_Cmd")
 
@@ -838,6 +968,7 @@ class Commands:
         position axis (m) or about an orientation axis (rad); blocking calls wait
         3000 ms for the arrival report. Errors: ARX_REPLY_TIMEOUT when the step took
         longer.
+        Blocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.
         """
         _check(_lib.Joint_Step_Cmd(self._handle, joint, step, v, block), "Joint_Step_Cmd")
 
@@ -846,6 +977,7 @@ class Commands:
         position axis (m) or about an orientation axis (rad); blocking calls wait
         3000 ms for the arrival report. Errors: ARX_REPLY_TIMEOUT when the step took
         longer.
+        Blocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.
         """
         _check(_lib.Pos_Step_Cmd(self._handle, axis, step, v, block), "Pos_Step_Cmd")
 
@@ -854,6 +986,7 @@ class Commands:
         position axis (m) or about an orientation axis (rad); blocking calls wait
         3000 ms for the arrival report. Errors: ARX_REPLY_TIMEOUT when the step took
         longer.
+        Blocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.
         """
         _check(_lib.Ort_Step_Cmd(self._handle, axis, step, v, block), "Ort_Step_Cmd")
 
@@ -862,46 +995,59 @@ class Commands:
         numbering); block 1 waits, other values queue. Only a state of false
         refuses (ARX_CONTROLLER_FALSE). Errors: ARX_STATE_TYPE_ERROR when the reply
         has no state.
+        Blocking: 20 ms pause; with block 1, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Teach_Frame(self._handle, frame_type, block), "Set_Teach_Frame")
 
     def start_drag_teach(self, block: bool = True) -> None:
         """Start_Drag_Teach: Starts (recording the trajectory) / stops drag teaching; starts it in one of
         the controller's modes.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Start_Drag_Teach(self._handle, block), "Start_Drag_Teach")
 
     def stop_drag_teach(self, block: bool = True) -> None:
         """Stop_Drag_Teach: Starts (recording the trajectory) / stops drag teaching; starts it in one of
         the controller's modes.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Stop_Drag_Teach(self._handle, block), "Stop_Drag_Teach")
 
     def start_multi_drag_teach(self, mode: int, block: bool = True) -> None:
         """Start_Multi_Drag_Teach: Starts (recording the trajectory) / stops drag teaching; starts it in one of
         the controller's modes.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Start_Multi_Drag_Teach(self._handle, mode, block), "Start_Multi_Drag_Teach")
 
     def run_drag_trajectory(self, block: bool = True) -> None:
-        """Run_Drag_Trajectory: Replays, pauses, continues and stops the recorded trajectory."""
+        """Run_Drag_Trajectory: Replays, pauses, continues and stops the recorded trajectory.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Run_Drag_Trajectory(self._handle, block), "Run_Drag_Trajectory")
 
     def pause_drag_trajectory(self, block: bool = True) -> None:
-        """Pause_Drag_Trajectory: Replays, pauses, continues and stops the recorded trajectory."""
+        """Pause_Drag_Trajectory: Replays, pauses, continues and stops the recorded trajectory.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Pause_Drag_Trajectory(self._handle, block), "Pause_Drag_Trajectory")
 
     def continue_drag_trajectory(self, block: bool = True) -> None:
-        """Continue_Drag_Trajectory: Replays, pauses, continues and stops the recorded trajectory."""
+        """Continue_Drag_Trajectory: Replays, pauses, continues and stops the recorded trajectory.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Continue_Drag_Trajectory(self._handle, block), "Continue_Drag_Trajectory")
 
     def stop_drag_trajectory(self, block: bool = True) -> None:
-        """Stop_Drag_Trajectory: Replays, pauses, continues and stops the recorded trajectory."""
+        """Stop_Drag_Trajectory: Replays, pauses, continues and stops the recorded trajectory.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Stop_Drag_Trajectory(self._handle, block), "Stop_Drag_Trajectory")
 
     def drag_trajectory_origin(self, block: bool = True) -> None:
         """Drag_Trajectory_Origin: Moves to the recorded trajectory's origin; blocking calls wait 3000 ms for
         the arrival report. Errors: ARX_REPLY_TIMEOUT when the move took longer.
+        Blocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.
         """
         _check(_lib.Drag_Trajectory_Origin(self._handle, block), "Drag_Trajectory_Origin")
 
@@ -916,11 +1062,14 @@ class Commands:
         name does not fit the announcement; ARX_PATH_OR_PROJECT when the path has no
         "/" or backslash, or the controller refuses the project or its content;
         ARX_FILE_UNREADABLE when the file cannot be opened or is empty.
+        Blocking: 20 ms pause, up to 3000 ms for the announcement's answer, the content's sends, then up to 3007 ms for the verdict.
         """
         _check(_lib.Send_TrajectoryFile(self._handle, _text_in(path), path_length, plan_speed), "Send_TrajectoryFile")
 
     def set_gripper_route(self, min: int, max: int, block: bool = True) -> None:
-        """Set_Gripper_Route: Opening range of the gripper, min to max."""
+        """Set_Gripper_Route: Opening range of the gripper, min to max.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Gripper_Route(self._handle, min, max, block), "Set_Gripper_Route")
 
     def set_gripper_release(self, speed: int, block: bool = True) -> None:
@@ -928,6 +1077,7 @@ class Commands:
         gripping; go to a position. A blocking call waits for the controller's
         arrival report, not for an acknowledgement, within the plain reply timeout.
         Errors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.
+        Blocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.
         """
         _check(_lib.Set_Gripper_Release(self._handle, speed, block), "Set_Gripper_Release")
 
@@ -936,6 +1086,7 @@ class Commands:
         gripping; go to a position. A blocking call waits for the controller's
         arrival report, not for an acknowledgement, within the plain reply timeout.
         Errors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.
+        Blocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.
         """
         _check(_lib.Set_Gripper_Pick(self._handle, speed, force, block), "Set_Gripper_Pick")
 
@@ -944,6 +1095,7 @@ class Commands:
         gripping; go to a position. A blocking call waits for the controller's
         arrival report, not for an acknowledgement, within the plain reply timeout.
         Errors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.
+        Blocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.
         """
         _check(_lib.Set_Gripper_Pick_On(self._handle, speed, force, block), "Set_Gripper_Pick_On")
 
@@ -952,28 +1104,38 @@ class Commands:
         gripping; go to a position. A blocking call waits for the controller's
         arrival report, not for an acknowledgement, within the plain reply timeout.
         Errors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.
+        Blocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.
         """
         _check(_lib.Set_Gripper_Position(self._handle, position, block), "Set_Gripper_Position")
 
     def set_hand_posture(self, posture_num: int, block: bool = True) -> None:
-        """Set_Hand_Posture: Dexterous hand: stored posture, stored action sequence, speed and force."""
+        """Set_Hand_Posture: Dexterous hand: stored posture, stored action sequence, speed and force.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Hand_Posture(self._handle, posture_num, block), "Set_Hand_Posture")
 
     def set_hand_seq(self, seq_num: int, block: bool = True) -> None:
-        """Set_Hand_Seq: Dexterous hand: stored posture, stored action sequence, speed and force."""
+        """Set_Hand_Seq: Dexterous hand: stored posture, stored action sequence, speed and force.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Hand_Seq(self._handle, seq_num, block), "Set_Hand_Seq")
 
     def set_hand_speed(self, speed: int, block: bool = True) -> None:
-        """Set_Hand_Speed: Dexterous hand: stored posture, stored action sequence, speed and force."""
+        """Set_Hand_Speed: Dexterous hand: stored posture, stored action sequence, speed and force.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Hand_Speed(self._handle, speed, block), "Set_Hand_Speed")
 
     def set_hand_force(self, force: int, block: bool = True) -> None:
-        """Set_Hand_Force: Dexterous hand: stored posture, stored action sequence, speed and force."""
+        """Set_Hand_Force: Dexterous hand: stored posture, stored action sequence, speed and force.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Hand_Force(self._handle, force, block), "Set_Hand_Force")
 
     def set_hand_angle(self, angle: Sequence[int] | None, block: bool = True) -> None:
         """Set_Hand_Angle: Angles of the hand's six fingers; exactly angle[0..5] are sent.
         Errors: ARX_NULL_POINTER when angle is null.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_Hand_Angle(self._handle, _array(ctypes.c_int, angle, 6), block), "Set_Hand_Angle")
 
@@ -981,6 +1143,7 @@ class Commands:
         """Set_IO_State: One controller output: type 0 digital (state on or off), type 1 analog
         (state true is 1 V, false 0 V). Errors: ARX_TYPE_ERROR when type is neither
         0 nor 1 (nothing sent).
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Set_IO_State(self._handle, type, io_num, state, block), "Set_IO_State")
 
@@ -988,6 +1151,7 @@ class Commands:
         """Get_IO_State: One controller channel: type 0 digital output, 1 digital input, 2 analog
         output, 3 analog input; an analog value is written in whole volts, truncated.
         Errors: ARX_TYPE_ERROR when type is not 0 to 3 (nothing sent).
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         state = ctypes.c_ubyte()
         _check(_lib.Get_IO_State(self._handle, type, io_num, state), "Get_IO_State")
@@ -996,6 +1160,7 @@ class Commands:
     def get_io_input(self) -> GetIoInputResult:
         """Get_IO_Input: All controller inputs: digital states and analog voltages (V). If the
         analog array is missing or wrong, the digital states stay written.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         di = (ctypes.c_ubyte * _lib.ARX_IO_CHANNEL_CAPACITY)(*[255] * _lib.ARX_IO_CHANNEL_CAPACITY)
         ai = (ctypes.c_float * _lib.ARX_IO_CHANNEL_CAPACITY)(*[float('nan')] * _lib.ARX_IO_CHANNEL_CAPACITY)
@@ -1003,23 +1168,30 @@ class Commands:
         return GetIoInputResult(_written(di), _written(ai))
 
     def get_io_output(self) -> GetIoOutputResult:
-        """Get_IO_Output: All controller outputs: digital states and analog voltages (V), as Get_IO_Input."""
+        """Get_IO_Output: All controller outputs: digital states and analog voltages (V), as Get_IO_Input.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
+        """
         dout = (ctypes.c_ubyte * _lib.ARX_IO_CHANNEL_CAPACITY)(*[255] * _lib.ARX_IO_CHANNEL_CAPACITY)
         aout = (ctypes.c_float * _lib.ARX_IO_CHANNEL_CAPACITY)(*[float('nan')] * _lib.ARX_IO_CHANNEL_CAPACITY)
         _check(_lib.Get_IO_Output(self._handle, dout, aout), "Get_IO_Output")
         return GetIoOutputResult(_written(dout), _written(aout))
 
     def set_tool_do_state(self, io_num: int, state: bool, block: bool = True) -> None:
-        """Set_Tool_DO_State: One digital output of the tool."""
+        """Set_Tool_DO_State: One digital output of the tool.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Tool_DO_State(self._handle, io_num, state, block), "Set_Tool_DO_State")
 
     def set_tool_io_mode(self, io_num: int, mode: bool, block: bool = True) -> None:
-        """Set_Tool_IO_Mode: Mode of one tool channel: true output, false input."""
+        """Set_Tool_IO_Mode: Mode of one tool channel: true output, false input.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Tool_IO_Mode(self._handle, io_num, mode, block), "Set_Tool_IO_Mode")
 
     def get_tool_io_state(self) -> GetToolIoStateResult:
         """Get_Tool_IO_State: Modes and states of the tool channels, unscaled; if the states are missing
         or wrong, the modes stay written.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         modes = (ctypes.c_float * _lib.ARX_IO_CHANNEL_CAPACITY)(*[float('nan')] * _lib.ARX_IO_CHANNEL_CAPACITY)
         states = (ctypes.c_float * _lib.ARX_IO_CHANNEL_CAPACITY)(*[float('nan')] * _lib.ARX_IO_CHANNEL_CAPACITY)
@@ -1027,55 +1199,75 @@ class Commands:
         return GetToolIoStateResult(_written(modes), _written(states))
 
     def set_tool_voltage(self, voltage_type: int, block: bool = True) -> None:
-        """Set_Tool_Voltage: Supply voltage type of the tool (the controller's code)."""
+        """Set_Tool_Voltage: Supply voltage type of the tool (the controller's code).
+        Blocking: 20 ms pause; the getter, and the setter with block true, up to 3000 ms for the reply.
+        """
         _check(_lib.Set_Tool_Voltage(self._handle, voltage_type, block), "Set_Tool_Voltage")
 
     def get_tool_voltage(self) -> int:
-        """Get_Tool_Voltage: Supply voltage type of the tool (the controller's code)."""
+        """Get_Tool_Voltage: Supply voltage type of the tool (the controller's code).
+        Blocking: 20 ms pause; the getter, and the setter with block true, up to 3000 ms for the reply.
+        """
         voltage_type = ctypes.c_ubyte()
         _check(_lib.Get_Tool_Voltage(self._handle, voltage_type), "Get_Tool_Voltage")
         return voltage_type.value
 
     def get_force_data(self) -> list[float]:
-        """Get_Force_Data: Current sensor values, the controller's thousandths divided by 1000."""
+        """Get_Force_Data: Current sensor values, the controller's thousandths divided by 1000.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
+        """
         force = (ctypes.c_float * 6)()
         _check(_lib.Get_Force_Data(self._handle, force), "Get_Force_Data")
         return list(force)
 
     def clear_force_data(self, block: bool = True) -> None:
-        """Clear_Force_Data: Zeroes the six-axis sensor."""
+        """Clear_Force_Data: Zeroes the six-axis sensor.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Clear_Force_Data(self._handle, block), "Clear_Force_Data")
 
     def set_force_sensor(self) -> None:
-        """Set_Force_Sensor: Automatic calibration of the six-axis sensor; waits up to 33 s for the result."""
+        """Set_Force_Sensor: Automatic calibration of the six-axis sensor; waits up to 33 s for the result.
+        Blocking: 20 ms pause, then up to 33 s for the result.
+        """
         _check(_lib.Set_Force_Sensor(self._handle), "Set_Force_Sensor")
 
     def manual_set_force(self, pose_num: int, joint: Sequence[float] | None) -> None:
         """Manual_Set_Force: Manual calibration, one of four poses (joint: six values on every model);
         waits up to 33 s. Errors: ARX_TYPE_ERROR when pose_num is not 1 to 4 (nothing sent).
+        Blocking: 20 ms pause, then up to 33 s for the result.
         """
         _check(_lib.Manual_Set_Force(self._handle, pose_num, _array(ctypes.c_float, joint, 7)), "Manual_Set_Force")
 
     def stop_set_force_sensor(self, block: bool = True) -> None:
-        """Stop_Set_Force_Sensor: Stops a running sensor calibration."""
+        """Stop_Set_Force_Sensor: Stops a running sensor calibration.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Stop_Set_Force_Sensor(self._handle, block), "Stop_Set_Force_Sensor")
 
     def set_force_postion(self, sensor: int, mode: int, direction: int, N: int, block: int = True) -> None:
         """Set_Force_Postion: Switches force-position control on: the arm holds force N (sent in tenths)
         along direction. block 1 waits up to 13 s; any other value queues.
+        Blocking: 20 ms pause; with block 1, up to 13 s for the reply.
         """
         _check(_lib.Set_Force_Postion(self._handle, sensor, mode, direction, N, block), "Set_Force_Postion")
 
     def stop_force_postion(self, block: bool = True) -> None:
-        """Stop_Force_Postion: Switches force-position control off."""
+        """Stop_Force_Postion: Switches force-position control off.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Stop_Force_Postion(self._handle, block), "Stop_Force_Postion")
 
     def start_force_position_move(self, block: bool = True) -> None:
-        """Start_Force_Position_Move: Starts / stops streaming force-position set-points."""
+        """Start_Force_Position_Move: Starts / stops streaming force-position set-points.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Start_Force_Position_Move(self._handle, block), "Start_Force_Position_Move")
 
     def stop_force_postion_move(self, block: bool = True) -> None:
-        """Stop_Force_Postion_Move: Starts / stops streaming force-position set-points."""
+        """Stop_Force_Postion_Move: Starts / stops streaming force-position set-points.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Stop_Force_Postion_Move(self._handle, block), "Stop_Force_Postion_Move")
 
     def force_position_move_joint(self, joint: Sequence[float] | None, sensor: int, mode: int, dir: int, force: float) -> None:
@@ -1087,6 +1279,7 @@ class Commands:
         Arm_Socket_Close, gives it back). Errors: ARX_PENDING_TABLE_FULL when 2000
         replies or reports are already awaited, or 1000 set-points of this
         connection (nothing sent); ARX_NULL_POINTER when joint is null.
+        Blocking: no pause: only the send (at most the connection's send limit).
         """
         _check(_lib.Force_Position_Move_Joint(self._handle, _array(ctypes.c_float, joint, 7), sensor, mode, dir, force), "Force_Position_Move_Joint")
 
@@ -1099,6 +1292,7 @@ class Commands:
         Arm_Socket_Close, gives it back). Errors: ARX_PENDING_TABLE_FULL when 2000
         replies or reports are already awaited, or 1000 set-points of this
         connection (nothing sent); ARX_NULL_POINTER when joint is null.
+        Blocking: no pause: only the send (at most the connection's send limit).
         """
         _check(_lib.Force_Position_Move_POSE(self._handle, _record(_lib.POSE, pose), sensor, mode, dir, force), "Force_Position_Move_POSE")
 
@@ -1106,36 +1300,47 @@ class Commands:
         """Get_Fz: Value of the one-axis sensor, unscaled. Errors: ARX_REPLY_NOT_JSON when the
         controller refuses; ARX_STATE_TYPE_ERROR when the value is missing;
         ARX_TYPE_ERROR when it is not a number.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         fz = ctypes.c_float()
         _check(_lib.Get_Fz(self._handle, fz), "Get_Fz")
         return fz.value
 
     def clear_fz(self, block: bool = True) -> None:
-        """Clear_Fz: Zeroes the one-axis sensor."""
+        """Clear_Fz: Zeroes the one-axis sensor.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Clear_Fz(self._handle, block), "Clear_Fz")
 
     def auto_set_fz(self) -> None:
-        """Auto_Set_Fz: Automatic calibration of the one-axis sensor; waits up to 33 s."""
+        """Auto_Set_Fz: Automatic calibration of the one-axis sensor; waits up to 33 s.
+        Blocking: 20 ms pause, then up to 33 s for the result.
+        """
         _check(_lib.Auto_Set_Fz(self._handle), "Auto_Set_Fz")
 
     def manual_set_fz(self, joint1: Sequence[float] | None, joint2: Sequence[float] | None) -> None:
-        """Manual_Set_Fz: Manual calibration of the one-axis sensor from two joint poses."""
+        """Manual_Set_Fz: Manual calibration of the one-axis sensor from two joint poses.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
+        """
         _check(_lib.Manual_Set_Fz(self._handle, _array(ctypes.c_float, joint1, 7), _array(ctypes.c_float, joint2, 7)), "Manual_Set_Fz")
 
     def set_modbus_mode(self, port: int, baudrate: int, timeout: int, block: bool = True) -> None:
         """Set_Modbus_Mode: Switches a port into Modbus mode; a blocking call waits up to 5 s for the
         answer, then 2 s more for the port to settle.
+        Blocking: 20 ms pause; with block true, up to 5 s for the reply, then 2 s.
         """
         _check(_lib.Set_Modbus_Mode(self._handle, port, baudrate, timeout, block), "Set_Modbus_Mode")
 
     def close_modbus_mode(self, port: int, block: bool = True) -> None:
-        """Close_Modbus_Mode: Switches a port back out of Modbus mode."""
+        """Close_Modbus_Mode: Switches a port back out of Modbus mode.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Close_Modbus_Mode(self._handle, port, block), "Close_Modbus_Mode")
 
     def get_read_coils(self, port: int, address: int, num: int, device: int) -> int:
         """Get_Read_Coils: Reads num coils / discrete inputs, or one holding / input register, into
         data (the controller's value as one integer).
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         data = ctypes.c_int()
         _check(_lib.Get_Read_Coils(self._handle, port, address, num, device, data), "Get_Read_Coils")
@@ -1144,6 +1349,7 @@ class Commands:
     def get_read_input_status(self, port: int, address: int, num: int, device: int) -> int:
         """Get_Read_Input_Status: Reads num coils / discrete inputs, or one holding / input register, into
         data (the controller's value as one integer).
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         data = ctypes.c_int()
         _check(_lib.Get_Read_Input_Status(self._handle, port, address, num, device, data), "Get_Read_Input_Status")
@@ -1152,6 +1358,7 @@ class Commands:
     def get_read_holding_registers(self, port: int, address: int, device: int) -> int:
         """Get_Read_Holding_Registers: Reads num coils / discrete inputs, or one holding / input register, into
         data (the controller's value as one integer).
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         data = ctypes.c_int()
         _check(_lib.Get_Read_Holding_Registers(self._handle, port, address, device, data), "Get_Read_Holding_Registers")
@@ -1160,17 +1367,22 @@ class Commands:
     def get_read_input_registers(self, port: int, address: int, device: int) -> int:
         """Get_Read_Input_Registers: Reads num coils / discrete inputs, or one holding / input register, into
         data (the controller's value as one integer).
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         data = ctypes.c_int()
         _check(_lib.Get_Read_Input_Registers(self._handle, port, address, device, data), "Get_Read_Input_Registers")
         return data.value
 
     def write_single_coil(self, port: int, address: int, data: int, device: int, block: bool = True) -> None:
-        """Write_Single_Coil: Writes one coil or one register."""
+        """Write_Single_Coil: Writes one coil or one register.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Write_Single_Coil(self._handle, port, address, data, device, block), "Write_Single_Coil")
 
     def write_single_register(self, port: int, address: int, data: int, device: int, block: bool = True) -> None:
-        """Write_Single_Register: Writes one coil or one register."""
+        """Write_Single_Register: Writes one coil or one register.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Write_Single_Register(self._handle, port, address, data, device, block), "Write_Single_Register")
 
     def write_coils(self, port: int, address: int, num: int, data: Sequence[int] | bytes | None, device: int, block: bool = True) -> None:
@@ -1178,6 +1390,7 @@ class Commands:
         bytes each) from data. Errors: ARX_TYPE_ERROR when num is negative or the
         bytes would not fit one request line (about 55 coil bytes or 27 registers;
         nothing sent).
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Write_Coils(self._handle, port, address, num, _array(ctypes.c_ubyte, data, 0), device, block), "Write_Coils")
 
@@ -1186,22 +1399,27 @@ class Commands:
         bytes each) from data. Errors: ARX_TYPE_ERROR when num is negative or the
         bytes would not fit one request line (about 55 coil bytes or 27 registers;
         nothing sent).
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
         """
         _check(_lib.Write_Registers(self._handle, port, address, num, _array(ctypes.c_ubyte, data, 0), device, block), "Write_Registers")
 
     def set_lift_speed(self, speed: int) -> None:
-        """Set_Lift_Speed: Lift speed; always queued."""
+        """Set_Lift_Speed: Lift speed; always queued.
+        Blocking: 20 ms pause; queued, no reply awaited.
+        """
         _check(_lib.Set_Lift_Speed(self._handle, speed), "Set_Lift_Speed")
 
     def set_lift_height(self, height: int, speed: int, block: bool = True) -> None:
         """Set_Lift_Height: Moves the lift to a height; a blocking call waits for the arrival report,
         up to 123 s.
+        Blocking: 20 ms pause; with block true, up to 123 s for the arrival report.
         """
         _check(_lib.Set_Lift_Height(self._handle, height, speed, block), "Set_Lift_Height")
 
     def get_lift_state(self) -> GetLiftStateResult:
         """Get_Lift_State: Lift height, current and error flag; reading stops at the first bad member,
         the outputs before it stay written.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         height = ctypes.c_int()
         current = ctypes.c_int()
@@ -1210,36 +1428,51 @@ class Commands:
         return GetLiftStateResult(height.value, current.value, err_flag.value)
 
     def set_vehicle(self, speed: int, angular: int, block: bool = True) -> None:
-        """Set_Vehicle: Base speed commands: speed and angular speed, or linear and angular speed."""
+        """Set_Vehicle: Base speed commands: speed and angular speed, or linear and angular speed.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Vehicle(self._handle, speed, angular, block), "Set_Vehicle")
 
     def set_car_move(self, linear_speed: int, angular_speed: int, block: bool = True) -> None:
-        """Set_Car_Move: Base speed commands: speed and angular speed, or linear and angular speed."""
+        """Set_Car_Move: Base speed commands: speed and angular speed, or linear and angular speed.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Car_Move(self._handle, linear_speed, angular_speed, block), "Set_Car_Move")
 
     def set_car_navigation_mode(self, mode: int, block: bool = True) -> None:
-        """Set_Car_Navigation_Mode: Navigation: mode, speed, drive to a station, current station number, charging."""
+        """Set_Car_Navigation_Mode: Navigation: mode, speed, drive to a station, current station number, charging.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Car_Navigation_Mode(self._handle, mode, block), "Set_Car_Navigation_Mode")
 
     def set_car_navigation_speed(self, speed: int, block: bool = True) -> None:
-        """Set_Car_Navigation_Speed: Navigation: mode, speed, drive to a station, current station number, charging."""
+        """Set_Car_Navigation_Speed: Navigation: mode, speed, drive to a station, current station number, charging.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Car_Navigation_Speed(self._handle, speed, block), "Set_Car_Navigation_Speed")
 
     def set_car_station(self, station: int, speed: int, block: bool = True) -> None:
-        """Set_Car_Station: Navigation: mode, speed, drive to a station, current station number, charging."""
+        """Set_Car_Station: Navigation: mode, speed, drive to a station, current station number, charging.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Car_Station(self._handle, station, speed, block), "Set_Car_Station")
 
     def set_car_station_num(self, station_num: int, block: bool = True) -> None:
-        """Set_Car_Station_Num: Navigation: mode, speed, drive to a station, current station number, charging."""
+        """Set_Car_Station_Num: Navigation: mode, speed, drive to a station, current station number, charging.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Car_Station_Num(self._handle, station_num, block), "Set_Car_Station_Num")
 
     def set_car_charge(self, charge_state: int, block: bool = True) -> None:
-        """Set_Car_Charge: Navigation: mode, speed, drive to a station, current station number, charging."""
+        """Set_Car_Charge: Navigation: mode, speed, drive to a station, current station number, charging.
+        Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.
+        """
         _check(_lib.Set_Car_Charge(self._handle, charge_state, block), "Set_Car_Charge")
 
     def get_car_state(self) -> GetCarStateResult:
         """Get_Car_State: Battery volume, voltage, current, error code, state and current station;
         reading stops at the first bad member, the outputs before it stay written.
+        Blocking: 20 ms pause, then up to 3000 ms for the reply.
         """
         battery_volume = ctypes.c_int()
         voltage = ctypes.c_int()
@@ -1270,6 +1503,7 @@ def _api_init(model: int, callback: _lib.ArxCallback | None = None) -> None:
     """Arx_API_Init: Stores the arm model and callback, loads the model's kinematics and creates
     the send queue; the first call also starts the send and receive threads.
     Always returns ARX_SUCCESS.
+    Blocking: no network wait; the first call starts the two background threads.
     """
     _check(_lib.Arx_API_Init(model, callback or _lib.ArxCallback()), "Arx_API_Init")
 
@@ -1277,12 +1511,15 @@ def _api_init(model: int, callback: _lib.ArxCallback | None = None) -> None:
 def api_un_init() -> int:
     """Arx_API_UnInit: Releases the send queue (queued commands then drop their line); threads and
     connections stay. Returns nonzero (1) on success.
+    Blocking: no.
     """
     return _lib.Arx_API_UnInit()
 
 
 def api_version() -> str | None:
-    """API_Version: The library version text (major.minor.patch, e.g. "4.0.6"); do not modify or free."""
+    """API_Version: The library version text (major.minor.patch, such as "4.0.6"); do not modify or free.
+    Blocking: no.
+    """
     return _text(_lib.API_Version())
 
 
@@ -1298,6 +1535,7 @@ def _arm_socket_start(ip: str | bytes | None, port: int, recv_timeout: int) -> i
     or 300 connections are already open; ARX_CONNECT_FAILED when the connection
     is refused or not answered within 3000 ms; ARX_START_FAILED_HANDLE when a
     frame query fails (the socket is then closed).
+    Blocking: up to 3000 ms to connect, then three start-up queries (each 20 ms pause and up to 3000 ms for its reply; about 80 ms in all on a quick controller).
     """
     return _lib.Arm_Socket_Start(_text_in(ip), port, recv_timeout)
 
@@ -1308,6 +1546,7 @@ def _set_log_handler(min_level: int, handler: _lib.ArxLogHandler | None = None) 
     through; a null handler turns the log off (the default). With no handler set
     a log point costs one atomic load and formats nothing. A line under way
     while the handler changes may still reach the previous one.
+    Blocking: no.
     """
     _lib.Arx_Set_Log_Handler(min_level, handler or _lib.ArxLogHandler())
 
@@ -1317,6 +1556,7 @@ def result_text(code: int) -> str | None:
     Arm_Socket_Start: every ARX_* code above, (int)ARX_START_FAILED_HANDLE (-1)
     included; "unknown result code" for any other value. A static string: do
     not modify or free it.
+    Blocking: no.
     """
     return _text(_lib.Arx_Result_Text(code))
 
@@ -1327,6 +1567,7 @@ def ik_result_text(code: int) -> str | None:
     different joints on ARM_MODEL_B and on the six-joint models, and 1 means
     success there, not ARX_CONTROLLER_FALSE; "unknown inverse kinematics result"
     for any other value. A static string: do not modify or free it.
+    Blocking: no.
     """
     return _text(_lib.Arx_IK_Result_Text(code))
 
@@ -1336,24 +1577,33 @@ def init_sys_data(model: int) -> None:
     calls it); an unknown code changes nothing. For ARM_MODEL_A and ARM_MODEL_B it
     also resets the tool frame to identity and the install angles about x and y to
     0. Until a connection loads them, the tool and work frames are the identity.
+    Blocking: no.
     """
     _lib.Init_Sys_Data(model)
     _note_model(model)
 
 
 def set_angle(x: float, y: float, z: float) -> None:
-    """setAngle: Sets the install (mounting) angles of the arm base (degrees)."""
+    """setAngle: Sets the install (mounting) angles of the arm base (degrees).
+    Blocking: no.
+    """
     _lib.setAngle(x, y, z)
 
 
 def set_lwt(type: int) -> None:
-    """setLwt: Selects end-link variant 0, 1 or 2 of the active model; other values are ignored."""
+    """setLwt: Selects end-link variant 0, 1 or 2 of the active model; other values are ignored.
+    Blocking: no.
+    """
     _lib.setLwt(type)
 
 
 def arm_model_from_name(name: str | bytes | None) -> int:
     """Arx_Arm_Model_From_Name: The ArmModel code named "A", "B", "C1" or "C2" (exactly, upper case); -1 for
-    any other name or a null pointer.
+    any other name or a null pointer. This and Arx_Arm_Model_Name are additions
+    of ours, beside the controller's own set, for a program that takes the model
+    on its command line: pure look-ups that need no Arx_API_Init and change
+    nothing.
+    Blocking: no.
     """
     return _lib.Arx_Arm_Model_From_Name(_text_in(name))
 
@@ -1361,6 +1611,7 @@ def arm_model_from_name(name: str | bytes | None) -> int:
 def arm_model_name(model: int) -> str | None:
     """Arx_Arm_Model_Name: The name of an ArmModel code ("A", "B", "C1", "C2"); null for any other code.
     A static string: do not modify or free it.
+    Blocking: no.
     """
     return _text(_lib.Arx_Arm_Model_Name(model))
 
@@ -1369,6 +1620,7 @@ def forward_kinematics(joint: Sequence[float] | None) -> _lib.KinematicPose:
     """Forward_Kinematics: Tool pose in the base frame for 6 joint angles, 7 for ARM_MODEL_B (degrees;
     Euler angles reported in [-3.13, 2 pi - 3.13) rad). Errors: the zero pose
     when no model is loaded or `joint` is null.
+    Blocking: no.
     """
     return _value(_lib.Forward_Kinematics(_array(ctypes.c_float, joint, 7)))
 
@@ -1389,6 +1641,7 @@ def inverse_kinematics(current_joint: Sequence[float] | None, target: _lib.Kinem
     solution), -3 when no solution lies within 0.26 rad of the current joints or
     the tool frame is singular, -1 when the wrist point is out of reach
     (`joint_out` untouched on -1 and -3).
+    Blocking: no.
     """
     joint_out = (ctypes.c_float * 7)()
     _check_ik(_lib.inverse_kinematics(_array(ctypes.c_float, current_joint, 7), _record_ref(_lib.Pose, target), joint_out, flag))
@@ -1398,6 +1651,7 @@ def inverse_kinematics(current_joint: Sequence[float] | None, target: _lib.Kinem
 def pos2matrix(pose: _lib.KinematicPose | Sequence[float] | _lib.Pose) -> _lib.MatrixValue:
     """pos2matrix: Conversions between poses, homogeneous matrices (position in metres), Euler
     angles (radians) and unit quaternions.
+    Blocking: no.
     """
     return _value(_lib.pos2matrix(_record(_lib.Pose, pose)))
 
@@ -1405,6 +1659,7 @@ def pos2matrix(pose: _lib.KinematicPose | Sequence[float] | _lib.Pose) -> _lib.M
 def matrix2pos(matrix: _lib.MatrixValue | Sequence[float] | _lib.Matrix) -> _lib.KinematicPose:
     """matrix2pos: Conversions between poses, homogeneous matrices (position in metres), Euler
     angles (radians) and unit quaternions.
+    Blocking: no.
     """
     return _value(_lib.matrix2pos(_record(_lib.Matrix, matrix)))
 
@@ -1412,6 +1667,7 @@ def matrix2pos(matrix: _lib.MatrixValue | Sequence[float] | _lib.Matrix) -> _lib
 def euler2matrix(angles: _lib.Euler | Sequence[float] | _lib.eul) -> _lib.MatrixValue:
     """euler2matrix: Conversions between poses, homogeneous matrices (position in metres), Euler
     angles (radians) and unit quaternions.
+    Blocking: no.
     """
     return _value(_lib.euler2matrix(_record(_lib.eul, angles)))
 
@@ -1419,6 +1675,7 @@ def euler2matrix(angles: _lib.Euler | Sequence[float] | _lib.eul) -> _lib.Matrix
 def euler2quaternion(angles: _lib.Euler | Sequence[float] | _lib.eul) -> _lib.Quaternion:
     """euler2quaternion: Conversions between poses, homogeneous matrices (position in metres), Euler
     angles (radians) and unit quaternions.
+    Blocking: no.
     """
     return _value(_lib.euler2quaternion(_record(_lib.eul, angles)))
 
@@ -1426,6 +1683,7 @@ def euler2quaternion(angles: _lib.Euler | Sequence[float] | _lib.eul) -> _lib.Qu
 def quaternion2euler(quaternion: _lib.Quaternion | Sequence[float] | _lib.ort) -> _lib.Euler:
     """quaternion2euler: Conversions between poses, homogeneous matrices (position in metres), Euler
     angles (radians) and unit quaternions.
+    Blocking: no.
     """
     return _value(_lib.quaternion2euler(_record(_lib.ort, quaternion)))
 
@@ -1437,6 +1695,7 @@ def base_to_work_frame(work: _lib.MatrixValue | Sequence[float] | _lib.Matrix, p
     (position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert
     is singular: the work matrix of Base_To_WorkFrame, and through it of end2tool
     and Cartesian_Tool.
+    Blocking: no.
     """
     return _value(_lib.Base_To_WorkFrame(_record(_lib.Matrix, work), _record(_lib.Pose, pose)))
 
@@ -1448,6 +1707,7 @@ def work_frame_to_base(work: _lib.MatrixValue | Sequence[float] | _lib.Matrix, p
     (position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert
     is singular: the work matrix of Base_To_WorkFrame, and through it of end2tool
     and Cartesian_Tool.
+    Blocking: no.
     """
     return _value(_lib.WorkFrame_To_Base(_record(_lib.Matrix, work), _record(_lib.Pose, pose)))
 
@@ -1459,6 +1719,7 @@ def end2tool(end: _lib.KinematicPose | Sequence[float] | _lib.Pose, tool_frame: 
     (position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert
     is singular: the work matrix of Base_To_WorkFrame, and through it of end2tool
     and Cartesian_Tool.
+    Blocking: no.
     """
     return _value(_lib.end2tool(_record(_lib.Pose, end), _record(_lib.Pose, tool_frame), _record(_lib.Pose, work_frame)))
 
@@ -1470,6 +1731,7 @@ def tool2end(tool_pose: _lib.KinematicPose | Sequence[float] | _lib.Pose, tool_f
     (position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert
     is singular: the work matrix of Base_To_WorkFrame, and through it of end2tool
     and Cartesian_Tool.
+    Blocking: no.
     """
     return _value(_lib.tool2end(_record(_lib.Pose, tool_pose), _record(_lib.Pose, tool_frame), _record(_lib.Pose, work_frame)))
 
@@ -1481,6 +1743,7 @@ def cartesian_tool(joint: Sequence[float] | None, dx: float, dy: float, dz: floa
     (position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert
     is singular: the work matrix of Base_To_WorkFrame, and through it of end2tool
     and Cartesian_Tool.
+    Blocking: no.
     """
     return _value(_lib.Cartesian_Tool(_array(ctypes.c_float, joint, 7), dx, dy, dz, mode))
 
@@ -1492,6 +1755,7 @@ def rotate_move(joint: Sequence[float] | None, axis: int, angle: float, choose_a
     (position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert
     is singular: the work matrix of Base_To_WorkFrame, and through it of end2tool
     and Cartesian_Tool.
+    Blocking: no.
     """
     return _value(_lib.RotateMove(_array(ctypes.c_float, joint, 7), axis, angle, _record(_lib.Pose, choose_axis)))
 

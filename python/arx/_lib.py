@@ -79,151 +79,151 @@ ARX_START_FAILED_HANDLE = 0xFFFFFFFFFFFFFFFF
 class eul(ctypes.Structure):
     """Euler angles in radians, fixed axes applied X, then Y, then Z."""
     _fields_ = [
-        ("rx", ctypes.c_float),
-        ("ry", ctypes.c_float),
-        ("rz", ctypes.c_float),
+        ("rx", ctypes.c_float),  # about the fixed X axis, rad
+        ("ry", ctypes.c_float),  # about the fixed Y axis, rad
+        ("rz", ctypes.c_float),  # about the fixed Z axis, rad
     ]
 
 
 class Euler(NamedTuple):
     """The value of a eul: euler angles in radians, fixed axes applied X, then Y, then Z."""
-    rx: float
-    ry: float
-    rz: float
+    rx: float  # about the fixed X axis, rad
+    ry: float  # about the fixed Y axis, rad
+    rz: float  # about the fixed Z axis, rad
 
 
 class ort(ctypes.Structure):
     """Unit quaternion, scalar first."""
     _fields_ = [
-        ("w", ctypes.c_float),
-        ("x", ctypes.c_float),
-        ("y", ctypes.c_float),
-        ("z", ctypes.c_float),
+        ("w", ctypes.c_float),  # scalar part
+        ("x", ctypes.c_float),  # vector part, x
+        ("y", ctypes.c_float),  # vector part, y
+        ("z", ctypes.c_float),  # vector part, z
     ]
 
 
 class Quaternion(NamedTuple):
     """The value of a ort: unit quaternion, scalar first."""
-    w: float
-    x: float
-    y: float
-    z: float
+    w: float  # scalar part
+    x: float  # vector part, x
+    y: float  # vector part, y
+    z: float  # vector part, z
 
 
 class Pose(ctypes.Structure):
     """Pose for the kinematics: position (m), quaternion and Euler angles."""
     _fields_ = [
-        ("x", ctypes.c_float),
-        ("y", ctypes.c_float),
-        ("z", ctypes.c_float),
-        ("quaternion", ort),
-        ("euler", eul),
+        ("x", ctypes.c_float),  # position, m
+        ("y", ctypes.c_float),  # position, m
+        ("z", ctypes.c_float),  # position, m
+        ("quaternion", ort),  # orientation as a unit quaternion
+        ("euler", eul),  # the same orientation as Euler angles, rad
     ]
 
 
 class KinematicPose(NamedTuple):
     """The value of a Pose: pose for the kinematics: position (m), quaternion and Euler angles."""
-    x: float
-    y: float
-    z: float
-    quaternion: Quaternion
-    euler: Euler
+    x: float  # position, m
+    y: float  # position, m
+    z: float  # position, m
+    quaternion: Quaternion  # orientation as a unit quaternion
+    euler: Euler  # the same orientation as Euler angles, rad
 
 
 class POSE(ctypes.Structure):
     """Pose for the commands: position (m) and Euler angles (rad)."""
     _fields_ = [
-        ("x", ctypes.c_float),
-        ("y", ctypes.c_float),
-        ("z", ctypes.c_float),
-        ("rx", ctypes.c_float),
-        ("ry", ctypes.c_float),
-        ("rz", ctypes.c_float),
+        ("x", ctypes.c_float),  # position, m
+        ("y", ctypes.c_float),  # position, m
+        ("z", ctypes.c_float),  # position, m
+        ("rx", ctypes.c_float),  # Euler angle about X, rad
+        ("ry", ctypes.c_float),  # Euler angle about Y, rad
+        ("rz", ctypes.c_float),  # Euler angle about Z, rad
     ]
 
 
 class CartesianPose(NamedTuple):
     """The value of a POSE: pose for the commands: position (m) and Euler angles (rad)."""
-    x: float
-    y: float
-    z: float
-    rx: float
-    ry: float
-    rz: float
+    x: float  # position, m
+    y: float  # position, m
+    z: float  # position, m
+    rx: float  # Euler angle about X, rad
+    ry: float  # Euler angle about Y, rad
+    rz: float  # Euler angle about Z, rad
 
 
 class Matrix(ctypes.Structure):
     """Homogeneous transform (4 x 4) or rotation (3 x 3), row by row; translation in column 3."""
     _fields_ = [
-        ("irow", ctypes.c_int32),
-        ("iline", ctypes.c_int32),
-        ("data", ((ctypes.c_float * 4) * 4)),
+        ("irow", ctypes.c_int32),  # rows in use: 4 or 3
+        ("iline", ctypes.c_int32),  # columns in use: 4 or 3
+        ("data", ((ctypes.c_float * 4) * 4)),  # row by row; translation (m) in column 3
     ]
 
 
 class MatrixValue(NamedTuple):
     """The value of a Matrix: homogeneous transform (4 x 4) or rotation (3 x 3), row by row; translation in column 3."""
-    irow: int
-    iline: int
-    data: list[list[float]]
+    irow: int  # rows in use: 4 or 3
+    iline: int  # columns in use: 4 or 3
+    data: list[list[float]]  # row by row; translation (m) in column 3
 
 
 class FRAME_NAME(ctypes.Structure):
     """A frame or tool name: at most 9 characters and a terminating zero."""
     _fields_ = [
-        ("name", (ctypes.c_char * 10)),
+        ("name", (ctypes.c_char * 10)),  # the name, zero-terminated
     ]
 
 
 class FrameName(NamedTuple):
     """The value of a FRAME_NAME: a frame or tool name: at most 9 characters and a terminating zero."""
-    name: str
+    name: str  # the name, zero-terminated
 
 
 class FRAME(ctypes.Structure):
     """A tool frame or work frame as the controller reports it."""
     _fields_ = [
         ("name", FRAME_NAME),  # the frame's name
-        ("pose", POSE),
+        ("pose", POSE),  # the frame's pose (m, rad)
         ("payload", ctypes.c_float),  # payload mass (tool frames only)
-        ("x", ctypes.c_float),  # payload centre of mass, m (tool frames only)
-        ("y", ctypes.c_float),  # payload centre of mass, m (tool frames only)
-        ("z", ctypes.c_float),  # payload centre of mass, m (tool frames only)
+        ("x", ctypes.c_float),  # payload centre of mass x, m (tool frames only)
+        ("y", ctypes.c_float),  # payload centre of mass y, m (tool frames only)
+        ("z", ctypes.c_float),  # payload centre of mass z, m (tool frames only)
     ]
 
 
 class Frame(NamedTuple):
     """The value of a FRAME: a tool frame or work frame as the controller reports it."""
     name: str  # the frame's name
-    pose: CartesianPose
+    pose: CartesianPose  # the frame's pose (m, rad)
     payload: float  # payload mass (tool frames only)
-    x: float  # payload centre of mass, m (tool frames only)
-    y: float  # payload centre of mass, m (tool frames only)
-    z: float  # payload centre of mass, m (tool frames only)
+    x: float  # payload centre of mass x, m (tool frames only)
+    y: float  # payload centre of mass y, m (tool frames only)
+    z: float  # payload centre of mass z, m (tool frames only)
 
 
 class JOINT_STATE(ctypes.Structure):
     """Joint telemetry of Get_Arm_All_State; the first joint-count elements are written."""
     _fields_ = [
-        ("unused_a", (ctypes.c_float * 7)),
-        ("unused_b", (ctypes.c_float * 7)),
-        ("voltage", (ctypes.c_float * 7)),
-        ("current", (ctypes.c_float * 7)),
-        ("en_flag", (ctypes.c_uint8 * 7)),
-        ("err_flag", (ctypes.c_uint16 * 7)),
-        ("sys_err", ctypes.c_uint16),
+        ("unused_a", (ctypes.c_float * 7)),  # not written
+        ("unused_b", (ctypes.c_float * 7)),  # not written
+        ("voltage", (ctypes.c_float * 7)),  # per joint, the controller's thousandths / 1000
+        ("current", (ctypes.c_float * 7)),  # per joint, the controller's thousandths / 1000
+        ("en_flag", (ctypes.c_uint8 * 7)),  # per joint, the enable flag (1 enabled)
+        ("err_flag", (ctypes.c_uint16 * 7)),  # per joint, the controller's error flags
+        ("sys_err", ctypes.c_uint16),  # the system error code
     ]
 
 
 class JointState(NamedTuple):
     """The value of a JOINT_STATE: joint telemetry of Get_Arm_All_State; the first joint-count elements are written."""
-    unused_a: list[float]
-    unused_b: list[float]
-    voltage: list[float]
-    current: list[float]
-    en_flag: list[int]
-    err_flag: list[int]
-    sys_err: int
+    unused_a: list[float]  # not written
+    unused_b: list[float]  # not written
+    voltage: list[float]  # per joint, the controller's thousandths / 1000
+    current: list[float]  # per joint, the controller's thousandths / 1000
+    en_flag: list[int]  # per joint, the enable flag (1 enabled)
+    err_flag: list[int]  # per joint, the controller's error flags
+    sys_err: int  # the system error code
 
 
 class CallbackData(ctypes.Structure):
@@ -458,203 +458,203 @@ SIGNATURES: dict[str, tuple[Any, list[Any]]] = {
 
 # export -> its comment in the header
 DOCS: dict[str, str] = {
-    'Arx_API_Init': "Stores the arm model and callback, loads the model's kinematics and creates\nthe send queue; the first call also starts the send and receive threads.\nAlways returns ARX_SUCCESS.",
-    'Arx_API_UnInit': 'Releases the send queue (queued commands then drop their line); threads and\nconnections stay. Returns nonzero (1) on success.',
-    'API_Version': 'The library version text (major.minor.patch, e.g. "4.0.6"); do not modify or free.',
-    'Arm_Socket_Start': "Connects to a controller, reads its current tool frame, work frame and\ninstall angles into the kinematics, and returns the handle (the socket\nnumber: once closed, a later connection may get the same number, so never\nclose a handle twice). recv_timeout (ms) is also the connection's send limit\n(3000 ms when 0), and a reply line begun is waited for at least 3000 ms.\nErrors (returned as the handle): ARX_NOT_INITIALISED before Arx_API_Init\n(nothing is connected) or when the arm model is not supported;\nARX_NETWORK_START_FAILED when the network start-up or socket creation fails\nor 300 connections are already open; ARX_CONNECT_FAILED when the connection\nis refused or not answered within 3000 ms; ARX_START_FAILED_HANDLE when a\nframe query fails (the socket is then closed).",
-    'Arm_Socket_Close': "Closes the connection and frees its entry for a later connection, with all\nthe library held for it: calls waiting on it for a reply or a move's report\nreturn ARX_SEND_FAILED at once, its queued lines are dropped, its\nforce-position set-points give back their places in the table of awaited\nreplies. A send blocked on it returns at once. 0 and handles that are not\nopen connections are ignored.",
-    'Arm_Socket_State': 'Probes whether the connection can still be written to (sends one query line,\nawaits no reply). Errors: ARX_FILE_TRANSFER_BUSY when a trajectory upload\nruns; ARX_CONNECT_FAILED when the handle is 0; ARX_NOT_INITIALISED before\nArx_API_Init; ARX_SEND_FAILED when the send fails or the handle is not an\nopen connection.',
-    'Arx_Set_Log_Handler': "Sends the library's log lines at `min_level` and above to `handler`: below\nARX_LOG_DEBUG counts as ARX_LOG_DEBUG, above ARX_LOG_ERROR lets nothing\nthrough; a null handler turns the log off (the default). With no handler set\na log point costs one atomic load and formats nothing. A line under way\nwhile the handler changes may still reach the previous one.",
-    'Arx_Result_Text': 'A short English text for a result code of the commands and of\nArm_Socket_Start: every ARX_* code above, (int)ARX_START_FAILED_HANDLE (-1)\nincluded; "unknown result code" for any other value. A static string: do\nnot modify or free it.',
-    'Arx_IK_Result_Text': 'A short English text for a result of inverse_kinematics, read for the arm\nmodel now loaded (the one inverse_kinematics uses): its negative codes mean\ndifferent joints on ARM_MODEL_B and on the six-joint models, and 1 means\nsuccess there, not ARX_CONTROLLER_FALSE; "unknown inverse kinematics result"\nfor any other value. A static string: do not modify or free it.',
-    'Init_Sys_Data': 'Loads the geometry, limits and end-link variant 0 of a model (Arx_API_Init\ncalls it); an unknown code changes nothing. For ARM_MODEL_A and ARM_MODEL_B it\nalso resets the tool frame to identity and the install angles about x and y to\n0. Until a connection loads them, the tool and work frames are the identity.',
-    'setAngle': 'Sets the install (mounting) angles of the arm base (degrees).',
-    'setLwt': 'Selects end-link variant 0, 1 or 2 of the active model; other values are ignored.',
-    'Arx_Arm_Model_From_Name': 'The ArmModel code named "A", "B", "C1" or "C2" (exactly, upper case); -1 for\nany other name or a null pointer.',
-    'Arx_Arm_Model_Name': 'The name of an ArmModel code ("A", "B", "C1", "C2"); null for any other code.\nA static string: do not modify or free it.',
-    'Forward_Kinematics': 'Tool pose in the base frame for 6 joint angles, 7 for ARM_MODEL_B (degrees;\nEuler angles reported in [-3.13, 2 pi - 3.13) rad). Errors: the zero pose\nwhen no model is loaded or `joint` is null.',
-    'inverse_kinematics': "Joint angles (degrees) reaching the tool pose `target`, chosen near\n`current_joint`. flag 0 reads the target's quaternion, other values its Euler\nangles; for ARM_MODEL_B flag 2 also reads the quaternion and lets the joints\nmove more than 0.26 rad from the current ones, and takes joint 4 >= 0 when\nthat reaches (flags 0 and 1 pick either sign, nearest). Returns 1 when solved:\n`joint_out` holds the solution, whose forward kinematics reproduce the\ntarget to within rounding. Errors: ARX_NOT_INITIALISED (2) when no arm\nmodel is loaded; ARX_NULL_POINTER (19) when a pointer argument is null;\nfor ARM_MODEL_A, ARM_MODEL_C1 and ARM_MODEL_C2: -3..-8 when joint 1..6 is\nbeyond its limit (`joint_out` holds the rejected solution), -9 when there is\nno solution (out of reach, or a singular tool frame); for ARM_MODEL_B:\n-5..-11 when joint 1..7 is beyond its limit (`joint_out` holds the rejected\nsolution), -3 when no solution lies within 0.26 rad of the current joints or\nthe tool frame is singular, -1 when the wrist point is out of reach\n(`joint_out` untouched on -1 and -3).",
-    'pos2matrix': 'Conversions between poses, homogeneous matrices (position in metres), Euler\nangles (radians) and unit quaternions.',
-    'matrix2pos': 'Conversions between poses, homogeneous matrices (position in metres), Euler\nangles (radians) and unit quaternions.',
-    'euler2matrix': 'Conversions between poses, homogeneous matrices (position in metres), Euler\nangles (radians) and unit quaternions.',
-    'euler2quaternion': 'Conversions between poses, homogeneous matrices (position in metres), Euler\nangles (radians) and unit quaternions.',
-    'quaternion2euler': 'Conversions between poses, homogeneous matrices (position in metres), Euler\nangles (radians) and unit quaternions.',
-    'Base_To_WorkFrame': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.',
-    'WorkFrame_To_Base': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.',
-    'end2tool': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.',
-    'tool2end': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.',
-    'Cartesian_Tool': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.',
-    'RotateMove': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.',
-    'Set_Joint_Speed': 'Sets the maximum speed of one joint (deg/s). Errors: ARX_CONNECT_FAILED when\nthe handle is 0; ARX_NOT_INITIALISED before Arx_API_Init; ARX_STATE_TYPE_ERROR\nwhen the reply state is not true/false.',
-    'Get_Joint_Speed': 'Reads the maximum speed of every joint (deg/s). Errors: ARX_ARRAY_ERROR when\nthe reply is not an array of one value per joint.',
-    'Get_Joint_Degree': 'Reads the current angle of every joint (deg); at most the joint count is\nwritten. Errors: ARX_TYPE_ERROR when the reply holds no array.',
-    'Set_Joint_Acc': 'Sets the maximum acceleration of one joint (deg/s^2). Errors:\nARX_CONNECT_FAILED when the handle is 0; ARX_NOT_INITIALISED before\nArx_API_Init; ARX_STATE_TYPE_ERROR when the reply state is not true/false.',
-    'Set_Joint_Min_Pos': 'Sets the lower position limit of one joint (deg). Errors: ARX_STATE_TYPE_ERROR\nwhen the reply state is not true/false.',
-    'Set_Joint_Max_Pos': 'Sets the upper position limit of one joint (deg). Errors: ARX_STATE_TYPE_ERROR\nwhen the reply state is not true/false.',
-    'Set_Joint_EN_State': 'Enables (true) or disables one joint. Errors: ARX_STATE_TYPE_ERROR when the\nreply state is not true/false.',
-    'Set_Joint_Zero_Pos': "Takes the joint's current position as its zero. Errors: ARX_CONNECT_FAILED\nwhen the handle is 0; ARX_NOT_INITIALISED before Arx_API_Init;\nARX_STATE_TYPE_ERROR when the reply state is not true/false.",
-    'Set_Joint_Err_Clear': "Clears the joint's error. Errors: ARX_STATE_TYPE_ERROR when the reply state\nis not true/false.",
-    'Set_Joint_Zero_Offset': 'Sets the zero offsets of every joint (deg), one per joint. Errors:\nARX_TYPE_ERROR also when the reply state is not true/false.',
-    'Start_Calibrate': 'Starts / stops the joint calibration. Errors: ARX_STATE_TYPE_ERROR when the\nreply state is not true/false.',
-    'Stop_Calibrate': 'Starts / stops the joint calibration. Errors: ARX_STATE_TYPE_ERROR when the\nreply state is not true/false.',
-    'Get_Joint_Acc': 'Reads the maximum acceleration of every joint (deg/s^2). Errors:\nARX_ARRAY_ERROR when the reply is not an array or has the wrong length.',
-    'Get_Joint_Min_Pos': 'Reads the lower position limits (deg). Errors: ARX_ARRAY_ERROR when the reply\nis not an array or has the wrong length.',
-    'Get_Joint_Max_Pos': 'Reads the upper position limits (deg). Errors: ARX_ARRAY_ERROR when the reply\nis not an array; ARX_TYPE_ERROR when it has the wrong length.',
-    'Get_Joint_EN_State': 'Reads the enable states (low 8 bits). Errors: ARX_ARRAY_ERROR when the reply\nis not an array; ARX_TYPE_ERROR when it has the wrong length.',
-    'Get_Joint_Err_Flag': 'Reads the error flags (low 16 bits). Errors: ARX_ARRAY_ERROR when the reply\nis not an array; ARX_TYPE_ERROR when it has the wrong length.',
-    'Get_Joint_Software_Version': "Reads the joints' firmware versions. Errors: ARX_ARRAY_ERROR when the reply\nis not an array; ARX_TYPE_ERROR when it has the wrong length.",
-    'Get_Calibrate_State': 'Reads the calibration state of every joint (0 to 255, the low 8 bits);\n`second` and `third` must be given but are not written. Errors:\nARX_REPLY_NOT_JSON when the reply is not an array; ARX_ARRAY_ERROR when it\nhas the wrong length.',
-    'Set_Arm_Line_Speed': 'Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),\nangular speed (rad/s), angular acceleration (rad/s^2). Errors:\nARX_STATE_TYPE_ERROR when the reply state is not true/false.',
-    'Set_Arm_Line_Acc': 'Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),\nangular speed (rad/s), angular acceleration (rad/s^2). Errors:\nARX_STATE_TYPE_ERROR when the reply state is not true/false.',
-    'Set_Arm_Angular_Speed': 'Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),\nangular speed (rad/s), angular acceleration (rad/s^2). Errors:\nARX_STATE_TYPE_ERROR when the reply state is not true/false.',
-    'Set_Arm_Angular_Acc': 'Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),\nangular speed (rad/s), angular acceleration (rad/s^2). Errors:\nARX_STATE_TYPE_ERROR when the reply state is not true/false.',
-    'Get_Arm_Line_Speed': 'Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when\nthe value is not a number.',
-    'Get_Arm_Line_Acc': 'Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when\nthe value is not a number.',
-    'Get_Arm_Angular_Speed': 'Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when\nthe value is not a number.',
-    'Get_Arm_Angular_Acc': 'Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when\nthe value is not a number.',
-    'Set_Arm_Tip_Init': 'Initialises the end of the arm. Errors: ARX_TYPE_ERROR when the reply state\nis not true/false.',
-    'Set_Collision_Stage': 'Sets the collision sensitivity stage. Errors: ARX_TYPE_ERROR when the reply\nstate is not true/false.',
-    'Get_Collision_Stage': 'Reads the collision sensitivity stage. Errors: ARX_TYPE_ERROR when it is not\na number.',
-    'Set_DH_Data': "Sets the DH values (sent x10, truncated); the fourth is the end-link length,\nwhich the kinematics take at once when queued, on success when blocking,\nbut only when it reads as an arm's end link in metres (above 0, at most 1):\nany other value goes on the wire all the same, the kinematics keep their end\nlink and the log gets a warning. Errors: ARX_TYPE_ERROR when the reply state\nis not true/false.",
-    'Get_DH_Data': 'Reads the DH values back (the reply\'s numbers / 10), written as the\ncontroller sent them; on success the fourth becomes the kinematics\' end-link\nlength only when it reads as metres an arm can have (above 0, at most 1). A\ncontroller that counts in a finer unit (1440 for a 144 mm link, read as 144)\nleaves the end link as it was, and the log gets a warning. Errors:\nARX_TYPE_ERROR when "data" is not an array of at least 5 numbers.',
-    'Set_Arm_Dynamic_Parm': 'Sets the dynamic parameters: 12, or 14 on an ARM_MODEL_B connection. Errors:\nARX_TYPE_ERROR when the reply state is not true/false.',
-    'Set_Arm_Init_Pose': 'Sets the initial (home) joint position (deg), one per joint. Errors:\nARX_TYPE_ERROR when the reply state is not true/false.',
-    'Get_Arm_Init_Pose': 'Reads the initial joint position (deg). Errors: ARX_TYPE_ERROR when the reply\nis not an array of one value per joint.',
-    'Set_Install_Pose': 'Sets the installation (mounting) angles (deg, sent as given); the kinematics\ntake them at once when queued, on success when blocking. Errors:\nARX_TYPE_ERROR when the reply state is not true/false.',
-    'Get_Install_Pose': 'Reads the installation (mounting) angles (deg); on success they become the\nkinematics\' install angles. Errors: ARX_TYPE_ERROR when "pose" is not an\narray of at least 3 numbers.',
-    'Set_Arm_Servo_State': 'Switches the servo, the system servo state and the arm power (sent as 1 / 0).\nErrors: ARX_TYPE_ERROR when the reply state is not true/false.',
-    'Set_System_State_Servo': 'Switches the servo, the system servo state and the arm power (sent as 1 / 0).\nErrors: ARX_TYPE_ERROR when the reply state is not true/false.',
-    'Set_Arm_Power': 'Switches the servo, the system servo state and the arm power (sent as 1 / 0).\nErrors: ARX_TYPE_ERROR when the reply state is not true/false.',
-    'Get_Arm_Power_State': 'Reads the arm power state. Errors: ARX_TYPE_ERROR when it is not a number.',
-    'Auto_Set_Tool_Frame': 'Teaches the tool frame from point point_num (1..) of the automatic method.',
-    'Generate_Auto_Tool_Frame': 'Computes and saves the taught tool frame `name` with its payload (kg) at x, y, z (m).',
-    'Manual_Set_Tool_Frame': 'Saves tool frame `name` with its pose, payload (kg, sent unscaled) and centre of mass (m).',
-    'Change_Tool_Frame': 'Makes tool frame `name` active; a blocking call waits 300 ms more after the reply.',
-    'Delete_Tool_Frame': 'Deletes tool frame `name`.',
-    'Set_Payload': "Sets the active tool's payload (sent unchanged) and its centre of mass (m).",
-    'Set_None_Payload': "Clears the active tool's payload.",
-    'Get_Current_Tool_Frame': 'Reads the active tool frame: name, pose, payload as its whole number, centre\nof mass (m). Errors: ARX_TYPE_ERROR when a member has the wrong type or\n"position" is not 3 values; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.',
-    'Get_Given_Tool_Frame': 'Reads tool frame `name` (its name field is not written; payload with its\nfraction). Errors: ARX_TYPE_ERROR when a member has the wrong type or\n"position" is not 3 values; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.',
-    'Get_All_Tool_Frame': 'Lists the tool frame names up to the controller\'s "NULL" entry, at most\nARX_FRAME_NAME_CAPACITY (a count equal to it may mean the list was cut);\n*count is written only when a name is copied. Errors: ARX_TYPE_ERROR when the\nreply holds no list.',
-    'Auto_Set_Work_Frame': 'Teaches work frame `name` from point point_num (1..) of the automatic method.',
-    'Manual_Set_Work_Frame': 'Saves work frame `name` at `pose`.',
-    'Change_Work_Frame': 'Makes work frame `name` active; a blocking call waits 300 ms more after the reply.',
-    'Delete_Work_Frame': 'Deletes work frame `name`.',
-    'Get_Current_Work_Frame': "Reads the active work frame's name and pose (payload and centre of mass are\nnot written). Errors: ARX_TYPE_ERROR when the name is not text or the pose\nnot an array; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.",
-    'Get_Given_Work_Frame': 'Reads the pose of work frame `name`. Errors: ARX_TYPE_ERROR when the pose is\nnot an array; ARX_POSE_ARRAY_ERROR when it is not 6 values.',
-    'Get_All_Work_Frame': 'Lists the work frame names, as Get_All_Tool_Frame (a count equal to\nARX_FRAME_NAME_CAPACITY may mean the list was cut). Errors: ARX_TYPE_ERROR\nwhen the reply holds no list.',
-    'Get_Current_Arm_State': 'Reads the joint angles (deg), end pose and error codes in one reply. Errors:\nARX_TYPE_ERROR when a member has the wrong type or joint count;\nARX_POSE_ARRAY_ERROR when the pose is not 6 values (nothing written).',
-    'Get_Joint_Temperature': 'Reads the joint temperatures. Errors: ARX_TYPE_ERROR when there is no array\nor the joint count is wrong.',
-    'Get_Joint_Current': 'Reads the joint currents. Errors: ARX_TYPE_ERROR when there is no array or\nthe joint count is wrong.',
-    'Get_Joint_Voltage': 'Reads the joint voltages. Errors: ARX_TYPE_ERROR when there is no array or\nthe joint count is wrong.',
-    'Get_Arm_All_State': 'Reads voltage, current, enable and error flags of every joint and the system\nerror; the leading unused fields are not written. The raw reply goes to the\nlog as "all_state:<reply>" at ARX_LOG_DEBUG, also when it does not decode;\nnothing is written to standard output. Errors: ARX_TYPE_ERROR when a member\nhas the wrong type or joint count.',
-    'Get_Arm_Plan_Num': 'Reads the number of the trajectory plan being executed. Errors:\nARX_TYPE_ERROR when it is not a number.',
-    'Get_Controller_State': 'Reads the supply voltage (V), current (A) and temperature of the controller\nand its error flags. Errors: ARX_TYPE_ERROR when a value is not a number.',
-    'Get_Arm_Software_Version': 'Reads the software versions as decimal text; each buffer must hold 12\ncharacters. Errors: ARX_TYPE_ERROR when a version is not a number.',
-    'Get_Tool_Software_Version': 'Reads the tool-end software version. Errors: ARX_TYPE_ERROR when it is not a number.',
-    'Get_Log_File': 'Asks the controller to produce its log file.',
-    'Get_System_Runtime': 'Reads the running time of the controller (days, hours, minutes, seconds); a\nreply with a "sys_state" text succeeds and writes nothing (`state` is never\nwritten). Errors: ARX_TYPE_ERROR when a member has the wrong type.',
-    'Clear_System_Runtime': 'Resets the running-time counter.',
-    'Get_Joint_Odom': 'Reads the distance travelled by each joint, unscaled; at most the joint count\nof the connection is written; a "sys_state" text as Get_System_Runtime.\nErrors: ARX_TYPE_ERROR when a member has the wrong type.',
-    'Clear_Joint_Odom': 'Resets the joint odometry.',
-    'Clear_System_Err': 'Clears the system error.',
-    'Set_High_Speed_Eth': 'Sets the high-speed Ethernet mode; a blocking call returns 1000 ms after the\nreply or the time-out.',
-    'Set_WiFi_AP_Data': 'Sets the Wi-Fi access point name and password (send-only).',
-    'Set_WiFI_STA_Data': "Sets the Wi-Fi client's router name and password (send-only).",
-    'Set_USB_Data': 'Sets the USB baud rate (send-only).',
-    'Set_RS485': 'Sets the RS485 baud rate (send-only).',
-    'Set_Ethernet': 'Switches the controller to wired Ethernet (send-only).',
-    'Movej_Cmd': "Moves in joint space to joint angles (deg). Errors: ARX_NULL_POINTER when\njoint is null; ARX_MOVE_NOT_COMPLETED when, after the 23 s grace period, the\narm stood still (every joint within 0.1 deg) at five samples without a\nreport; a state query's code when seven of them failed.",
-    'Movel_Cmd': "Moves in a straight line to a pose. Errors: ARX_MOVE_NOT_COMPLETED when,\nafter the 5 s grace period, the arm stood still at five samples without a\nreport; a state query's code when nineteen of them failed.",
-    'Movec_Cmd': "Moves on a circle through pose_via to pose_to, `loop` times round. Waits for\nas long as the arm answers its state queries. Errors: a state query's code\nwhen seven of them failed after the 23 s grace period.",
-    'Movej_P_Cmd': 'Moves in joint space to a pose. Errors: ARX_REPLY_TIMEOUT when no report\ncame within 23 s.',
-    'Movej_CANFD': 'Streaming set-points for control loops: one joint set-point (deg) or pose,\nsent at once from the calling thread; no reply, no pause, nothing queued.\nErrors: ARX_SEND_FAILED when the send fails (the connection is closed, reset\nor ended by the controller); ARX_NULL_POINTER when joint is null.',
-    'Movep_CANFD': 'Streaming set-points for control loops: one joint set-point (deg) or pose,\nsent at once from the calling thread; no reply, no pause, nothing queued.\nErrors: ARX_SEND_FAILED when the send fails (the connection is closed, reset\nor ended by the controller); ARX_NULL_POINTER when joint is null.',
-    'MoveCartesianTool_Cmd': "Reads the arm state, then moves in a straight line (as Movel_Cmd) by dx, dy,\ndz (m) along the tool's own axes from the pose of `joint` (deg); mode is\naccepted and unused. Errors: ARX_NULL_POINTER when joint is null; the state\nquery's code when it fails (nothing moved).",
-    'MoveRotate_Cmd': "Reads the arm's joints, then turns the tool's orientation by `angle` (deg)\nabout axis 1, 2 or 3 (x, y, z) of the frame choose_axis, keeping its\nposition, with a straight-line move (as Movel_Cmd). Errors: the state\nquery's code when it fails (nothing moved).",
-    'Move_Stop_Cmd': 'Stop, pause and continue the motion; delete the current or every queued\ntrajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.',
-    'Move_Pause_Cmd': 'Stop, pause and continue the motion; delete the current or every queued\ntrajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.',
-    'Move_Continue_Cmd': 'Stop, pause and continue the motion; delete the current or every queued\ntrajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.',
-    'Clear_Current_Trajectory': 'Stop, pause and continue the motion; delete the current or every queued\ntrajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.',
-    'Clear_All_Trajectory': 'Stop, pause and continue the motion; delete the current or every queued\ntrajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.',
-    'Get_Current_Trajectory': 'The current trajectory\'s type and set-point: joint angles (deg, one per\njoint) for ARM_CTRL_NONE and ARM_CTRL_MOVEJ, a pose (x, y, z m, rx, ry, rz\nrad) for ARM_CTRL_MOVEL and ARM_CTRL_MOVEC; data holds at least six and at\nleast the joint count. Errors: ARX_NULL_POINTER when type or data is null;\nARX_TYPE_ERROR when the type is unknown or "data" holds fewer values than it\nneeds (nothing written).',
-    'Add_Waypoint': 'Adds a waypoint of joint angles (deg, one per joint). Only a state of false\nrefuses it (ARX_CONTROLLER_FALSE). Errors: ARX_NULL_POINTER when joint is null.',
-    'Start_Waypoint': "Replays the waypoints at `frequency` (the controller's unit).",
-    'Stop_Waypoint': 'Stops the replay / clears the waypoints.',
-    'Clear_Waypoint': 'Stops the replay / clears the waypoints.',
-    'Timer': "Asks the controller to wait `wait_time` (the controller's unit).",
-    'Joint_Teach_Cmd': 'Teaching: the joint, or the tool along / about an axis, moves until\nTeach_Stop_Cmd.',
-    'Pos_Teach_Cmd': 'Teaching: the joint, or the tool along / about an axis, moves until\nTeach_Stop_Cmd.',
-    'Ort_Teach_Cmd': 'Teaching: the joint, or the tool along / about an axis, moves until\nTeach_Stop_Cmd.',
-    'Teach_Stop_Cmd': 'Teaching: the joint, or the tool along / about an axis, moves until\nTeach_Stop_Cmd.',
-    'Joint_Step_Cmd': 'Single steps of a joint (deg, sent x1000 with its fraction), along a\nposition axis (m) or about an orientation axis (rad); blocking calls wait\n3000 ms for the arrival report. Errors: ARX_REPLY_TIMEOUT when the step took\nlonger.',
-    'Pos_Step_Cmd': 'Single steps of a joint (deg, sent x1000 with its fraction), along a\nposition axis (m) or about an orientation axis (rad); blocking calls wait\n3000 ms for the arrival report. Errors: ARX_REPLY_TIMEOUT when the step took\nlonger.',
-    'Ort_Step_Cmd': 'Single steps of a joint (deg, sent x1000 with its fraction), along a\nposition axis (m) or about an orientation axis (rad); blocking calls wait\n3000 ms for the arrival report. Errors: ARX_REPLY_TIMEOUT when the step took\nlonger.',
-    'Set_Teach_Frame': "The frame position and orientation teaching move in (the controller's\nnumbering); block 1 waits, other values queue. Only a state of false\nrefuses (ARX_CONTROLLER_FALSE). Errors: ARX_STATE_TYPE_ERROR when the reply\nhas no state.",
-    'Start_Drag_Teach': "Starts (recording the trajectory) / stops drag teaching; starts it in one of\nthe controller's modes.",
-    'Stop_Drag_Teach': "Starts (recording the trajectory) / stops drag teaching; starts it in one of\nthe controller's modes.",
-    'Start_Multi_Drag_Teach': "Starts (recording the trajectory) / stops drag teaching; starts it in one of\nthe controller's modes.",
-    'Run_Drag_Trajectory': 'Replays, pauses, continues and stops the recorded trajectory.',
-    'Pause_Drag_Trajectory': 'Replays, pauses, continues and stops the recorded trajectory.',
-    'Continue_Drag_Trajectory': 'Replays, pauses, continues and stops the recorded trajectory.',
-    'Stop_Drag_Trajectory': 'Replays, pauses, continues and stops the recorded trajectory.',
-    'Drag_Trajectory_Origin': "Moves to the recorded trajectory's origin; blocking calls wait 3000 ms for\nthe arrival report. Errors: ARX_REPLY_TIMEOUT when the move took longer.",
-    'Send_TrajectoryFile': 'Downloads a text file (up to its first zero byte, at most 102 400 bytes) as\na project named after the path\'s last component, to run at plan_speed; path\nis a file path of path_length bytes. Always blocking; while it runs, every\nother command on this connection returns ARX_FILE_TRANSFER_BUSY (other\nconnections are not affected). Errors: ARX_FILE_TRANSFER_BUSY when a\ndownload already runs on this connection; ARX_NULL_POINTER when path is\nnull; ARX_PATH_TOO_LONG when path_length is negative or over 300, or the\nname does not fit the announcement; ARX_PATH_OR_PROJECT when the path has no\n"/" or backslash, or the controller refuses the project or its content;\nARX_FILE_UNREADABLE when the file cannot be opened or is empty.',
-    'Set_Gripper_Route': 'Opening range of the gripper, min to max.',
-    'Set_Gripper_Release': "Gripper motions: release at a speed; pick with a force limit; pick and keep\ngripping; go to a position. A blocking call waits for the controller's\narrival report, not for an acknowledgement, within the plain reply timeout.\nErrors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.",
-    'Set_Gripper_Pick': "Gripper motions: release at a speed; pick with a force limit; pick and keep\ngripping; go to a position. A blocking call waits for the controller's\narrival report, not for an acknowledgement, within the plain reply timeout.\nErrors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.",
-    'Set_Gripper_Pick_On': "Gripper motions: release at a speed; pick with a force limit; pick and keep\ngripping; go to a position. A blocking call waits for the controller's\narrival report, not for an acknowledgement, within the plain reply timeout.\nErrors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.",
-    'Set_Gripper_Position': "Gripper motions: release at a speed; pick with a force limit; pick and keep\ngripping; go to a position. A blocking call waits for the controller's\narrival report, not for an acknowledgement, within the plain reply timeout.\nErrors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.",
-    'Set_Hand_Posture': 'Dexterous hand: stored posture, stored action sequence, speed and force.',
-    'Set_Hand_Seq': 'Dexterous hand: stored posture, stored action sequence, speed and force.',
-    'Set_Hand_Speed': 'Dexterous hand: stored posture, stored action sequence, speed and force.',
-    'Set_Hand_Force': 'Dexterous hand: stored posture, stored action sequence, speed and force.',
-    'Set_Hand_Angle': "Angles of the hand's six fingers; exactly angle[0..5] are sent.\nErrors: ARX_NULL_POINTER when angle is null.",
-    'Set_IO_State': 'One controller output: type 0 digital (state on or off), type 1 analog\n(state true is 1 V, false 0 V). Errors: ARX_TYPE_ERROR when type is neither\n0 nor 1 (nothing sent).',
-    'Get_IO_State': 'One controller channel: type 0 digital output, 1 digital input, 2 analog\noutput, 3 analog input; an analog value is written in whole volts, truncated.\nErrors: ARX_TYPE_ERROR when type is not 0 to 3 (nothing sent).',
-    'Get_IO_Input': 'All controller inputs: digital states and analog voltages (V). If the\nanalog array is missing or wrong, the digital states stay written.',
-    'Get_IO_Output': 'All controller outputs: digital states and analog voltages (V), as Get_IO_Input.',
-    'Set_Tool_DO_State': 'One digital output of the tool.',
-    'Set_Tool_IO_Mode': 'Mode of one tool channel: true output, false input.',
-    'Get_Tool_IO_State': 'Modes and states of the tool channels, unscaled; if the states are missing\nor wrong, the modes stay written.',
-    'Set_Tool_Voltage': "Supply voltage type of the tool (the controller's code).",
-    'Get_Tool_Voltage': "Supply voltage type of the tool (the controller's code).",
-    'Get_Force_Data': "Current sensor values, the controller's thousandths divided by 1000.",
-    'Clear_Force_Data': 'Zeroes the six-axis sensor.',
-    'Set_Force_Sensor': 'Automatic calibration of the six-axis sensor; waits up to 33 s for the result.',
-    'Manual_Set_Force': 'Manual calibration, one of four poses (joint: six values on every model);\nwaits up to 33 s. Errors: ARX_TYPE_ERROR when pose_num is not 1 to 4 (nothing sent).',
-    'Stop_Set_Force_Sensor': 'Stops a running sensor calibration.',
-    'Set_Force_Postion': 'Switches force-position control on: the arm holds force N (sent in tenths)\nalong direction. block 1 waits up to 13 s; any other value queues.',
-    'Stop_Force_Postion': 'Switches force-position control off.',
-    'Start_Force_Position_Move': 'Starts / stops streaming force-position set-points.',
-    'Stop_Force_Postion_Move': 'Starts / stops streaming force-position set-points.',
-    'Force_Position_Move_Joint': "One force-position set-point to joint angles or to a pose, holding force\n(sent in tenths). Nothing is awaited: the controller's next force-position\nstate report on this connection reaches the application callback once\n(code 3), or is discarded when no callback is registered; until then the\nset-point holds a place in the table of awaited replies (the report, or\nArm_Socket_Close, gives it back). Errors: ARX_PENDING_TABLE_FULL when 2000\nreplies or reports are already awaited, or 1000 set-points of this\nconnection (nothing sent); ARX_NULL_POINTER when joint is null.",
-    'Force_Position_Move_POSE': "One force-position set-point to joint angles or to a pose, holding force\n(sent in tenths). Nothing is awaited: the controller's next force-position\nstate report on this connection reaches the application callback once\n(code 3), or is discarded when no callback is registered; until then the\nset-point holds a place in the table of awaited replies (the report, or\nArm_Socket_Close, gives it back). Errors: ARX_PENDING_TABLE_FULL when 2000\nreplies or reports are already awaited, or 1000 set-points of this\nconnection (nothing sent); ARX_NULL_POINTER when joint is null.",
-    'Get_Fz': 'Value of the one-axis sensor, unscaled. Errors: ARX_REPLY_NOT_JSON when the\ncontroller refuses; ARX_STATE_TYPE_ERROR when the value is missing;\nARX_TYPE_ERROR when it is not a number.',
-    'Clear_Fz': 'Zeroes the one-axis sensor.',
-    'Auto_Set_Fz': 'Automatic calibration of the one-axis sensor; waits up to 33 s.',
-    'Manual_Set_Fz': 'Manual calibration of the one-axis sensor from two joint poses.',
-    'Set_Modbus_Mode': 'Switches a port into Modbus mode; a blocking call waits up to 5 s for the\nanswer, then 2 s more for the port to settle.',
-    'Close_Modbus_Mode': 'Switches a port back out of Modbus mode.',
-    'Get_Read_Coils': "Reads num coils / discrete inputs, or one holding / input register, into\ndata (the controller's value as one integer).",
-    'Get_Read_Input_Status': "Reads num coils / discrete inputs, or one holding / input register, into\ndata (the controller's value as one integer).",
-    'Get_Read_Holding_Registers': "Reads num coils / discrete inputs, or one holding / input register, into\ndata (the controller's value as one integer).",
-    'Get_Read_Input_Registers': "Reads num coils / discrete inputs, or one holding / input register, into\ndata (the controller's value as one integer).",
-    'Write_Single_Coil': 'Writes one coil or one register.',
-    'Write_Single_Register': 'Writes one coil or one register.',
-    'Write_Coils': 'Writes num coils (eight per byte, ceil(num / 8) bytes) or num registers (two\nbytes each) from data. Errors: ARX_TYPE_ERROR when num is negative or the\nbytes would not fit one request line (about 55 coil bytes or 27 registers;\nnothing sent).',
-    'Write_Registers': 'Writes num coils (eight per byte, ceil(num / 8) bytes) or num registers (two\nbytes each) from data. Errors: ARX_TYPE_ERROR when num is negative or the\nbytes would not fit one request line (about 55 coil bytes or 27 registers;\nnothing sent).',
-    'Set_Lift_Speed': 'Lift speed; always queued.',
-    'Set_Lift_Height': 'Moves the lift to a height; a blocking call waits for the arrival report,\nup to 123 s.',
-    'Get_Lift_State': 'Lift height, current and error flag; reading stops at the first bad member,\nthe outputs before it stay written.',
-    'Set_Vehicle': 'Base speed commands: speed and angular speed, or linear and angular speed.',
-    'Set_Car_Move': 'Base speed commands: speed and angular speed, or linear and angular speed.',
-    'Set_Car_Navigation_Mode': 'Navigation: mode, speed, drive to a station, current station number, charging.',
-    'Set_Car_Navigation_Speed': 'Navigation: mode, speed, drive to a station, current station number, charging.',
-    'Set_Car_Station': 'Navigation: mode, speed, drive to a station, current station number, charging.',
-    'Set_Car_Station_Num': 'Navigation: mode, speed, drive to a station, current station number, charging.',
-    'Set_Car_Charge': 'Navigation: mode, speed, drive to a station, current station number, charging.',
-    'Get_Car_State': 'Battery volume, voltage, current, error code, state and current station;\nreading stops at the first bad member, the outputs before it stay written.',
+    'Arx_API_Init': "Stores the arm model and callback, loads the model's kinematics and creates\nthe send queue; the first call also starts the send and receive threads.\nAlways returns ARX_SUCCESS.\nBlocking: no network wait; the first call starts the two background threads.",
+    'Arx_API_UnInit': 'Releases the send queue (queued commands then drop their line); threads and\nconnections stay. Returns nonzero (1) on success.\nBlocking: no.',
+    'API_Version': 'The library version text (major.minor.patch, such as "4.0.6"); do not modify or free.\nBlocking: no.',
+    'Arm_Socket_Start': "Connects to a controller, reads its current tool frame, work frame and\ninstall angles into the kinematics, and returns the handle (the socket\nnumber: once closed, a later connection may get the same number, so never\nclose a handle twice). recv_timeout (ms) is also the connection's send limit\n(3000 ms when 0), and a reply line begun is waited for at least 3000 ms.\nErrors (returned as the handle): ARX_NOT_INITIALISED before Arx_API_Init\n(nothing is connected) or when the arm model is not supported;\nARX_NETWORK_START_FAILED when the network start-up or socket creation fails\nor 300 connections are already open; ARX_CONNECT_FAILED when the connection\nis refused or not answered within 3000 ms; ARX_START_FAILED_HANDLE when a\nframe query fails (the socket is then closed).\nBlocking: up to 3000 ms to connect, then three start-up queries (each 20 ms pause and up to 3000 ms for its reply; about 80 ms in all on a quick controller).",
+    'Arm_Socket_Close': "Closes the connection and frees its entry for a later connection, with all\nthe library held for it: calls waiting on it for a reply or a move's report\nreturn ARX_SEND_FAILED at once, its queued lines are dropped, its\nforce-position set-points give back their places in the table of awaited\nreplies. A send blocked on it returns at once. 0 and handles that are not\nopen connections are ignored.\nBlocking: no: it wakes the calls waiting on the connection.",
+    'Arm_Socket_State': "Probes whether the connection can still be written to (sends one query line,\nawaits no reply). Errors: ARX_FILE_TRANSFER_BUSY when a trajectory upload\nruns; ARX_CONNECT_FAILED when the handle is 0; ARX_NOT_INITIALISED before\nArx_API_Init; ARX_SEND_FAILED when the send fails or the handle is not an\nopen connection.\nBlocking: 20 ms pause and the send (at most the connection's send limit).",
+    'Arx_Set_Log_Handler': "Sends the library's log lines at `min_level` and above to `handler`: below\nARX_LOG_DEBUG counts as ARX_LOG_DEBUG, above ARX_LOG_ERROR lets nothing\nthrough; a null handler turns the log off (the default). With no handler set\na log point costs one atomic load and formats nothing. A line under way\nwhile the handler changes may still reach the previous one.\nBlocking: no.",
+    'Arx_Result_Text': 'A short English text for a result code of the commands and of\nArm_Socket_Start: every ARX_* code above, (int)ARX_START_FAILED_HANDLE (-1)\nincluded; "unknown result code" for any other value. A static string: do\nnot modify or free it.\nBlocking: no.',
+    'Arx_IK_Result_Text': 'A short English text for a result of inverse_kinematics, read for the arm\nmodel now loaded (the one inverse_kinematics uses): its negative codes mean\ndifferent joints on ARM_MODEL_B and on the six-joint models, and 1 means\nsuccess there, not ARX_CONTROLLER_FALSE; "unknown inverse kinematics result"\nfor any other value. A static string: do not modify or free it.\nBlocking: no.',
+    'Init_Sys_Data': 'Loads the geometry, limits and end-link variant 0 of a model (Arx_API_Init\ncalls it); an unknown code changes nothing. For ARM_MODEL_A and ARM_MODEL_B it\nalso resets the tool frame to identity and the install angles about x and y to\n0. Until a connection loads them, the tool and work frames are the identity.\nBlocking: no.',
+    'setAngle': 'Sets the install (mounting) angles of the arm base (degrees).\nBlocking: no.',
+    'setLwt': 'Selects end-link variant 0, 1 or 2 of the active model; other values are ignored.\nBlocking: no.',
+    'Arx_Arm_Model_From_Name': 'The ArmModel code named "A", "B", "C1" or "C2" (exactly, upper case); -1 for\nany other name or a null pointer. This and Arx_Arm_Model_Name are additions\nof ours, beside the controller\'s own set, for a program that takes the model\non its command line: pure look-ups that need no Arx_API_Init and change\nnothing.\nBlocking: no.',
+    'Arx_Arm_Model_Name': 'The name of an ArmModel code ("A", "B", "C1", "C2"); null for any other code.\nA static string: do not modify or free it.\nBlocking: no.',
+    'Forward_Kinematics': 'Tool pose in the base frame for 6 joint angles, 7 for ARM_MODEL_B (degrees;\nEuler angles reported in [-3.13, 2 pi - 3.13) rad). Errors: the zero pose\nwhen no model is loaded or `joint` is null.\nBlocking: no.',
+    'inverse_kinematics': "Joint angles (degrees) reaching the tool pose `target`, chosen near\n`current_joint`. flag 0 reads the target's quaternion, other values its Euler\nangles; for ARM_MODEL_B flag 2 also reads the quaternion and lets the joints\nmove more than 0.26 rad from the current ones, and takes joint 4 >= 0 when\nthat reaches (flags 0 and 1 pick either sign, nearest). Returns 1 when solved:\n`joint_out` holds the solution, whose forward kinematics reproduce the\ntarget to within rounding. Errors: ARX_NOT_INITIALISED (2) when no arm\nmodel is loaded; ARX_NULL_POINTER (19) when a pointer argument is null;\nfor ARM_MODEL_A, ARM_MODEL_C1 and ARM_MODEL_C2: -3..-8 when joint 1..6 is\nbeyond its limit (`joint_out` holds the rejected solution), -9 when there is\nno solution (out of reach, or a singular tool frame); for ARM_MODEL_B:\n-5..-11 when joint 1..7 is beyond its limit (`joint_out` holds the rejected\nsolution), -3 when no solution lies within 0.26 rad of the current joints or\nthe tool frame is singular, -1 when the wrist point is out of reach\n(`joint_out` untouched on -1 and -3).\nBlocking: no.",
+    'pos2matrix': 'Conversions between poses, homogeneous matrices (position in metres), Euler\nangles (radians) and unit quaternions.\nBlocking: no.',
+    'matrix2pos': 'Conversions between poses, homogeneous matrices (position in metres), Euler\nangles (radians) and unit quaternions.\nBlocking: no.',
+    'euler2matrix': 'Conversions between poses, homogeneous matrices (position in metres), Euler\nangles (radians) and unit quaternions.\nBlocking: no.',
+    'euler2quaternion': 'Conversions between poses, homogeneous matrices (position in metres), Euler\nangles (radians) and unit quaternions.\nBlocking: no.',
+    'quaternion2euler': 'Conversions between poses, homogeneous matrices (position in metres), Euler\nangles (radians) and unit quaternions.\nBlocking: no.',
+    'Base_To_WorkFrame': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.\nBlocking: no.',
+    'WorkFrame_To_Base': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.\nBlocking: no.',
+    'end2tool': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.\nBlocking: no.',
+    'tool2end': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.\nBlocking: no.',
+    'Cartesian_Tool': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.\nBlocking: no.',
+    'RotateMove': 'Frame transforms (base to work frame and back, flange to tool and back) and\nCartesian helpers (a step along the tool axes, a turn about a chosen axis)\nfor joint angles in degrees, positions in metres. Errors: the zero pose\n(position 0, Euler angles 0, quaternion (1, 0, 0, 0)) when a matrix to invert\nis singular: the work matrix of Base_To_WorkFrame, and through it of end2tool\nand Cartesian_Tool.\nBlocking: no.',
+    'Set_Joint_Speed': 'Sets the maximum speed of one joint (deg/s). Errors: ARX_CONNECT_FAILED when\nthe handle is 0; ARX_NOT_INITIALISED before Arx_API_Init; ARX_STATE_TYPE_ERROR\nwhen the reply state is not true/false.\nBlocking: no pause; with block true, up to 3000 ms for the reply.',
+    'Get_Joint_Speed': 'Reads the maximum speed of every joint (deg/s). Errors: ARX_ARRAY_ERROR when\nthe reply is not an array of one value per joint.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Joint_Degree': 'Reads the current angle of every joint (deg); at most the joint count is\nwritten. Errors: ARX_TYPE_ERROR when the reply holds no array.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Set_Joint_Acc': 'Sets the maximum acceleration of one joint (deg/s^2). Errors:\nARX_CONNECT_FAILED when the handle is 0; ARX_NOT_INITIALISED before\nArx_API_Init; ARX_STATE_TYPE_ERROR when the reply state is not true/false.\nBlocking: no pause; with block true, up to 3000 ms for the reply.',
+    'Set_Joint_Min_Pos': 'Sets the lower position limit of one joint (deg). Errors: ARX_STATE_TYPE_ERROR\nwhen the reply state is not true/false.\nBlocking: no pause; with block true, up to 3000 ms for the reply.',
+    'Set_Joint_Max_Pos': 'Sets the upper position limit of one joint (deg). Errors: ARX_STATE_TYPE_ERROR\nwhen the reply state is not true/false.\nBlocking: no pause; with block true, up to 3000 ms for the reply.',
+    'Set_Joint_EN_State': 'Enables (true) or disables one joint. Errors: ARX_STATE_TYPE_ERROR when the\nreply state is not true/false.\nBlocking: no pause; with block true, up to 3000 ms for the reply.',
+    'Set_Joint_Zero_Pos': "Takes the joint's current position as its zero. Errors: ARX_CONNECT_FAILED\nwhen the handle is 0; ARX_NOT_INITIALISED before Arx_API_Init;\nARX_STATE_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.",
+    'Set_Joint_Err_Clear': "Clears the joint's error. Errors: ARX_STATE_TYPE_ERROR when the reply state\nis not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.",
+    'Set_Joint_Zero_Offset': 'Sets the zero offsets of every joint (deg), one per joint. Errors:\nARX_TYPE_ERROR also when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Start_Calibrate': 'Starts / stops the joint calibration. Errors: ARX_STATE_TYPE_ERROR when the\nreply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Stop_Calibrate': 'Starts / stops the joint calibration. Errors: ARX_STATE_TYPE_ERROR when the\nreply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Joint_Acc': 'Reads the maximum acceleration of every joint (deg/s^2). Errors:\nARX_ARRAY_ERROR when the reply is not an array or has the wrong length.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Joint_Min_Pos': 'Reads the lower position limits (deg). Errors: ARX_ARRAY_ERROR when the reply\nis not an array or has the wrong length.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Joint_Max_Pos': 'Reads the upper position limits (deg). Errors: ARX_ARRAY_ERROR when the reply\nis not an array; ARX_TYPE_ERROR when it has the wrong length.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Joint_EN_State': 'Reads the enable states (low 8 bits). Errors: ARX_ARRAY_ERROR when the reply\nis not an array; ARX_TYPE_ERROR when it has the wrong length.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Joint_Err_Flag': 'Reads the error flags (low 16 bits). Errors: ARX_ARRAY_ERROR when the reply\nis not an array; ARX_TYPE_ERROR when it has the wrong length.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Joint_Software_Version': "Reads the joints' firmware versions. Errors: ARX_ARRAY_ERROR when the reply\nis not an array; ARX_TYPE_ERROR when it has the wrong length.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.",
+    'Get_Calibrate_State': 'Reads the calibration state of every joint (0 to 255, the low 8 bits);\n`second` and `third` must be given but are not written. Errors:\nARX_REPLY_NOT_JSON when the reply is not an array; ARX_ARRAY_ERROR when it\nhas the wrong length.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Set_Arm_Line_Speed': 'Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),\nangular speed (rad/s), angular acceleration (rad/s^2). Errors:\nARX_STATE_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Arm_Line_Acc': 'Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),\nangular speed (rad/s), angular acceleration (rad/s^2). Errors:\nARX_STATE_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Arm_Angular_Speed': 'Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),\nangular speed (rad/s), angular acceleration (rad/s^2). Errors:\nARX_STATE_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Arm_Angular_Acc': 'Sets the Cartesian limits: line speed (m/s), line acceleration (m/s^2),\nangular speed (rad/s), angular acceleration (rad/s^2). Errors:\nARX_STATE_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Arm_Line_Speed': 'Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when\nthe value is not a number.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Arm_Line_Acc': 'Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when\nthe value is not a number.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Arm_Angular_Speed': 'Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when\nthe value is not a number.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Arm_Angular_Acc': 'Reads the same limits back, in the same units. Errors: ARX_TYPE_ERROR when\nthe value is not a number.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Set_Arm_Tip_Init': 'Initialises the end of the arm. Errors: ARX_TYPE_ERROR when the reply state\nis not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Collision_Stage': 'Sets the collision sensitivity stage. Errors: ARX_TYPE_ERROR when the reply\nstate is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Collision_Stage': 'Reads the collision sensitivity stage. Errors: ARX_TYPE_ERROR when it is not\na number.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Set_DH_Data': "Sets the DH values (sent x10, truncated); the fourth is the end-link length,\nwhich the kinematics take at once when queued, on success when blocking,\nbut only when it reads as an arm's end link in metres (above 0, at most 1):\nany other value goes on the wire all the same, the kinematics keep their end\nlink and the log gets a warning. Errors: ARX_TYPE_ERROR when the reply state\nis not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.",
+    'Get_DH_Data': 'Reads the DH values back (the reply\'s numbers / 10), written as the\ncontroller sent them; on success the fourth becomes the kinematics\' end-link\nlength only when it reads as metres an arm can have (above 0, at most 1). A\ncontroller that counts in a finer unit (1440 for a 144 mm link, read as 144)\nleaves the end link as it was, and the log gets a warning. Errors:\nARX_TYPE_ERROR when "data" is not an array of at least 5 numbers.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Set_Arm_Dynamic_Parm': 'Sets the dynamic parameters: 12, or 14 on an ARM_MODEL_B connection. Errors:\nARX_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Arm_Init_Pose': 'Sets the initial (home) joint position (deg), one per joint. Errors:\nARX_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Arm_Init_Pose': 'Reads the initial joint position (deg). Errors: ARX_TYPE_ERROR when the reply\nis not an array of one value per joint.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Set_Install_Pose': 'Sets the installation (mounting) angles (deg, sent as given); the kinematics\ntake them at once when queued, on success when blocking. Errors:\nARX_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Install_Pose': 'Reads the installation (mounting) angles (deg); on success they become the\nkinematics\' install angles. Errors: ARX_TYPE_ERROR when "pose" is not an\narray of at least 3 numbers.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Set_Arm_Servo_State': 'Switches the servo, the system servo state and the arm power (sent as 1 / 0).\nErrors: ARX_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_System_State_Servo': 'Switches the servo, the system servo state and the arm power (sent as 1 / 0).\nErrors: ARX_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Arm_Power': 'Switches the servo, the system servo state and the arm power (sent as 1 / 0).\nErrors: ARX_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Arm_Power_State': 'Reads the arm power state. Errors: ARX_TYPE_ERROR when it is not a number.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Auto_Set_Tool_Frame': 'Teaches the tool frame from point point_num (1..) of the automatic method.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Generate_Auto_Tool_Frame': 'Computes and saves the taught tool frame `name` with its payload (kg) at x, y, z (m).\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Manual_Set_Tool_Frame': 'Saves tool frame `name` with its pose, payload (kg, sent unscaled) and centre of mass (m).\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Change_Tool_Frame': 'Makes tool frame `name` active; a blocking call waits 300 ms more after the reply.\nBlocking: 20 ms pause; with block true, up to 3000 ms for the reply, then 300 ms.',
+    'Delete_Tool_Frame': 'Deletes tool frame `name`.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Payload': "Sets the active tool's payload (sent unchanged) and its centre of mass (m).\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.",
+    'Set_None_Payload': "Clears the active tool's payload.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.",
+    'Get_Current_Tool_Frame': 'Reads the active tool frame: name, pose, payload as its whole number, centre\nof mass (m). Errors: ARX_TYPE_ERROR when a member has the wrong type or\n"position" is not 3 values; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Given_Tool_Frame': 'Reads tool frame `name` (its name field is not written; payload with its\nfraction). Errors: ARX_TYPE_ERROR when a member has the wrong type or\n"position" is not 3 values; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_All_Tool_Frame': 'Lists the tool frame names up to the controller\'s "NULL" entry, at most\nARX_FRAME_NAME_CAPACITY (a count equal to it may mean the list was cut);\n*count is written only when a name is copied. Errors: ARX_TYPE_ERROR when the\nreply holds no list.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Auto_Set_Work_Frame': 'Teaches work frame `name` from point point_num (1..) of the automatic method.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Manual_Set_Work_Frame': 'Saves work frame `name` at `pose`.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Change_Work_Frame': 'Makes work frame `name` active; a blocking call waits 300 ms more after the reply.\nBlocking: 20 ms pause; with block true, up to 3000 ms for the reply, then 300 ms.',
+    'Delete_Work_Frame': 'Deletes work frame `name`.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Current_Work_Frame': "Reads the active work frame's name and pose (payload and centre of mass are\nnot written). Errors: ARX_TYPE_ERROR when the name is not text or the pose\nnot an array; ARX_POSE_ARRAY_ERROR when the pose is not 6 values.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.",
+    'Get_Given_Work_Frame': 'Reads the pose of work frame `name`. Errors: ARX_TYPE_ERROR when the pose is\nnot an array; ARX_POSE_ARRAY_ERROR when it is not 6 values.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_All_Work_Frame': 'Lists the work frame names, as Get_All_Tool_Frame (a count equal to\nARX_FRAME_NAME_CAPACITY may mean the list was cut). Errors: ARX_TYPE_ERROR\nwhen the reply holds no list.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Current_Arm_State': 'Reads the joint angles (deg), end pose and error codes in one reply. Errors:\nARX_TYPE_ERROR when a member has the wrong type or joint count;\nARX_POSE_ARRAY_ERROR when the pose is not 6 values (nothing written).\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Joint_Temperature': 'Reads the joint temperatures. Errors: ARX_TYPE_ERROR when there is no array\nor the joint count is wrong.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Joint_Current': 'Reads the joint currents. Errors: ARX_TYPE_ERROR when there is no array or\nthe joint count is wrong.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Joint_Voltage': 'Reads the joint voltages. Errors: ARX_TYPE_ERROR when there is no array or\nthe joint count is wrong.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Arm_All_State': 'Reads voltage, current, enable and error flags of every joint and the system\nerror; the leading unused fields are not written. The raw reply goes to the\nlog as "all_state:<reply>" at ARX_LOG_DEBUG, also when it does not decode;\nnothing is written to standard output. Errors: ARX_TYPE_ERROR when a member\nhas the wrong type or joint count.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Arm_Plan_Num': 'Reads the number of the trajectory plan being executed. Errors:\nARX_TYPE_ERROR when it is not a number.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Controller_State': 'Reads the supply voltage (V), current (A) and temperature of the controller\nand its error flags. Errors: ARX_TYPE_ERROR when a value is not a number.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Arm_Software_Version': 'Reads the software versions as decimal text; each buffer must hold 12\ncharacters. Errors: ARX_TYPE_ERROR when a version is not a number.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Tool_Software_Version': 'Reads the tool-end software version. Errors: ARX_TYPE_ERROR when it is not a number.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_Log_File': 'Asks the controller to produce its log file.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_System_Runtime': 'Reads the running time of the controller (days, hours, minutes, seconds); a\nreply with a "sys_state" text succeeds and writes nothing (`state` is never\nwritten). Errors: ARX_TYPE_ERROR when a member has the wrong type.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Clear_System_Runtime': 'Resets the running-time counter.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Joint_Odom': 'Reads the distance travelled by each joint, unscaled; at most the joint count\nof the connection is written; a "sys_state" text as Get_System_Runtime.\nErrors: ARX_TYPE_ERROR when a member has the wrong type.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Clear_Joint_Odom': 'Resets the joint odometry.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Clear_System_Err': 'Clears the system error.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_High_Speed_Eth': 'Sets the high-speed Ethernet mode; a blocking call returns 1000 ms after the\nreply or the time-out.\nBlocking: 20 ms pause; with block true, up to 3000 ms for the reply, then 1000 ms.',
+    'Set_WiFi_AP_Data': 'Sets the Wi-Fi access point name and password (send-only).\nBlocking: 20 ms pause and the send; no reply awaited.',
+    'Set_WiFI_STA_Data': "Sets the Wi-Fi client's router name and password (send-only).\nBlocking: 20 ms pause and the send; no reply awaited.",
+    'Set_USB_Data': 'Sets the USB baud rate (send-only).\nBlocking: 20 ms pause and the send; no reply awaited.',
+    'Set_RS485': 'Sets the RS485 baud rate (send-only).\nBlocking: 20 ms pause and the send; no reply awaited.',
+    'Set_Ethernet': 'Switches the controller to wired Ethernet (send-only).\nBlocking: 20 ms pause and the send; no reply awaited.',
+    'Movej_Cmd': "Moves in joint space to joint angles (deg). Errors: ARX_NULL_POINTER when\njoint is null; ARX_MOVE_NOT_COMPLETED when, after the 23 s grace period, the\narm stood still (every joint within 0.1 deg) at five samples without a\nreport; a state query's code when seven of them failed.\nBlocking: 20 ms pause; with block true, up to 23 s for the report, then 40 ms per state sample until the arm stands still or the report comes.",
+    'Movel_Cmd': "Moves in a straight line to a pose. Errors: ARX_MOVE_NOT_COMPLETED when,\nafter the 5 s grace period, the arm stood still at five samples without a\nreport; a state query's code when nineteen of them failed.\nBlocking: 20 ms pause; with block true, up to 5 s for the report, then 40 ms per state sample until the arm stands still or the report comes.",
+    'Movec_Cmd': "Moves on a circle through pose_via to pose_to, `loop` times round. Waits for\nas long as the arm answers its state queries. Errors: a state query's code\nwhen seven of them failed after the 23 s grace period.\nBlocking: 20 ms pause; with block true, up to 23 s for the report, then 40 ms per state sample for as long as the arm answers them and the report has not come.",
+    'Movej_P_Cmd': 'Moves in joint space to a pose. Errors: ARX_REPLY_TIMEOUT when no report\ncame within 23 s.\nBlocking: 20 ms pause; with block true, up to 23 s for the report.',
+    'Movej_CANFD': "Streaming set-points for control loops: one joint set-point (deg) or pose,\nsent at once from the calling thread; no reply, no pause, nothing queued.\nErrors: ARX_SEND_FAILED when the send fails (the connection is closed, reset\nor ended by the controller); ARX_NULL_POINTER when joint is null.\nBlocking: no pause: only the send (at most the connection's send limit).",
+    'Movep_CANFD': "Streaming set-points for control loops: one joint set-point (deg) or pose,\nsent at once from the calling thread; no reply, no pause, nothing queued.\nErrors: ARX_SEND_FAILED when the send fails (the connection is closed, reset\nor ended by the controller); ARX_NULL_POINTER when joint is null.\nBlocking: no pause: only the send (at most the connection's send limit).",
+    'MoveCartesianTool_Cmd': "Reads the arm state, then moves in a straight line (as Movel_Cmd) by dx, dy,\ndz (m) along the tool's own axes from the pose of `joint` (deg); mode is\naccepted and unused. Errors: ARX_NULL_POINTER when joint is null; the state\nquery's code when it fails (nothing moved).\nBlocking: 20 ms pause, the state query (20 ms and up to 3000 ms), then as Movel_Cmd.",
+    'MoveRotate_Cmd': "Reads the arm's joints, then turns the tool's orientation by `angle` (deg)\nabout axis 1, 2 or 3 (x, y, z) of the frame choose_axis, keeping its\nposition, with a straight-line move (as Movel_Cmd). Errors: the state\nquery's code when it fails (nothing moved).\nBlocking: 20 ms pause, the state query (20 ms and up to 3000 ms), then as Movel_Cmd.",
+    'Move_Stop_Cmd': 'Stop, pause and continue the motion; delete the current or every queued\ntrajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Move_Pause_Cmd': 'Stop, pause and continue the motion; delete the current or every queued\ntrajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Move_Continue_Cmd': 'Stop, pause and continue the motion; delete the current or every queued\ntrajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Clear_Current_Trajectory': 'Stop, pause and continue the motion; delete the current or every queued\ntrajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Clear_All_Trajectory': 'Stop, pause and continue the motion; delete the current or every queued\ntrajectory. Errors: ARX_TYPE_ERROR when the reply state is not true/false.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Current_Trajectory': 'The current trajectory\'s type and set-point: joint angles (deg, one per\njoint) for ARM_CTRL_NONE and ARM_CTRL_MOVEJ, a pose (x, y, z m, rx, ry, rz\nrad) for ARM_CTRL_MOVEL and ARM_CTRL_MOVEC; data holds at least six and at\nleast the joint count. Errors: ARX_NULL_POINTER when type or data is null;\nARX_TYPE_ERROR when the type is unknown or "data" holds fewer values than it\nneeds (nothing written).\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Add_Waypoint': 'Adds a waypoint of joint angles (deg, one per joint). Only a state of false\nrefuses it (ARX_CONTROLLER_FALSE). Errors: ARX_NULL_POINTER when joint is null.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Start_Waypoint': "Replays the waypoints at `frequency` (the controller's unit).\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.",
+    'Stop_Waypoint': 'Stops the replay / clears the waypoints.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Clear_Waypoint': 'Stops the replay / clears the waypoints.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Timer': "Asks the controller to wait `wait_time` (the controller's unit).\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.",
+    'Joint_Teach_Cmd': 'Teaching: the joint, or the tool along / about an axis, moves until\nTeach_Stop_Cmd.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Pos_Teach_Cmd': 'Teaching: the joint, or the tool along / about an axis, moves until\nTeach_Stop_Cmd.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Ort_Teach_Cmd': 'Teaching: the joint, or the tool along / about an axis, moves until\nTeach_Stop_Cmd.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Teach_Stop_Cmd': 'Teaching: the joint, or the tool along / about an axis, moves until\nTeach_Stop_Cmd.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Joint_Step_Cmd': 'Single steps of a joint (deg, sent x1000 with its fraction), along a\nposition axis (m) or about an orientation axis (rad); blocking calls wait\n3000 ms for the arrival report. Errors: ARX_REPLY_TIMEOUT when the step took\nlonger.\nBlocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.',
+    'Pos_Step_Cmd': 'Single steps of a joint (deg, sent x1000 with its fraction), along a\nposition axis (m) or about an orientation axis (rad); blocking calls wait\n3000 ms for the arrival report. Errors: ARX_REPLY_TIMEOUT when the step took\nlonger.\nBlocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.',
+    'Ort_Step_Cmd': 'Single steps of a joint (deg, sent x1000 with its fraction), along a\nposition axis (m) or about an orientation axis (rad); blocking calls wait\n3000 ms for the arrival report. Errors: ARX_REPLY_TIMEOUT when the step took\nlonger.\nBlocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.',
+    'Set_Teach_Frame': "The frame position and orientation teaching move in (the controller's\nnumbering); block 1 waits, other values queue. Only a state of false\nrefuses (ARX_CONTROLLER_FALSE). Errors: ARX_STATE_TYPE_ERROR when the reply\nhas no state.\nBlocking: 20 ms pause; with block 1, up to 3000 ms more for the reply.",
+    'Start_Drag_Teach': "Starts (recording the trajectory) / stops drag teaching; starts it in one of\nthe controller's modes.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.",
+    'Stop_Drag_Teach': "Starts (recording the trajectory) / stops drag teaching; starts it in one of\nthe controller's modes.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.",
+    'Start_Multi_Drag_Teach': "Starts (recording the trajectory) / stops drag teaching; starts it in one of\nthe controller's modes.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.",
+    'Run_Drag_Trajectory': 'Replays, pauses, continues and stops the recorded trajectory.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Pause_Drag_Trajectory': 'Replays, pauses, continues and stops the recorded trajectory.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Continue_Drag_Trajectory': 'Replays, pauses, continues and stops the recorded trajectory.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Stop_Drag_Trajectory': 'Replays, pauses, continues and stops the recorded trajectory.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Drag_Trajectory_Origin': "Moves to the recorded trajectory's origin; blocking calls wait 3000 ms for\nthe arrival report. Errors: ARX_REPLY_TIMEOUT when the move took longer.\nBlocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.",
+    'Send_TrajectoryFile': 'Downloads a text file (up to its first zero byte, at most 102 400 bytes) as\na project named after the path\'s last component, to run at plan_speed; path\nis a file path of path_length bytes. Always blocking; while it runs, every\nother command on this connection returns ARX_FILE_TRANSFER_BUSY (other\nconnections are not affected). Errors: ARX_FILE_TRANSFER_BUSY when a\ndownload already runs on this connection; ARX_NULL_POINTER when path is\nnull; ARX_PATH_TOO_LONG when path_length is negative or over 300, or the\nname does not fit the announcement; ARX_PATH_OR_PROJECT when the path has no\n"/" or backslash, or the controller refuses the project or its content;\nARX_FILE_UNREADABLE when the file cannot be opened or is empty.\nBlocking: 20 ms pause, up to 3000 ms for the announcement\'s answer, the content\'s sends, then up to 3007 ms for the verdict.',
+    'Set_Gripper_Route': 'Opening range of the gripper, min to max.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Gripper_Release': "Gripper motions: release at a speed; pick with a force limit; pick and keep\ngripping; go to a position. A blocking call waits for the controller's\narrival report, not for an acknowledgement, within the plain reply timeout.\nErrors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.\nBlocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.",
+    'Set_Gripper_Pick': "Gripper motions: release at a speed; pick with a force limit; pick and keep\ngripping; go to a position. A blocking call waits for the controller's\narrival report, not for an acknowledgement, within the plain reply timeout.\nErrors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.\nBlocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.",
+    'Set_Gripper_Pick_On': "Gripper motions: release at a speed; pick with a force limit; pick and keep\ngripping; go to a position. A blocking call waits for the controller's\narrival report, not for an acknowledgement, within the plain reply timeout.\nErrors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.\nBlocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.",
+    'Set_Gripper_Position': "Gripper motions: release at a speed; pick with a force limit; pick and keep\ngripping; go to a position. A blocking call waits for the controller's\narrival report, not for an acknowledgement, within the plain reply timeout.\nErrors: ARX_REPLY_TIMEOUT when the motion outlasts the timeout.\nBlocking: 20 ms pause; with block true, up to 3000 ms for the arrival report.",
+    'Set_Hand_Posture': 'Dexterous hand: stored posture, stored action sequence, speed and force.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Hand_Seq': 'Dexterous hand: stored posture, stored action sequence, speed and force.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Hand_Speed': 'Dexterous hand: stored posture, stored action sequence, speed and force.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Hand_Force': 'Dexterous hand: stored posture, stored action sequence, speed and force.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Hand_Angle': "Angles of the hand's six fingers; exactly angle[0..5] are sent.\nErrors: ARX_NULL_POINTER when angle is null.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.",
+    'Set_IO_State': 'One controller output: type 0 digital (state on or off), type 1 analog\n(state true is 1 V, false 0 V). Errors: ARX_TYPE_ERROR when type is neither\n0 nor 1 (nothing sent).\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_IO_State': 'One controller channel: type 0 digital output, 1 digital input, 2 analog\noutput, 3 analog input; an analog value is written in whole volts, truncated.\nErrors: ARX_TYPE_ERROR when type is not 0 to 3 (nothing sent).\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_IO_Input': 'All controller inputs: digital states and analog voltages (V). If the\nanalog array is missing or wrong, the digital states stay written.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Get_IO_Output': 'All controller outputs: digital states and analog voltages (V), as Get_IO_Input.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Set_Tool_DO_State': 'One digital output of the tool.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Tool_IO_Mode': 'Mode of one tool channel: true output, false input.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Tool_IO_State': 'Modes and states of the tool channels, unscaled; if the states are missing\nor wrong, the modes stay written.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Set_Tool_Voltage': "Supply voltage type of the tool (the controller's code).\nBlocking: 20 ms pause; the getter, and the setter with block true, up to 3000 ms for the reply.",
+    'Get_Tool_Voltage': "Supply voltage type of the tool (the controller's code).\nBlocking: 20 ms pause; the getter, and the setter with block true, up to 3000 ms for the reply.",
+    'Get_Force_Data': "Current sensor values, the controller's thousandths divided by 1000.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.",
+    'Clear_Force_Data': 'Zeroes the six-axis sensor.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Force_Sensor': 'Automatic calibration of the six-axis sensor; waits up to 33 s for the result.\nBlocking: 20 ms pause, then up to 33 s for the result.',
+    'Manual_Set_Force': 'Manual calibration, one of four poses (joint: six values on every model);\nwaits up to 33 s. Errors: ARX_TYPE_ERROR when pose_num is not 1 to 4 (nothing sent).\nBlocking: 20 ms pause, then up to 33 s for the result.',
+    'Stop_Set_Force_Sensor': 'Stops a running sensor calibration.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Force_Postion': 'Switches force-position control on: the arm holds force N (sent in tenths)\nalong direction. block 1 waits up to 13 s; any other value queues.\nBlocking: 20 ms pause; with block 1, up to 13 s for the reply.',
+    'Stop_Force_Postion': 'Switches force-position control off.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Start_Force_Position_Move': 'Starts / stops streaming force-position set-points.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Stop_Force_Postion_Move': 'Starts / stops streaming force-position set-points.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Force_Position_Move_Joint': "One force-position set-point to joint angles or to a pose, holding force\n(sent in tenths). Nothing is awaited: the controller's next force-position\nstate report on this connection reaches the application callback once\n(code 3), or is discarded when no callback is registered; until then the\nset-point holds a place in the table of awaited replies (the report, or\nArm_Socket_Close, gives it back). Errors: ARX_PENDING_TABLE_FULL when 2000\nreplies or reports are already awaited, or 1000 set-points of this\nconnection (nothing sent); ARX_NULL_POINTER when joint is null.\nBlocking: no pause: only the send (at most the connection's send limit).",
+    'Force_Position_Move_POSE': "One force-position set-point to joint angles or to a pose, holding force\n(sent in tenths). Nothing is awaited: the controller's next force-position\nstate report on this connection reaches the application callback once\n(code 3), or is discarded when no callback is registered; until then the\nset-point holds a place in the table of awaited replies (the report, or\nArm_Socket_Close, gives it back). Errors: ARX_PENDING_TABLE_FULL when 2000\nreplies or reports are already awaited, or 1000 set-points of this\nconnection (nothing sent); ARX_NULL_POINTER when joint is null.\nBlocking: no pause: only the send (at most the connection's send limit).",
+    'Get_Fz': 'Value of the one-axis sensor, unscaled. Errors: ARX_REPLY_NOT_JSON when the\ncontroller refuses; ARX_STATE_TYPE_ERROR when the value is missing;\nARX_TYPE_ERROR when it is not a number.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Clear_Fz': 'Zeroes the one-axis sensor.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Auto_Set_Fz': 'Automatic calibration of the one-axis sensor; waits up to 33 s.\nBlocking: 20 ms pause, then up to 33 s for the result.',
+    'Manual_Set_Fz': 'Manual calibration of the one-axis sensor from two joint poses.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Set_Modbus_Mode': 'Switches a port into Modbus mode; a blocking call waits up to 5 s for the\nanswer, then 2 s more for the port to settle.\nBlocking: 20 ms pause; with block true, up to 5 s for the reply, then 2 s.',
+    'Close_Modbus_Mode': 'Switches a port back out of Modbus mode.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Read_Coils': "Reads num coils / discrete inputs, or one holding / input register, into\ndata (the controller's value as one integer).\nBlocking: 20 ms pause, then up to 3000 ms for the reply.",
+    'Get_Read_Input_Status': "Reads num coils / discrete inputs, or one holding / input register, into\ndata (the controller's value as one integer).\nBlocking: 20 ms pause, then up to 3000 ms for the reply.",
+    'Get_Read_Holding_Registers': "Reads num coils / discrete inputs, or one holding / input register, into\ndata (the controller's value as one integer).\nBlocking: 20 ms pause, then up to 3000 ms for the reply.",
+    'Get_Read_Input_Registers': "Reads num coils / discrete inputs, or one holding / input register, into\ndata (the controller's value as one integer).\nBlocking: 20 ms pause, then up to 3000 ms for the reply.",
+    'Write_Single_Coil': 'Writes one coil or one register.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Write_Single_Register': 'Writes one coil or one register.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Write_Coils': 'Writes num coils (eight per byte, ceil(num / 8) bytes) or num registers (two\nbytes each) from data. Errors: ARX_TYPE_ERROR when num is negative or the\nbytes would not fit one request line (about 55 coil bytes or 27 registers;\nnothing sent).\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Write_Registers': 'Writes num coils (eight per byte, ceil(num / 8) bytes) or num registers (two\nbytes each) from data. Errors: ARX_TYPE_ERROR when num is negative or the\nbytes would not fit one request line (about 55 coil bytes or 27 registers;\nnothing sent).\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Lift_Speed': 'Lift speed; always queued.\nBlocking: 20 ms pause; queued, no reply awaited.',
+    'Set_Lift_Height': 'Moves the lift to a height; a blocking call waits for the arrival report,\nup to 123 s.\nBlocking: 20 ms pause; with block true, up to 123 s for the arrival report.',
+    'Get_Lift_State': 'Lift height, current and error flag; reading stops at the first bad member,\nthe outputs before it stay written.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
+    'Set_Vehicle': 'Base speed commands: speed and angular speed, or linear and angular speed.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Car_Move': 'Base speed commands: speed and angular speed, or linear and angular speed.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Car_Navigation_Mode': 'Navigation: mode, speed, drive to a station, current station number, charging.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Car_Navigation_Speed': 'Navigation: mode, speed, drive to a station, current station number, charging.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Car_Station': 'Navigation: mode, speed, drive to a station, current station number, charging.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Car_Station_Num': 'Navigation: mode, speed, drive to a station, current station number, charging.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Set_Car_Charge': 'Navigation: mode, speed, drive to a station, current station number, charging.\nBlocking: 20 ms pause; with block true, up to 3000 ms more for the reply.',
+    'Get_Car_State': 'Battery volume, voltage, current, error code, state and current station;\nreading stops at the first bad member, the outputs before it stay written.\nBlocking: 20 ms pause, then up to 3000 ms for the reply.',
 }
 
 # export -> where the package offers it (Arm.<method>, kinematics.<function>

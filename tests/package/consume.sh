@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the consumer both ways the README promises and runs it:
 #   from_source  add_subdirectory(arx) of this source tree
-#   installed    find_package(arx) after cmake --install of this build tree
+#   installed    find_package(arx) after cmake --install of this build tree,
+#                and pkg-config (arx.pc) against the same prefix
 # Each way's CMakeLists.txt is the one the README shows, character for character.
 # usage: consume.sh <cmake> <source dir> <build dir> <expected version>
 set -euo pipefail
@@ -57,4 +58,14 @@ grep -q '^GTest_DIR' "$cache" && fail "from_source: the consumer inherited the t
 # The package carries its licence.
 cmp -s "$source/LICENSE" "$work/prefix/share/doc/arx/LICENSE" || fail "install: share/doc/arx/LICENSE missing or different"
 build_consumer installed -DCMAKE_PREFIX_PATH="$work/prefix"
-echo "package: both consumer builds pass"
+
+# pkg-config against the same prefix: arx.pc names no path of the build.
+pc="$work/prefix/lib/pkgconfig/arx.pc"
+[ -f "$pc" ] || fail "install: lib/pkgconfig/arx.pc missing"
+grep -qF -e "$build" -e "$source" "$pc" && fail "install: arx.pc names a build or source path"
+flags=$(PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --cflags --libs arx) || fail "pkg-config --cflags --libs arx"
+cc -o "$work/pc-app" "$here/my_app.c" $flags -Wl,-rpath,"$work/prefix/lib" || fail "pkg-config: build with '$flags'"
+out=$("$work/pc-app") || fail "pkg-config: my_app did not run"
+[ "$out" = "$version" ] || fail "pkg-config: my_app printed '$out', expected '$version'"
+echo "pkg-config: my_app printed $out"
+echo "package: the consumer builds pass"
