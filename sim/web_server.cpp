@@ -3,6 +3,7 @@
 #include "kinematics/arm_models.h"
 
 #include <httplib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -202,7 +203,12 @@ std::string default_page_folder() {
     const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
     if (n <= 0) return "arx-sim-web";
     std::string binary(path, static_cast<std::size_t>(n));
-    return binary.substr(0, binary.rfind('/') + 1) + "arx-sim-web";
+    const std::string folder = binary.substr(0, binary.rfind('/') + 1);
+    // A build keeps the page beside the binary; an installed arx-sim in
+    // <prefix>/bin finds it in <prefix>/share/arx-sim/web.
+    struct stat info {};
+    if (::stat((folder + "arx-sim-web").c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return folder + "arx-sim-web";
+    return folder + "../share/arx-sim/web";
 }
 
 }  // namespace arx::sim

@@ -91,6 +91,21 @@ for app in "$work/cmake-build/my_app" "$work/pc-app"; do
         fail "$app against the packaged arx-sim: $out"
     grep -q '^Get_Joint_Degree: 0 ' <<<"$out" || fail "$app against arx-sim printed: $out"
 done
+# The packaged arx-sim serves its viewer's page from usr/share/arx-sim/web.
+if [ -d "$source/sim/web" ]; then
+    "$root/usr/bin/arx-sim" --port 0 --web 0 >"$work/sim.out" &
+    sim=$!
+    viewer=""
+    for _ in $(seq 50); do
+        viewer=$(sed -n '2s/^viewer on \(http:.*\)$/\1/p' "$work/sim.out")
+        [ -n "$viewer" ] && break
+        sleep 0.1
+    done
+    page=$(python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1], timeout=10).read().decode())' \
+        "$viewer" 2>&1) || page=""
+    kill $sim; wait $sim 2>/dev/null
+    grep -q "<canvas\|<html" <<<"$page" || fail "the packaged arx-sim serves no viewer page at '$viewer'"
+fi
 # The Python package: the unpacked library through the system's search, its
 # version, a session with the packaged arx-sim.
 if [ -f "$source/python/arx/__init__.py" ]; then
