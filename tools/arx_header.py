@@ -12,6 +12,7 @@ enumerations, constants and comments are read here too, for the Python layer.
 """
 from __future__ import annotations
 
+import difflib
 import pathlib
 import re
 import sys
@@ -249,6 +250,28 @@ def sweep_list(functions: list[Function]) -> str:
     lines += [f'    "{f.name}",' for f in functions]
     lines.append("};")
     return "\n".join(lines) + "\n"
+
+
+def write_generated(files: dict[pathlib.Path, str], check: bool, generator: str) -> int:
+    """Writes each generated file whose text changed; with `check`, writes
+    nothing and prints the differences instead. 1 when a checked file is stale."""
+    stale = 0
+    for path, text in files.items():
+        current = path.read_text() if path.exists() else ""
+        if current == text:
+            continue
+        if check:
+            stale += 1
+            sys.stdout.writelines(difflib.unified_diff(current.splitlines(True), text.splitlines(True),
+                                                       str(path), "generated"))
+        else:
+            path.parent.mkdir(parents=True, exist_ok=True)
+            path.write_text(text)
+            print(f"wrote {path}")
+    if check and stale:
+        print(f"{stale} generated file(s) differ: run {generator}")
+        return 1
+    return 0
 
 
 def main(argv: list[str]) -> int:

@@ -14,11 +14,10 @@ call its own.
 from __future__ import annotations
 
 import argparse
-import difflib
 import pathlib
 import sys
 
-from arx_header import Function, parameter_name, read_functions, service_name, with_method
+from arx_header import Function, parameter_name, read_functions, service_name, with_method, write_generated
 
 HEADER = "include/arx_api.h"
 CLASS_HEADER = "include/arx_service.h"
@@ -112,23 +111,7 @@ def main() -> int:
     parser.add_argument("root", nargs="?", default=pathlib.Path(__file__).resolve().parent.parent,
                         type=pathlib.Path)
     args = parser.parse_args()
-    stale = 0
-    for path, text in generate(args.root).items():
-        current = path.read_text() if path.exists() else ""
-        if current == text:
-            continue
-        if args.check:
-            stale += 1
-            sys.stdout.writelines(difflib.unified_diff(current.splitlines(True), text.splitlines(True),
-                                                       str(path), "generated"))
-        else:
-            path.parent.mkdir(parents=True, exist_ok=True)
-            path.write_text(text)
-            print(f"wrote {path}")
-    if args.check and stale:
-        print(f"{stale} generated file(s) differ: run tools/gen_facade.py")
-        return 1
-    return 0
+    return write_generated(generate(args.root), args.check, "tools/gen_facade.py")
 
 
 if __name__ == "__main__":

@@ -28,13 +28,12 @@ tell which pointers are outputs and how long arrays are: the tables below say.
 from __future__ import annotations
 
 import argparse
-import difflib
 import pathlib
 import re
 import sys
 
 from arx_header import (Enumeration, Field, Function, Record, declared_constants, declared_enums,
-                        declared_records, function_comments, parameter_name, read_functions)
+                        declared_records, function_comments, parameter_name, read_functions, write_generated)
 
 HEADER = "include/arx_api.h"
 RAW_OUT = "python/arx/_lib.py"
@@ -633,23 +632,7 @@ def main() -> int:
             out.parent.mkdir(parents=True, exist_ok=True)
             out.write_text(text)
         return 0
-    stale = 0
-    for path, text in generate(args.root).items():
-        current = path.read_text() if path.exists() else ""
-        if current == text:
-            continue
-        if args.check:
-            stale += 1
-            sys.stdout.writelines(difflib.unified_diff(current.splitlines(True), text.splitlines(True),
-                                                       str(path), "generated"))
-        else:
-            path.parent.mkdir(parents=True, exist_ok=True)
-            path.write_text(text)
-            print(f"wrote {path}")
-    if args.check and stale:
-        print(f"{stale} generated file(s) differ: run tools/gen_python.py")
-        return 1
-    return 0
+    return write_generated(generate(args.root), args.check, "tools/gen_python.py")
 
 
 if __name__ == "__main__":

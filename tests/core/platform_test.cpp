@@ -2,6 +2,7 @@
 // kernel in the cross-built suite): handle values, the receive timeout, the
 // wake-up, and the monotonic clock the waits run on.
 #include "core/platform.h"
+#include "support/socket_pair.h"
 
 #include <gtest/gtest.h>
 
@@ -9,23 +10,9 @@
 #include <vector>
 
 namespace platform = arx::platform;
+using arx::test::SocketPair;
 
 namespace {
-
-// A connected pair on loopback: the library's end and the peer's.
-struct Pair {
-    platform::Socket listener, ours = platform::kInvalidSocket, peer = platform::kInvalidSocket;
-    Pair() {
-        int port = 0;
-        listener = platform::tcp_listen_loopback(&port);
-        ours = platform::tcp_socket();
-        if (platform::tcp_connect(ours, "127.0.0.1", port, 1000)) peer = platform::tcp_accept(listener);
-    }
-    ~Pair() {
-        for (platform::Socket s : {peer, ours, listener})
-            if (s != platform::kInvalidSocket) platform::close_socket(s);
-    }
-};
 
 TEST(Platform, SocketValuesNeverReadAsFailureResults) {
     ASSERT_TRUE(platform::network_startup());
@@ -42,7 +29,7 @@ TEST(Platform, SocketValuesNeverReadAsFailureResults) {
 }
 
 TEST(Platform, ReceiveWaitsForItsTimeoutThenFails) {
-    Pair pair;
+    SocketPair pair;
     ASSERT_NE(pair.peer, platform::kInvalidSocket);
     char buffer[16];
     for (int timeout_ms : {150, 400}) {
@@ -64,7 +51,7 @@ TEST(Platform, ReceiveWaitsForItsTimeoutThenFails) {
 
 TEST(Platform, WakeUpIsReadableUntilDrained) {
     platform::WakeUp wake;
-    Pair pair;
+    SocketPair pair;
     const platform::Socket sockets[] = {pair.ours, wake.socket()};
     bool ready[2];
     EXPECT_EQ(platform::wait_readable(sockets, ready, 2, 0), 0);

@@ -9,6 +9,7 @@
 #include "core/transport.h"
 #include "support/fake_controller.h"
 #include "support/manual_clock.h"
+#include "support/socket_pair.h"
 
 #include <gtest/gtest.h>
 
@@ -26,25 +27,6 @@
 namespace arx::test {
 namespace {
 
-// A connected loopback pair: the waiting end and the peer's.
-struct Pair {
-    platform::Socket listener, ours = platform::kInvalidSocket, peer = platform::kInvalidSocket;
-    Pair() {
-        int port = 0;
-        listener = platform::tcp_listen_loopback(&port);
-        ours = platform::tcp_socket();
-        if (platform::tcp_connect(ours, "127.0.0.1", port, 1000)) peer = platform::tcp_accept(listener);
-    }
-    ~Pair() {
-        for (platform::Socket s : {peer, ours, listener})
-            if (s != platform::kInvalidSocket) platform::close_socket(s);
-    }
-    void close_ours() {
-        platform::close_socket(ours);
-        ours = platform::kInvalidSocket;
-    }
-};
-
 std::vector<std::uint64_t> ready_keys(platform::ReadySet& set, int timeout_ms) {
     std::uint64_t keys[8];
     const int n = set.wait(keys, 8, timeout_ms);
@@ -58,7 +40,7 @@ using Keys = std::vector<std::uint64_t>;
 // Ready sockets come back under their keys until read (level-triggered);
 // unwatched ones never do; the wake-up is one of them.
 TEST(ReadySet, ReportsTheKeysOfReadySocketsUntilRead) {
-    Pair a, b;
+    SocketPair a, b;
     platform::WakeUp wake;
     ASSERT_NE(a.peer, platform::kInvalidSocket);
     ASSERT_NE(b.peer, platform::kInvalidSocket);
@@ -85,7 +67,7 @@ TEST(ReadySet, ReportsTheKeysOfReadySocketsUntilRead) {
 // its number taken by the next connection under another key; unwatching the
 // old key leaves the new connection watched, and the old one never reports.
 TEST(ReadySet, ReusedSocketNumberStaysWatchedUnderItsNewKey) {
-    Pair a;
+    SocketPair a;
     ASSERT_NE(a.peer, platform::kInvalidSocket);
     platform::ReadySet set;
     ASSERT_TRUE(set.watch(a.ours, 3));
@@ -93,7 +75,7 @@ TEST(ReadySet, ReusedSocketNumberStaysWatchedUnderItsNewKey) {
     platform::shutdown_socket(a.ours);
     a.close_ours();
     EXPECT_EQ(ready_keys(set, 1000), Keys{3});  // its end is still seen
-    Pair b;
+    SocketPair b;
     ASSERT_NE(b.peer, platform::kInvalidSocket);
     if (b.ours != number) GTEST_SKIP() << "the host gave the next socket another number";
     ASSERT_TRUE(set.watch(b.ours, 4));
