@@ -89,13 +89,7 @@ TEST_P(Dump, Family) {
     }
 }
 
-std::vector<std::string> family_names() {
-    std::vector<std::string> names;
-    for (const SweepFamily& f : sweep_families()) names.push_back(f.name);
-    return names;
-}
-
-INSTANTIATE_TEST_SUITE_P(Families, Dump, ::testing::ValuesIn(family_names()),
+INSTANTIATE_TEST_SUITE_P(Families, Dump, ::testing::ValuesIn(sweep_family_names()),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 }  // namespace

@@ -80,6 +80,13 @@ inline std::vector<SweepFamily>& sweep_families() {
     return all;
 }
 
+// The families' names: the parameters of a test run once per family.
+inline std::vector<std::string> sweep_family_names() {
+    std::vector<std::string> names;
+    for (const SweepFamily& f : sweep_families()) names.push_back(f.name);
+    return names;
+}
+
 // Registers a family's rows at static initialisation.
 struct SweepTable {
     SweepTable(const char* family, std::vector<SweepRow> rows) {
