@@ -117,6 +117,20 @@ int open_descriptors() {
     return n - 1;  // the listing's own
 }
 
+// The count once the library's receive thread has let go of the closed
+// connections: it watches a duplicate of each socket and closes that on its
+// next turn, a moment after Arm_Socket_Close returns.
+int settled_descriptors() {
+    int last = open_descriptors(), same = 0;
+    for (int i = 0; i < 40 && same < 3; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const int now = open_descriptors();
+        same = now == last ? same + 1 : 0;
+        last = now;
+    }
+    return last;
+}
+
 // Every call's result by function, and the slowest call.
 class Tally {
 public:
@@ -199,7 +213,7 @@ int main(int argc, char** argv) {
     // first use is counted in the start figures.
     Arm_Socket_Close(Arm_Socket_Start("127.0.0.1", sim.port(), 3000));
     const long rss_start = resident_kib();
-    const int fds_start = open_descriptors();
+    const int fds_start = settled_descriptors();
     std::printf("soak: %d threads x %d connections for %d s against arx-sim on port %d\n", o.threads,
                 o.connections, o.seconds, sim.port());
     std::printf("start: resident %ld KiB, %d descriptors\n", rss_start, fds_start);
@@ -231,7 +245,7 @@ int main(int argc, char** argv) {
     std::printf("after %d s: resident %ld KiB, %d descriptors\n", settle_s, rss_settled, fds_open);
     for (std::thread& t : threads) t.join();
     const long rss_end = resident_kib();
-    const int fds_end = open_descriptors();
+    const int fds_end = settled_descriptors();
 
     std::printf("calls by function and result:\n");
     tally.print();
