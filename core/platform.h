@@ -69,7 +69,8 @@ public:
     // `socket` must stay open during the call; after it another thread may
     // close it at any time: the set holds a reference of its own until
     // unwatch(key), so it never touches a number that was closed and taken
-    // again. False when the host refused.
+    // again (on Windows, which has no such reference, a socket closed while
+    // watched reports as ended until unwatched). False when the host refused.
     bool watch(Socket socket, std::uint64_t key);
     void unwatch(std::uint64_t key);
     // Waits up to `timeout_ms` (negative: without limit) until some socket can

@@ -238,8 +238,20 @@ int ReadySet::wait(std::uint64_t* keys, int capacity, int timeout_ms) {
     }
     for (WSAPOLLFD& fd : host_->fds) fd.revents = 0;
     const int rc = WSAPoll(host_->fds.data(), static_cast<ULONG>(host_->fds.size()), timeout_ms < 0 ? -1 : timeout_ms);
-    if (rc <= 0) return rc;
     int n = 0;
+    if (rc < 0 && WSAGetLastError() == WSAENOTSOCK) {
+        // WinSock keeps no reference of the set's own: a watched socket that its
+        // owner closed fails the whole wait. It reports as ended (readable)
+        // until it is unwatched, as a closed socket does on the other hosts.
+        for (std::size_t i = 0; i < host_->fds.size() && n < capacity; ++i) {
+            int type = 0;
+            int length = sizeof type;
+            if (getsockopt(host_->fds[i].fd, SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &length) != 0)
+                keys[n++] = host_->keys[i];
+        }
+        return n > 0 ? n : rc;
+    }
+    if (rc <= 0) return rc;
     for (std::size_t i = 0; i < host_->fds.size() && n < capacity; ++i)
         if (host_->fds[i].revents & (POLLRDNORM | POLLHUP | POLLERR | POLLNVAL)) keys[n++] = host_->keys[i];
     return n;
