@@ -49,14 +49,7 @@ ToolFrame tool_from(const X& x, const char* pose_key) {
 // The kinematics of the pose reports follow the active tool.
 void activate_tool(C& c, const std::string& name) {
     c.state.tool = name;
-    const Pose6& p = c.state.tools[name].pose;
-    Pose pose{};
-    pose.x = static_cast<float>(p.v[0]);
-    pose.y = static_cast<float>(p.v[1]);
-    pose.z = static_cast<float>(p.v[2]);
-    pose.euler = {static_cast<float>(p.v[3]), static_cast<float>(p.v[4]), static_cast<float>(p.v[5])};
-    pose.quaternion = euler2quaternion(pose.euler);
-    kin::store_tool_frame(pos2matrix(pose));
+    kin::store_tool_frame(pos2matrix(to_kinematics(c.state.tools[name].pose)));
 }
 
 JsonLine tool_reply(const char* word, const ToolFrame& t) {

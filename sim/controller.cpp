@@ -27,6 +27,8 @@ constexpr double kFarthestPose = 1000;
 constexpr Joints kHome = {0, 20, 70, 0, 90, 0, 0};
 constexpr Joints kHomeSevenAxis = {0, 20, 0, 70, 0, 90, 0};
 
+}  // namespace
+
 Pose to_kinematics(const Pose6& p) {
     Pose out{};
     out.x = static_cast<float>(p.v[0]);
@@ -36,8 +38,6 @@ Pose to_kinematics(const Pose6& p) {
     out.quaternion = euler2quaternion(out.euler);
     return out;
 }
-
-}  // namespace
 
 double Exchange::number(const char* key, double otherwise) const {
     const cJSON* item = cJSON_GetObjectItem(request, key);

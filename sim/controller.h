@@ -144,6 +144,9 @@ struct Snapshot {
     std::vector<std::string> log;  // the last request lines and replies, oldest first
 };
 
+// A pose as the kinematics take it (single precision, with its quaternion).
+Pose to_kinematics(const Pose6& p);
+
 // A line for a client that the controller sends on its own (an arrival),
 // handed to whoever writes to that client.
 struct Report {

@@ -26,14 +26,7 @@ std::array<double, 3> point_of(const kin::TransformColumns& t) {
     return {t.p[0] * kMmPerM, t.p[1] * kMmPerM, t.p[2] * kMmPerM};
 }
 
-kin::Transform transform_of(const Pose6& p) {
-    Pose pose{};
-    pose.x = static_cast<float>(p.v[0]);
-    pose.y = static_cast<float>(p.v[1]);
-    pose.z = static_cast<float>(p.v[2]);
-    pose.euler = {static_cast<float>(p.v[3]), static_cast<float>(p.v[4]), static_cast<float>(p.v[5])};
-    return kin::Transform::from(pos2matrix(pose));
-}
+kin::Transform transform_of(const Pose6& p) { return kin::Transform::from(pos2matrix(to_kinematics(p))); }
 
 // The chain as the forward kinematics build it, one link at a time: each
 // joint's frame, and the line the links draw through the model's geometry
