@@ -356,9 +356,9 @@ TEST_F(Transport, QueuedLinesDrainAtOneHundredPerSecond) {
     for (int n = 10; n < kLines; n += 10) EXPECT_GE(span(n - 10, n), 90.0) << n;
 }
 
-// While a trajectory file downloads on a connection, nothing else lands in
-// its content: a direct send is refused with 18, a queued line waits for the
-// end of the download, other connections' lines go on.
+// A queued line waits for the end of the download on its connection, while
+// other connections' queued lines go on (direct sends refused with 18: the
+// trajectory file tests).
 TEST_F(Transport, DownloadHoldsEveryOtherLineOfItsConnectionBack) {
     FakeController other;
     const SOCKHANDLE elsewhere = connect_to(other);
@@ -368,13 +368,10 @@ TEST_F(Transport, DownloadHoldsEveryOtherLineOfItsConnectionBack) {
         ASSERT_TRUE(transfer);
         EXPECT_EQ(core::queue_line(h, "{\"held\":1}\r\n"), 0);
         EXPECT_EQ(core::queue_line(elsewhere, "{\"other\":1}\r\n"), 0);
-        EXPECT_EQ(core::send_line(h, "{\"direct\":1}\r\n"), ARX_FILE_TRANSFER_BUSY);
-        EXPECT_EQ(ask(h), ARX_FILE_TRANSFER_BUSY);
         EXPECT_EQ(core::send_raw_piece(h, "0123456789"), 0);
         ASSERT_TRUE(other.wait_lines(1));
         platform::sleep_ms(30);
         EXPECT_EQ(fc.raw_of(0), "0123456789");
-        EXPECT_EQ(pending_count(), 0);
     }
     ASSERT_TRUE(fc.wait_lines(1));
     EXPECT_EQ(fc.raw_of(0), "0123456789{\"held\":1}\r\n");
