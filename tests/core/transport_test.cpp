@@ -187,10 +187,11 @@ TEST_F(Transport, RepliesReachTheirOwnConnectionsCallersInOrder) {
     Arm_Socket_Close(h2);
 }
 
-// Only the timed-out call's slot goes; another caller of that kind keeps its
-// own. The real-clock twin is the conformance suite's dropped reply.
-TEST_F(Transport, NoReplyTimesOutWithSevenAndRemovesItsSlot) {
-    TestClock clock(true);
+// Only the timed-out call's slot goes; another caller of that kind keeps its own.
+class TransportClocks : public Transport, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TransportClocks, NoReplyTimesOutWithSevenAndRemovesItsSlot) {
+    TestClock clock(GetParam());
     ASSERT_TRUE(core::register_slot(h, kJointDegree, true));
     const auto start = clock.now_ms();
     EXPECT_EQ(clock.run([&] { return ask(h); }), ARX_REPLY_TIMEOUT);
@@ -198,6 +199,7 @@ TEST_F(Transport, NoReplyTimesOutWithSevenAndRemovesItsSlot) {
     EXPECT_LT(clock.now_ms() - start, 3500);
     EXPECT_EQ(pending_count(), 1);
 }
+INSTANTIATE_TEST_SUITE_P(Clocks, TransportClocks, ::testing::Bool(), clock_name);
 
 TEST_F(Transport, FullTableRefusesWithTwentyAndSendsNothing) {
     for (int i = 0; i < 2000; ++i) ASSERT_TRUE(core::register_slot(h, core::Kind::JointMaxSpeed, true));
