@@ -67,18 +67,6 @@ TEST_F(Transport, BlockingRequestsSendExactLinesAndGetWholeReplies) {
     EXPECT_EQ(pending_count(), 0);
 }
 
-// Stalled half-way past the receive timeout (100 ms), within the call's limit.
-TEST_F(Transport, ReplyStalledPastTheReceiveTimeoutStillArrivesWhole) {
-    std::string text;
-    auto call = std::async(std::launch::async, [&] { return ask(h, &text); });
-    ASSERT_TRUE(fc.wait_lines(1));
-    fc.push_bytes(kDegree.substr(0, 20));
-    platform::sleep_ms(400);
-    fc.push_bytes(kDegree.substr(20) + "\r\n");
-    EXPECT_EQ(call.get(), 0);
-    EXPECT_EQ(text, kDegree);
-}
-
 // Given up with no traffic on any connection: the next line is not glued to it.
 TEST_F(Transport, StalledPartialLineIsGivenUpOnTimeWithoutTraffic) {
     TestClock clock(true);
