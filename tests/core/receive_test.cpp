@@ -38,7 +38,7 @@ std::vector<std::uint64_t> ready_keys(platform::ReadySet& set, int timeout_ms) {
 using Keys = std::vector<std::uint64_t>;
 
 // Ready sockets come back under their keys until read (level-triggered);
-// unwatched ones never do; the wake-up is one of them.
+// unwatched ones never do; the wake-up is one of them, two signals one drain.
 TEST(ReadySet, ReportsTheKeysOfReadySocketsUntilRead) {
     SocketPair a, b;
     platform::WakeUp wake;
@@ -52,6 +52,7 @@ TEST(ReadySet, ReportsTheKeysOfReadySocketsUntilRead) {
     platform::send_bytes(a.peer, "x", 1);
     EXPECT_EQ(ready_keys(set, 1000), Keys{7});
     EXPECT_EQ(ready_keys(set, 0), Keys{7});  // unread: reported again
+    wake.signal();
     wake.signal();
     platform::close_socket(b.peer);  // end of stream counts as readable
     b.peer = platform::kInvalidSocket;
@@ -192,10 +193,9 @@ private:
 
     void run() {
         char buffer[4096];
-        std::vector<platform::Socket> sockets;
         std::vector<Answer> answers;
         while (!stop_) {
-            sockets.assign(1, listener_);
+            std::vector<platform::Socket> sockets{listener_};
             for (const Link& link : links_) sockets.push_back(link.socket);
             auto ready = std::make_unique<bool[]>(sockets.size());
             if (platform::wait_readable(sockets.data(), ready.get(), static_cast<int>(sockets.size()), 5) <= 0) continue;
@@ -203,7 +203,6 @@ private:
                 const platform::Socket accepted = platform::tcp_accept(listener_);
                 if (accepted != platform::kInvalidSocket) links_.push_back(Link{accepted, {}});
             }
-            answers.clear();
             for (std::size_t i = 1; i < sockets.size(); ++i) {
                 if (!ready[i]) continue;
                 Link& link = links_[i - 1];
@@ -211,8 +210,9 @@ private:
                 if (got <= 0) continue;
                 link.pending.append(buffer, static_cast<std::size_t>(got));
                 for (std::size_t end; (end = link.pending.find('\n')) != std::string::npos; link.pending.erase(0, end + 1)) {
-                    const std::size_t tag = link.pending.find("\"tag\":");
-                    if (tag < end) answers.push_back(Answer{link.socket, answer_to(link.pending.substr(tag, end - tag))});
+                    const std::size_t tag = link.pending.find("\"tag\":\""), close = link.pending.find('"', tag + 7);
+                    if (tag >= end || close >= end) continue;  // untagged: no answer
+                    answers.push_back({link.socket, kAnswer + link.pending.substr(tag, close + 1 - tag) + "}\r\n"});
                 }
             }
             for (auto a = answers.rbegin(); a != answers.rend(); ++a)
@@ -220,14 +220,11 @@ private:
             for (const Answer& a : answers)
                 platform::send_bytes(a.socket, a.text.data() + a.text.size() / 2, a.text.size() - a.text.size() / 2);
             answered_ += static_cast<int>(answers.size());
+            answers.clear();
         }
     }
-    // `tag_field` is `"tag":"…"}` up to the line's end.
-    static std::string answer_to(std::string tag_field) {
-        while (!tag_field.empty() && (tag_field.back() == '\r' || tag_field.back() == '}')) tag_field.pop_back();
-        return R"({"state":"joint_degree","joint":[1000,2000,3000,4000,5000,6000],)" + tag_field + "}\r\n";
-    }
 
+    static constexpr const char* kAnswer = R"({"state":"joint_degree","joint":[1000,2000,3000,4000,5000,6000],)";
     platform::Socket listener_;
     int port_ = 0;
     std::atomic<bool> stop_{false};

@@ -42,8 +42,7 @@ int pending_count() {
 
 class Transport : public ControllerTest {};
 
-// Each request goes out as its exact line; replies whole, cut into pieces,
-// late, after noise or too long reach the caller.
+// Replies whole, cut, late, after noise or too long reach the caller.
 TEST_F(Transport, BlockingRequestsSendExactLinesAndGetWholeReplies) {
     const std::string overlong = kDegree + std::string(6000, ' '), cut = R"({"state":"joint_degree","joi)";
     const struct { const char* what; Reply reply; std::string expected; int max_ms; } cases[] = {
@@ -68,23 +67,7 @@ TEST_F(Transport, BlockingRequestsSendExactLinesAndGetWholeReplies) {
     EXPECT_EQ(pending_count(), 0);
 }
 
-// A reply that stalls half-way for longer than the connection's receive
-// timeout (100 ms here) but completes within the call's limit still reaches
-// its caller whole.
-TEST_F(Transport, ReplyStalledPastTheReceiveTimeoutStillArrivesWhole) {
-    std::string text;
-    auto call = std::async(std::launch::async, [&] { return ask(h, &text); });
-    ASSERT_TRUE(fc.wait_lines(1));
-    fc.push_bytes(kDegree.substr(0, 20));
-    platform::sleep_ms(400);
-    fc.push_bytes(kDegree.substr(20) + "\r\n");
-    EXPECT_EQ(call.get(), 0);
-    EXPECT_EQ(text, kDegree);
-}
-
-// A begun line that stalls past the reply timeout is given up by the receive
-// thread on its own, with no traffic on any connection: the next whole line
-// is read on its own and not glued to the stale bytes.
+// Given up with no traffic on any connection: the next line is not glued to it.
 TEST_F(Transport, StalledPartialLineIsGivenUpOnTimeWithoutTraffic) {
     TestClock clock(true);
     fc.push_bytes(R"({"state":"joint_degree","stale":)");
@@ -95,8 +78,6 @@ TEST_F(Transport, StalledPartialLineIsGivenUpOnTimeWithoutTraffic) {
     EXPECT_EQ(text, kDegree);
 }
 
-// A peer that closes mid-line hands nothing to the waiting call, which ends
-// with 7 at its own limit.
 TEST_F(Transport, LineCutByThePeerClosingIsNoReply) {
     TestClock clock(true);
     fc.on("get_joint_degree", Reply{{R"({"state":"joint_degree","joi)"}, true});
@@ -110,8 +91,7 @@ TEST_F(Transport, LineCutByThePeerClosingIsNoReply) {
 // A stored reply wakes its caller at once, not at the next poll interval.
 TEST_F(Transport, ReplyWakesItsCallerAtOnce) {
     fc.on("get_joint_degree", Reply{{kDegree + "\r\n"}, false, 1});
-    // A poll every 10 ms could never answer in under 10 ms; the quickest of a
-    // few calls shows the wake-up even on a loaded machine.
+    // A 10 ms poll never answers under 10 ms; the quickest call survives load.
     std::int64_t quickest = 1000;
     for (int i = 0; i < 10; ++i) {
         const auto start = now_ms();
@@ -119,15 +99,6 @@ TEST_F(Transport, ReplyWakesItsCallerAtOnce) {
         quickest = std::min<std::int64_t>(quickest, now_ms() - start);
     }
     EXPECT_LT(quickest, 9);
-}
-
-// Queued lines leave one per 10 ms, the first at once.
-TEST_F(Transport, QueuedLinesLeaveTenMillisecondsApart) {
-    const auto start = now_ms();
-    for (int n = 0; n < 4; ++n) core::queue_line(h, "{\"n\":" + std::to_string(n) + "}\r\n");
-    ASSERT_TRUE(fc.wait_lines(4));
-    EXPECT_GE(now_ms() - start, 30);
-    EXPECT_EQ(fc.raw_of(0), "{\"n\":0}\r\n{\"n\":1}\r\n{\"n\":2}\r\n{\"n\":3}\r\n");
 }
 
 const std::string kFloodLine = "{\"command\":\"flood\",\"pad\":\"" + std::string(250, 'x') + "\"}\r\n";
@@ -216,7 +187,6 @@ TEST_P(TransportClocks, NoReplyTimesOutWithSevenAndRemovesItsSlot) {
     EXPECT_LT(clock.now_ms() - start, 3500);
     EXPECT_EQ(pending_count(), 1);
 }
-
 INSTANTIATE_TEST_SUITE_P(Clocks, TransportClocks, ::testing::Bool(), clock_name);
 
 TEST_F(Transport, FullTableRefusesWithTwentyAndSendsNothing) {
@@ -227,8 +197,6 @@ TEST_F(Transport, FullTableRefusesWithTwentyAndSendsNothing) {
     EXPECT_TRUE(fc.lines().empty());
 }
 
-// A connection without a receive-timeout limit that never speaks must not
-// hold up the replies of another connection.
 TEST_F(Transport, QuietConnectionWithoutTimeoutDelaysNobody) {
     FakeController quiet;
     SOCKHANDLE idle = connect_to(quiet, 0);
@@ -239,8 +207,6 @@ TEST_F(Transport, QuietConnectionWithoutTimeoutDelaysNobody) {
     Arm_Socket_Close(idle);
 }
 
-// After UnInit the queue has no storage: the line is dropped and the call
-// still succeeds; the next Arx_API_Init brings the queue back.
 TEST_F(Transport, QueueAfterUnInitDropsTheLineAndInitRestoresIt) {
     ASSERT_NE(Arx_API_UnInit(), 0);
     EXPECT_EQ(core::queue_line(h, "{\"command\":\"lost\"}\r\n"), 0);
@@ -252,8 +218,6 @@ TEST_F(Transport, QueueAfterUnInitDropsTheLineAndInitRestoresIt) {
     EXPECT_EQ(fc.raw_of(0), "{\"n\":1}\r\n{\"n\":2}\r\n");
 }
 
-// Closing a connection ends the calls that wait on it at once, with 6, and
-// leaves none of its slots behind.
 TEST_F(Transport, CloseEndsTheCallsWaitingOnItAtOnce) {
     auto call = std::async(std::launch::async, [&] { return ask(h); });
     auto arrival = std::async(std::launch::async, [&] {
@@ -271,8 +235,6 @@ TEST_F(Transport, CloseEndsTheCallsWaitingOnItAtOnce) {
     h = 0;
 }
 
-// Once the controller has ended the connection, sends on it fail at once:
-// the probe, a queued command, a set-point.
 TEST_F(Transport, ConnectionEndedByTheControllerRefusesAtOnce) {
     fc.close_connection(0);
     const float joints[6] = {};
@@ -355,8 +317,6 @@ TEST_F(Transport, SetPointsArriveWithinAMillisecondBesideBlockingCalls) {
     EXPECT_LE(best, bound) << "median " << median;
 }
 
-// A full queue refuses with 20 and queues nothing: every line that was
-// accepted arrives, and no other.
 TEST_F(Transport, FullQueueRefusesWithTwentyAndLosesNoAcceptedLine) {
     TestClock clock(true);  // the queue drains on the 10 ms beat of this clock
     int accepted = 0, refused = 0;
@@ -372,8 +332,8 @@ TEST_F(Transport, FullQueueRefusesWithTwentyAndLosesNoAcceptedLine) {
     EXPECT_EQ(fc.lines().size(), static_cast<std::size_t>(accepted));
 }
 
-// Queued lines leave on a 10 ms beat: 200 of them take two seconds, not the
-// sum of ten-millisecond sleeps and the sends between them.
+// A 10 ms beat, not the sum of 10 ms sleeps and sends; the bytes of queued
+// lines are pinned by the UnInit test.
 TEST_F(Transport, QueuedLinesDrainAtOneHundredPerSecond) {
     constexpr int kLines = 200;
     for (int n = 0; n < kLines; ++n) ASSERT_EQ(core::queue_line(h, "{\"n\":" + std::to_string(n) + "}\r\n"), 0);
@@ -386,9 +346,9 @@ TEST_F(Transport, QueuedLinesDrainAtOneHundredPerSecond) {
     for (int n = 10; n < kLines; n += 10) EXPECT_GE(span(n - 10, n), 90.0) << n;
 }
 
-// While a trajectory file downloads on a connection, nothing else lands in
-// its content: a direct send is refused with 18, a queued line waits for the
-// end of the download, other connections' lines go on.
+// A queued line waits for the end of the download on its connection, while
+// other connections' queued lines go on (direct sends refused with 18: the
+// trajectory file tests).
 TEST_F(Transport, DownloadHoldsEveryOtherLineOfItsConnectionBack) {
     FakeController other;
     const SOCKHANDLE elsewhere = connect_to(other);
@@ -398,21 +358,16 @@ TEST_F(Transport, DownloadHoldsEveryOtherLineOfItsConnectionBack) {
         ASSERT_TRUE(transfer);
         EXPECT_EQ(core::queue_line(h, "{\"held\":1}\r\n"), 0);
         EXPECT_EQ(core::queue_line(elsewhere, "{\"other\":1}\r\n"), 0);
-        EXPECT_EQ(core::send_line(h, "{\"direct\":1}\r\n"), ARX_FILE_TRANSFER_BUSY);
-        EXPECT_EQ(ask(h), ARX_FILE_TRANSFER_BUSY);
         EXPECT_EQ(core::send_raw_piece(h, "0123456789"), 0);
         ASSERT_TRUE(other.wait_lines(1));
         platform::sleep_ms(30);
         EXPECT_EQ(fc.raw_of(0), "0123456789");
-        EXPECT_EQ(pending_count(), 0);
     }
     ASSERT_TRUE(fc.wait_lines(1));
     EXPECT_EQ(fc.raw_of(0), "0123456789{\"held\":1}\r\n");
     Arm_Socket_Close(elsewhere);
 }
 
-// A line queued just before a download starts goes out whole before the
-// file's first piece, or after its last: never between.
 TEST_F(Transport, LineQueuedAsADownloadStartsNeverLandsInsideIt) {
     std::string expected_content;
     for (int round = 0; round < 40; ++round) {
@@ -432,7 +387,6 @@ TEST_F(Transport, LineQueuedAsADownloadStartsNeverLandsInsideIt) {
     }
 }
 
-// What the core gives up on reaches the application's log handler.
 TEST_F(Transport, WhatIsGivenUpIsLogged) {
     TestClock clock(true);
     Arx_Set_Log_Handler(ARX_LOG_DEBUG, LogRecorder::handler);
@@ -468,8 +422,8 @@ TEST_F(Transport, WhatIsGivenUpIsLogged) {
 std::mutex report_mutex;
 std::vector<CallbackData> reports;
 
-// Three callback-mode slots; each report reaches only the earliest, decoded
-// (bad reports carry their fault code).
+// Three callback-mode slots; each report reaches only the earliest (the
+// decoded values are the force tests'); bad reports carry their fault code.
 TEST_F(Transport, EachReportReachesExactlyOneCallbackSlot) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, [](CallbackData data) {
                   std::lock_guard<std::mutex> lock(report_mutex);
@@ -489,16 +443,12 @@ TEST_F(Transport, EachReportReachesExactlyOneCallbackSlot) {
         EXPECT_EQ(pending_count(), 3 - static_cast<int>(n));
     }
     std::lock_guard<std::mutex> lock(report_mutex);
-    const CallbackData& d = reports[0];
-    EXPECT_EQ(std::vector<int>({d.socket, d.code, d.err_code, d.force, d.arm_err}),
-              std::vector<int>({static_cast<int>(h), 3, 0, 12, 0}));
-    EXPECT_FLOAT_EQ(d.joint[5], 6.0f);
+    EXPECT_EQ(reports[0].err_code, 0);
     EXPECT_EQ(reports[1].err_code, ARX_REPLY_NOT_JSON);
     EXPECT_EQ(reports[2].err_code, ARX_TYPE_ERROR);  // no joint array
 }
 
-// Several threads on several connections at once: every reply reaches the
-// call that asked for it.
+// Two kinds on each of four connections at once.
 TEST(TransportConcurrency, EveryReplyReachesItsOwnCaller) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     FakeController fakes[4];

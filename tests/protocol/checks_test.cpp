@@ -47,14 +47,11 @@ TEST_F(Checks, FileTransferRefusesFirstWithoutPauseAndStoresNothing) {
     setAngle(1, 2, 3);
     const arx::core::TransferClaim transfer(h);
     ASSERT_TRUE(transfer);
-    int i;
     const auto start = Clock::now();
     expect_sends({
         {"before the value", [&] { return Set_Joint_Speed(h, 1, kNaN, true); }, nullptr, 18},
         {"before the null check", [&] { return Get_Joint_Speed(h, nullptr); }, nullptr, 18},
         {"install pose", [&] { return Set_Install_Pose(h, 0, 0, 90, false); }, nullptr, 18},
-        {"IO type 9", [&] { return Set_IO_State(h, 9, 1, true, true); }, nullptr, 18},
-        {"car state", [&] { return Get_Car_State(h, &i, &i, &i, &i, &i, &i); }, nullptr, 18},
     });
     EXPECT_LT(ms_since(start), arx::core::kCommandPauseMs);
     EXPECT_FLOAT_EQ(arx::kin::kinematic_state().install[2], static_cast<float>(3 * 3.1415926 / 180));

@@ -1,5 +1,4 @@
-// The connection registry, and the start-up that loads the controller's
-// active frames and mounting angles before Arm_Socket_Start returns.
+// The connection registry, and the start-up that loads the active frames and mounting angles.
 #include "core/connections.h"
 #include "core/library.h"
 #include "core/platform.h"
@@ -43,7 +42,6 @@ TEST_F(Registry, ForeignSocketIsNeverWrittenTo) {
     platform::close_socket(foreign);
 }
 
-// Closed connections free their entries; 300 live ones fill the registry.
 TEST_F(Registry, ReusesClosedEntriesAndRefusesWithFourWhenFull) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     for (int i = 0; i < 301; ++i) {
@@ -115,7 +113,6 @@ TEST_F(Registry, UnknownHandleCountsSixJointsBothWays) {
     Arm_Socket_Close(six);
 }
 
-// Start-up loads the controller's active frames and mounting angles.
 void script(FakeController& fc, const char* tool_pose, const char* work_pose) {
     fc.on("get_current_tool_frame", std::string(R"({"state":"current_tool_frame","tool_name":"tip","pose":)") + tool_pose +
                                         R"(,"payload":0,"position":[0,0,0]})");

@@ -1,6 +1,4 @@
-// Force sensing and force-position control against the fake controller: the
-// sensor decoders, refusals, and the set-point reports that reach the
-// application callback.
+// Force sensing: decoders, refusals, and the set-point reports and their places in the table of awaited replies.
 #include "core/library.h"
 #include "core/pending_table.h"
 #include "core/transport.h"
@@ -128,22 +126,6 @@ TEST_F(Force, UnansweredSetPointsFillOnlyTheirConnectionsShare) {
     fc.push_line(all);
     ASSERT_TRUE(wait_reports(before + arx::core::kCallbackSlotsPerConnection));
     EXPECT_EQ(Force_Position_Move_POSE(h, pose, 0, 0, 0, 0), 0);
-}
-
-// A 100 Hz set-point loop without a callback, answered by the controller,
-// runs for good: every report frees its place.
-TEST_F(Force, AnsweredSetPointsWithoutACallbackLeaveNoPlaceTaken) {
-    fc.on("Force_Position_Move", kForceReport);
-    const POSE pose{};
-    for (int i = 0; i < 2100; ++i) {
-        ASSERT_EQ(Force_Position_Move_POSE(h, pose, 0, 0, 0, 0), 0) << i;
-        if (i % 100 == 99) ASSERT_TRUE(arx::test::wait_until([] { return pending_slots() == 0; }, 2000)) << i;
-    }
-    fc.on("get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":2})");
-    EXPECT_EQ(Get_Fz(h, &f[0]), 0);
-    const SOCKHANDLE second = arx::test::connect_to(fc);
-    EXPECT_TRUE(ARX_HANDLE_IS_VALID(second));
-    Arm_Socket_Close(second);
 }
 
 // Closing a connection frees every place its set-points held.

@@ -1,6 +1,4 @@
-// Replies refused or written in part (what a query wrote before it stopped,
-// what it left alone), the kinematic values that follow the DH and
-// installation commands, Modbus counts, and the moves the kinematics compute.
+// Replies refused or written in part, the kinematics that follow DH and installation, Modbus counts, derived moves.
 #include "kinematics/kinematic_state.h"
 #include "kinematics/state.h"
 #include "support/log_recorder.h"
@@ -76,20 +74,6 @@ TEST_F(Replies, FrameQueriesStopAtTheFirstBadMember) {
     });
 }
 
-// The seventh joint's places and the unused members stay as they were (the
-// reply's way to the debug log: log_test.cpp).
-TEST_F(Replies, AllStateLeavesTheUnusedPlaces) {
-    const std::string reply = R"({"state":"arm_all_state","all_state":{"temperature":[1,2,3,4,5,6],"current":[1500,0,0,0,0,-2000],)"
-                              R"("voltage":[24000,0,0,0,0,0],"en_flag":[1,0,1,0,1,257],"err_flag":[65538,0,0,0,0,3],"sys_err":70000}})";
-    JOINT_STATE js, mark;
-    std::memset(&js, 'Z', sizeof js);
-    mark = js;
-    fc.on("get_arm_all_state", reply);
-    EXPECT_EQ(Get_Arm_All_State(h, &js), 0);
-    EXPECT_EQ(list(&js.current[5], 2), "-2," + list(&mark.current[6], 1));
-    EXPECT_EQ(std::memcmp(js.unused_a, mark.unused_a, sizeof js.unused_a + sizeof js.unused_b), 0);
-}
-
 TEST_F(Replies, QueriesDecode) {
     const auto dh = [&] {
         arx::kin::store_end_link_length(0.5f);
@@ -108,7 +92,6 @@ TEST_F(Replies, QueriesDecode) {
     });
 }
 
-// (A queued DH setting stores at once: DHEndLinkTakenOnlyAsMetresAnArmCanHave.)
 TEST_F(Replies, SettingsStoreQueuedAtOnceBlockingOnlyWhenAccepted) {
     arx::kin::store_end_link_length(0.5f);
     fc.on("set_DH_data", R"({"command":"set_DH_data","set_state":false})");
@@ -142,6 +125,7 @@ TEST_F(Replies, DHEndLinkTakenOnlyAsMetresAnArmCanHave) {
     struct Case {
         const char* what;
         std::function<int()> call;
+        int output;      // Get: the fourth output in thousandths; Set: the result
         float end_link;  // what the kinematics hold afterwards
         const char* warning;  // start of the logged warning, or null
     };
@@ -153,27 +137,24 @@ TEST_F(Replies, DHEndLinkTakenOnlyAsMetresAnArmCanHave) {
         };
     };
     const Case cases[] = {
-        {"1440 read back as 144", get("1440"), initial, "DH end link 144 is not a length in metres"},
-        {"0", get("0"), initial, "DH end link 0 is not"},
-        {"negative", get("-3"), initial, "DH end link -0.3 is not"},
-        {"just over a metre", get("11"), initial, "DH end link 1.1 is not"},
-        {"1.52: the integer part, 0.1 m", get("1.52"), 0.1f, nullptr},
-        {"a metre", get("10"), 1.0f, nullptr},
-        {"set, queued: 0.152 m", [&] { return Set_DH_Data(h, 0, 0, 0, 0.152f, 0, false); }, 0.152f, nullptr},
-        {"set, queued: 144 (mm) on the wire, kept", [&] { return Set_DH_Data(h, 0, 0, 0, 144, 0, false); }, initial,
+        {"1440 read back as 144", get("1440"), 144000, initial, "DH end link 144 is not a length in metres"},
+        {"0", get("0"), 0, initial, "DH end link 0 is not"},
+        {"negative", get("-3"), -300, initial, "DH end link -0.3 is not"},
+        {"just over a metre", get("11"), 1100, initial, "DH end link 1.1 is not"},
+        {"1.52: the integer part, 0.1 m", get("1.52"), 100, 0.1f, nullptr},
+        {"a metre", get("10"), 1000, 1.0f, nullptr},
+        {"set, queued: 0.152 m", [&] { return Set_DH_Data(h, 0, 0, 0, 0.152f, 0, false); }, 0, 0.152f, nullptr},
+        {"set, queued: 144 (mm) on the wire, kept", [&] { return Set_DH_Data(h, 0, 0, 0, 144, 0, false); }, 0, initial,
          "DH end link 144 is not"},
-        {"set, queued: not a number, refused", [&] { return Set_DH_Data(h, 0, 0, 0, std::nanf(""), 0, false); }, initial,
-         "set_DH_data: refused before sending: 11"},
+        {"set, queued: not a number, refused", [&] { return Set_DH_Data(h, 0, 0, 0, std::nanf(""), 0, false); },
+         ARX_TYPE_ERROR, initial, "set_DH_data: refused before sending: 11"},
     };
-    // Get: the fourth output in thousandths; Set: the result.
-    const int outputs[] = {144000, 0, -300, 1100, 100, 1000, 0, 0, ARX_TYPE_ERROR};
     Arx_Set_Log_Handler(ARX_LOG_WARNING, arx::test::LogRecorder::handler);
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const Case& c = cases[i];
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         setLwt(0);
         arx::test::LogRecorder::take();
-        EXPECT_EQ(c.call(), outputs[i]);
+        EXPECT_EQ(c.call(), c.output);
         EXPECT_FLOAT_EQ(kin().end_link, c.end_link);
         const Pose after = Forward_Kinematics(zero);
         if (c.end_link == initial) {
@@ -294,8 +275,6 @@ TEST_F(Replies, SevenJointConnection) {
     const float seven[7] = {1, 2, 3, 4, 5, 6, 7.5f};
     const float parm[14] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0.0125f, 14};
     expect_sends({
-        {"zero offset", [&] { return Set_Joint_Zero_Offset(h, seven, false); },
-         R"({"command":"set_joint_zero_offset","offset":[1000,2000,3000,4000,5000,6000,7500]})"},
         {"dynamic parm: fourteen", [&] { return Set_Arm_Dynamic_Parm(h, parm, false); },
          R"({"command":"set_arm_dynamic_parm","parm":[1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,12.500000,14000]})"},
         {"movej", [&] { return Movej_Cmd(h, seven, 20, 0, false); },

@@ -1,6 +1,4 @@
-// Trajectory-file downloads against the fake controller: the announcement's
-// exact bytes, the content in ten-byte pieces, the refusals before anything
-// is sent, and what other commands see while the file travels.
+// Trajectory-file downloads: the announcement, ten-byte pieces, refusals, other commands meanwhile.
 #include "support/command_cases.h"
 #include "support/temp_folder.h"
 

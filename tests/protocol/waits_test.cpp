@@ -1,9 +1,6 @@
-// How long blocking commands wait: moves watch the arm only after 5 s (movel)
-// or 23 s (the others); device commands wait for arrival reports, calibration
-// and mode answers, and settle after a mode or frame change. Each long case is
-// its own test, so parallel ctest spreads them. Every case runs twice: on a
-// clock moved by hand (quick) and on the real clock (slow), with the same
-// assertions.
+// How long blocking commands wait: moves watch the arm only after 5 s (movel) or 23 s (the others); device
+// commands wait for arrival reports and answers, and settle after a mode or frame change. Each long case is its own
+// test (parallel ctest spreads them), run on a clock moved by hand (quick) and on the real clock (slow).
 #include "core/transfer_state.h"
 #include "support/command_cases.h"
 #include "support/manual_clock.h"
@@ -40,11 +37,20 @@ struct WaitCase {
     std::function<int(SOCKHANDLE)> call;
     int rc;
     long long min_ms, max_ms;  // how long the call takes
+    int state_queries = -1;    // how often the arm is asked, when counted
 };
 Reply late(const std::string& line, int delay_ms) { return Reply{{line + "\r\n"}, false, delay_ms}; }
 const std::string kCalibrated = R"({"command":"set_force_sensor","set_state":true})";
 
 const WaitCase kWaits[] = {
+    // The first sample is only stored, five more stand still.
+    {"StandingArmEndsAJointMoveOnTheSixthSample", "get_current_arm_state", late(kStanding, 0),
+     [](SOCKHANDLE h) { return Movej_Cmd(h, kJoints, 10, 0, true); }, ARX_MOVE_NOT_COMPLETED, kLongGraceMs + 5 * 200,
+     kLongGraceMs + 3000, 6},
+    {"JointPoseMoveTimesOutAfterItsLongLimitWithoutSampling", "movej_p", Reply{},
+     [](SOCKHANDLE h) { return Movej_P_Cmd(h, kPose, 10, 0, true); }, ARX_REPLY_TIMEOUT, kLongGraceMs, kLongGraceMs + 500, 0},
+    {"LineMoveEndsWithTheCodeOfItsNineteenthFailedSample", "get_current_arm_state", late("current_arm_state: not json", 0),
+     [](SOCKHANDLE h) { return Movel_Cmd(h, kPose, 10, 0, true); }, ARX_REPLY_NOT_JSON, kLineGraceMs, kLineGraceMs + 3000, 19},
     // The gripper's acknowledgement completes nothing; its arrival report does.
     {"GripperAckThenArrival", "set_gripper_pick",
      Reply{{R"({"command":"set_gripper_pick","state":true})" "\r\n", R"({"state":"current_trajectory_state","trajectory_state":false})" "\r\n"}},
@@ -85,6 +91,9 @@ TEST_P(DeviceWaits, TakeTheirTime) {
     const long long took = clock.now_ms() - start;
     EXPECT_GE(took, c.min_ms);
     EXPECT_LT(took, c.max_ms + kSlackMs);
+    const auto lines = fc.lines();
+    if (c.state_queries >= 0)
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), R"({"command":"get_current_arm_state"})"), c.state_queries);
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, DeviceWaits, ::testing::Combine(::testing::ValuesIn(kWaits), ::testing::Bool()),
@@ -113,16 +122,6 @@ protected:
     bool wait_state_queries(int n, int max_ms) const { return clock->wait([&] { return state_queries() >= n; }, max_ms); }
 };
 
-TEST_P(MoveWaits, StandingArmEndsAJointMoveOnTheSixthSample) {
-    fc.on("get_current_arm_state", kStanding);
-    const auto start = clock->now_ms();
-    EXPECT_EQ(clock->run([&] { return Movej_Cmd(h, kJoints, 10, 0, true); }), ARX_MOVE_NOT_COMPLETED);
-    const long long took = since(start);
-    EXPECT_GE(took, kLongGraceMs + 5 * 200);
-    EXPECT_LT(took, kLongGraceMs + 3000 + kSlackMs);
-    EXPECT_EQ(state_queries(), 6);  // the first sample is only stored, five more stand still
-}
-
 // Ending one move's wait leaves the other's slot: the arc move, which never
 // stops on a standing arm, still receives its report.
 TEST_P(MoveWaits, TwoMovesOnOneConnectionOneStallsTheOtherArrives) {
@@ -139,22 +138,6 @@ TEST_P(MoveWaits, TwoMovesOnOneConnectionOneStallsTheOtherArrives) {
     ASSERT_TRUE(clock->wait([&] { return ready(arc_move); }, 2000, 5));
     EXPECT_EQ(arc_move.get(), 0);
     EXPECT_LT(since(pushed), 500 + kSlackMs);  // the report ends the wait at once, not after the sampling interval
-}
-
-TEST_P(MoveWaits, JointPoseMoveTimesOutAfterItsLongLimitWithoutSampling) {
-    const auto start = clock->now_ms();
-    EXPECT_EQ(clock->run([&] { return Movej_P_Cmd(h, kPose, 10, 0, true); }), ARX_REPLY_TIMEOUT);
-    EXPECT_GE(since(start), kLongGraceMs);
-    EXPECT_LT(since(start), kLongGraceMs + 500 + kSlackMs);
-    EXPECT_EQ(state_queries(), 0);
-}
-
-TEST_P(MoveWaits, LineMoveEndsWithTheCodeOfItsNineteenthFailedSample) {
-    fc.on("get_current_arm_state", "current_arm_state: not json");
-    const auto start = clock->now_ms();
-    EXPECT_EQ(clock->run([&] { return Movel_Cmd(h, kPose, 10, 0, true); }), ARX_REPLY_NOT_JSON);
-    EXPECT_GE(since(start), kLineGraceMs);
-    EXPECT_EQ(state_queries(), 19);
 }
 
 // A report that comes in beside the sample that completes a stall wins: the

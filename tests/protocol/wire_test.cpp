@@ -1,5 +1,4 @@
-// Request values and array decoders at the edges the sweep rows do not reach:
-// number text forms, escapes, the line-length limit, all-or-nothing arrays.
+// Request values and array decoders at the edges the sweep rows do not reach.
 #include "protocol/decoders.h"
 #include "protocol/number_text.h"
 #include "protocol/request.h"
@@ -88,37 +87,22 @@ TEST(RequestValues, IntegerTextAtTheEdgesOfItsForms) {
     }
 }
 
-// A number is written in place and refused when it went past the line's
-// limit: the last character that fits, and one more.
-TEST(Request, NumberAtTheEndOfTheLineBuffer) {
-    // {"command":"x","n":"<text>","v":-2147483648}\r\n is 40 characters plus the text.
-    for (const std::size_t text_length : {259, 260}) {
-        SCOPED_TRACE(text_length);
-        const std::string text(text_length, 'a');
-        Request r("x");
-        r.add("n", Text(text.c_str())).add("v", Int(-2147483648LL));
-        const std::string_view line = r.line();
-        if (text_length == 259) {
-            EXPECT_EQ(r.fault(), 0);
-            ASSERT_EQ(line.size(), Request::kMaxLineLength);
-            EXPECT_EQ(line.substr(line.size() - 18), "\"v\":-2147483648}\r\n");
-        } else {
-            EXPECT_EQ(r.fault(), 11);
-            EXPECT_TRUE(line.empty());
-        }
-    }
-}
-
+// The controller's line buffer takes 299 characters: {"command":"x","n":"<text>"}\r\n is 24 plus the text, and
+// 16 more with ,"v":-2147483648 written in place at the end. Escaping doubles the quotes.
 TEST(Request, RefusesWhatCannotBeSentAndKeepsTheFirstFault) {
-    // {"command":"x","n":"<text>"}\r\n is 24 characters plus the text; the
-    // controller's line buffer takes 299. Escaping doubles the quotes.
-    struct Case { std::string text; int fault; std::size_t length; };
-    for (const Case& c : {Case{std::string(275, 'a'), 0, 299}, Case{std::string(276, 'a'), 11, 0}, Case{std::string(138, '"'), 11, 0}}) {
+    struct Case { std::string text; bool number; int fault; std::size_t length; };
+    const Case cases[] = {{std::string(275, 'a'), false, 0, 299}, {std::string(276, 'a'), false, 11, 0},
+                          {std::string(138, '"'), false, 11, 0},  {std::string(259, 'a'), true, 0, 299},
+                          {std::string(260, 'a'), true, 11, 0}};
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.text.size());
         Request r("x");
         r.add("n", Text(c.text.c_str()));
-        EXPECT_EQ(r.line().size(), c.length);
+        if (c.number) r.add("v", Int(-2147483648LL));
+        const std::string_view line = r.line();
+        EXPECT_EQ(line.size(), c.length);
         EXPECT_EQ(r.fault(), c.fault);
+        if (c.number && c.length) EXPECT_EQ(line.substr(line.size() - 18), "\"v\":-2147483648}\r\n");
     }
     Request first_fault_wins("c");
     first_fault_wins.add("a", Text(nullptr)).add("b", Milli(kNaN));
