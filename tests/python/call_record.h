@@ -106,14 +106,9 @@ public:
     void array(const char* name, const T* values, int count) {
         if (!active_) return;
         json_.key(name);
-        if (!values) return json_.raw("null");
-        json_.open('[');
-        for (int i = 0; i < count; ++i) put(json_, values[i]);
-        json_.close(']');
+        values ? list(values, count) : json_.raw("null");
     }
-    void given(const char* name, bool given) {
-        if (active_) json_.key(name), put(json_, given);
-    }
+    void given(const char* name, bool given) { arg(name, given); }
     template <class T>
     void result(const T& value) {
         if (!active_) return;
@@ -130,11 +125,7 @@ public:
     }
     template <class T>
     void output_array(const char* name, const T* values, int count) {
-        if (!active_) return;
-        output_key(name);
-        json_.open('[');
-        for (int i = 0; i < count; ++i) put(json_, values[i]);
-        json_.close(']');
+        if (active_) output_key(name), list(values, count);
     }
     void output_text(const char* name, const char* text, std::size_t capacity) {
         if (active_) output_key(name), json_.string(text, strnlen(text, capacity));
@@ -148,6 +139,12 @@ public:
     }
 
 private:
+    template <class T>
+    void list(const T* values, int count) {
+        json_.open('[');
+        for (int i = 0; i < count; ++i) put(json_, values[i]);
+        json_.close(']');
+    }
     void output_key(const char* name) {
         if (!outputs_open_) json_.key("outputs"), json_.open('{'), outputs_open_ = true;
         json_.key(name);
