@@ -26,28 +26,26 @@ public:
     const std::string& text() const { return text_; }
 
 private:
-    void quoted(const char* s, std::size_t n);
+    void quoted(const char* s, std::size_t n) {
+        // Bytes above 127 as \u00XX: the Python side reads them back as Latin-1.
+        text_ += '"';
+        for (std::size_t i = 0; i < n; ++i) {
+            const unsigned char c = static_cast<unsigned char>(s[i]);
+            if (c == '"' || c == '\\') text_ += '\\', text_ += static_cast<char>(c);
+            else if (c < 0x20 || c > 0x7e) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                text_ += escaped;
+            } else text_ += static_cast<char>(c);
+        }
+        text_ += '"';
+    }
     void comma() {
         if (!first_) text_ += ',';
     }
     std::string text_;
     bool first_ = true;
 };
-
-inline void Json::quoted(const char* s, std::size_t n) {
-    // Bytes above 127 as \u00XX: the Python side reads them back as Latin-1.
-    text_ += '"';
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c == '"' || c == '\\') text_ += '\\', text_ += static_cast<char>(c);
-        else if (c < 0x20 || c > 0x7e) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            text_ += escaped;
-        } else text_ += static_cast<char>(c);
-    }
-    text_ += '"';
-}
 
 inline void put(Json& j, bool v) { j.raw(v ? "true" : "false"); }
 inline void put(Json& j, double v) {
