@@ -26,28 +26,26 @@ public:
     const std::string& text() const { return text_; }
 
 private:
-    void quoted(const char* s, std::size_t n);
+    void quoted(const char* s, std::size_t n) {
+        // Bytes above 127 as \u00XX: the Python side reads them back as Latin-1.
+        text_ += '"';
+        for (std::size_t i = 0; i < n; ++i) {
+            const unsigned char c = static_cast<unsigned char>(s[i]);
+            if (c == '"' || c == '\\') text_ += '\\', text_ += static_cast<char>(c);
+            else if (c < 0x20 || c > 0x7e) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                text_ += escaped;
+            } else text_ += static_cast<char>(c);
+        }
+        text_ += '"';
+    }
     void comma() {
         if (!first_) text_ += ',';
     }
     std::string text_;
     bool first_ = true;
 };
-
-inline void Json::quoted(const char* s, std::size_t n) {
-    // Bytes above 127 as \u00XX: the Python side reads them back as Latin-1.
-    text_ += '"';
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c == '"' || c == '\\') text_ += '\\', text_ += static_cast<char>(c);
-        else if (c < 0x20 || c > 0x7e) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            text_ += escaped;
-        } else text_ += static_cast<char>(c);
-    }
-    text_ += '"';
-}
 
 inline void put(Json& j, bool v) { j.raw(v ? "true" : "false"); }
 inline void put(Json& j, double v) {
@@ -106,14 +104,9 @@ public:
     void array(const char* name, const T* values, int count) {
         if (!active_) return;
         json_.key(name);
-        if (!values) return json_.raw("null");
-        json_.open('[');
-        for (int i = 0; i < count; ++i) put(json_, values[i]);
-        json_.close(']');
+        values ? list(values, count) : json_.raw("null");
     }
-    void given(const char* name, bool given) {
-        if (active_) json_.key(name), put(json_, given);
-    }
+    void given(const char* name, bool given) { arg(name, given); }
     template <class T>
     void result(const T& value) {
         if (!active_) return;
@@ -130,11 +123,7 @@ public:
     }
     template <class T>
     void output_array(const char* name, const T* values, int count) {
-        if (!active_) return;
-        output_key(name);
-        json_.open('[');
-        for (int i = 0; i < count; ++i) put(json_, values[i]);
-        json_.close(']');
+        if (active_) output_key(name), list(values, count);
     }
     void output_text(const char* name, const char* text, std::size_t capacity) {
         if (active_) output_key(name), json_.string(text, strnlen(text, capacity));
@@ -148,6 +137,12 @@ public:
     }
 
 private:
+    template <class T>
+    void list(const T* values, int count) {
+        json_.open('[');
+        for (int i = 0; i < count; ++i) put(json_, values[i]);
+        json_.close(']');
+    }
     void output_key(const char* name) {
         if (!outputs_open_) json_.key("outputs"), json_.open('{'), outputs_open_ = true;
         json_.key(name);

@@ -1,6 +1,6 @@
-"""Shared pieces of the Python suite: arx-sim started once per session, and a
-fake controller on loopback (a real TCP peer that records every byte and
-answers by script)."""
+"""Shared pieces of the Python suite: arx-sim on a free port, the `arx` tool
+run as a user runs it, and a fake controller on loopback (a real TCP peer that
+records every byte and answers by script)."""
 from __future__ import annotations
 
 import json
@@ -8,13 +8,14 @@ import os
 import pathlib
 import socket
 import subprocess
+import sys
 import threading
-import time
 from typing import Iterator
 
 import pytest
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
+PACKAGE_DIR = ROOT / "python"
 STARTUP_REPLIES = {
     "get_current_tool_frame":
         '{"state":"current_tool_frame","tool_name":"Arm_Tip","pose":[0,0,0,0,0,0],"payload":0,"position":[0,0,0]}',
@@ -39,22 +40,17 @@ class FakeController:
     def __init__(self) -> None:
         self.listener = socket.create_server(("127.0.0.1", 0))
         self.port = self.listener.getsockname()[1]
-        self.replies: dict[str, str] = dict(STARTUP_REPLIES)
-        self.delays: dict[str, float] = {}
+        self.replies: dict[str, str | None] = dict(STARTUP_REPLIES)
         self.raw: list[bytearray] = []
         self.lines: list[bytes] = []
         self.sockets: list[socket.socket] = []
         self.changed = threading.Condition()
         threading.Thread(target=self._accept, daemon=True).start()
 
-    def on(self, command: str, line: str | None, delay: float = 0) -> None:
-        """Answers `command` with `line` after `delay` seconds; None: silence."""
+    def on(self, command: str, line: str | None) -> None:
+        """Answers `command` with `line`; None: silence."""
         with self.changed:
-            if line is None:
-                self.replies.pop(command, None)
-            else:
-                self.replies[command] = line
-            self.delays[command] = delay
+            self.replies[command] = line
 
     def push_line(self, line: str, connection: int = 0) -> None:
         self.sockets[connection].sendall(line.encode() + b"\r\n")
@@ -108,7 +104,7 @@ class FakeController:
             try:
                 data = connection.recv(65536)
             except OSError:
-                return
+                data = b""
             if not data:
                 return
             pending += data
@@ -120,10 +116,8 @@ class FakeController:
                 with self.changed:
                     self.lines.append(line)
                     reply = self.replies.get(command_of(line))
-                    delay = self.delays.get(command_of(line), 0)
                     self.changed.notify_all()
                 if reply is not None:
-                    time.sleep(delay)
                     try:
                         connection.sendall(reply.encode() + b"\r\n")
                     except OSError:
@@ -137,19 +131,43 @@ def fake() -> Iterator[FakeController]:
     controller.close()
 
 
-def start_sim(*options: str) -> tuple[subprocess.Popen, int]:
-    """arx-sim on a free port; its first line names the port."""
-    sim = subprocess.Popen([os.environ["ARX_SIM"], "--port", "0", *options], stdout=subprocess.PIPE, text=True)
-    line = sim.stdout.readline()
-    if not line.startswith("listening on 127.0.0.1:"):
-        sim.kill()
-        raise RuntimeError(f"arx-sim did not start: {line!r}")
-    return sim, int(line.rsplit(":", 1)[1])
+class Sim:
+    """arx-sim on a free port (its first line names it), stopped on exit."""
+
+    def __init__(self, *options: str) -> None:
+        self.process = subprocess.Popen([os.environ["ARX_SIM"], "--port", "0", *options], stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL, text=True)
+        line = self.process.stdout.readline()
+        if not line.startswith("listening on 127.0.0.1:"):
+            self.process.kill()
+            raise RuntimeError(f"arx-sim did not start: {line!r}")
+        self.port = int(line.rsplit(":", 1)[1])
+
+    def __enter__(self) -> "Sim":
+        return self
+
+    def __exit__(self, *exc: object) -> None:
+        self.process.terminate()
+        self.process.wait(5)
 
 
 @pytest.fixture(scope="session")
 def sim_port() -> Iterator[int]:
-    sim, port = start_sim()
-    yield port
-    sim.terminate()
-    sim.wait(5)
+    with Sim() as sim:
+        yield sim.port
+
+
+def tool_environment(**extra: str) -> dict[str, str]:
+    """A user's shell: the package on the path, no ARX_* default but the library."""
+    env = {key: value for key, value in os.environ.items() if not key.startswith("ARX_")}
+    env.update(ARX_LIBRARY=os.environ["ARX_LIBRARY"], PYTHONPATH=str(PACKAGE_DIR), **extra)
+    return env
+
+
+def run_arx(args: list[str], env: dict[str, str] | None = None) -> subprocess.CompletedProcess:
+    return subprocess.run([sys.executable, "-m", "arx", *args], env=env or tool_environment(), capture_output=True,
+                          text=True, timeout=20)
+
+
+def lines(text: str) -> list[str]:
+    return [line for line in text.splitlines() if line.strip()]

@@ -74,16 +74,11 @@ TEST_P(Dump, Family) {
         const int rc = row.call(h);
         t_recording = false;
         if (row.line) fc.wait_lines(1);  // a queued line leaves before the next row
+        const auto field = [](const char* key, const auto& value) { g_rows.key(key), put(g_rows, value); };
         g_rows.open('{');
-        g_rows.key("family"), put(g_rows, family->name);
-        g_rows.key("function"), put(g_rows, row.function);
-        g_rows.key("variant"), put(g_rows, row.variant);
-        g_rows.key("line"), put(g_rows, row.line);
-        g_rows.key("reply"), put(g_rows, row.reply);
-        g_rows.key("rc"), put(g_rows, row.rc);
-        g_rows.key("dump_rc"), put(g_rows, rc);
-        g_rows.key("port"), put(g_rows, g_port);
-        g_rows.key("handle"), put(g_rows, h);
+        field("family", family->name), field("function", row.function), field("variant", row.variant);
+        field("line", row.line), field("reply", row.reply), field("rc", row.rc), field("dump_rc", rc);
+        field("port", g_port), field("handle", h);
         g_rows.key("calls"), g_rows.raw("[" + calls + "]");
         g_rows.close('}');
     }

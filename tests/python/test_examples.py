@@ -6,7 +6,7 @@ import re
 import subprocess
 import sys
 
-from cli_support import PACKAGE_DIR, ROOT, Sim, tool_environment
+from conftest import PACKAGE_DIR, ROOT, Sim, tool_environment
 
 STEP_LINE = re.compile(r"^(.{34}) (ok    |FAILED)  +\d+\.\d ms$")
 

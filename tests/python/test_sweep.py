@@ -1,13 +1,7 @@
-"""Every export through the package, table-driven over the sweep's rows.
-
-The C program python_sweep_dump runs the sweep's rows against its fake
-controller with every export wrapped by a recorder, and writes each row's
-expected request line, scripted reply and each call the row made (arguments,
-result). Here each family's rows run again on one connection to a Python
-fake controller: every call through the package's Python API (the generated
-methods and functions), the same bytes on the wire, the same result (an
-ArxError with the code and the library's text where C returned a code), the
-same computed values."""
+"""Every export through the package, over the sweep's rows: python_sweep_dump
+records each row's request line, reply and calls (arguments, results, outputs);
+here each call is made again through the package against a Python fake
+controller, and must send the same bytes and give the same result and values."""
 from __future__ import annotations
 
 import json
@@ -37,8 +31,7 @@ UNSET = -99  # what a sweep row's output reads when the call left it alone
 
 
 def part_families() -> list[str]:
-    """This process's share of the families: ARX_SWEEP_PART "i/n" takes every
-    n-th family from the i-th (ctest runs the parts side by side); all without it."""
+    """ARX_SWEEP_PART "i/n": every n-th family from the i-th; all without it."""
     listed = subprocess.run([os.environ["ARX_SWEEP_DUMP"], "--gtest_list_tests", "-"], check=True,
                             capture_output=True, text=True).stdout
     families = sorted(line.split()[0].split("/", 1)[1] for line in listed.splitlines() if line.startswith("  "))
@@ -48,7 +41,6 @@ def part_families() -> list[str]:
 
 
 def rows() -> list[dict]:
-    """The rows of this part's families, as the C program ran them."""
     if not _rows:
         only = ":".join(f"Families/Dump.Family/{f}" for f in part_families())
         with tempfile.TemporaryDirectory() as folder:
@@ -122,9 +114,8 @@ def close(a: Any, b: Any) -> bool:
 
 
 def check_outputs(f: Any, call: dict, outcome: Any) -> str | None:
-    """The values a successful C call wrote against what the Python call returned:
-    the C buffers may hold more than the call wrote, so arrays compare by the
-    Python list's length (the joint count, the channels the reply held)."""
+    """What a successful C call wrote against what Python returned; arrays compare
+    by the Python list's length (the C buffers may hold more than was written)."""
     returned = [p for p in gen_python.params(f) if p.kind == "out" and p.shape not in ("ignored", "count")]
     values = {returned[0].c_name: outcome} if len(returned) == 1 else \
         (outcome._asdict() if hasattr(outcome, "_asdict") else {})
@@ -144,7 +135,6 @@ def check_outputs(f: Any, call: dict, outcome: Any) -> str | None:
 
 
 def check_result(replay: Replay, call: dict, outcome: Any, error: BaseException | None) -> str | None:
-    """What differs between the C call's result and the Python call's outcome."""
     name, expected = call["function"], call.get("result")
     f = FUNCTIONS[name]
     if name == "Arm_Socket_Start":

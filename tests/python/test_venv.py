@@ -3,11 +3,13 @@ and the installed `arx` console script talking to arx-sim."""
 from __future__ import annotations
 
 import json
+import os
 import shutil
 import subprocess
 from pathlib import Path
 
-from cli_support import PACKAGE_DIR, Sim, library_path, library_version
+import arx
+from conftest import PACKAGE_DIR, Sim
 
 # Debian's interpreter: its venv module and setuptools, which the offline
 # install builds with (no build isolation, so nothing is fetched).
@@ -25,21 +27,21 @@ def test_installed_console_script_reads_the_version_from_arx_sim(tmp_path: Path)
     subprocess.run([SYSTEM_PYTHON, "-m", "venv", "--system-site-packages", "--without-pip", str(venv)], check=True,
                    timeout=60)
     env = {"PATH": f"{venv / 'bin'}:/usr/bin:/bin", "HOME": str(tmp_path), "PIP_NO_INDEX": "1",
-           "PIP_DISABLE_PIP_VERSION_CHECK": "1", "ARX_LIBRARY": str(library_path())}
+           "PIP_DISABLE_PIP_VERSION_CHECK": "1", "ARX_LIBRARY": os.environ["ARX_LIBRARY"]}
     install = subprocess.run([str(venv / "bin" / "python"), "-m", "pip", "install", "--no-build-isolation",
                               "--no-deps", "--quiet", str(source)], env=env, cwd=tmp_path, capture_output=True,
                              text=True, timeout=120)
     assert install.returncode == 0, install.stdout + install.stderr
 
-    arx = str(venv / "bin" / "arx")
+    script = str(venv / "bin" / "arx")
     with Sim() as sim:
-        done = subprocess.run([arx, "version", "--json", "--port", str(sim.port)], env=env, cwd=tmp_path,
+        done = subprocess.run([script, "version", "--json", "--port", str(sim.port)], env=env, cwd=tmp_path,
                               capture_output=True, text=True, timeout=30)
     assert done.returncode == 0, done.stderr
     version = json.loads(done.stdout)
-    assert version["library"] == library_version() and version["controller"]["plan"]
+    assert version["library"] == arx.__version__ and version["controller"]["plan"]
     # The console script's exit status is the result code: nothing listens on port 1.
-    refused = subprocess.run([arx, "state", "--port", "1"], env=env, cwd=tmp_path, capture_output=True, text=True,
+    refused = subprocess.run([script, "state", "--port", "1"], env=env, cwd=tmp_path, capture_output=True, text=True,
                              timeout=30)
     assert (refused.returncode, refused.stdout) == (5, "")
     # The package ran from the environment, not from the checkout.
