@@ -1,5 +1,4 @@
-// The arm model records and the two name exports that C programs parse
-// --model with: every model found by its name and its code, nothing else.
+// The arm model records and the name exports C programs parse --model with.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -41,8 +40,7 @@ TEST(ArmModels, UnknownNamesAndCodes) {
     }
 }
 
-// A connection records only its joint count; a count no arm has reads as the
-// six-joint arms do, as a handle the library does not know does.
+// A connection records only its joint count; a count no arm has reads as six joints.
 TEST(ArmModels, ConnectionJointCounts) {
     const struct { int joints, reads_as, dynamic_parameters; } kCounts[] = {
         {6, 6, 12}, {7, 7, 14}, {0, 6, 12}, {5, 6, 12}, {8, 6, 12}, {-7, 6, 12}};

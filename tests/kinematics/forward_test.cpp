@@ -9,8 +9,7 @@
 namespace arx::kin::test {
 namespace {
 
-// The same arm in an independent implementation: mounting; per joint the Craig
-// link frame before it, its rotation and offset d; tool frame.
+// The same arm in an independent implementation: mounting, Craig links, tool.
 KDL::Chain reference_chain(const ArmModelSpec& arm, float end_link, const KDL::Frame& mounting,
                            const KDL::Frame& tool) {
     auto fixed = [](const KDL::Frame& f) { return KDL::Segment(KDL::Joint(KDL::Joint::None), f); };

@@ -6,9 +6,7 @@
 namespace arx::kin::test {
 namespace {
 
-// Away from the singular configurations, where joint angles are ill-defined:
-// wrist aligned, elbow stretched, wrist centre over the base axis, and for the
-// seven-axis arm the shoulder pair (joints 1 and 2 for a held joint 3) folding.
+// Away from singular configurations, where the joint angles are ill-defined.
 bool well_conditioned(const std::vector<float>& q) {
     const KinematicState& s = kinematic_state();
     if (const Point w = wrist_centre(q.data()); std::hypot(w.x, w.y) < 0.08) return false;
@@ -45,9 +43,7 @@ TEST_P(RoundTrip, InverseOfForwardReturnsTheJoints) {
 
 INSTANTIATE_TEST_SUITE_P(AllModels, RoundTrip, testing::ValuesIn(kArmModels), model_name);
 
-// One row: target = Forward_Kinematics(from); solve near `current` (zeros when
-// empty); expect the code, the joints within `tol` (NaN: not pinned) and,
-// when solved, the target reached.
+// Target Forward_Kinematics(from), solved near `current`: the code, the joints (NaN: not pinned).
 using J = std::vector<float>;
 struct IkCase { const char* what; int model; J from, current; unsigned char flag; int code; double tol; J expected; };
 
@@ -87,9 +83,7 @@ TEST(Inverse, PinnedSolutionsAndCodes) {
     }
 }
 
-// At a stretched elbow the elbow cosine is 1, and computed from a single-precision
-// pose it may round past 1; such targets are still reached. Rows: the joint swept
-// through +-0.05 degrees about `centre`, the other joints random.
+// At a stretched elbow the elbow cosine may round past 1; such targets are still reached.
 TEST(Inverse, StretchedElbowRoundTrips) {
     // The six-axis forearm lines up with the upper arm where theta3 = atan2(d4, a4).
     auto straight_deg = [](const ArmModelSpec& arm) {
@@ -118,8 +112,7 @@ TEST(Inverse, StretchedElbowRoundTrips) {
             }
         }
     }
-    // Only rounding is forgiven: 0.1 mm past the stretched reach is out of reach.
-    // (Models A and B have their shoulder on the base axis, 0.2405 m up.)
+    // Only rounding is forgiven: 0.1 mm past the stretched reach (shoulder 0.2405 m up) is out of reach.
     const struct { int model; J stretched; int code; } beyond[] = {
         {ARM_MODEL_A, {20, 30, 0, 50, 60, 70}, -9}, {ARM_MODEL_B, {20, 30, 40, 0, 60, 70, 80}, -1}};
     for (const auto& row : beyond) {
@@ -134,11 +127,8 @@ TEST(Inverse, StretchedElbowRoundTrips) {
     }
 }
 
-// Joint 2 turned (Newton steps on the forward kinematics) until the wrist
-// centre lies `reach` metres out along the arm's own direction, frame 1's x
-// axis; on models with d3 = 0 that is its distance from axis 1, on the others
-// the distance from the point where it is nearest to axis 1. False when that
-// takes joint 2 near its limits or the pose near an aligned or stretched wrist.
+// Joint 2 turned (Newton steps) until the wrist centre lies `reach` metres out along frame 1's
+// x axis; false near joint 2's limits or an aligned or stretched wrist.
 bool place_wrist_centre(std::vector<float>& q, double reach) {
     const ArmModelSpec& arm = *kinematic_state().arm;
     auto along_arm = [&](const std::vector<float>& joints) {
@@ -159,10 +149,8 @@ bool place_wrist_centre(std::vector<float>& q, double reach) {
            std::fabs(std::sin((q[4] + arm.link[4].offset_deg) * kDeg)) > 0.26 && std::fabs(std::sin(elbow)) > 0.26;
 }
 
-// Wrist centre on axis 1, or a few micrometres from it: its direction is
-// rounding noise, so an exact seed keeps its joints (A, C2). C1's wrist centre
-// never comes nearer axis 1 than |d3|; on that cylinder, or micrometres
-// outside it, its targets are still reached.
+// Wrist centre on axis 1 or micrometres off: an exact seed keeps its joints (A, C2); C1's
+// (never nearer axis 1 than |d3|) on that cylinder or just outside still reaches its targets.
 TEST(Inverse, WristCentreAtTheShoulderAxis) {
     const double d3 = std::fabs(kArmModelC1.link[2].d);
     auto outside_cylinder = [&](double metres) { return std::sqrt(2 * d3 * metres + metres * metres); };
@@ -228,8 +216,7 @@ TEST(Inverse, UnreachableAndSingular) {
     }
 }
 
-// Nothing loaded yet; then the C family, whose initialisation leaves the frames
-// alone, computes real poses from the identity frames the process starts with.
+// Nothing loaded yet; then the C family computes real poses from the starting identity frames.
 TEST(Kinematics, BadInputAndStartingFrames) {
     const float q[7] = {10, 20, 30, 40, 50, 60};
     const Pose target = make_pose(0.3f, 0, 0.5f, 0, 0, 0);

@@ -56,8 +56,7 @@ inline void expect_near_all(const std::vector<float>& got, const std::vector<flo
 
 inline Transform quarter_turn_about_z() { return euler_transform({0, 0, float(kPi / 2)}, 0, 0, 0); }
 
-// Largest element difference of the two homogeneous transforms (so Euler
-// angles that differ by a turn still compare equal).
+// Largest element difference of two homogeneous transforms (Euler angles a turn apart compare equal).
 inline double transform_distance(const Transform& a, const Transform& b) {
     double worst = 0.0;
     for (int i = 0; i < 3; ++i)
@@ -67,8 +66,7 @@ inline double transform_distance(const Transform& a, const Transform& b) {
 inline double transform_distance(const Pose& a, const Pose& b) {
     return transform_distance(pose_transform(a), pose_transform(b)); }
 
-// Wrist centre (the point the wrist axes meet) in the world-aligned base frame
-// for the given joints: the flange less the end link along its z axis.
+// Wrist centre in the world-aligned base frame: the flange less the end link along its z axis.
 struct Point { double x, y, z; };
 inline Point wrist_centre(const float* joint_deg) {
     const KinematicState& s = kinematic_state();
@@ -79,8 +77,7 @@ inline Point wrist_centre(const float* joint_deg) {
             base.m[2][3] - s.end_link * base.m[2][2]};
 }
 
-// Whether the tool lands within `tolerance` metres of `target` with the given
-// joints, its orientation within `tolerance` radians.
+// The tool lands within `tolerance` metres and radians of `target` with these joints.
 inline testing::AssertionResult reaches(const float* joint_deg, const Pose& target, double tolerance) {
     const KinematicState& s = kinematic_state();
     Transform flange;

@@ -15,9 +15,7 @@ constexpr int kTargets = 2000, kPaths = 200;
 #endif
 constexpr float kLimitShare = 0.9f, kNearSeedDeg = 3.0f;  // a near seed: each joint up to 3 degrees off
 constexpr double kReachTolerance = 1e-4;                    // metres and radians
-// Spread (degrees) of the wrist joint about aligned, by sample: half the
-// samples use its whole range, a quarter come within 5 degrees of the wrist
-// singularity and a quarter within 0.02 degrees.
+// Spread (degrees) of the wrist joint about aligned, by sample (0: its whole range).
 constexpr float kWristSpreadDeg[] = {0, 0, 5, 0.02f};
 
 class ReachProperty : public testing::TestWithParam<ArmModelSpec> {};
@@ -56,9 +54,7 @@ TEST_P(ReachProperty, EverySolutionReachesItsTarget) {
     EXPECT_GE(double(near_solved[1]) / kTargets, seven_axis ? 0.6 : 0.99);
 }
 
-// The seven-axis arm solved from the exact joints of a target returns them,
-// elbow sign included: half the targets have the elbow within 10 degrees of
-// stretched, where the other elbow also lies within the step bound.
+// The seven-axis arm seeded exactly returns the joints, elbow sign included, also near stretched.
 TEST(ElbowProperty, ExactSeedKeepsTheSevenAxisElbow) {
     Init_Sys_Data(ARM_MODEL_B);
     setAngle(0, 0, 0);
@@ -85,8 +81,7 @@ TEST(ElbowProperty, ExactSeedKeepsTheSevenAxisElbow) {
 constexpr int kPathSteps = 200;                      // of 1 mm: 20 cm
 constexpr float kJumpDeg = 5.0f, kSnappedElbowDeg = 0.3f;  // the seven-axis elbow counts as stretched (0) within 0.3
 
-// Why the joints may swing far for a millimetre of the tool: the arm stands at
-// a joint limit or near a configuration where some joint turns freely.
+// Why the joints may swing far for a millimetre: a joint limit, or a joint near turning freely.
 enum Zone { kAtLimit, kWristAligned, kElbowStretched, kNearAxis1, kNoZone };
 
 Zone zone_of(const std::vector<float>& q) {
@@ -99,8 +94,7 @@ Zone zone_of(const std::vector<float>& q) {
     if (std::fabs(std::sin(theta(seven_axis ? 5 : 4))) < 0.1) return kWristAligned;
     const double elbow = seven_axis ? theta(3) : theta(2) - std::atan2(arm.link[3].d, arm.link[3].a);
     if (std::fabs(std::sin(elbow)) < 0.2) return kElbowStretched;
-    // Joint 1 turns freely where the wrist centre can come no nearer axis 1: at
-    // |d3| from it (six-axis), at the held joint 3's reach (seven-axis).
+    // Joint 1 turns freely where the wrist centre comes no nearer axis 1 (|d3|; the held joint 3's reach).
     const Point w = wrist_centre(q.data());
     const double innermost = seven_axis ? std::fabs(std::sin(theta(2)) * arm.link[4].d * std::sin(theta(3)))
                                         : std::fabs(arm.link[2].d);
@@ -110,10 +104,8 @@ Zone zone_of(const std::vector<float>& q) {
 
 class PathProperty : public testing::TestWithParam<ArmModelSpec> {};
 
-// A caller jogging the tool along a straight line solves each step seeded by
-// the one before: no joint may move more than 5 degrees for a millimetre,
-// except at a joint limit or near a singular configuration; the elbow of the
-// seven-axis arm never turns over. A path ends where a step is not solved.
+// Jogging along a line, each step seeded by the last: no joint jumps 5 degrees for a millimetre
+// outside those zones, the seven-axis elbow never turns over; a path ends at an unsolved step.
 TEST_P(PathProperty, StraightLinesMoveTheJointsSmoothly) {
     Init_Sys_Data(GetParam().model);
     setAngle(0, 0, 0);
