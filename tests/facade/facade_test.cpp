@@ -1,30 +1,19 @@
-// Arx_Service where it is more than a forwarding line: methods whose names or
-// argument types differ from their functions', the file-transfer refusal that
-// comes before the null check, and instances on threads of their own. That
-// every other method calls its own function is pinned by facade_generated
-// (the class is what the header generates) and facade_exports (one method per
-// export of the built library).
+// Arx_Service where it is more than a forwarding line (the rest: facade_generated, facade_exports).
 #include "core/platform.h"
 #include "core/transfer_state.h"
 #include "support/fake_controller.h"
 #include "support/sweep.h"
 
 #include <atomic>
-#include <cstdio>
 #include <thread>
 
 using arx::test::FakeController;
-using arx::test::list;
 
 namespace {
 
-std::string shown(const Pose& p) {
-    char out[160];
-    std::snprintf(out, sizeof out, "%.9g %.9g %.9g | %.9g %.9g %.9g %.9g | %.9g %.9g %.9g", p.x, p.y, p.z,
-                  p.quaternion.w, p.quaternion.x, p.quaternion.y, p.quaternion.z, p.euler.rx, p.euler.ry, p.euler.rz);
-    return out;
-}
-std::string shown(const Matrix& m) { return std::to_string(m.irow) + "x" + std::to_string(m.iline) + " " + list(&m.data[0][0], 16); }
+// A record's bytes: the method's and the function's results compare bit for bit.
+template <class T>
+std::string shown(const T& record) { return std::string(reinterpret_cast<const char*>(&record), sizeof record); }
 
 const float kJoints[7] = {10, -20, 30, 5, 60, -15, 0};
 
@@ -45,8 +34,7 @@ TEST_F(Facade, FileTransferRefusesMethodsWith18BeforeTheNullCheck) {
     EXPECT_TRUE(fc.lines().empty());
 }
 
-// The methods named apart from their functions (capitalised lower-case names)
-// return the functions' records; state set through the façade is the library's.
+// Methods named apart from their functions return the functions' records; façade state is the library's.
 TEST(FacadeKinematics, MethodsReturnTheFunctionsRecords) {
     Arx_Service service;
     service.Service_Init_Sys_Data(ARM_MODEL_A);
@@ -62,7 +50,7 @@ TEST(FacadeKinematics, MethodsReturnTheFunctionsRecords) {
     const float near[7] = {11, -19, 29, 6, 59, -14, 0};
     EXPECT_EQ(inverse_kinematics(near, &reached, fn, 1), 1);
     EXPECT_EQ(service.Service_Inverse_Kinematics(near, &reached, method, 1), 1);
-    EXPECT_EQ(list(method, 6), list(fn, 6));
+    EXPECT_EQ(shown(method), shown(fn));
     EXPECT_EQ(service.Service_Inverse_Kinematics(near, nullptr, method, 0), ARX_NULL_POINTER);
 
     // The whole-number distance: 2^24 + 1 rounds to 2^24 as a float, as a direct call would.

@@ -26,15 +26,6 @@ constexpr double kDeg = kPi / 180.0;
 inline std::string model_name(const testing::TestParamInfo<ArmModelSpec>& info) { return info.param.name; }
 inline bool seven_axis(const ArmModelSpec& arm) { return arm.solver == SolverFamily::SevenAxisHeldJoint; }
 
-// Joint angles (degrees) drawn uniformly from the limits shrunk by `margin_deg`.
-inline std::vector<float> random_joints(std::mt19937& rng, const ArmModelSpec& arm, float margin_deg) {
-    std::vector<float> q(arm.joints);
-    for (int i = 0; i < arm.joints; ++i)
-        q[i] = std::uniform_real_distribution<float>(arm.limit_deg[i].min + margin_deg,
-                                                     arm.limit_deg[i].max - margin_deg)(rng);
-    return q;
-}
-
 // Joint angles (degrees) drawn uniformly from the middle `share` of each limit's span.
 inline std::vector<float> random_joints_within(std::mt19937& rng, const ArmModelSpec& arm, float share) {
     std::vector<float> q(arm.joints);
@@ -65,8 +56,7 @@ inline void expect_near_all(const std::vector<float>& got, const std::vector<flo
 
 inline Transform quarter_turn_about_z() { return euler_transform({0, 0, float(kPi / 2)}, 0, 0, 0); }
 
-// Largest element difference of the two homogeneous transforms (so Euler
-// angles that differ by a turn still compare equal).
+// Largest element difference of two homogeneous transforms (Euler angles a turn apart compare equal).
 inline double transform_distance(const Transform& a, const Transform& b) {
     double worst = 0.0;
     for (int i = 0; i < 3; ++i)
@@ -76,8 +66,7 @@ inline double transform_distance(const Transform& a, const Transform& b) {
 inline double transform_distance(const Pose& a, const Pose& b) {
     return transform_distance(pose_transform(a), pose_transform(b)); }
 
-// Wrist centre (the point the wrist axes meet) in the world-aligned base frame
-// for the given joints: the flange less the end link along its z axis.
+// Wrist centre in the world-aligned base frame: the flange less the end link along its z axis.
 struct Point { double x, y, z; };
 inline Point wrist_centre(const float* joint_deg) {
     const KinematicState& s = kinematic_state();
@@ -88,10 +77,8 @@ inline Point wrist_centre(const float* joint_deg) {
             base.m[2][3] - s.end_link * base.m[2][2]};
 }
 
-// How far the tool lands from `target` with the given joints: the distance in
-// metres and the angle of the rotation between the two orientations.
-struct Miss { double metres, radians; };
-inline Miss miss_of(const float* joint_deg, const Pose& target) {
+// The tool lands within `tolerance` metres and radians of `target` with these joints.
+inline testing::AssertionResult reaches(const float* joint_deg, const Pose& target, double tolerance) {
     const KinematicState& s = kinematic_state();
     Transform flange;
     flange_transform(s, joint_deg, &flange);
@@ -105,9 +92,11 @@ inline Miss miss_of(const float* joint_deg, const Pose& target) {
     const double sine = 0.5 * std::sqrt(std::pow(r[2][1] - r[1][2], 2) + std::pow(r[0][2] - r[2][0], 2) +
                                         std::pow(r[1][0] - r[0][1], 2));
     const double cosine = 0.5 * (r[0][0] + r[1][1] + r[2][2] - 1);
-    return {std::sqrt(std::pow(got.m[0][3] - want.m[0][3], 2) + std::pow(got.m[1][3] - want.m[1][3], 2) +
-                      std::pow(got.m[2][3] - want.m[2][3], 2)),
-            std::atan2(sine, cosine)};
+    const double metres = std::sqrt(std::pow(got.m[0][3] - want.m[0][3], 2) + std::pow(got.m[1][3] - want.m[1][3], 2) +
+                                    std::pow(got.m[2][3] - want.m[2][3], 2));
+    const double radians = std::atan2(sine, cosine);
+    if (metres <= tolerance && radians <= tolerance) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "misses by " << metres << " m and " << radians << " rad";
 }
 
 }  // namespace arx::kin::test

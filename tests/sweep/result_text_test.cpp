@@ -1,8 +1,6 @@
-// Result codes as text: every result code the public header defines has its
-// own non-empty text, read from the header so a new code cannot arrive
-// without one; the inverse-kinematics texts follow the solver of the loaded
-// model (the codes the solvers return for a target out of reach, -1 and -9:
-// Inverse.UnreachableAndSingular).
+// Every result code the header defines has its own text (read from the header,
+// so a new code cannot arrive without one); the inverse-kinematics texts follow
+// the loaded model's solver.
 #include "arx_api.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +15,6 @@
 namespace {
 
 const std::string kUnknown = "unknown result code";
-const std::string kUnknownIK = "unknown inverse kinematics result";
 
 // The enumerators of the header's result-code enumeration: name -> value.
 std::map<std::string, int> header_result_codes() {
@@ -26,8 +23,7 @@ std::map<std::string, int> header_result_codes() {
     text << in.rdbuf();
     const std::string header = text.str();
     const std::size_t start = header.find("/* Result codes shared by every command. */");
-    const std::size_t end = header.find("};", start);
-    const std::string block = header.substr(start, end - start);
+    const std::string block = header.substr(start, header.find("};", start) - start);
     std::map<std::string, int> codes;
     const std::regex enumerator(R"(\b(ARX_\w+)\s*=\s*(-?\d+))");
     for (std::sregex_iterator it(block.begin(), block.end(), enumerator), last; it != last; ++it)
@@ -35,55 +31,47 @@ std::map<std::string, int> header_result_codes() {
     return codes;
 }
 
-TEST(ResultText, EveryHeaderCodeHasItsOwnText) {
+TEST(ResultText, EveryHeaderCodeHasItsOwnTextOthersAreUnknown) {
     std::map<std::string, int> codes = header_result_codes();
     ASSERT_GE(codes.size(), 19u);
     ASSERT_EQ(codes.at("ARX_PENDING_TABLE_FULL"), ARX_PENDING_TABLE_FULL);  // the parse reads the header's values
     codes["ARX_START_FAILED_HANDLE"] = static_cast<int>(ARX_START_FAILED_HANDLE);
     std::map<std::string, std::string> seen;  // text -> the code that has it
     for (const auto& [name, value] : codes) {
-        SCOPED_TRACE(name);
         const char* text = Arx_Result_Text(value);
-        ASSERT_NE(text, nullptr);
-        EXPECT_NE(std::string(text), "");
-        EXPECT_NE(text, kUnknown);
-        const auto [at, fresh] = seen.emplace(text, name);
-        EXPECT_TRUE(fresh) << "same text as " << at->second;
-        EXPECT_EQ(Arx_Result_Text(value), text) << "a static string, the same every time";
+        ASSERT_NE(text, nullptr) << name;
+        EXPECT_NE(std::string(text), "") << name;
+        EXPECT_NE(text, kUnknown) << name;
+        EXPECT_TRUE(seen.emplace(text, name).second) << name << ": same text as " << seen[text];
+        EXPECT_EQ(Arx_Result_Text(value), text) << name << ": a static string, the same every time";
     }
-}
-
-TEST(ResultText, OtherValuesAreUnknown) {
-    for (int code : {3, 13, 21, -2, 100, INT_MIN, INT_MAX}) EXPECT_EQ(Arx_Result_Text(code), kUnknown) << code;
+    for (int code : {13, 21, -2, 100, INT_MIN, INT_MAX}) EXPECT_EQ(Arx_Result_Text(code), kUnknown) << code;
 }
 
 TEST(ResultText, InverseKinematicsTextsFollowTheLoadedModel) {
-    struct Case {
-        int model, code;
-        const char* text;
-    };
-    const Case cases[] = {
+    const char* const unknown = "unknown inverse kinematics result";
+    const char* const no_solution = "no solution: the target is out of reach, or the tool frame is singular";
+    const struct { int model, code; const char* text; } cases[] = {
         {ARM_MODEL_A, 1, "solved"},
         {ARM_MODEL_A, 19, "a pointer argument is null"},
         {ARM_MODEL_A, -3, "joint 1 is beyond its limit"},
         {ARM_MODEL_C2, -8, "joint 6 is beyond its limit"},
-        {ARM_MODEL_C1, -9, "no solution: the target is out of reach, or the tool frame is singular"},
-        {ARM_MODEL_A, -9, "no solution: the target is out of reach, or the tool frame is singular"},
-        {ARM_MODEL_A, -10, "unknown inverse kinematics result"},
-        {ARM_MODEL_A, 0, "unknown inverse kinematics result"},   // the six-axis solvers have no wrist code
-        {ARM_MODEL_C1, -1, "unknown inverse kinematics result"},
+        {ARM_MODEL_C1, -9, no_solution},
+        {ARM_MODEL_A, -9, no_solution},
+        {ARM_MODEL_A, -10, unknown},
+        {ARM_MODEL_A, 0, unknown},  // the six-axis solvers have no wrist code
+        {ARM_MODEL_C1, -1, unknown},
         {ARM_MODEL_C2, -3, "joint 1 is beyond its limit"},
         {ARM_MODEL_B, -1, "the wrist point is out of reach"},
         {ARM_MODEL_B, -3, "no solution within 0.26 rad of the current joints, or the tool frame is singular"},
         {ARM_MODEL_B, -11, "joint 7 is beyond its limit"},
-        {ARM_MODEL_B, -12, "unknown inverse kinematics result"},
-        {ARM_MODEL_B, -2, "unknown inverse kinematics result"},
-        {ARM_MODEL_B, 0, "unknown inverse kinematics result"},
+        {ARM_MODEL_B, -12, unknown},
+        {ARM_MODEL_B, -2, unknown},
+        {ARM_MODEL_B, 0, unknown},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.model) + ": " + std::to_string(c.code));
+    for (const auto& c : cases) {
         Init_Sys_Data(c.model);
-        EXPECT_STREQ(Arx_IK_Result_Text(c.code), c.text);
+        EXPECT_STREQ(Arx_IK_Result_Text(c.code), c.text) << c.model << ": " << c.code;
     }
     Init_Sys_Data(ARM_MODEL_A);
 }

@@ -5,23 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <set>
 
 namespace arx::test {
 
 namespace {
-
 std::string g_value;
 int g_port = 0;
-
-// Request lines a row's expected text holds: one per CR LF-joined part.
-std::size_t line_count(const std::string& lines) {
-    std::size_t n = 1;
-    for (std::size_t at = lines.find("\r\n"); at != std::string::npos; at = lines.find("\r\n", at + 2)) ++n;
-    return n;
-}
-
 }  // namespace
 
 void got(const std::string& value) { g_value = value; }
@@ -31,17 +22,12 @@ namespace {
 
 TEST(Sweep, EveryDeclaredFunctionHasARow) {
     std::set<std::string> covered;
-    std::size_t rows = 0;
-    for (const SweepFamily& f : sweep_families()) {
-        std::set<std::string> functions;
-        for (const SweepRow& r : f.rows) covered.insert(r.function), functions.insert(r.function), ++rows;
-        std::printf("sweep: %-14s %3zu rows over %3zu functions\n", f.name, f.rows.size(), functions.size());
-    }
+    for (const SweepFamily& f : sweep_families())
+        for (const SweepRow& r : f.rows) covered.insert(r.function);
     const std::set<std::string> declared(std::begin(kDeclaredFunctions), std::end(kDeclaredFunctions));
     ASSERT_GT(declared.size(), 100u);
     for (const std::string& name : declared) EXPECT_TRUE(covered.count(name)) << name << " has no sweep row";
     for (const std::string& name : covered) EXPECT_TRUE(declared.count(name)) << name << " is not declared";
-    std::printf("sweep: %zu rows over %zu of %zu declared functions\n", rows, covered.size(), declared.size());
 }
 
 class SweepFamilyTest : public ControllerTest, public ::testing::WithParamInterface<std::string> {};
@@ -65,7 +51,7 @@ TEST_P(SweepFamilyTest, RowsSendTheirLineAndDecodeTheirReply) {
             continue;
         }
         // A queued line must have left before the next row clears the record.
-        ASSERT_TRUE(fc.wait_lines(line_count(line)));
+        ASSERT_TRUE(fc.wait_lines(1 + std::count(line.begin(), line.end(), '\n')));  // CR LF-joined lines
         std::string received;
         for (int c = 0; c < fc.connections(); ++c) received += fc.raw_of(c);
         EXPECT_EQ(received, line + "\r\n");
