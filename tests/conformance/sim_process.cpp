@@ -116,7 +116,7 @@ bool SimProcess::wait_idle(int limit_ms) const {
 }
 
 void SimConnection::start(const char* model, int code, std::vector<std::string> options) {
-    options.insert(options.end(), {"--model", model, "--speed", "20"});
+    options.insert(options.begin(), {"--model", model, "--speed", "20"});  // later options win
     sim = std::make_unique<SimProcess>(options);
     ASSERT_NE(sim->port(), 0) << "arx-sim did not start";
     ASSERT_EQ(Arx_API_Init(code, nullptr), 0);
