@@ -234,13 +234,20 @@ SimRun run_sim(const std::string& arguments) {
     return run;
 }
 
-TEST(SimOptions, HelpAndUnknownOptions) {
+TEST(SimOptions, HelpUnknownAndBadOptions) {
     const SimRun help = run_sim("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.output.rfind("usage: arx-sim [--port N]", 0), 0u) << help.output;
     const SimRun unknown = run_sim("--colour blue");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.output.rfind("arx-sim: unknown option --colour\nusage: arx-sim", 0), 0u) << unknown.output;
+    // Bad values: it prints its usage and exits without listening.
+    const std::vector<std::string> bad[] = {
+        {"--fault", "movej"}, {"--fault", "movej=melt"}, {"--fault", "=drop"}, {"--fault", "movej=delay:soon"},
+        {"--model", "D"},     {"--speed", "0"},          {"--port", "70000"},  {"--port"}};
+    for (const auto& options : bad)
+        EXPECT_EQ(SimProcess(options).port(), 0) << options.front() << " " << options.back();
+    EXPECT_NE(SimProcess({"--fault", "*=delay:5", "--model", "C2", "--speed", "0.5"}).port(), 0);
 }
 
 }  // namespace
