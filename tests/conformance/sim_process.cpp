@@ -85,20 +85,17 @@ void LineClient::tell(const std::string& line) const {
 std::string LineClient::ask(const std::string& line, int lines) {
     tell(line);
     std::string replies;
-    for (int i = 0; i < lines; ++i) replies += next();
-    return replies;
-}
-
-std::string LineClient::next() {
     char buffer[512];
     ssize_t n;
-    while (pending_.find('\n') == std::string::npos && (n = recv(socket_, buffer, sizeof buffer, 0)) > 0)
-        pending_.append(buffer, static_cast<std::size_t>(n));
-    const std::size_t end = pending_.find('\n');
-    if (end == std::string::npos) return "";
-    const std::string reply = pending_.substr(0, end + 1);
-    pending_.erase(0, end + 1);
-    return reply;
+    for (int i = 0; i < lines; ++i) {
+        while (pending_.find('\n') == std::string::npos && (n = recv(socket_, buffer, sizeof buffer, 0)) > 0)
+            pending_.append(buffer, static_cast<std::size_t>(n));
+        const std::size_t end = pending_.find('\n');
+        if (end == std::string::npos) break;
+        replies += pending_.substr(0, end + 1);
+        pending_.erase(0, end + 1);
+    }
+    return replies;
 }
 
 std::string SimProcess::ask(const std::string& line) const { return LineClient(port_).ask(line); }

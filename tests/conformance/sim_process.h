@@ -24,9 +24,8 @@ public:
 
     int socket() const { return socket_; }
     void tell(const std::string& line) const;  // line + CR LF
-    // The next `lines` reply lines, or "" after two seconds.
+    // The next `lines` reply lines; those that came within two seconds each.
     std::string ask(const std::string& line, int lines = 1);
-    std::string next();
 
 private:
     int socket_;
