@@ -23,7 +23,6 @@ constexpr double kPi = 3.14159265358979323846;
 
 double distance(const Vec3d& a, const Vec3d& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
 
-// Distance of `p` from the segment a-b.
 double off_segment(const Vec3d& p, const Vec3d& a, const Vec3d& b) {
     const Vec3d d{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
     const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
@@ -251,8 +250,7 @@ TEST_F(SlowSim, MovelKeepsTheToolOnTheSegmentAndMovecOnTheCircle) {
     })) << "the arc took the other side of the circle";
 }
 
-// A straight line that leaves what the arm can follow stops where it leaves
-// it, and the move reports that it did not arrive.
+// A line that leaves what the arm can follow stops where it leaves it and arrives false.
 TEST_F(SlowSim, LineOutOfReachStopsWhereItLeavesIt) {
     const Vec3d start = where();
     // Straight across the arm's base axis to the mirrored position: on the
@@ -267,8 +265,7 @@ TEST_F(SlowSim, LineOutOfReachStopsWhereItLeavesIt) {
     EXPECT_TRUE(sim->wait_idle(1000));
 }
 
-// An arc whose via pose lies on the line from the tool to the target has no
-// circle: the move arrives false at once and the arm stays.
+// An arc with its via pose on the line to the target arrives false at once; the arm stays.
 TEST_F(SlowSim, ArcThroughPointsOnOneLineIsRefused) {
     const Vec3d start = where();
     const auto begun = std::chrono::steady_clock::now();
@@ -278,8 +275,7 @@ TEST_F(SlowSim, ArcThroughPointsOnOneLineIsRefused) {
     EXPECT_LT(distance(where(), start), 1e-5);
 }
 
-// A paused path holds the tool where it is (the clock sleeps) and goes on
-// along the same line when continued.
+// A paused line holds the tool still (the clock sleeps) and goes on along it when continued.
 TEST_F(SlowSim, PausedLineHoldsStillAndGoesOnAlongIt) {
     const Vec3d start = where();
     const POSE target = shifted(start, 0.06, 0.03, 0);

@@ -70,9 +70,8 @@ TEST(SimServer, ClientThatStopsReadingHoldsUpNobody) {
     EXPECT_TRUE(wait_until([&] { return ended(flood); }, 10000)) << "the flooder is still served";
 }
 
-// Every connection leaves nothing behind: after 5000 connections, each asking
-// once, the simulator has as many threads and (within 16 MiB) as much address
-// space as before.
+// After 5000 connections, each asking once, the simulator has as many threads
+// and (within 16 MiB) as much address space as before.
 TEST(SimServer, ConnectionsLeaveNoThreadsOrMemoryBehind) {
     SimProcess sim({});
     ASSERT_NE(sim.port(), 0);
@@ -132,8 +131,7 @@ TEST(SimRequests, ModbusBeyondTheRangeIsRefusedAtOnce) {
         std::string::npos);
 }
 
-// A line that never ends costs the simulator at most 64 KiB: its sender is
-// dropped, the others are served.
+// A line that never ends costs at most 64 KiB: its sender is dropped, the others are served.
 TEST(SimRequests, EndlessLineDropsItsSender) {
     SimProcess sim({});
     ASSERT_NE(sim.port(), 0);
