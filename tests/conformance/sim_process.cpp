@@ -46,15 +46,10 @@ SimProcess::SimProcess(const std::vector<std::string>& options) {
 SimProcess::~SimProcess() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (waitpid(pid_, nullptr, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > limit) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    for (int i = 0; i < 400; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(5)))
+        if (waitpid(pid_, nullptr, WNOHANG) != 0) return;
+    kill(pid_, SIGKILL);  // not stopped within two seconds
+    waitpid(pid_, nullptr, 0);
 }
 
 LineClient::LineClient(int port, int receive_buffer_bytes) : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
