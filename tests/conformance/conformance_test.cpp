@@ -44,10 +44,8 @@ protected:
 const std::set<std::string> kRefused = {"Delete_Tool_Frame/blocking", "Delete_Work_Frame/blocking",
                                         "MoveCartesianTool_Cmd/state query fails", "Ort_Teach_Cmd/axis 3 has no word"};
 
-// The rows' poses are chosen for their bytes, not for the arm: the straight
-// line or arc from where the arm stands to them may leave the reach or pass a
-// singularity on one model or another, and the move then ends not arrived.
-// (Paths that stay in reach are checked point by point in sim_path_test.)
+// Rows whose poses are chosen for their bytes: the path to them may leave the
+// reach on some model and end not arrived (paths in reach: sim_path_test).
 const std::set<std::string> kPathMayLeaveReach = {
     "Movel_Cmd/blocking, report false", "Movec_Cmd/blocking, report not true/false", "Ort_Step_Cmd/truncated, arrived"};
 

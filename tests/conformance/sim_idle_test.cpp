@@ -11,9 +11,8 @@
 namespace arx::test {
 namespace {
 
-// Context switches of the simulator's main thread, the one that serves and
-// runs the clock: one per wake-up at least. (A sanitizer's own threads are
-// left out.)
+// Context switches of the simulator's main thread (serving and clock; not a
+// sanitizer's own threads): one per wake-up at least.
 long long switches(int pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/status");
     long long total = -1;

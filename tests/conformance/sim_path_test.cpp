@@ -23,7 +23,6 @@ constexpr double kPi = 3.14159265358979323846;
 
 double distance(const Vec3d& a, const Vec3d& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
 
-// Distance of `p` from the segment a-b.
 double off_segment(const Vec3d& p, const Vec3d& a, const Vec3d& b) {
     const Vec3d d{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
     const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
@@ -45,12 +44,10 @@ PathPose at(double x, double y, double z, const Quat& q = {}) { return {{x, y, z
 TEST(SimPath, EulerAnglesSurviveTheQuaternion) {
     const double cases[][3] = {{0, 0, 0}, {kPi, 0, 0}, {0.3, -0.4, 2.5}, {-1.2, 1.1, -3.0}, {1.0, 0.2, 0}};
     for (const auto& e : cases) {
-        const auto back = sim::euler_of_quat(sim::quat_of_euler(e[0], e[1], e[2]));
-        // The same rotation: no turn between the two.
-        EXPECT_NEAR(
-            sim::turn_between(sim::quat_of_euler(e[0], e[1], e[2]), sim::quat_of_euler(back[0], back[1], back[2])), 0,
-            1e-9)
-            << e[0] << " " << e[1] << " " << e[2];
+        const Quat q = sim::quat_of_euler(e[0], e[1], e[2]);
+        const auto back = sim::euler_of_quat(q);  // the same rotation: no turn between the two
+        EXPECT_NEAR(sim::turn_between(q, sim::quat_of_euler(back[0], back[1], back[2])), 0, 1e-9)
+            << e[0] << " " << e[1];
     }
     // A quarter turn about z: half angles of 45 degrees.
     const Quat q = sim::quat_of_euler(0, 0, kPi / 2);
@@ -58,10 +55,7 @@ TEST(SimPath, EulerAnglesSurviveTheQuaternion) {
     EXPECT_NEAR(q.z, std::sqrt(0.5), 1e-12);
     // Fixed axes, x first: Ry(90) Rx(90), not Rx(90) Ry(90) (whose z would be +0.5).
     const Quat xy = sim::quat_of_euler(kPi / 2, kPi / 2, 0);
-    EXPECT_NEAR(xy.w, 0.5, 1e-12);
-    EXPECT_NEAR(xy.x, 0.5, 1e-12);
-    EXPECT_NEAR(xy.y, 0.5, 1e-12);
-    EXPECT_NEAR(xy.z, -0.5, 1e-12);
+    for (double part : {xy.w, xy.x, xy.y, -xy.z}) EXPECT_NEAR(part, 0.5, 1e-12);
 }
 
 TEST(SimPath, SlerpTurnsSteadilyTheShorterWay) {
@@ -129,19 +123,12 @@ TEST(SimPath, ArcRunsOnTheCircleThroughItsThreePoints) {
         double radius, sweep;  // the angle from `from` to `to` through `via`
         double via_at;         // the progress at which it passes `via`
     };
-    const double h = std::sqrt(0.5);
+    const double h = std::sqrt(0.5), w = 0.05 * h;
     const Case cases[] = {
         {"half circle", {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, 0, 0}, 1, kPi, 0.5},
         {"the long way round", {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, 0}, 1, 1.5 * kPi, 1.0 / 3},
         {"short arc", {1, 0, 0}, {h, h, 0}, {0, 1, 0}, {0, 0, 0}, 1, kPi / 2, 0.5},
-        {"tilted and shifted",
-         {0.35, 0.1, 0.3},
-         {0.3, 0.1 + 0.05 * h, 0.3 + 0.05 * h},
-         {0.25, 0.1, 0.3},
-         {0.3, 0.1, 0.3},
-         0.05,
-         kPi,
-         0.5},
+        {"tilted, shifted", {0.35, 0, 0.3}, {0.3, w, 0.3 + w}, {0.25, 0, 0.3}, {0.3, 0, 0.3}, 0.05, kPi, 0.5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -176,46 +163,33 @@ TEST(SimPath, ArcRunsOnTheCircleThroughItsThreePoints) {
     }
 }
 
+// No circle through points on one line, nor within a few micrometres of one
+// (the wire's rounding of a pose read back); ten off the line, a wide one.
 TEST(SimPath, NoCircleThroughPointsOnOneLine) {
     struct Case {
         const char* name;
-        Vec3d from, via, to;
+        PathPose from, via, to;
+        bool circle = false;
     };
     const Case cases[] = {
-        {"via between", {0, 0, 0}, {0.1, 0.1, 0.1}, {0.2, 0.2, 0.2}},
-        {"via beyond", {0, 0, 0}, {0.3, 0, 0}, {0.2, 0, 0}},
-        {"via at the start", {0.1, 0.2, 0.3}, {0.1, 0.2, 0.3}, {0.2, 0.2, 0.3}},
-        {"via at the target", {0.1, 0.2, 0.3}, {0.2, 0.2, 0.3}, {0.2, 0.2, 0.3}},
-        {"target at the start", {0.1, 0.2, 0.3}, {0.2, 0.3, 0.3}, {0.1, 0.2, 0.3}},
-        {"all one point", {0.1, 0.2, 0.3}, {0.1, 0.2, 0.3}, {0.1, 0.2, 0.3}},
-        {"off the line by a rounding", {0, 0, 0}, {0.1, 1e-9, 0}, {0.2, 0, 0}},
+        {"via between", at(0, 0, 0), at(0.1, 0.1, 0.1), at(0.2, 0.2, 0.2)},
+        {"via beyond", at(0, 0, 0), at(0.3, 0, 0), at(0.2, 0, 0)},
+        {"via at the start", at(0.1, 0.2, 0.3), at(0.1, 0.2, 0.3), at(0.2, 0.2, 0.3)},
+        {"via at the target", at(0.1, 0.2, 0.3), at(0.2, 0.2, 0.3), at(0.2, 0.2, 0.3)},
+        {"target at the start", at(0.1, 0.2, 0.3), at(0.2, 0.3, 0.3), at(0.1, 0.2, 0.3)},
+        {"all one point", at(0.1, 0.2, 0.3), at(0.1, 0.2, 0.3), at(0.1, 0.2, 0.3)},
+        {"off the line by a rounding", at(0, 0, 0), at(0.1, 1e-9, 0), at(0.2, 0, 0)},
+        {"via 4 um off the line", at(0, 0, 0), at(0.1, 4e-6, 0), at(0.2, 0, 0)},
+        {"target 3 um from the start", at(0, 0, 0), at(0.1, 0, 0), at(3e-6, 0, 0)},
+        {"via 10 um off the line", at(0, 0, 0), at(0.1, 1e-5, 0), at(0.2, 0, 0), true},
     };
-    for (const Case& c : cases)
-        EXPECT_FALSE(Path::arc(at(c.from[0], c.from[1], c.from[2]), at(c.via[0], c.via[1], c.via[2]),
-                               at(c.to[0], c.to[1], c.to[2]))
-                         .has_value())
-            << c.name;
-    // Within a few micrometres (the wire's rounding) of one line there is no
-    // circle; ten off the line there is, if a wide one.
-    EXPECT_FALSE(Path::arc(at(0, 0, 0), at(0.1, 4e-6, 0), at(0.2, 0, 0)).has_value());
-    EXPECT_FALSE(Path::arc(at(0, 0, 0), at(0.1, 0, 0), at(3e-6, 0, 0)).has_value());
-    EXPECT_TRUE(Path::arc(at(0, 0, 0), at(0.1, 1e-5, 0), at(0.2, 0, 0)).has_value());
+    for (const Case& c : cases) EXPECT_EQ(Path::arc(c.from, c.via, c.to).has_value(), c.circle) << c.name;
 }
 
 // arx-sim at its natural speed, so that a move lasts long enough to be
 // sampled many times; model A, from its power-on pose.
-struct SlowSim : ::testing::Test {
-    void SetUp() override {
-        sim = std::make_unique<SimProcess>(std::vector<std::string>{"--model", "A"});
-        ASSERT_NE(sim->port(), 0);
-        ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
-        char ip[] = "127.0.0.1";
-        h = Arm_Socket_Start(ip, sim->port(), 100);
-        ASSERT_TRUE(ARX_HANDLE_IS_VALID(h));
-    }
-    void TearDown() override {
-        if (ARX_HANDLE_IS_VALID(h)) Arm_Socket_Close(h);
-    }
+struct SlowSim : ::testing::Test, SimConnection {
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(start("A", ARM_MODEL_A, {"--speed", "1"})); }
     Vec3d where() {
         float joints[7] = {};
         POSE pose{};
@@ -232,70 +206,57 @@ struct SlowSim : ::testing::Test {
         }
         return done.get();
     }
-    std::unique_ptr<SimProcess> sim;
-    SOCKHANDLE h = 0;
 };
+
+// The tool pose at `p` moved by (dx, dy, dz), pointing down, turned `rz` about z.
+POSE shifted(const Vec3d& p, double dx, double dy, double dz, float rz = 0) {
+    return {
+        static_cast<float>(p[0] + dx), static_cast<float>(p[1] + dy), static_cast<float>(p[2] + dz), 3.1415f, 0, rz};
+}
+Vec3d of(const POSE& p) { return {p.x, p.y, p.z}; }
+
+// Every sample within 0.5 mm of the path (`off`), at least ten of them while between its ends.
+void expect_on_path(const std::vector<Vec3d>& samples, const Vec3d& from, const Vec3d& to,
+                    const std::function<double(const Vec3d&)>& off) {
+    int between = 0;
+    for (const Vec3d& p : samples) {
+        EXPECT_LT(off(p), 0.5e-3) << p[0] << " " << p[1] << " " << p[2];
+        between += distance(p, from) > 1e-3 && distance(p, to) > 1e-3;
+    }
+    EXPECT_GE(between, 10) << "too few samples while it moved";
+}
 
 TEST_F(SlowSim, MovelKeepsTheToolOnTheSegmentAndMovecOnTheCircle) {
     const Vec3d start = where();
     // Along x, y and z at once, turning about z on the way.
-    const POSE line_end{static_cast<float>(start[0] + 0.08),
-                        static_cast<float>(start[1] - 0.06),
-                        static_cast<float>(start[2] - 0.04),
-                        3.1415f,
-                        0,
-                        0.2f};
+    const POSE line_end = shifted(start, 0.08, -0.06, -0.04, 0.2f);
     std::vector<Vec3d> samples;
     ASSERT_EQ(sample_during([&] { return Movel_Cmd(h, line_end, 30, 0, true); }, &samples), 0);
-    const Vec3d end{line_end.x, line_end.y, line_end.z};
+    const Vec3d end = of(line_end);
     EXPECT_LT(distance(where(), end), 1e-5);
-    int between = 0;
-    for (const Vec3d& p : samples) {
-        EXPECT_LT(off_segment(p, start, end), 0.5e-3) << p[0] << " " << p[1] << " " << p[2];
-        between += distance(p, start) > 1e-3 && distance(p, end) > 1e-3;
-    }
-    EXPECT_GE(between, 10) << "too few samples while it moved";
+    expect_on_path(samples, start, end, [&](const Vec3d& p) { return off_segment(p, start, end); });
 
     // A half circle of 50 mm in a plane tilted 45 degrees, from the line's end.
     const double r = 0.05, h45 = r * std::sqrt(0.5);
     const Vec3d centre{end[0] + r, end[1], end[2]};
-    const POSE via{static_cast<float>(centre[0]),
-                   static_cast<float>(centre[1] + h45),
-                   static_cast<float>(centre[2] + h45),
-                   3.1415f,
-                   0,
-                   0.2f};
-    const POSE to{static_cast<float>(centre[0] + r),
-                  static_cast<float>(centre[1]),
-                  static_cast<float>(centre[2]),
-                  3.1415f,
-                  0,
-                  0.2f};
+    const POSE via = shifted(centre, 0, h45, h45, 0.2f), to = shifted(centre, r, 0, 0, 0.2f);
     samples.clear();
     ASSERT_EQ(sample_during([&] { return Movec_Cmd(h, via, to, 30, 0, 0, true); }, &samples), 0);
-    EXPECT_LT(distance(where(), {to.x, to.y, to.z}), 1e-5);
+    EXPECT_LT(distance(where(), of(to)), 1e-5);
     const Vec3d normal{0, -std::sqrt(0.5), std::sqrt(0.5)};
-    between = 0;
-    bool passed_top = false;
-    for (const Vec3d& p : samples) {
-        EXPECT_LT(off_circle(p, centre, r, normal), 0.5e-3) << p[0] << " " << p[1] << " " << p[2];
-        between += distance(p, end) > 1e-3 && distance(p, {to.x, to.y, to.z}) > 1e-3;
-        passed_top = passed_top || p[1] > centre[1] + 0.5 * h45;
-    }
-    EXPECT_GE(between, 10) << "too few samples while it moved";
-    EXPECT_TRUE(passed_top) << "the arc took the other side of the circle";
+    expect_on_path(samples, end, of(to), [&](const Vec3d& p) { return off_circle(p, centre, r, normal); });
+    EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [&](const Vec3d& p) {
+        return p[1] > centre[1] + 0.5 * h45;
+    })) << "the arc took the other side of the circle";
 }
 
-// A straight line that leaves what the arm can follow stops where it leaves
-// it, and the move reports that it did not arrive.
+// A line that leaves what the arm can follow stops where it leaves it and arrives false.
 TEST_F(SlowSim, LineOutOfReachStopsWhereItLeavesIt) {
     const Vec3d start = where();
     // Straight across the arm's base axis to the mirrored position: on the
     // axis the first joint would have to swing half a turn at once.
     ASSERT_LT(start[0], -0.1);
-    const POSE across{
-        static_cast<float>(-start[0]), static_cast<float>(start[1]), static_cast<float>(start[2]), 3.1415f, 0, 3.1415f};
-    ASSERT_EQ(Movel_Cmd(h, across, 100, 0, true), ARX_CONTROLLER_FALSE);
+    ASSERT_EQ(Movel_Cmd(h, shifted(start, -2 * start[0], 0, 0, 3.1415f), 100, 0, true), ARX_CONTROLLER_FALSE);
     const Vec3d stopped = where();
     EXPECT_LT(off_segment(stopped, start, {-start[0], start[1], start[2]}), 0.5e-3);
     // It went as far as the axis and no further.
@@ -304,31 +265,21 @@ TEST_F(SlowSim, LineOutOfReachStopsWhereItLeavesIt) {
     EXPECT_TRUE(sim->wait_idle(1000));
 }
 
-// An arc whose via pose lies on the line from the tool to the target has no
-// circle: the move arrives false at once and the arm stays.
+// An arc with its via pose on the line to the target arrives false at once; the arm stays.
 TEST_F(SlowSim, ArcThroughPointsOnOneLineIsRefused) {
     const Vec3d start = where();
-    const POSE via{
-        static_cast<float>(start[0] + 0.02), static_cast<float>(start[1]), static_cast<float>(start[2]), 3.1415f, 0, 0};
-    const POSE to{
-        static_cast<float>(start[0] + 0.04), static_cast<float>(start[1]), static_cast<float>(start[2]), 3.1415f, 0, 0};
     const auto begun = std::chrono::steady_clock::now();
-    EXPECT_EQ(Movec_Cmd(h, via, to, 30, 0, 0, true), ARX_CONTROLLER_FALSE);
+    EXPECT_EQ(Movec_Cmd(h, shifted(start, 0.02, 0, 0), shifted(start, 0.04, 0, 0), 30, 0, 0, true),
+              ARX_CONTROLLER_FALSE);
     EXPECT_LT(ms_since(begun), 1000);
     EXPECT_LT(distance(where(), start), 1e-5);
 }
 
-// A paused path holds the tool where it is (the clock sleeps) and goes on
-// along the same line when continued.
+// A paused line holds the tool still (the clock sleeps) and goes on along it when continued.
 TEST_F(SlowSim, PausedLineHoldsStillAndGoesOnAlongIt) {
     const Vec3d start = where();
-    const POSE target{static_cast<float>(start[0] + 0.06),
-                      static_cast<float>(start[1] + 0.03),
-                      static_cast<float>(start[2]),
-                      3.1415f,
-                      0,
-                      0};
-    const Vec3d end{target.x, target.y, target.z};
+    const POSE target = shifted(start, 0.06, 0.03, 0);
+    const Vec3d end = of(target);
     ASSERT_EQ(Movel_Cmd(h, target, 20, 0, false), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(Move_Pause_Cmd(h, true), 0);

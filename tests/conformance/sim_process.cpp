@@ -46,15 +46,10 @@ SimProcess::SimProcess(const std::vector<std::string>& options) {
 SimProcess::~SimProcess() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (waitpid(pid_, nullptr, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > limit) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    for (int i = 0; i < 400; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(5)))
+        if (waitpid(pid_, nullptr, WNOHANG) != 0) return;
+    kill(pid_, SIGKILL);  // not stopped within two seconds
+    waitpid(pid_, nullptr, 0);
 }
 
 LineClient::LineClient(int port, int receive_buffer_bytes) : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
@@ -85,20 +80,17 @@ void LineClient::tell(const std::string& line) const {
 std::string LineClient::ask(const std::string& line, int lines) {
     tell(line);
     std::string replies;
-    for (int i = 0; i < lines; ++i) replies += next();
-    return replies;
-}
-
-std::string LineClient::next() {
     char buffer[512];
     ssize_t n;
-    while (pending_.find('\n') == std::string::npos && (n = recv(socket_, buffer, sizeof buffer, 0)) > 0)
-        pending_.append(buffer, static_cast<std::size_t>(n));
-    const std::size_t end = pending_.find('\n');
-    if (end == std::string::npos) return "";
-    const std::string reply = pending_.substr(0, end + 1);
-    pending_.erase(0, end + 1);
-    return reply;
+    for (int i = 0; i < lines; ++i) {
+        while (pending_.find('\n') == std::string::npos && (n = recv(socket_, buffer, sizeof buffer, 0)) > 0)
+            pending_.append(buffer, static_cast<std::size_t>(n));
+        const std::size_t end = pending_.find('\n');
+        if (end == std::string::npos) break;
+        replies += pending_.substr(0, end + 1);
+        pending_.erase(0, end + 1);
+    }
+    return replies;
 }
 
 std::string SimProcess::ask(const std::string& line) const { return LineClient(port_).ask(line); }
@@ -116,7 +108,7 @@ bool SimProcess::wait_idle(int limit_ms) const {
 }
 
 void SimConnection::start(const char* model, int code, std::vector<std::string> options) {
-    options.insert(options.end(), {"--model", model, "--speed", "20"});
+    options.insert(options.begin(), {"--model", model, "--speed", "20"});  // later options win
     sim = std::make_unique<SimProcess>(options);
     ASSERT_NE(sim->port(), 0) << "arx-sim did not start";
     ASSERT_EQ(Arx_API_Init(code, nullptr), 0);

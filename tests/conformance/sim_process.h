@@ -1,6 +1,5 @@
-// arx-sim as a child process of a test: started on a free port, stopped when
-// the test ends, and asked directly (faults, whether the arm still moves) on
-// connections of its own.
+// arx-sim as a child process of a test: started on a free port, stopped when the
+// test ends, and asked directly (faults, whether the arm moves) on connections of its own.
 #pragma once
 
 #include "arx_api.h"
@@ -15,8 +14,7 @@ namespace arx::test {
 // in order. A connect that failed leaves socket() at -1 and every answer "".
 class LineClient {
 public:
-    // receive_buffer_bytes > 0: the socket's receive buffer, set before the
-    // connect (a client that never reads fills it sooner).
+    // receive_buffer_bytes > 0: set before the connect (a client that never reads fills it sooner).
     explicit LineClient(int port, int receive_buffer_bytes = 0);
     ~LineClient();
     LineClient(const LineClient&) = delete;
@@ -24,9 +22,8 @@ public:
 
     int socket() const { return socket_; }
     void tell(const std::string& line) const;  // line + CR LF
-    // The next `lines` reply lines, or "" after two seconds.
+    // The next `lines` reply lines; those that came within two seconds each.
     std::string ask(const std::string& line, int lines = 1);
-    std::string next();
 
 private:
     int socket_;
@@ -45,7 +42,6 @@ public:
     // One request line on a connection of its own; the reply line, or "".
     std::string ask(const std::string& line) const;
     bool set_fault(const std::string& word, const std::string& fault) const;
-    // Waits up to `limit_ms` until no motion runs.
     bool wait_idle(int limit_ms = 10000) const;
 
 private:

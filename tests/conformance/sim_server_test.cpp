@@ -26,18 +26,13 @@ bool ended(int s) {
     return send(s, &byte, 1, MSG_DONTWAIT | MSG_NOSIGNAL) < 0 && errno != EAGAIN && errno != EWOULDBLOCK;
 }
 
-struct ProcessStatus {
-    long vm_kb = -1, threads = -1;
-};
-
-ProcessStatus status_of(int pid) {
-    ProcessStatus status;
+// A number from /proc/<pid>/status ("VmSize:" in kB, "Threads:"), or -1.
+long status_of(int pid, const std::string& key) {
     std::ifstream file("/proc/" + std::to_string(pid) + "/status");
-    for (std::string key; file >> key;) {
-        if (key == "VmSize:") file >> status.vm_kb;
-        if (key == "Threads:") file >> status.threads;
-    }
-    return status;
+    long value = -1;
+    for (std::string word; file >> word;)
+        if (word == key) file >> value;
+    return value;
 }
 
 // A client that sends requests as fast as the simulator takes them and never
@@ -75,9 +70,8 @@ TEST(SimServer, ClientThatStopsReadingHoldsUpNobody) {
     EXPECT_TRUE(wait_until([&] { return ended(flood); }, 10000)) << "the flooder is still served";
 }
 
-// Every connection leaves nothing behind: after 5000 connections, each asking
-// once, the simulator has as many threads and (within 16 MiB) as much address
-// space as before.
+// After 5000 connections, each asking once, the simulator has as many threads
+// and (within 16 MiB) as much address space as before.
 TEST(SimServer, ConnectionsLeaveNoThreadsOrMemoryBehind) {
     SimProcess sim({});
     ASSERT_NE(sim.port(), 0);
@@ -87,14 +81,13 @@ TEST(SimServer, ConnectionsLeaveNoThreadsOrMemoryBehind) {
         return true;
     };
     ASSERT_TRUE(connections(200));  // the allocator's arenas settle
-    const ProcessStatus before = status_of(sim.pid());
+    const long threads = status_of(sim.pid(), "Threads:"), vm_kb = status_of(sim.pid(), "VmSize:");
     const auto start = Clock::now();
     ASSERT_TRUE(connections(5000));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the last close is seen
-    const ProcessStatus after = status_of(sim.pid());
-    ASSERT_GT(before.threads, 0);
-    EXPECT_LE(after.threads, before.threads);
-    EXPECT_LT(after.vm_kb - before.vm_kb, 16 * 1024) << "kB of address space more";
+    ASSERT_GT(threads, 0);
+    EXPECT_LE(status_of(sim.pid(), "Threads:"), threads);
+    EXPECT_LT(status_of(sim.pid(), "VmSize:") - vm_kb, 16 * 1024) << "kB of address space more";
     EXPECT_LT(ms_since(start), 10000);
 }
 
@@ -104,24 +97,20 @@ TEST(SimRequests, ModbusBeyondTheRangeIsRefusedAtOnce) {
     SimProcess sim({});
     ASSERT_NE(sim.port(), 0);
     LineClient client(sim.port());
-    const std::string write_refused = R"("write_state":false)", read_refused = R"("read_state":false)";
-    const std::pair<const char*, std::string> cases[] = {
-        {R"({"command":"write_registers","port":0,"address":0,"num":1000000000,"data":[1,2],"device":1})",
-         write_refused},
-        {R"({"command":"write_coils","port":0,"address":0,"num":1000000000,"data":[1,2],"device":1})", write_refused},
-        {R"({"command":"write_registers","port":0,"address":2147483647,"num":2,"data":[1,2,3,4],"device":1})",
-         write_refused},
-        {R"({"command":"write_registers","port":0,"address":65535,"num":2,"data":[1,2,3,4],"device":1})",
-         write_refused},
-        {R"({"command":"write_registers","port":0,"address":0,"num":-5,"data":[],"device":1})", write_refused},
-        {R"({"command":"write_registers","port":0,"address":0,"num":1,"data":[256,0],"device":1})", write_refused},
-        {R"({"command":"write_single_register","port":0,"address":1e10,"data":1,"device":1})", write_refused},
-        {R"({"command":"write_single_coil","port":0,"address":-1,"data":1,"device":1})", write_refused},
-        {R"({"command":"read_coils","port":0,"address":2147483647,"num":8,"device":1})", read_refused},
-        {R"({"command":"read_holding_registers","port":0,"address":1e308,"device":1})", read_refused},
-        // In range: still answered.
-        {R"({"command":"write_registers","port":0,"address":65534,"num":2,"data":[1,2,3,4],"device":1})",
-         R"("write_state":true)"},
+    const char *write_refused = R"("write_state":false)", *read_refused = R"("read_state":false)";
+    const char* const cases[][3] = {
+        // word, its arguments, the reply's verdict
+        {"write_registers", R"("address":0,"num":1000000000,"data":[1,2])", write_refused},
+        {"write_coils", R"("address":0,"num":1000000000,"data":[1,2])", write_refused},
+        {"write_registers", R"("address":2147483647,"num":2,"data":[1,2,3,4])", write_refused},
+        {"write_registers", R"("address":65535,"num":2,"data":[1,2,3,4])", write_refused},
+        {"write_registers", R"("address":0,"num":-5,"data":[])", write_refused},
+        {"write_registers", R"("address":0,"num":1,"data":[256,0])", write_refused},
+        {"write_single_register", R"("address":1e10,"data":1)", write_refused},
+        {"write_single_coil", R"("address":-1,"data":1)", write_refused},
+        {"read_coils", R"("address":2147483647,"num":8)", read_refused},
+        {"read_holding_registers", R"("address":1e308)", read_refused},
+        {"write_registers", R"("address":65534,"num":2,"data":[1,2,3,4])", R"("write_state":true)"},  // in range
     };
     // A loop of 10^9 writes took seconds; a sanitizer build answers slower.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -129,7 +118,9 @@ TEST(SimRequests, ModbusBeyondTheRangeIsRefusedAtOnce) {
 #else
     constexpr long long kAnswerMs = 10;
 #endif
-    for (const auto& [request, expected] : cases) {
+    for (const auto& [word, arguments, expected] : cases) {
+        const std::string request =
+            std::string(R"({"command":")") + word + R"(","port":0,)" + arguments + R"(,"device":1})";
         SCOPED_TRACE(request);
         const auto start = Clock::now();
         EXPECT_NE(client.ask(request).find(expected), std::string::npos);
@@ -140,8 +131,7 @@ TEST(SimRequests, ModbusBeyondTheRangeIsRefusedAtOnce) {
         std::string::npos);
 }
 
-// A line that never ends costs the simulator at most 64 KiB: its sender is
-// dropped, the others are served.
+// A line that never ends costs at most 64 KiB: its sender is dropped, the others are served.
 TEST(SimRequests, EndlessLineDropsItsSender) {
     SimProcess sim({});
     ASSERT_NE(sim.port(), 0);
@@ -164,45 +154,45 @@ TEST(SimRequests, NumbersBeyondAnyLimitAreRefused) {
     const std::string joints = client.ask(R"({"command":"get_joint_degree"})");
     ASSERT_NE(joints, "");
     struct Case {
-        const char* request;
+        const char *word, *arguments;
         std::string expected;  // "": no answer at all
         int lines = 1;         // a refused move: its acknowledgement, then a false arrival
     };
     const Case cases[] = {
-        {R"({"command":"Force_Position_Move","joint":[1e308,0,0,0,0,0],"sensor":0,"mode":0,"dir":0,"force":10})",
+        {"Force_Position_Move", R"("joint":[1e308,0,0,0,0,0],"sensor":0,"mode":0,"dir":0,"force":10)",
          R"("arm_err":1)"},
-        {R"({"command":"Force_Position_Move","pose":[1e308,0,0,0,0,0],"sensor":0,"mode":0,"dir":0,"force":10})",
+        {"Force_Position_Move", R"("pose":[1e308,0,0,0,0,0],"sensor":0,"mode":0,"dir":0,"force":10)", R"("arm_err":1)"},
+        {"Force_Position_Move", R"("joint":[0,20,70,0,90,0],"sensor":0,"mode":0,"dir":0,"force":1e308)",
          R"("arm_err":1)"},
-        {R"({"command":"Force_Position_Move","joint":[0,20,70,0,90,0],"sensor":0,"mode":0,"dir":0,"force":1e308})",
-         R"("arm_err":1)"},
-        {R"({"command":"movej_canfd","joint":[1e308,0,0,0,0,0]})", ""},
-        {R"({"command":"movej_canfd","joint":[-1e999,0,0,0,0,0]})", ""},
-        {R"({"command":"movep_canfd","pose":[1e308,0,1e308,0,0,0]})", ""},
-        {R"({"command":"movej","joint":[1e308,0,0,0,0,0],"v":20,"r":0})", R"("trajectory_state":false)", 2},
-        {R"({"command":"set_joint_step","joint_step":[1e308,5000],"v":20})", R"("trajectory_state":false)", 2},
-        {R"({"command":"set_joint_teach","teach_joint":1e308,"direction":"pos","v":20})", R"("joint_teach":false)"},
-        {R"({"command":"set_joint_max_speed","joint_max_speed":[1,1e308]})", R"("joint_max_speed":false)"},
-        {R"({"command":"set_joint_en_state","joint_en_state":[-1e308,1]})", R"("joint_en_state":false)"},
-        {R"({"command":"set_collision_stage","collision_stage":1e308})", R"("collision_state":false)"},
-        {R"({"command":"set_tool_voltage","voltage_type":1e308})", R"("state":false)"},
-        {R"({"command":"set_gripper_route","min":-1e308,"max":1000})", R"("state":false)"},
-        {R"({"command":"set_gripper_position","position":1e308})", R"("set_state":false)"},
-        {R"({"command":"set_hand_posture","posture_num":1e308})", R"("set_state":false)"},
-        {R"({"command":"set_lift_speed","speed":1e308})", R"("set_state":false)"},
-        {R"({"command":"set_car_speed","station":1e308,"speed":50})", R"("navigation_state":false)"},
-        {R"({"command":"set_install_pose","pose":[1e308,0,0]})", R"("set_state":false)"},
-        {R"({"command":"set_manual_tool_frame","tool_name":"t","tool_pose":[1e308,0,0,0,0,0],"payload":0,"position":[0,0,0]})",
+        {"movej_canfd", R"("joint":[1e308,0,0,0,0,0])", ""},
+        {"movej_canfd", R"("joint":[-1e999,0,0,0,0,0])", ""},
+        {"movep_canfd", R"("pose":[1e308,0,1e308,0,0,0])", ""},
+        {"movej", R"("joint":[1e308,0,0,0,0,0],"v":20,"r":0)", R"("trajectory_state":false)", 2},
+        {"set_joint_step", R"("joint_step":[1e308,5000],"v":20)", R"("trajectory_state":false)", 2},
+        {"set_joint_teach", R"("teach_joint":1e308,"direction":"pos","v":20)", R"("joint_teach":false)"},
+        {"set_joint_max_speed", R"("joint_max_speed":[1,1e308])", R"("joint_max_speed":false)"},
+        {"set_joint_en_state", R"("joint_en_state":[-1e308,1])", R"("joint_en_state":false)"},
+        {"set_collision_stage", R"("collision_stage":1e308)", R"("collision_state":false)"},
+        {"set_tool_voltage", R"("voltage_type":1e308)", R"("state":false)"},
+        {"set_gripper_route", R"("min":-1e308,"max":1000)", R"("state":false)"},
+        {"set_gripper_position", R"("position":1e308)", R"("set_state":false)"},
+        {"set_hand_posture", R"("posture_num":1e308)", R"("set_state":false)"},
+        {"set_lift_speed", R"("speed":1e308)", R"("set_state":false)"},
+        {"set_car_speed", R"("station":1e308,"speed":50)", R"("navigation_state":false)"},
+        {"set_install_pose", R"("pose":[1e308,0,0])", R"("set_state":false)"},
+        {"set_manual_tool_frame", R"("tool_name":"t","tool_pose":[1e308,0,0,0,0,0],"payload":0,"position":[0,0,0])",
          R"("Manual_Tool_Frame":false)"},
-        {R"({"command":"set_init_pose","init_pose":[1e308,0,0,0,0,0]})", R"("init_pose":false)"},
-        {R"({"command":"add_waypoint","joint":[1e308,0,0,0,0,0]})", R"("waypoint_state":false)"},
+        {"set_init_pose", R"("init_pose":[1e308,0,0,0,0,0])", R"("init_pose":false)"},
+        {"add_waypoint", R"("joint":[1e308,0,0,0,0,0])", R"("waypoint_state":false)"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.request);
+        const std::string request = std::string(R"({"command":")") + c.word + R"(",)" + c.arguments + "}";
+        SCOPED_TRACE(request);
         if (c.expected.empty()) {
-            client.tell(c.request);  // a streamed set-point is never answered
+            client.tell(request);  // a streamed set-point is never answered
             continue;
         }
-        const std::string reply = client.ask(c.request, c.lines);
+        const std::string reply = client.ask(request, c.lines);
         EXPECT_NE(reply.find(c.expected), std::string::npos) << reply;
     }
     EXPECT_EQ(client.ask(R"({"command":"get_joint_degree"})"), joints);
@@ -236,13 +226,20 @@ SimRun run_sim(const std::string& arguments) {
     return run;
 }
 
-TEST(SimOptions, HelpAndUnknownOptions) {
+TEST(SimOptions, HelpUnknownAndBadOptions) {
     const SimRun help = run_sim("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.output.rfind("usage: arx-sim [--port N]", 0), 0u) << help.output;
     const SimRun unknown = run_sim("--colour blue");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.output.rfind("arx-sim: unknown option --colour\nusage: arx-sim", 0), 0u) << unknown.output;
+    // Bad values: it prints its usage and exits without listening.
+    const std::vector<std::string> bad[] = {
+        {"--fault", "movej"}, {"--fault", "movej=melt"}, {"--fault", "=drop"}, {"--fault", "movej=delay:soon"},
+        {"--model", "D"},     {"--speed", "0"},          {"--port", "70000"},  {"--port"}};
+    for (const auto& options : bad)
+        EXPECT_EQ(SimProcess(options).port(), 0) << options.front() << " " << options.back();
+    EXPECT_NE(SimProcess({"--fault", "*=delay:5", "--model", "C2", "--speed", "0.5"}).port(), 0);
 }
 
 }  // namespace
