@@ -40,18 +40,12 @@ class ViewerState(unittest.TestCase):
         self.assertEqual([round(j * 1000) for j in state["joints"]], self.client.joints_milli())
         self.assertEqual([round(j * 1000) for j in state["joints"]], [round(j * 1000) for j in TARGET_DEG])
         reply = self.client.ask({"command": "get_current_arm_state"}, "current_arm_state")
-        # The arm state query carries millionths of metres and thousandths of radians.
+        # The arm state query carries millionths of metres and thousandths of radians; the chain's end is
+        # checked against it for every model in ChainOfEachModel.
         for got, wire in zip(state["pose"][:3], reply["arm_state"]["pose"][:3]):
             self.assertAlmostEqual(got, wire / 1000, delta=0.002)
         for got, wire in zip(state["pose"][3:], reply["arm_state"]["pose"][3:]):
             self.assertAlmostEqual(got, wire * 0.18 / 3.141592653589793, delta=0.1)
-        # The chain ends at the tool: with no tool frame, the flange is the tool.
-        self.assertEqual(len(state["frames"]), 1 + 6)
-        for a, b in zip(state["frames"][-1]["origin"], state["pose"][:3]):
-            self.assertAlmostEqual(a, b, delta=0.01)
-        for a, b in zip(state["links"][-1], state["tool"]["frame"]["origin"]):
-            self.assertAlmostEqual(a, b, delta=0.01)
-        self.assertAlmostEqual(state["frames"][1]["origin"][2], 240.5, delta=0.01)  # the base link of model A
         self.assertEqual(state["clients"], 1)
 
     def test_tool_and_work_frames_are_the_active_ones(self) -> None:
