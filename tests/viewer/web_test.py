@@ -12,7 +12,7 @@ import sys
 import time
 import unittest
 
-from simweb import Client, Simulator, read_events
+from simweb import Client, Simulator, open_events, read_events
 
 SIM = ""
 # Joints in exact thousandths, away from limits, for model A.
@@ -88,12 +88,7 @@ class ViewerState(unittest.TestCase):
 
     def test_streams_beyond_four_are_refused_and_state_still_answers(self) -> None:
         def open_stream() -> tuple[socket.socket, bytes]:
-            host, port = self.sim.web.removeprefix("http://").rstrip("/").split(":")
-            sock = socket.create_connection((host, int(port)), timeout=5)
-            sock.sendall(b"GET /events HTTP/1.1\r\nHost: x\r\n\r\n")
-            head = b""
-            while b"\r\n\r\n" not in head:
-                head += sock.recv(4096)
+            sock, head, _ = open_events(self.sim.web)
             return sock, head.split(b"\r\n", 1)[0]
 
         streams = [open_stream() for _ in range(4)]
