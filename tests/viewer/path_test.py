@@ -112,31 +112,32 @@ class PathsSeenByTheViewer(unittest.TestCase):
         self.assertTrue(seen_moving[0] and events[-1]["moving"] == 0, "the move did not end in time")
         return events, seconds
 
-    def assert_rate(self, events: list[dict[str, Any]], seconds: float) -> None:
+    def check_path(self, start_move: Callable[[], None], start: Vec, end: Vec, off: Callable[[Vec], float],
+                   on_arc: Callable[[Vec], bool] = lambda p: True) -> list[dict[str, Any]]:
+        """Every sample within OFF_PATH_LIMIT_MM by `off`, enough of them between the ends, at the
+        event rate, the move ending on `end`, and /state equal to the last event."""
+        events, seconds = self.sample(start_move)
         self.assertGreaterEqual(len(events) / seconds, EVENT_RATE_FLOOR, f"{len(events)} events in {seconds:.2f} s")
-
-    def check_state_matches(self, last: dict[str, Any]) -> None:
-        state = self.sim.state()
-        self.assertEqual(state["moving"], 0)
-        for got, want in zip(state["pose"], last["pose"]):
-            self.assertAlmostEqual(got, want, delta=1e-6)
-        self.assertEqual(state["joints"], last["joints"])
-
-    def test_line_then_arc(self) -> None:
-        start = [v * 1000 for v in self.where_m()]
-        # Along x, y and z at once.
-        end = [start[0] + 80, start[1] - 60, start[2] - 40]
-        events, seconds = self.sample(
-            lambda: self.arm.movel([v / 1000 for v in end] + list(ORIENTATION), SPEED, 0, False))
-        self.assert_rate(events, seconds)
         between = 0
         for event in events:
             p = position_mm(event)
-            self.assertLess(off_segment(p, start, end), OFF_PATH_LIMIT_MM, p)
+            self.assertLess(off(p), OFF_PATH_LIMIT_MM, p)
+            self.assertTrue(on_arc(p), p)
             between += min(norm(sub(p, start)), norm(sub(p, end))) > 1
         self.assertGreaterEqual(between, MIN_SAMPLES_BETWEEN, "too few samples while it moved")
         self.assertLess(norm(sub(position_mm(events[-1]), end)), AT_END_MM)
-        self.check_state_matches(events[-1])
+        state = self.sim.state()
+        self.assertEqual(state["moving"], 0)
+        for got, want in zip(state["pose"], events[-1]["pose"]):
+            self.assertAlmostEqual(got, want, delta=1e-6)
+        self.assertEqual(state["joints"], events[-1]["joints"])
+        return events
+
+    def test_line_then_arc(self) -> None:
+        start = [v * 1000 for v in self.where_m()]
+        end = [start[0] + 80, start[1] - 60, start[2] - 40]  # along x, y and z at once
+        self.check_path(lambda: self.arm.movel([v / 1000 for v in end] + list(ORIENTATION), SPEED, 0, False),
+                        start, end, lambda p: off_segment(p, start, end))
 
         # A half circle of 50 mm in a plane tilted 45 degrees, from the line's end.
         r, h45 = 50.0, 50.0 * math.sqrt(0.5)
@@ -145,23 +146,11 @@ class PathsSeenByTheViewer(unittest.TestCase):
         to = [centre[0] + r, centre[1], centre[2]]
         circle = Circle(end, via, to)
         self.assertLess(norm(sub(circle.centre, centre)), 1e-9)  # the geometry check of the check
-        events, seconds = self.sample(lambda: self.arm.movec(
-            [v / 1000 for v in via] + list(ORIENTATION), [v / 1000 for v in to] + list(ORIENTATION), SPEED, 0, 0,
-            False))
-        self.assert_rate(events, seconds)
-        between, passed_via = 0, False
         end_angle = circle.angle(to)
-        for event in events:
-            p = position_mm(event)
-            self.assertLess(circle.off(p), OFF_PATH_LIMIT_MM, p)
-            # On the arc through the via point, not the rest of the circle.
-            self.assertTrue(-0.01 <= circle.angle(p) <= end_angle + 0.01, p)
-            between += min(norm(sub(p, end)), norm(sub(p, to))) > 1
-            passed_via = passed_via or circle.angle(p) > circle.angle(via)
-        self.assertGreaterEqual(between, MIN_SAMPLES_BETWEEN, "too few samples while it moved")
-        self.assertTrue(passed_via)
-        self.assertLess(norm(sub(position_mm(events[-1]), to)), AT_END_MM)
-        self.check_state_matches(events[-1])
+        events = self.check_path(lambda: self.arm.movec(
+            [v / 1000 for v in via] + list(ORIENTATION), [v / 1000 for v in to] + list(ORIENTATION), SPEED, 0, 0,
+            False), end, to, circle.off, lambda p: -0.01 <= circle.angle(p) <= end_angle + 0.01)  # not the rest of the circle
+        self.assertTrue(any(circle.angle(position_mm(e)) > circle.angle(via) for e in events))
 
 
 if __name__ == "__main__":

@@ -27,24 +27,15 @@ class Simulator:
         with open(self.stdout_path, "w") as out, open(os.path.join(self.folder, "stderr"), "w") as err:
             self.process = subprocess.Popen([binary, "--port", "0", "--web", "0", *options],
                                             stdout=out, stderr=err, cwd=self.folder)
-        lines = self._first_lines(2)
+        deadline = time.monotonic() + START_LIMIT_S
+        while len(lines := open(self.stdout_path).read().splitlines()) < 2:
+            if self.process.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError(f"arx-sim did not start ({self.process.poll()})")
+            time.sleep(0.02)
         self.port = int(lines[0].removeprefix("listening on 127.0.0.1:"))
-        prefix = "viewer on http://127.0.0.1:"
-        if not lines[1].startswith(prefix) or not lines[1].endswith("/"):
+        if not lines[1].startswith("viewer on http://127.0.0.1:") or not lines[1].endswith("/"):
             raise RuntimeError(f"second line is {lines[1]!r}")
         self.web = lines[1].removeprefix("viewer on ")
-
-    def _first_lines(self, count: int) -> list[str]:
-        deadline = time.monotonic() + START_LIMIT_S
-        while time.monotonic() < deadline:
-            with open(self.stdout_path) as out:
-                lines = out.read().splitlines()
-            if len(lines) >= count:
-                return lines
-            if self.process.poll() is not None:
-                raise RuntimeError(f"arx-sim ended with {self.process.returncode}")
-            time.sleep(0.02)
-        raise RuntimeError("arx-sim did not start")
 
     def close(self) -> None:
         """Stops the simulator; it must end cleanly (a sanitizer's report ends it otherwise)."""
@@ -66,8 +57,6 @@ class Simulator:
 
     def __exit__(self, *_: object) -> None:
         self.close()
-
-    # --- the viewer's HTTP side
 
     def get(self, path: str) -> tuple[int, bytes]:
         try:
@@ -100,24 +89,17 @@ class Client:
     def close(self) -> None:
         self.sock.close()
 
-    def send(self, request: dict[str, Any]) -> None:
-        self.sock.sendall(json.dumps(request, separators=(",", ":")).encode() + b"\r\n")
-
-    def line(self) -> dict[str, Any]:
-        while b"\n" not in self.buffer:
-            chunk = self.sock.recv(65536)
-            if not chunk:
-                raise ConnectionError("arx-sim closed the connection")
-            self.buffer += chunk
-        line, self.buffer = self.buffer.split(b"\n", 1)
-        return json.loads(line)
-
     def ask(self, request: dict[str, Any], word: str) -> dict[str, Any]:
-        """Sends `request` and returns the first reply carrying `word`
-        (as its command or state), skipping arrival reports."""
-        self.send(request)
+        """Sends `request`; the first reply carrying `word` as its command or state (arrival reports skipped)."""
+        self.sock.sendall(json.dumps(request, separators=(",", ":")).encode() + b"\r\n")
         while True:
-            reply = self.line()
+            while b"\n" not in self.buffer:
+                chunk = self.sock.recv(65536)
+                if not chunk:
+                    raise ConnectionError("arx-sim closed the connection")
+                self.buffer += chunk
+            line, self.buffer = self.buffer.split(b"\n", 1)
+            reply = json.loads(line)
             if word in (reply.get("command"), reply.get("state")):
                 return reply
 
@@ -141,16 +123,29 @@ class Client:
         return condition()
 
 
+def open_events(web: str) -> tuple[socket.socket, bytes, bytes]:
+    """A GET /events on its own connection: the socket, the reply head, and what followed it."""
+    host, port = web.removeprefix("http://").rstrip("/").split(":")
+    sock = socket.create_connection((host, int(port)), timeout=5)
+    sock.sendall(b"GET /events HTTP/1.1\r\nHost: x\r\nAccept: text/event-stream\r\n\r\n")
+    data = b""
+    while b"\r\n\r\n" not in data:
+        chunk = sock.recv(4096)
+        if not chunk:
+            raise ConnectionError(f"no reply head: {data!r}")
+        data += chunk
+    head, _, rest = data.partition(b"\r\n\r\n")
+    return sock, head, rest
+
+
 def read_events(web: str, seconds: float,
                 until: Optional[Callable[[dict[str, Any]], bool]] = None) -> list[dict[str, Any]]:
     """The events /events delivers in `seconds`, parsed; with `until`, only up to
     and including the first event it accepts."""
-    host, port = web.removeprefix("http://").rstrip("/").split(":")
     events: list[dict[str, Any]] = []
-    with socket.create_connection((host, int(port)), timeout=5) as sock:
-        sock.sendall(b"GET /events HTTP/1.1\r\nHost: x\r\nAccept: text/event-stream\r\n\r\n")
-        data = b""
-        head = None
+    sock, head, data = open_events(web)
+    assert b"text/event-stream" in head, head
+    with sock:
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
             sock.settimeout(max(0.01, deadline - time.monotonic()))
@@ -161,11 +156,6 @@ def read_events(web: str, seconds: float,
             if not chunk:
                 break
             data += chunk
-            if head is None:
-                if b"\r\n\r\n" not in data:
-                    continue
-                head, _, data = data.partition(b"\r\n\r\n")
-                assert b"text/event-stream" in head, head
             # The body is chunked, each event one chunk holding its "data: {...}"
             # line; only whole lines are parsed, the rest waits for its end.
             *lines, data = data.split(b"\n")
@@ -174,5 +164,4 @@ def read_events(web: str, seconds: float,
                     events.append(json.loads(line[len(b"data: "):]))
                     if until is not None and until(events[-1]):
                         return events
-    assert head is not None, "no reply head"
     return events
