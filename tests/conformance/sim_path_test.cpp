@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <future>
 
 namespace arx::test {
 namespace {
@@ -197,15 +196,6 @@ struct SlowSim : ::testing::Test, SimConnection {
         EXPECT_EQ(Get_Current_Arm_State(h, joints, &pose, &arm_err, &sys_err), 0);
         return {pose.x, pose.y, pose.z};
     }
-    // Samples the tool while `move` runs on another thread; its result and the samples.
-    int sample_during(const std::function<int()>& move, std::vector<Vec3d>* samples) {
-        auto done = std::async(std::launch::async, move);
-        while (done.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
-            samples->push_back(where());
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return done.get();
-    }
 };
 
 // The tool pose at `p` moved by (dx, dy, dz), pointing down, turned `rz` about z.
@@ -214,41 +204,6 @@ POSE shifted(const Vec3d& p, double dx, double dy, double dz, float rz = 0) {
         static_cast<float>(p[0] + dx), static_cast<float>(p[1] + dy), static_cast<float>(p[2] + dz), 3.1415f, 0, rz};
 }
 Vec3d of(const POSE& p) { return {p.x, p.y, p.z}; }
-
-// Every sample within 0.5 mm of the path (`off`), at least ten of them while between its ends.
-void expect_on_path(const std::vector<Vec3d>& samples, const Vec3d& from, const Vec3d& to,
-                    const std::function<double(const Vec3d&)>& off) {
-    int between = 0;
-    for (const Vec3d& p : samples) {
-        EXPECT_LT(off(p), 0.5e-3) << p[0] << " " << p[1] << " " << p[2];
-        between += distance(p, from) > 1e-3 && distance(p, to) > 1e-3;
-    }
-    EXPECT_GE(between, 10) << "too few samples while it moved";
-}
-
-TEST_F(SlowSim, MovelKeepsTheToolOnTheSegmentAndMovecOnTheCircle) {
-    const Vec3d start = where();
-    // Along x, y and z at once, turning about z on the way.
-    const POSE line_end = shifted(start, 0.08, -0.06, -0.04, 0.2f);
-    std::vector<Vec3d> samples;
-    ASSERT_EQ(sample_during([&] { return Movel_Cmd(h, line_end, 30, 0, true); }, &samples), 0);
-    const Vec3d end = of(line_end);
-    EXPECT_LT(distance(where(), end), 1e-5);
-    expect_on_path(samples, start, end, [&](const Vec3d& p) { return off_segment(p, start, end); });
-
-    // A half circle of 50 mm in a plane tilted 45 degrees, from the line's end.
-    const double r = 0.05, h45 = r * std::sqrt(0.5);
-    const Vec3d centre{end[0] + r, end[1], end[2]};
-    const POSE via = shifted(centre, 0, h45, h45, 0.2f), to = shifted(centre, r, 0, 0, 0.2f);
-    samples.clear();
-    ASSERT_EQ(sample_during([&] { return Movec_Cmd(h, via, to, 30, 0, 0, true); }, &samples), 0);
-    EXPECT_LT(distance(where(), of(to)), 1e-5);
-    const Vec3d normal{0, -std::sqrt(0.5), std::sqrt(0.5)};
-    expect_on_path(samples, end, of(to), [&](const Vec3d& p) { return off_circle(p, centre, r, normal); });
-    EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [&](const Vec3d& p) {
-        return p[1] > centre[1] + 0.5 * h45;
-    })) << "the arc took the other side of the circle";
-}
 
 // A line that leaves what the arm can follow stops where it leaves it and arrives false.
 TEST_F(SlowSim, LineOutOfReachStopsWhereItLeavesIt) {
