@@ -15,7 +15,7 @@ int PendingReplyTable::add(SOCKHANDLE socket, Kind kind, bool waiting) {
     s.arrived = false;
     s.waiting = waiting;
     s.length = 0;
-    s.text[0] = '\0';
+    texts_[id][0] = '\0';
     ++s.generation;
     used_[id] = true;
     order_[count_++] = id;
@@ -60,8 +60,8 @@ int PendingReplyTable::callback_slots(SOCKHANDLE socket) const {
 void PendingReplyTable::store(int id, const char* text, std::size_t length) {
     PendingSlot& s = slots_[id];
     length = std::min(length, kReplyCapacity);
-    std::memcpy(s.text, text, length);
-    s.text[length] = '\0';
+    std::memcpy(texts_[id], text, length);
+    texts_[id][length] = '\0';
     s.length = length;
     s.arrived = true;
 }

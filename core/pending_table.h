@@ -38,7 +38,6 @@ struct PendingSlot {
     bool waiting;   // a blocking caller polls it; false: callback-mode slot
     std::uint32_t generation;  // bumped by every registration of this place
     std::size_t length;
-    char text[kReplyCapacity + 1];  // always zero-terminated
 };
 
 // Not synchronised: callers hold the library mutex. Value-initialise
@@ -67,6 +66,8 @@ public:
     bool in_use(int id) const { return id >= 0 && id < kPendingSlots && used_[id]; }
     PendingSlot& slot(int id) { return slots_[id]; }
     const PendingSlot& slot(int id) const { return slots_[id]; }
+    // The slot's stored reply, zero-terminated (empty until it arrived).
+    const char* text(int id) const { return texts_[id]; }
 
     // The first slot in registration order for this connection and kind that
     // may take a reply: a waiting slot with no reply yet or, when
@@ -77,7 +78,12 @@ public:
     void store(int id, const char* text, std::size_t length);
 
 private:
+    // The slots' small records apart from their reply texts: every routed
+    // line scans the records of all pending slots, and with hundreds of
+    // connections that scan must stay within a few cache lines, not touch a
+    // 4 KiB text per slot.
     PendingSlot slots_[kPendingSlots];
+    char texts_[kPendingSlots][kReplyCapacity + 1];
     bool used_[kPendingSlots];
     int order_[kPendingSlots];
     int count_;

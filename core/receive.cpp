@@ -144,16 +144,16 @@ void route_line(SOCKHANDLE socket, int joints, std::string_view line) {
     ArxCallback callback = nullptr;
     ReportDecoder decode = nullptr;
     int id = -1;
+    int stored_for_waiter = -1;
     {
         std::lock_guard<platform::Mutex> lock(library_mutex());
         PendingReplyTable& table = pending_table();
         id = table.route_target(socket, kind, is_report(kind));
         if (id >= 0 && table.slot(id).waiting) {
             table.store(id, line.data(), line.size());
-            notify_reply_stored(id);
-            return;
+            stored_for_waiter = id;
         }
-        if (id >= 0) {
+        else if (id >= 0) {
             // Each report frees exactly one callback-mode slot, the earliest,
             // and reaches the callback when there is one.
             table.remove(id);
@@ -161,6 +161,12 @@ void route_line(SOCKHANDLE socket, int joints, std::string_view line) {
             decode = report_decoder();
             if (!callback || !decode) return;
         }
+    }
+    if (stored_for_waiter >= 0) {
+        // Woken after the unlock, so the caller does not wake only to block
+        // on the library mutex this thread still holds.
+        notify_reply_stored(stored_for_waiter);
+        return;
     }
     if (id < 0) {
         // Replies to queued lines end here too, so this is no warning.

@@ -43,7 +43,7 @@ Wait take_locked(SlotRef slot, char* reply) {
     if (!table.holds(slot)) return Wait::Gone;
     const PendingSlot& s = table.slot(slot.index);
     if (!s.arrived) return Wait::TimedOut;
-    std::memcpy(reply, s.text, s.length + 1);  // the stored text is zero-terminated
+    std::memcpy(reply, table.text(slot.index), s.length + 1);  // the stored text is zero-terminated
     table.remove(slot.index);
     return Wait::Arrived;
 }
