@@ -9,7 +9,8 @@
 // Replies are scripted per command for the rest of the family, so put a
 // command's queued row before its blocking one. The sweep fails when a
 // function declared in include/arx_api.h has no row, so a new export arrives
-// with its row.
+// with its row. Row files keep one row per line, as the table reads
+// (clang-format off to the end).
 #pragma once
 
 #include "arx_api.h"

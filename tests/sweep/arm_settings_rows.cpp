@@ -9,7 +9,6 @@ namespace {
 const float kParm[14] = {1.25f, 0.0012f, 0, -2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};  // fraction kept: 1.2
 const float kHome[7] = {0, -90, 90.5f, 0, 0.0005f, -1, 99};                // six of seven are sent
 
-// One row per line, as the table reads.
 // clang-format off
 const SweepTable kArmSettings("arm_settings", {
     {"Set_Arm_Line_Speed", "queued", [](SOCKHANDLE h) { return Set_Arm_Line_Speed(h, 0.5678f, false); }, R"({"command":"set_arm_max_line_speed","arm_line_speed":567})"},
@@ -49,7 +48,6 @@ const SweepTable kArmSettings("arm_settings", {
     {"Set_Arm_Power", "blocking", [](SOCKHANDLE h) { return Set_Arm_Power(h, false, true); }, R"({"command":"set_arm_power","arm_power":0})", R"({"command":"set_arm_power","arm_power":true})"},
     {"Get_Arm_Power_State", "", [](SOCKHANDLE h) { int v = kUnset; int rc = Get_Arm_Power_State(h, &v); got(std::to_string(v)); return rc; }, R"({"command":"get_arm_power_state"})", R"({"state":"arm_power_state","power_state":1})", 0, "1"},
 });
-// clang-format on
 
 }  // namespace
 }  // namespace arx::test

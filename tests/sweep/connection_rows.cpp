@@ -30,7 +30,6 @@ int refused_with_log() {
     return rc;
 }
 
-// One row per line, as the table reads.
 // clang-format off
 const SweepTable kConnection("connection", {
     {"API_Version", "", [](SOCKHANDLE) { got(API_Version()); return 0; }, nullptr, nullptr, 0, ARX_VERSION_STRING},
@@ -48,7 +47,6 @@ const SweepTable kConnection("connection", {
     {"Arx_Result_Text", "start-up failed handle", [](SOCKHANDLE) { got(Arx_Result_Text(static_cast<int>(ARX_START_FAILED_HANDLE))); return 0; }, nullptr, nullptr, 0, "connected, but a start-up frame query failed; the connection is closed"},
     {"Arx_Result_Text", "unknown", [](SOCKHANDLE) { got(Arx_Result_Text(3)); return 0; }, nullptr, nullptr, 0, "unknown result code"},
 });
-// clang-format on
 
 }  // namespace
 }  // namespace arx::test

@@ -35,7 +35,6 @@ int odometry(SOCKHANDLE h) {
     return rc;
 }
 
-// One row per line, as the table reads.
 // clang-format off
 const SweepTable kController("controller", {
     {"Get_Controller_State", "", controller_state, R"({"command":"get_controller_state"})", R"({"state":"controller_state","voltage":24000,"current":1500,"temperature":36600,"err_flag":65537})", 0, "24,1.5,36.6|1"},
@@ -62,7 +61,6 @@ const SweepTable kController("controller", {
     {"Set_RS485", "send-only", [](SOCKHANDLE h) { return Set_RS485(h, 115200); }, R"({"command":"set_RS485","baudrate":115200})"},
     {"Set_Ethernet", "send-only", [](SOCKHANDLE h) { return Set_Ethernet(h); }, R"({"command":"set_ethernet"})"},
 });
-// clang-format on
 
 }  // namespace
 }  // namespace arx::test

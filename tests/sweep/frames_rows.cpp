@@ -22,7 +22,6 @@ std::string names_text(const FRAME_NAME* names, int count) {
 
 const char kTwelveTools[] = R"({"state":"total_tool_frame","tool_names":["t1","t2","t3","t4","t5","t6","t7","t8","t9","t10","t11","t12"]})";
 
-// One row per line, as the table reads.
 // clang-format off
 const SweepTable kFrames("frames", {
     {"Auto_Set_Tool_Frame", "queued", [](SOCKHANDLE h) { return Auto_Set_Tool_Frame(h, 2, false); }, R"({"command":"set_auto_tool_frame","point_num":2})"},
@@ -57,7 +56,6 @@ const SweepTable kFrames("frames", {
     {"Get_All_Work_Frame", "twelve names: the list is cut at the capacity", [](SOCKHANDLE h) { FRAME_NAME n[ARX_FRAME_NAME_CAPACITY]{}; int count = kUnset; int rc = Get_All_Work_Frame(h, n, &count); got(names_text(n, count)); return rc; }, R"({"command":"get_total_work_frame"})", R"({"state":"total_work_frame","frame_names":["World","w1","w2","w3","w4","w5","w6","w7","w8","w9","w10","w11"]})", 0, "10|World|w9"},
     {"Get_All_Work_Frame", "no list", [](SOCKHANDLE h) { FRAME_NAME n[ARX_FRAME_NAME_CAPACITY]{}; int count = kUnset; return Get_All_Work_Frame(h, n, &count); }, R"({"command":"get_total_work_frame"})", R"({"state":"total_work_frame","frame_names":"World"})", ARX_TYPE_ERROR},
 });
-// clang-format on
 
 }  // namespace
 }  // namespace arx::test

@@ -6,7 +6,6 @@ namespace {
 
 const float kOffsets[7] = {1.5f, -2.25f, 0, 0.0009f, 90, -0.5678f, 7};  // six of seven are sent
 
-// One row per line, as the table reads.
 // clang-format off
 const SweepTable kJoints("joints", {
     {"Set_Joint_Speed", "queued", [](SOCKHANDLE h) { return Set_Joint_Speed(h, 1, 0.5f, false); }, R"({"command":"set_joint_max_speed","joint_max_speed":[1,500]})"},
@@ -43,7 +42,6 @@ const SweepTable kJoints("joints", {
     {"Get_Calibrate_State", "low byte, second and third untouched", [](SOCKHANDLE h) { float v[7]; unsigned short second = 7; int third = 8; int rc = Get_Calibrate_State(h, v, &second, &third); got(list(v, 6) + "|" + std::to_string(second) + "," + std::to_string(third)); return rc; }, R"({"command":"get_calibrate_state"})", R"({"state":"calibrate_state","joint_state":[300,1,2,3,4,255]})", 0, "44,1,2,3,4,255|7,8"},
     {"Get_Calibrate_State", "not an array", [](SOCKHANDLE h) { float v[7]; unsigned short second = 0; int third = 0; return Get_Calibrate_State(h, v, &second, &third); }, R"({"command":"get_calibrate_state"})", R"({"state":"calibrate_state","joint_state":5})", ARX_REPLY_NOT_JSON},
 });
-// clang-format on
 
 }  // namespace
 }  // namespace arx::test
