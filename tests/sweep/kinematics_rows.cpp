@@ -14,11 +14,7 @@ std::string pose_text(const Pose& p) { return rounded(&p.x, 3) + "|" + rounded(&
 std::string matrix_text(const Matrix& m) { return rounded(&m.data[0][0], 16); }
 
 Pose pose(float x, float y, float z, float rx, float ry, float rz) {
-    Pose p{};
-    p.x = x, p.y = y, p.z = z;
-    p.euler = eul{rx, ry, rz};
-    p.quaternion = euler2quaternion(p.euler);
-    return p;
+    return {x, y, z, euler2quaternion({rx, ry, rz}), {rx, ry, rz}};
 }
 
 // Joint angles back from the pose of kBent, starting from joints near it.
