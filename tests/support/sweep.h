@@ -34,6 +34,11 @@ struct SweepRow {
     const char* value = nullptr;           // what the call passed to got(); null: not compared
 };
 
+// A row's first three fields for the plain call `function(h, arguments...)`:
+// the function's name, the variant, and that call.
+#define ARX_CALL(function, variant, ...) \
+    #function, variant, [](SOCKHANDLE h) { return function(h, __VA_ARGS__); }
+
 // Records the decoded value of interest of the current row.
 void got(const std::string& value);
 // "1.5,-2,-99": the values of an output array.
