@@ -61,7 +61,6 @@ TEST(ResultText, InverseKinematicsTextsFollowTheLoadedModel) {
         {ARM_MODEL_A, -10, unknown},
         {ARM_MODEL_A, 0, unknown},  // the six-axis solvers have no wrist code
         {ARM_MODEL_C1, -1, unknown},
-        {ARM_MODEL_C2, -3, "joint 1 is beyond its limit"},
         {ARM_MODEL_B, -1, "the wrist point is out of reach"},
         {ARM_MODEL_B, -3, "no solution within 0.26 rad of the current joints, or the tool frame is singular"},
         {ARM_MODEL_B, -11, "joint 7 is beyond its limit"},
