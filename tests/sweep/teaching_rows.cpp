@@ -21,7 +21,6 @@ const SweepTable kTeaching("teaching", {
     {ARX_CALL(Set_Teach_Frame, "block 2 queues", 0, 2), R"({"command":"set_teach_frame","frame_type":0})"},
 });
 
-// clang-format off
 const SweepTable kDrag("drag", {
     {ARX_CALL(Start_Drag_Teach, "queued", false), R"({"command":"start_drag_teach","trajectory_record":1})"},
     {ARX_CALL(Stop_Drag_Teach, "", true), R"({"command":"stop_drag_teach"})", R"({"command":"stop_drag_teach","drag_teach":true})", 0},
