@@ -6,10 +6,9 @@ cd "$1"
 status=0
 forbid() {  # forbid <what> <files...> -- <include prefixes...>
     local what=$1; shift
-    local files=() prefixes=()
+    local files=()
     while [ "$1" != "--" ]; do files+=("$1"); shift; done; shift
-    prefixes=("$@")
-    for p in "${prefixes[@]}"; do
+    for p in "$@"; do
         if hits=$(grep -Hn "#include \"$p" "${files[@]}" 2>/dev/null); then
             echo "$what includes $p:"; echo "$hits"; status=1
         fi

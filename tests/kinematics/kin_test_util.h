@@ -89,11 +89,10 @@ inline testing::AssertionResult reaches(const float* joint_deg, const Pose& targ
             r[i][j] = double(want.m[0][i]) * got.m[0][j] + double(want.m[1][i]) * got.m[1][j] +
                       double(want.m[2][i]) * got.m[2][j];
     // The angle from both its sine (the skew part) and cosine (the trace) stays exact near 0.
-    const double sine = 0.5 * std::sqrt(std::pow(r[2][1] - r[1][2], 2) + std::pow(r[0][2] - r[2][0], 2) +
-                                        std::pow(r[1][0] - r[0][1], 2));
+    const double sine = 0.5 * std::hypot(r[2][1] - r[1][2], r[0][2] - r[2][0], r[1][0] - r[0][1]);
     const double cosine = 0.5 * (r[0][0] + r[1][1] + r[2][2] - 1);
-    const double metres = std::sqrt(std::pow(got.m[0][3] - want.m[0][3], 2) + std::pow(got.m[1][3] - want.m[1][3], 2) +
-                                    std::pow(got.m[2][3] - want.m[2][3], 2));
+    const double metres = std::hypot(double(got.m[0][3]) - want.m[0][3], double(got.m[1][3]) - want.m[1][3],
+                                     double(got.m[2][3]) - want.m[2][3]);
     const double radians = std::atan2(sine, cosine);
     if (metres <= tolerance && radians <= tolerance) return testing::AssertionSuccess();
     return testing::AssertionFailure() << "misses by " << metres << " m and " << radians << " rad";

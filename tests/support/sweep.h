@@ -9,7 +9,8 @@
 // Replies are scripted per command for the rest of the family, so put a
 // command's queued row before its blocking one. The sweep fails when a
 // function declared in include/arx_api.h has no row, so a new export arrives
-// with its row.
+// with its row. Row files keep one row per line, as the table reads
+// (clang-format off to the end).
 #pragma once
 
 #include "arx_api.h"
@@ -32,6 +33,11 @@ struct SweepRow {
     int rc = 0;                            // the call's result
     const char* value = nullptr;           // what the call passed to got(); null: not compared
 };
+
+// A row's first three fields for the plain call `function(h, arguments...)`:
+// the function's name, the variant, and that call.
+#define ARX_CALL(function, variant, ...) \
+    #function, variant, [](SOCKHANDLE h) { return function(h, __VA_ARGS__); }
 
 // Records the decoded value of interest of the current row.
 void got(const std::string& value);

@@ -22,7 +22,6 @@ int all_state(SOCKHANDLE h) {
     return rc;
 }
 
-// One row per line, as the table reads.
 // clang-format off
 const SweepTable kArmState("arm_state", {
     {"Get_Current_Arm_State", "", current_state, R"({"command":"get_current_arm_state"})", R"({"state":"current_arm_state","arm_state":{"pose":[250000,0,0,1571,0,0],"joint":[1000,2000,3000,4000,5000,-6000],"arm_err":65537,"sys_err":2}})", 0, "1,2,3,4,5,-6|0.25,0,0,1.571,0,0|1,2"},
@@ -35,7 +34,6 @@ const SweepTable kArmState("arm_state", {
     {"Get_Arm_All_State", "wrong joint count", [](SOCKHANDLE h) { JOINT_STATE s{}; return Get_Arm_All_State(h, &s); }, R"({"command":"get_arm_all_state"})", R"({"state":"arm_all_state","all_state":{"temperature":[1,2,3]}})", ARX_TYPE_ERROR},
     {"Get_Arm_Plan_Num", "", [](SOCKHANDLE h) { int v = kUnset; int rc = Get_Arm_Plan_Num(h, &v); got(std::to_string(v)); return rc; }, R"({"command":"get_arm_plan_num"})", R"({"state":"arm_plan_num","plan_num":5})", 0, "5"},
 });
-// clang-format on
 
 }  // namespace
 }  // namespace arx::test

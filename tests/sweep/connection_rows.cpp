@@ -14,7 +14,6 @@ namespace {
 const char kLoopback[] = "127.0.0.1";
 
 SOCKHANDLE open_second() { return Arm_Socket_Start(kLoopback, controller_port(), 100); }
-bool is_handle(SOCKHANDLE s) { return ARX_HANDLE_IS_VALID(s); }
 
 // The lines a handler received, "level:text" joined by "|".
 std::string g_log;
@@ -30,7 +29,6 @@ int refused_with_log() {
     return rc;
 }
 
-// One row per line, as the table reads.
 // clang-format off
 const SweepTable kConnection("connection", {
     {"API_Version", "", [](SOCKHANDLE) { got(API_Version()); return 0; }, nullptr, nullptr, 0, ARX_VERSION_STRING},
@@ -38,7 +36,7 @@ const SweepTable kConnection("connection", {
     {"Arx_API_UnInit", "a queued command then drops its line", [](SOCKHANDLE h) { const int rc = Arx_API_UnInit(); got(std::to_string(Set_Joint_Speed(h, 1, 0.5f, false))); Arx_API_Init(ARM_MODEL_A, nullptr); return rc; }, nullptr, nullptr, 1, "0"},
     {"Arm_Socket_State", "the write probe", [](SOCKHANDLE h) { return Arm_Socket_State(h); }, R"({"command":"get_joint_max_speed"})"},
     {"Arm_Socket_State", "handle 0", [](SOCKHANDLE) { return Arm_Socket_State(0); }, nullptr, nullptr, ARX_CONNECT_FAILED},
-    {"Arm_Socket_Start", "a second connection loads the frames", [](SOCKHANDLE) { const SOCKHANDLE s = open_second(); got(is_handle(s) ? "handle" : std::to_string(s)); Arm_Socket_Close(s); return 0; }, ARX_STARTUP_LINES, nullptr, 0, "handle"},
+    {"Arm_Socket_Start", "a second connection loads the frames", [](SOCKHANDLE) { const SOCKHANDLE s = open_second(); got(ARX_HANDLE_IS_VALID(s) ? "handle" : std::to_string(s)); Arm_Socket_Close(s); return 0; }, ARX_STARTUP_LINES, nullptr, 0, "handle"},
     {"Arm_Socket_Start", "unsupported model", [](SOCKHANDLE) { Arx_API_Init(99, nullptr); const SOCKHANDLE s = open_second(); Arx_API_Init(ARM_MODEL_A, nullptr); return static_cast<int>(s); }, nullptr, nullptr, ARX_NOT_INITIALISED},
     {"Arm_Socket_Close", "a closed handle is no longer written to", [](SOCKHANDLE) { const SOCKHANDLE s = open_second(); Arm_Socket_Close(s); got(std::to_string(Arm_Socket_State(s))); return 0; }, ARX_STARTUP_LINES, nullptr, 0, "6"},
     {"Arm_Socket_Close", "handle 0 is ignored", [](SOCKHANDLE) { Arm_Socket_Close(0); return 0; }},
@@ -48,7 +46,6 @@ const SweepTable kConnection("connection", {
     {"Arx_Result_Text", "start-up failed handle", [](SOCKHANDLE) { got(Arx_Result_Text(static_cast<int>(ARX_START_FAILED_HANDLE))); return 0; }, nullptr, nullptr, 0, "connected, but a start-up frame query failed; the connection is closed"},
     {"Arx_Result_Text", "unknown", [](SOCKHANDLE) { got(Arx_Result_Text(3)); return 0; }, nullptr, nullptr, 0, "unknown result code"},
 });
-// clang-format on
 
 }  // namespace
 }  // namespace arx::test

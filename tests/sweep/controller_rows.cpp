@@ -35,7 +35,6 @@ int odometry(SOCKHANDLE h) {
     return rc;
 }
 
-// One row per line, as the table reads.
 // clang-format off
 const SweepTable kController("controller", {
     {"Get_Controller_State", "", controller_state, R"({"command":"get_controller_state"})", R"({"state":"controller_state","voltage":24000,"current":1500,"temperature":36600,"err_flag":65537})", 0, "24,1.5,36.6|1"},
@@ -43,26 +42,25 @@ const SweepTable kController("controller", {
     {"Get_Arm_Software_Version", "", versions, R"({"command":"get_arm_software_version"})", R"({"state":"arm_software_version","Plan_version":1021,"Ctrl_version":-2147483648,"Real-time_Kernal1":7,"Real-time_Kernal2":2147483647})", 0, "1021,-2147483648,7,2147483647"},
     {"Get_Tool_Software_Version", "", [](SOCKHANDLE h) { int v = kUnset; int rc = Get_Tool_Software_Version(h, &v); got(std::to_string(v)); return rc; }, R"({"command":"get_tool_software_version"})", R"({"state":"tool_software_version","version":260})", 0, "260"},
     {"Get_Tool_Software_Version", "not a number", [](SOCKHANDLE h) { int v = kUnset; return Get_Tool_Software_Version(h, &v); }, R"({"command":"get_tool_software_version"})", R"({"state":"tool_software_version","version":"260"})", ARX_TYPE_ERROR},
-    {"Get_Log_File", "queued", [](SOCKHANDLE h) { return Get_Log_File(h, false); }, R"({"command":"get_log_file"})"},
-    {"Get_Log_File", "blocking", [](SOCKHANDLE h) { return Get_Log_File(h, true); }, R"({"command":"get_log_file"})", R"({"command":"get_log_file","set_state":true})"},
+    {ARX_CALL(Get_Log_File, "queued", false), R"({"command":"get_log_file"})"},
+    {ARX_CALL(Get_Log_File, "blocking", true), R"({"command":"get_log_file"})", R"({"command":"get_log_file","set_state":true})"},
     {"Get_System_Runtime", "", runtime, R"({"command":"get_system_runtime"})", R"({"command":"get_system_runtime","day":3,"hour":4,"min":5,"sec":6})", 0, "##|3,4,5,6"},
     {"Get_System_Runtime", "sys_state text: nothing written", runtime, R"({"command":"get_system_runtime"})", R"({"command":"get_system_runtime","sys_state":"busy","day":3})", 0, "##|-99,-99,-99,-99"},
-    {"Clear_System_Runtime", "queued", [](SOCKHANDLE h) { return Clear_System_Runtime(h, false); }, R"({"command":"clear_system_runtime"})"},
-    {"Clear_System_Runtime", "blocking", [](SOCKHANDLE h) { return Clear_System_Runtime(h, true); }, R"({"command":"clear_system_runtime"})", R"({"command":"clear_system_runtime","clear_state":true})"},
+    {ARX_CALL(Clear_System_Runtime, "queued", false), R"({"command":"clear_system_runtime"})"},
+    {ARX_CALL(Clear_System_Runtime, "blocking", true), R"({"command":"clear_system_runtime"})", R"({"command":"clear_system_runtime","clear_state":true})"},
     {"Get_Joint_Odom", "at most the joint count written", odometry, R"({"command":"get_joint_odom"})", R"({"command":"get_joint_odom","odom":[12.9,1,2,3,4,5,6,7]})", 0, "##|12,1,2,3,4,5,-99"},
-    {"Clear_Joint_Odom", "queued", [](SOCKHANDLE h) { return Clear_Joint_Odom(h, false); }, R"({"command":"clear_joint_odom"})"},
-    {"Clear_Joint_Odom", "blocking, state not true/false", [](SOCKHANDLE h) { return Clear_Joint_Odom(h, true); }, R"({"command":"clear_joint_odom"})", R"({"command":"clear_joint_odom","clear_state":1})", ARX_TYPE_ERROR},
-    {"Clear_System_Err", "queued", [](SOCKHANDLE h) { return Clear_System_Err(h, false); }, R"({"command":"clear_system_err"})"},
-    {"Clear_System_Err", "blocking", [](SOCKHANDLE h) { return Clear_System_Err(h, true); }, R"({"command":"clear_system_err"})", R"({"command":"clear_system_err","clear_state":true})"},
-    {"Set_High_Speed_Eth", "queued", [](SOCKHANDLE h) { return Set_High_Speed_Eth(h, 1, false); }, R"({"command":"set_high_speed_eth","mode":1})"},
-    {"Set_High_Speed_Eth", "blocking, returns 1 s after the reply", [](SOCKHANDLE h) { return Set_High_Speed_Eth(h, 0, true); }, R"({"command":"set_high_speed_eth","mode":0})", R"({"command":"set_high_speed_eth","set_state":true})"},
-    {"Set_WiFi_AP_Data", "send-only, text escaped", [](SOCKHANDLE h) { return Set_WiFi_AP_Data(h, "arm-ap", "pa\"ss\\1"); }, R"({"command":"set_wifi_ap","wifi_name":"arm-ap","password":"pa\"ss\\1"})"},
-    {"Set_WiFI_STA_Data", "send-only", [](SOCKHANDLE h) { return Set_WiFI_STA_Data(h, "lab", "secret"); }, R"({"command":"set_wifi_sta","router_name":"lab","password":"secret"})"},
-    {"Set_USB_Data", "send-only", [](SOCKHANDLE h) { return Set_USB_Data(h, 460800); }, R"({"command":"set_usb","baudrate":460800})"},
-    {"Set_RS485", "send-only", [](SOCKHANDLE h) { return Set_RS485(h, 115200); }, R"({"command":"set_RS485","baudrate":115200})"},
+    {ARX_CALL(Clear_Joint_Odom, "queued", false), R"({"command":"clear_joint_odom"})"},
+    {ARX_CALL(Clear_Joint_Odom, "blocking, state not true/false", true), R"({"command":"clear_joint_odom"})", R"({"command":"clear_joint_odom","clear_state":1})", ARX_TYPE_ERROR},
+    {ARX_CALL(Clear_System_Err, "queued", false), R"({"command":"clear_system_err"})"},
+    {ARX_CALL(Clear_System_Err, "blocking", true), R"({"command":"clear_system_err"})", R"({"command":"clear_system_err","clear_state":true})"},
+    {ARX_CALL(Set_High_Speed_Eth, "queued", 1, false), R"({"command":"set_high_speed_eth","mode":1})"},
+    {ARX_CALL(Set_High_Speed_Eth, "blocking, returns 1 s after the reply", 0, true), R"({"command":"set_high_speed_eth","mode":0})", R"({"command":"set_high_speed_eth","set_state":true})"},
+    {ARX_CALL(Set_WiFi_AP_Data, "send-only, text escaped", "arm-ap", "pa\"ss\\1"), R"({"command":"set_wifi_ap","wifi_name":"arm-ap","password":"pa\"ss\\1"})"},
+    {ARX_CALL(Set_WiFI_STA_Data, "send-only", "lab", "secret"), R"({"command":"set_wifi_sta","router_name":"lab","password":"secret"})"},
+    {ARX_CALL(Set_USB_Data, "send-only", 460800), R"({"command":"set_usb","baudrate":460800})"},
+    {ARX_CALL(Set_RS485, "send-only", 115200), R"({"command":"set_RS485","baudrate":115200})"},
     {"Set_Ethernet", "send-only", [](SOCKHANDLE h) { return Set_Ethernet(h); }, R"({"command":"set_ethernet"})"},
 });
-// clang-format on
 
 }  // namespace
 }  // namespace arx::test

@@ -14,11 +14,7 @@ std::string pose_text(const Pose& p) { return rounded(&p.x, 3) + "|" + rounded(&
 std::string matrix_text(const Matrix& m) { return rounded(&m.data[0][0], 16); }
 
 Pose pose(float x, float y, float z, float rx, float ry, float rz) {
-    Pose p{};
-    p.x = x, p.y = y, p.z = z;
-    p.euler = eul{rx, ry, rz};
-    p.quaternion = euler2quaternion(p.euler);
-    return p;
+    return {x, y, z, euler2quaternion({rx, ry, rz}), {rx, ry, rz}};
 }
 
 // Joint angles back from the pose of kBent, starting from joints near it.
@@ -31,7 +27,6 @@ int inverse_of_bent(SOCKHANDLE) {
     return rc;
 }
 
-// One row per line, as the table reads.
 // clang-format off
 const SweepTable kKinematics("kinematics", {
     {"Init_Sys_Data", "another model's geometry", [](SOCKHANDLE) { Init_Sys_Data(ARM_MODEL_C1); Pose p = Forward_Kinematics(kZero); Init_Sys_Data(ARM_MODEL_A); got(pose_text(p)); return 0; }, nullptr, nullptr, 0, "0.0102,-0.155,1.072|0,0,0"},
@@ -61,7 +56,6 @@ const SweepTable kKinematics("kinematics", {
     {"Arx_Arm_Model_Name", "unknown code: null", [](SOCKHANDLE) { got(Arx_Arm_Model_Name(4) ? "name" : "null"); return 0; }, nullptr, nullptr, 0, "null"},
     {"RotateMove", "", [](SOCKHANDLE) { got(pose_text(RotateMove(kBent, 2, 0.1f, pose(0, 0, 0, 0, 0, 0)))); return 0; }, nullptr, nullptr, 0, "-0.0598,0.0615,0.7644|-0.9731,0.3296,1.3416"},
 });
-// clang-format on
 
 }  // namespace
 }  // namespace arx::test

@@ -10,10 +10,8 @@
 
 namespace arx::test {
 
-namespace {
-std::string g_value;
-int g_port = 0;
-}  // namespace
+static std::string g_value;
+static int g_port = 0;
 
 void got(const std::string& value) { g_value = value; }
 int controller_port() { return g_port; }
