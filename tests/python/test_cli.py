@@ -32,11 +32,14 @@ def sim() -> Iterator[Sim]:
         yield running
 
 
-def arx_json(sim: Sim, *args: str) -> dict:
-    done = run_arx(["--port", str(sim.port), "--json", *args])
-    assert done.returncode == 0, done.stderr
-    assert len(lines(done.stdout)) == 1, done.stdout
+def parsed(done: CompletedProcess) -> dict:
+    """The one JSON document a successful run prints."""
+    assert done.returncode == 0 and len(lines(done.stdout)) == 1, (done.args, done.stdout, done.stderr)
     return json.loads(done.stdout)
+
+
+def arx_json(sim: Sim, *args: str) -> dict:
+    return parsed(run_arx(["--port", str(sim.port), "--json", *args]))
 
 
 def run_all(rows: List[List[str]]) -> List[CompletedProcess]:
@@ -64,16 +67,8 @@ def test_every_subcommand_prints_one_json_document(sim: Sim, tmp_path: Path) -> 
         ["sim-fault", "movec", "none"],
     ]
     port = ["--port", str(sim.port), "--json"]
-    results = [run_arx(port + row) for row in motions] + run_all([port + row for row in others])
-    failed = {}
-    for row, done in zip(motions + others, results):
-        try:
-            assert done.returncode == 0, done.stderr
-            assert len(lines(done.stdout)) == 1
-            json.loads(done.stdout)
-        except (AssertionError, ValueError) as error:
-            failed[" ".join(row)] = f"{error}: {done.stdout!r} {done.stderr!r}"
-    assert not failed
+    for done in [run_arx(port + row) for row in motions] + run_all([port + row for row in others]):
+        parsed(done)
 
 
 def test_state_output_and_version_read_back_what_was_set(sim: Sim) -> None:
@@ -88,31 +83,21 @@ def test_state_output_and_version_read_back_what_was_set(sim: Sim) -> None:
 
 
 def test_fk_then_ik_reaches_the_same_pose_for_every_model() -> None:
-    rows = [  # model, joints (deg): a pose well inside each arm's reach
-        ("A", [10, 25, 65, 5, 80, -10]),
-        ("B", [10, 20, 5, 60, 0, 90, 0]),
-        ("C1", [10, 25, 65, 5, 80, -10]),
-        ("C2", [10, 25, 65, 5, 80, -10]),
-    ]
-
     def pose_of(model: str, joints: List[float]) -> List[float]:
-        done = run_arx(["--model", model, "--json", "fk", *map(str, joints)])
-        assert done.returncode == 0, done.stderr
-        pose = json.loads(done.stdout)["pose"]
+        pose = parsed(run_arx(["--model", model, "--json", "fk", *map(str, joints)]))["pose"]
         return [pose["x"], pose["y"], pose["z"], *pose["euler"].values()]
 
-    def round_trip(row: tuple) -> tuple:
-        model, joints = row
+    def round_trip(model: str, joints: List[float]) -> tuple:
         pose = pose_of(model, joints)
         # No seed: the solver starts from the zero position.
-        done = run_arx(["ik", *map(str, pose), "--model", model, "--json"])
-        assert done.returncode == 0, (model, done.stderr)
-        solution = json.loads(done.stdout)["joints"]
-        assert len(solution) == len(joints)
+        solution = parsed(run_arx(["ik", *map(str, pose), "--model", model, "--json"]))["joints"]
+        assert len(solution) == len(joints), model
         return pose, pose_of(model, solution)
 
+    bent = [10, 25, 65, 5, 80, -10]  # joints (deg) of a pose well inside each arm's reach
+    models = {"A": bent, "B": [10, 20, 5, 60, 0, 90, 0], "C1": bent, "C2": bent}
     with ThreadPoolExecutor(4) as pool:
-        for (model, _), (pose, reached) in zip(rows, pool.map(round_trip, rows)):
+        for model, (pose, reached) in zip(models, pool.map(round_trip, models, models.values())):
             assert reached[:3] == pytest.approx(pose[:3], abs=1e-3), model
             # Euler angles: the same rotation may read 2 pi apart.
             assert [math.remainder(a - b, 2 * math.pi) for a, b in zip(reached[3:], pose[3:])] == \
@@ -127,8 +112,7 @@ def test_options_before_after_and_from_the_environment_agree(sim: Sim) -> None:
                 pool.submit(run_arx, ["state", "--port", port, "--json"]),
                 pool.submit(run_arx, ["--json", "state", "--port", port]),
                 pool.submit(run_arx, ["state", "--json"], env)]
-    done_runs = [run.result() for run in runs]
-    outputs = [json.loads(done.stdout) for done in done_runs]
+    outputs = [parsed(run.result()) for run in runs]
     assert all(output == outputs[0] for output in outputs)
     # A default from the environment is checked as the option is.
     for name, value in (("ARX_MODEL", "Z"), ("ARX_PORT", "x")):
@@ -151,7 +135,7 @@ def test_exit_status_is_the_result_code_with_its_text(sim: Sim, tmp_path: Path) 
         (["move", "joint"], USAGE_ERROR, "required"),
         (["--port", "x", "state"], USAGE_ERROR, "port"),
         (["--model", "Z", "fk", "0", "0", "0", "0", "0", "0"], USAGE_ERROR, "model"),
-        (["ik", "9", "9", "9", "0", "0", "0"], NO_SOLUTION, "reach"),
+        (["ik", "9", "9", "9", "0", "0", "0"], NO_SOLUTION, "out of reach, or the tool frame is singular (-9)"),
     ]
     for (args, status, words), done in zip(rows, run_all([args for args, _, _ in rows])):
         assert (done.returncode, done.stdout) == (status, ""), (args, done.stderr)
