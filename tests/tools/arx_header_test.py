@@ -69,35 +69,6 @@ class ReadsTheExports(unittest.TestCase):
             self.assertEqual(arx_header.main(["arx_header.py", "functions", str(header)]), 1)
 
 
-class FunctionComments(unittest.TestCase):
-    """The Python docstrings' text: the prose of a function's comment, what
-    @blocking says, none of the lines written for the C reference."""
-
-    HEADER = """
-/* Sets a limit (m/s). Errors: ARX_TYPE_ERROR when the reply
- * state is not true/false.
- * @param handle connection
- * @param speed m/s
- * @return ARX_SUCCESS, or the failure's result code
- * @blocking 20 ms pause; with block true, up to 3000 ms
- * more for the reply. */
-ARX_API int Set_Speed(SOCKHANDLE handle, float speed, bool block);
-ARX_API int Set_Acc(SOCKHANDLE handle, float acc, bool block);
-/* Reads it back.
- * @param handle connection
- * @blocking 20 ms pause.
- * @return ARX_SUCCESS */
-ARX_API int Get_Speed(SOCKHANDLE handle, float* speed);
-"""
-
-    def test_prose_and_blocking_for_each_export_of_the_comment(self) -> None:
-        comments = arx_header.function_comments(self.HEADER)
-        limit = ("Sets a limit (m/s). Errors: ARX_TYPE_ERROR when the reply\nstate is not true/false.\n"
-                 "Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.")
-        self.assertEqual(comments, {"Set_Speed": limit, "Set_Acc": limit,
-                                    "Get_Speed": "Reads it back.\nBlocking: 20 ms pause."})
-
-
 # Records, enumerations, constants and comments, shaped as the public header writes them.
 TYPES = """
 /* Arm models. */
@@ -127,6 +98,14 @@ ARX_API int Second(int b);
 ARX_API int Third(void);
 /* Its own. */
 ARX_API int Fourth(void);
+/* Sets a limit (m/s). Errors: ARX_TYPE_ERROR when the reply
+ * state is not true/false.
+ * @param handle connection
+ * @blocking 20 ms pause; with block true, up to 3000 ms
+ * more for the reply.
+ * @return ARX_SUCCESS, or the failure's result code */
+ARX_API int Set_Speed(SOCKHANDLE handle, float speed, bool block);
+ARX_API int Set_Acc(SOCKHANDLE handle, float acc, bool block);
 """
 
 
@@ -149,9 +128,12 @@ class ReadsTheTypes(unittest.TestCase):
         self.assertEqual(arx_header.declared_constants(TYPES), {"LOG_DEBUG": (0, "raw texts"), "CAPACITY": (16, "")})
 
     def test_a_comment_describes_the_declarations_right_below_it(self) -> None:
+        # The Python docstrings' text: the prose, what @blocking says, no @param or @return line.
+        limit = ("Sets a limit (m/s). Errors: ARX_TYPE_ERROR when the reply\nstate is not true/false.\n"
+                 "Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.")
         self.assertEqual(arx_header.function_comments(TYPES), {
             "First": "Shared by the next two.", "Second": "Shared by the next two.", "Third": "",
-            "Fourth": "Its own."})
+            "Fourth": "Its own.", "Set_Speed": limit, "Set_Acc": limit})
 
 
 if __name__ == "__main__":
