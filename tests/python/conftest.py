@@ -3,6 +3,7 @@ run as a user runs it, and a fake controller on loopback (a real TCP peer that
 records every byte and answers by script)."""
 from __future__ import annotations
 
+import contextlib
 import json
 import os
 import pathlib
@@ -77,51 +78,36 @@ class FakeController:
             return self.changed.wait_for(lambda: len(self.raw) >= n, limit)
 
     def close(self) -> None:
-        try:  # wakes the blocked accept(); a close alone leaves the port listening
+        with contextlib.suppress(OSError):  # wakes the blocked accept(); a close alone leaves the port listening
             self.listener.shutdown(socket.SHUT_RDWR)
-        except OSError:
-            pass
         self.listener.close()
         for s in self.sockets:
             s.close()
 
     def _accept(self) -> None:
-        while True:
-            try:
+        with contextlib.suppress(OSError):  # the listener closed
+            while True:
                 connection, _ = self.listener.accept()
-            except OSError:
-                return
-            with self.changed:
-                self.raw.append(bytearray())
-                self.sockets.append(connection)
-                index = len(self.raw) - 1
-                self.changed.notify_all()
-            threading.Thread(target=self._serve, args=(connection, index), daemon=True).start()
+                with self.changed:
+                    self.raw.append(bytearray())
+                    self.sockets.append(connection)
+                    index = len(self.raw) - 1
+                    self.changed.notify_all()
+                threading.Thread(target=self._serve, args=(connection, index), daemon=True).start()
 
     def _serve(self, connection: socket.socket, index: int) -> None:
         pending = b""
-        while True:
-            try:
-                data = connection.recv(65536)
-            except OSError:
-                data = b""
-            if not data:
-                return
-            pending += data
-            with self.changed:
-                self.raw[index] += data
-            while b"\n" in pending:
-                line, pending = pending.split(b"\n", 1)
-                line = line.rstrip(b"\r")
+        with contextlib.suppress(OSError):  # a reset or a close ends the connection
+            while data := connection.recv(65536):
+                *complete, pending = (pending + data).split(b"\n")
                 with self.changed:
-                    self.lines.append(line)
-                    reply = self.replies.get(command_of(line))
+                    self.raw[index] += data
+                    self.lines += [line.rstrip(b"\r") for line in complete]
+                    replies = [self.replies.get(command_of(line)) for line in complete]
                     self.changed.notify_all()
-                if reply is not None:
-                    try:
+                for reply in replies:
+                    if reply is not None:
                         connection.sendall(reply.encode() + b"\r\n")
-                    except OSError:
-                        return
 
 
 @pytest.fixture
