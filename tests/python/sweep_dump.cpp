@@ -34,24 +34,25 @@ int recorded_joints() {
 }
 void note_recorded_model(int model) { g_model = model; }
 
-CallRecord::CallRecord(const char* function) : active_(t_recording && t_depth == 0) {
+CallRecord::CallRecord(const char* function) : function_(function), active_(t_recording && t_depth == 0) {
     if (!active_) return;
     ++t_depth;
-    json_.open('{');
-    json_.key("function");
-    put(json_, function);
-    json_.key("args");
-    json_.open('{');
+    args_.open('{');
+    outputs_.open('{');
 }
 
 CallRecord::~CallRecord() {
     if (!active_) return;
     --t_depth;
-    if (arguments_open_) json_.close('}');  // a void call: no result closed them
-    if (outputs_open_) json_.close('}');
-    json_.close('}');
+    Json call;
+    call.open('{');
+    call.key("function"), put(call, function_);
+    call.key("args"), call.raw(args_.text() + "}");
+    if (!result_.text().empty()) call.key("result"), call.raw(result_.text());  // none for a void call
+    if (outputs_.text() != "{") call.key("outputs"), call.raw(outputs_.text() + "}");
+    call.close('}');
     if (!t_calls->empty()) *t_calls += ',';
-    *t_calls += json_.text();
+    *t_calls += call.text();
 }
 
 namespace {
