@@ -140,9 +140,4 @@ private:
     Json args_, result_, outputs_;  // args_ and outputs_ without their closing brace
 };
 
-// Starts recording the calls of one row on this thread; calls() gives them
-// as a JSON array and stops.
-void start_recording();
-std::string recorded_calls();
-
 }  // namespace arx::test
