@@ -117,30 +117,18 @@ def fake() -> Iterator[FakeController]:
     controller.close()
 
 
-class Sim:
-    """arx-sim on a free port (its first line names it), stopped on exit."""
-
-    def __init__(self, *options: str) -> None:
-        self.process = subprocess.Popen([os.environ["ARX_SIM"], "--port", "0", *options], stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL, text=True)
-        line = self.process.stdout.readline()
-        if not line.startswith("listening on 127.0.0.1:"):
-            self.process.kill()
-            raise RuntimeError(f"arx-sim did not start: {line!r}")
-        self.port = int(line.rsplit(":", 1)[1])
-
-    def __enter__(self) -> "Sim":
-        return self
-
-    def __exit__(self, *exc: object) -> None:
-        self.process.terminate()
-        self.process.wait(5)
-
-
-@pytest.fixture(scope="session")
-def sim_port() -> Iterator[int]:
-    with Sim() as sim:
-        yield sim.port
+@contextlib.contextmanager
+def simulator(*options: str) -> Iterator[int]:
+    """arx-sim on a free port (its first line names it), stopped on exit; gives the port."""
+    process = subprocess.Popen([os.environ["ARX_SIM"], "--port", "0", *options], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, text=True)
+    try:
+        line = process.stdout.readline()
+        assert line.startswith("listening on 127.0.0.1:"), f"arx-sim did not start: {line!r}"
+        yield int(line.rsplit(":", 1)[1])
+    finally:
+        process.terminate()
+        process.wait(5)
 
 
 def tool_environment(**extra: str) -> dict[str, str]:

@@ -15,7 +15,7 @@ import time
 import pytest
 
 import arx
-from conftest import ROOT, FakeController, Sim
+from conftest import ROOT, FakeController, simulator
 
 try:
     import numpy
@@ -187,8 +187,8 @@ def test_two_threads_on_two_arms_overlap() -> None:
         arm.get_joint_degree()
         spans.append((start, time.monotonic()))
 
-    with Sim("--fault", "get_joint_degree=delay:500") as sim:
-        arms = [arx.connect("127.0.0.1", sim.port, recv_timeout=2000) for _ in range(2)]
+    with simulator("--fault", "get_joint_degree=delay:500") as port:
+        arms = [arx.connect("127.0.0.1", port, recv_timeout=2000) for _ in range(2)]
         threads = [threading.Thread(target=query, args=(arm,)) for arm in arms]
         started = time.monotonic()
         for t in threads:
@@ -239,18 +239,14 @@ def test_pose_conversions_round_trip() -> None:
     assert tuple(arx.kinematics.quaternion_to_euler(*q)) == pytest.approx((0, 0, 1.5707963), abs=1e-6)
 
 
-def test_a_session_with_the_simulator(sim_port: int) -> None:
-    with arx.connect("127.0.0.1", sim_port, model="A") as arm:
+def test_a_session_with_the_simulator() -> None:
+    with simulator() as port, arx.connect("127.0.0.1", port, model="A") as arm:
         arm.movej([0, 10, 90, 0, 90, 0], speed=50)
         state = arm.state()
         assert state.joint == pytest.approx([0, 10, 90, 0, 90, 0], abs=0.01)
         computed = arx.kinematics.forward("A", state.joint)
         assert state.pose[:3] == pytest.approx((computed.x, computed.y, computed.z), abs=1e-3)
         assert arm.tool_frames()[0] == arm.get_current_tool_frame().name
-        arm.set_digital_output(1, True)
-        assert arm.get_io_state(0, 1) == 1
-        version = arm.get_arm_software_version()
-        assert all(isinstance(v, str) and v for v in version)
         with pytest.raises(arx.PathOrProject):  # no directory separator: refused before anything is sent
             arm.download("plan.txt", 50)
     assert arm.handle == 0
