@@ -53,12 +53,6 @@ class FakeController:
         with self.changed:
             self.replies[command] = line
 
-    def push_line(self, line: str, connection: int = 0) -> None:
-        self.sockets[connection].sendall(line.encode() + b"\r\n")
-
-    def close_connection(self, connection: int = 0) -> None:
-        self.sockets[connection].shutdown(socket.SHUT_RDWR)
-
     def clear(self) -> None:
         with self.changed:
             for raw in self.raw:

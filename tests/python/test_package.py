@@ -7,6 +7,7 @@ import logging
 import os
 import pathlib
 import shutil
+import socket
 import subprocess
 import sys
 import threading
@@ -46,18 +47,17 @@ LOOKUPS = [
 ]
 
 
-@pytest.mark.parametrize("what, in_package, in_build, explicit, expect", LOOKUPS, ids=[r[0] for r in LOOKUPS])
-def test_library_is_looked_for_in_order(tmp_path: pathlib.Path, what: str, in_package: bool, in_build: bool,
-                                        explicit: str | None, expect: str) -> None:
+@pytest.mark.parametrize("case", LOOKUPS, ids=[r[0] for r in LOOKUPS])
+def test_library_is_looked_for_in_order(tmp_path: pathlib.Path, case: tuple) -> None:
+    _, in_package, in_build, explicit, expect = case
     # A checkout of its own: the header marks it, build/ holds a library or not.
     shutil.copytree(ROOT / "python" / "arx", tmp_path / "python" / "arx", ignore=shutil.ignore_patterns("libarx.so*"))
     (tmp_path / "include").mkdir()
     (tmp_path / "include" / "arx_api.h").touch()
-    built = os.environ["ARX_LIBRARY"]
     for wanted, folder in ((in_package, tmp_path / "python" / "arx"), (in_build, tmp_path / "build")):
         if wanted:
             folder.mkdir(exist_ok=True)
-            shutil.copy(built, folder / "libarx.so")
+            shutil.copy(os.environ["ARX_LIBRARY"], folder / "libarx.so")
     env = {k: v for k, v in os.environ.items() if k not in ("ARX_LIBRARY", "PYTHONPATH")}
     env["PYTHONPATH"] = str(tmp_path / "python")
     if explicit:
@@ -108,7 +108,7 @@ def test_results_raise_their_error_with_code_function_and_text(fake: FakeControl
 def test_a_closed_arm_a_closed_connection_and_a_refused_connect_raise(fake: FakeController) -> None:
     arm = arx.connect("127.0.0.1", fake.port)
     assert fake.wait_connections(1)
-    fake.close_connection(0)
+    fake.sockets[0].shutdown(socket.SHUT_RDWR)
     time.sleep(0.1)
     with pytest.raises(arx.SendFailed):
         arm.movej_canfd([0, 0, 0, 0, 0, 0])
@@ -163,7 +163,7 @@ def test_reports_reach_the_callable_and_its_exceptions_are_logged(fake: FakeCont
         with arx.connect("127.0.0.1", fake.port) as arm, caplog.at_level(logging.ERROR, logger="arx"):
             arm.force_position_move_joint([0, 0, 90, 0, 90, 0], 1, 0, 2, 1.0)
             assert fake.wait_lines(4)
-            fake.push_line(REPORT)
+            fake.sockets[0].sendall(REPORT.encode() + b"\r\n")
             assert arrived.wait(2)
             time.sleep(0.05)
             handle = arm.handle
