@@ -141,7 +141,7 @@ def test_exit_status_is_the_result_code_with_its_text(port: str, tmp_path: Path)
         assert words in done.stderr.lower(), (args, done.stderr)
 
 
-def test_monitor_json_prints_one_state_a_line_at_the_rate(port: str) -> None:
+def test_monitor_json_prints_one_state_a_line_at_the_rate_until_its_count_or_ctrl_c(port: str) -> None:
     standing = arx_json(port, "state")["joint"]
     done = run_arx(["monitor", "--port", port, "--json", "--rate", "20", "--count", "5"])
     assert done.returncode == 0, done.stderr
@@ -149,18 +149,13 @@ def test_monitor_json_prints_one_state_a_line_at_the_rate(port: str) -> None:
     assert len(samples) == 5
     times = [sample["time"] for sample in samples]
     assert times == sorted(times) and times[-1] - times[0] >= 4 * 0.05 - 0.01
-    assert all(sample["joint"] == standing for sample in samples)
-
-
-def test_monitor_runs_until_ctrl_c_and_then_exits_0(port: str) -> None:
     monitor = subprocess.Popen([sys.executable, "-m", "arx", "monitor", "--json", "--rate", "50", "--port", port],
                                env=tool_environment(), stdout=subprocess.PIPE, text=True)
-    assert monitor.stdout is not None
-    first_lines = [json.loads(monitor.stdout.readline()) for _ in range(3)]
+    samples += [json.loads(monitor.stdout.readline()) for _ in range(3)]
     monitor.send_signal(signal.SIGINT)
     assert monitor.wait(timeout=5) == 0
-    rest = [json.loads(line) for line in monitor.stdout.read().splitlines()]  # whole lines only
-    assert all("joint" in sample for sample in first_lines + rest)
+    samples += [json.loads(line) for line in monitor.stdout.read().splitlines()]  # whole lines only
+    assert all(sample["joint"] == standing for sample in samples)
 
 
 def test_a_dropped_reply_exits_7_and_none_lifts_the_fault() -> None:
