@@ -110,21 +110,17 @@ ARX_API int Set_Acc(SOCKHANDLE handle, float acc, bool block);
 
 
 class ReadsTheTypes(unittest.TestCase):
-    def test_records_with_fields_arrays_and_comments(self) -> None:
+    def test_records_enumerations_named_by_their_typedef_and_integer_constants_only(self) -> None:
         [record] = arx_header.declared_records(TYPES)
         self.assertEqual((record.name, record.comment), ("Pose", "A pose:\nposition (m)."))
         self.assertEqual([(f.type, f.name, f.dims, f.comment) for f in record.fields],
                          [("float", "x", (), ""), ("float", "y", (), ""), ("ort", "quaternion", (), "scalar first"),
                           ("float", "data", (4, 4), ""), ("char", "name", (10,), "")])
-
-    def test_enumerations_named_by_their_typedef(self) -> None:
         self.assertEqual([(e.name, e.members, e.comment) for e in arx_header.declared_enums(TYPES)], [
             ("ArmModel", (("MODEL_A", 0, ""), ("MODEL_B", 1, "seven joints")), "Arm models."),
             ("", (("OK", 0, ""), ("FAILED", -1, "gave up")), "Result codes."),
             ("AXES", (("AXIS_X", 0, ""), ("AXIS_Y", 2, "")), ""),
         ])
-
-    def test_integer_constants_only(self) -> None:
         self.assertEqual(arx_header.declared_constants(TYPES), {"LOG_DEBUG": (0, "raw texts"), "CAPACITY": (16, "")})
 
     def test_a_comment_describes_the_declarations_right_below_it(self) -> None:
