@@ -27,16 +27,13 @@ public:
 
 private:
     void quoted(const char* s, std::size_t n) {
-        // Bytes above 127 as \u00XX: the Python side reads them back as Latin-1.
+        // Quotes, backslashes and unprintable bytes as \u00XX (Python reads them back as Latin-1).
         text_ += '"';
         for (std::size_t i = 0; i < n; ++i) {
             const unsigned char c = static_cast<unsigned char>(s[i]);
-            if (c == '"' || c == '\\') text_ += '\\', text_ += static_cast<char>(c);
-            else if (c < 0x20 || c > 0x7e) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                text_ += escaped;
-            } else text_ += static_cast<char>(c);
+            char escaped[8] = {s[i]};
+            if (c < 0x20 || c > 0x7e || c == '"' || c == '\\') std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            text_ += escaped;
         }
         text_ += '"';
     }

@@ -71,17 +71,6 @@ def test_every_subcommand_prints_one_json_document(port: str, tmp_path: Path) ->
         parsed(done)
 
 
-def test_state_output_and_version_read_back_what_was_set(port: str) -> None:
-    target = [10.0, 25.0, 65.0, 0.0, 80.0, -10.0]
-    arx_json(port, "move", "joint", *map(str, target), "--speed", "100")
-    assert arx_json(port, "state")["joint"] == pytest.approx(target, abs=0.01)
-    arx_json(port, "move", "joint", *map(str, HOME), "--speed", "100")
-    for state, expected in (("on", 1), ("off", 0)):
-        arx_json(port, "io", "set", "2", state)
-        assert list(arx_json(port, "io", "get", "do", "2").values()) == [expected]
-    assert arx_json(port, "version")["library"] == arx.__version__
-
-
 def test_fk_then_ik_reaches_the_same_pose_for_every_model() -> None:
     def pose_of(model: str, joints: List[float]) -> List[float]:
         pose = parsed(run_arx(["--model", model, "--json", "fk", *map(str, joints)]))["pose"]
@@ -104,15 +93,18 @@ def test_fk_then_ik_reaches_the_same_pose_for_every_model() -> None:
                 pytest.approx([0, 0, 0], abs=2e-3), model
 
 
-def test_options_before_after_and_from_the_environment_agree(port: str) -> None:
+def test_state_in_every_option_order_io_and_version_read_back_what_was_set(port: str) -> None:
+    target = [10.0, 25.0, 65.0, 0.0, 80.0, -10.0]
+    arx_json(port, "move", "joint", *map(str, target), "--speed", "100")
+    # Options before or after the subcommand, or from the environment: the same state.
     env = tool_environment(ARX_PORT=port, ARX_HOST="127.0.0.1", ARX_MODEL="A")
     with ThreadPoolExecutor(4) as pool:
         runs = [pool.submit(run_arx, ["--port", port, "--json", "state"]),
                 pool.submit(run_arx, ["state", "--port", port, "--json"]),
                 pool.submit(run_arx, ["--json", "state", "--port", port]),
                 pool.submit(run_arx, ["state", "--json"], env)]
-    outputs = [parsed(run.result()) for run in runs]
-    assert all(output == outputs[0] for output in outputs)
+    states = [parsed(run.result()) for run in runs]
+    assert states == [states[0]] * 4 and states[0]["joint"] == pytest.approx(target, abs=0.01)
     # A default from the environment is checked as the option is.
     for name, value in (("ARX_MODEL", "Z"), ("ARX_PORT", "x")):
         done = run_arx(["state"], env=tool_environment(**{name: value}))
@@ -121,6 +113,11 @@ def test_options_before_after_and_from_the_environment_agree(port: str) -> None:
     # Without --json: a table of name and value, no JSON.
     table = run_arx(["state", "--port", port]).stdout
     assert not table.lstrip().startswith("{") and len(lines(table)) >= 2
+    arx_json(port, "move", "joint", *map(str, HOME), "--speed", "100")
+    for state, expected in (("on", 1), ("off", 0)):
+        arx_json(port, "io", "set", "2", state)
+        assert list(arx_json(port, "io", "get", "do", "2").values()) == [expected]
+    assert arx_json(port, "version")["library"] == arx.__version__
 
 
 def test_exit_status_is_the_result_code_with_its_text(port: str, tmp_path: Path) -> None:

@@ -6,6 +6,7 @@ import ctypes
 import logging
 import os
 import pathlib
+import queue
 import shutil
 import socket
 import subprocess
@@ -147,30 +148,24 @@ REPORT = '{"state":"Force_Position_State","joint":[1.5,-2,0,0,0,90],"force":-127
 
 def test_reports_reach_the_callable_and_its_exceptions_are_logged(fake: FakeController,
                                                                  caplog: pytest.LogCaptureFixture) -> None:
-    seen: list[arx.Report] = []
-    arrived = threading.Event()
-
-    def keep(report: arx.Report) -> None:
-        seen.append(report)
-        arrived.set()
+    reports: queue.Queue[arx.Report] = queue.Queue()
 
     def fail(report: arx.Report) -> None:
         raise RuntimeError("a fault in the application's callable")
 
-    arx.on_report(keep)
+    arx.on_report(reports.put)
     arx.on_report(fail)
     try:
         with arx.connect("127.0.0.1", fake.port) as arm, caplog.at_level(logging.ERROR, logger="arx"):
             arm.force_position_move_joint([0, 0, 90, 0, 90, 0], 1, 0, 2, 1.0)
             assert fake.wait_lines(4)
             fake.sockets[0].sendall(REPORT.encode() + b"\r\n")
-            assert arrived.wait(2)
-            time.sleep(0.05)
+            report = reports.get(timeout=2)
+            time.sleep(0.05)  # fail() runs after it
             handle = arm.handle
     finally:
-        arx.remove_report(keep)
+        arx.remove_report(reports.put)
         arx.remove_report(fail)
-    report = seen[0]
     assert (report.socket, report.code, report.err_code, report.force, report.arm_err) == (handle, 3, 0, -12, 4)
     assert report.joint == [1.5, -2, 0, 0, 0, 90, 0]
     assert any("raised" in r.getMessage() and r.exc_info and "application's callable" in str(r.exc_info[1])
