@@ -27,11 +27,9 @@ STARTUP_REPLIES = {
 
 def command_of(line: bytes) -> str:
     try:
-        value = json.loads(line)
-    except ValueError:
+        return str(json.loads(line)["command"])
+    except (ValueError, TypeError, KeyError):  # not JSON, not an object, no command
         return ""
-    command = value.get("command") if isinstance(value, dict) else None
-    return command if isinstance(command, str) else ""
 
 
 class FakeController:

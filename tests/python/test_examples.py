@@ -22,11 +22,10 @@ def test_pick_and_place_takes_the_c_examples_steps() -> None:
     with simulator("--speed", "20") as port:
         done = run_example("pick_and_place.py", port)
     assert done.returncode == 0, done.stdout + done.stderr
-    steps = [STEP_LINE.match(line) for line in done.stdout.splitlines()]
-    taken = [(step.group(1).rstrip(), step.group(2)) for step in steps if step]
+    out = done.stdout.splitlines()
+    taken = [(step.group(1).rstrip(), step.group(2)) for step in map(STEP_LINE.match, out) if step]
     assert taken == [(name, "ok    ") for name in c_steps], done.stdout
-    assert done.stdout.splitlines()[0] == f"connected to 127.0.0.1:{port}"
-    assert done.stdout.splitlines()[-1].startswith("done: 0 step(s) failed")
+    assert out[0] == f"connected to 127.0.0.1:{port}" and out[-1].startswith("done: 0 step(s) failed")
 
 
 def test_streaming_sends_at_100_hz_and_the_callback_sees_the_reports() -> None:
