@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,14 +14,15 @@
 
 namespace arx::test {
 
-// A JSON text written in order; commas are placed by open/key/value.
+// A JSON text written in order; a comma goes before any value or key that
+// follows another (not an opening bracket or a key).
 class Json {
 public:
-    void open(char bracket) { comma(), text_ += bracket, first_ = true; }
-    void close(char bracket) { text_ += bracket, first_ = false; }
-    void key(const char* name) { comma(), quoted(name, std::strlen(name)), text_ += ':', first_ = true; }
-    void raw(const std::string& value) { comma(), text_ += value, first_ = false; }
-    void string(const char* s, std::size_t n) { comma(), quoted(s, n), first_ = false; }
+    void open(char bracket) { comma(), text_ += bracket; }
+    void close(char bracket) { text_ += bracket; }
+    void key(const char* name) { comma(), quoted(name, std::strlen(name)), text_ += ':'; }
+    void raw(const std::string& value) { comma(), text_ += value; }
+    void string(const char* s, std::size_t n) { comma(), quoted(s, n); }
     const std::string& text() const { return text_; }
 
 private:
@@ -38,10 +38,9 @@ private:
         text_ += '"';
     }
     void comma() {
-        if (!first_) text_ += ',';
+        if (!text_.empty() && text_.back() != '{' && text_.back() != '[' && text_.back() != ':') text_ += ',';
     }
     std::string text_;
-    bool first_ = true;
 };
 
 inline void put(Json& j, bool v) { j.raw(v ? "true" : "false"); }

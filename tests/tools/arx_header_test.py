@@ -37,8 +37,7 @@ class ARX_API Arx_Service { public: int Service_Arx_API_Init(int model); };
 
 
 class ReadsTheExports(unittest.TestCase):
-    def setUp(self) -> None:
-        self.functions = arx_header.declared_functions(HEADER)
+    functions = arx_header.declared_functions(HEADER)
 
     def test_declarations_in_order_with_section_result_and_parameters(self) -> None:
         self.assertEqual([(f.name, f.section, f.result, f.parameters) for f in self.functions], [
