@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,36 +14,33 @@
 
 namespace arx::test {
 
-// A JSON text written in order; commas are placed by open/key/value.
+// A JSON text written in order; a comma goes before any value or key that
+// follows another (not an opening bracket or a key).
 class Json {
 public:
-    void open(char bracket) { comma(), text_ += bracket, first_ = true; }
-    void close(char bracket) { text_ += bracket, first_ = false; }
-    void key(const char* name) { comma(), quoted(name, std::strlen(name)), text_ += ':', first_ = true; }
-    void raw(const std::string& value) { comma(), text_ += value, first_ = false; }
-    void string(const char* s, std::size_t n) { comma(), quoted(s, n), first_ = false; }
+    void open(char bracket) { comma(), text_ += bracket; }
+    void close(char bracket) { text_ += bracket; }
+    void key(const char* name) { comma(), quoted(name, std::strlen(name)), text_ += ':'; }
+    void raw(const std::string& value) { comma(), text_ += value; }
+    void string(const char* s, std::size_t n) { comma(), quoted(s, n); }
     const std::string& text() const { return text_; }
 
 private:
     void quoted(const char* s, std::size_t n) {
-        // Bytes above 127 as \u00XX: the Python side reads them back as Latin-1.
+        // Quotes, backslashes and unprintable bytes as \u00XX (Python reads them back as Latin-1).
         text_ += '"';
         for (std::size_t i = 0; i < n; ++i) {
             const unsigned char c = static_cast<unsigned char>(s[i]);
-            if (c == '"' || c == '\\') text_ += '\\', text_ += static_cast<char>(c);
-            else if (c < 0x20 || c > 0x7e) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                text_ += escaped;
-            } else text_ += static_cast<char>(c);
+            char escaped[8] = {s[i]};
+            if (c < 0x20 || c > 0x7e || c == '"' || c == '\\') std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            text_ += escaped;
         }
         text_ += '"';
     }
     void comma() {
-        if (!first_) text_ += ',';
+        if (!text_.empty() && text_.back() != '{' && text_.back() != '[' && text_.back() != ':') text_ += ',';
     }
     std::string text_;
-    bool first_ = true;
 };
 
 inline void put(Json& j, bool v) { j.raw(v ? "true" : "false"); }
@@ -66,16 +62,19 @@ inline void put(Json& j, const char* s) {
     if (!s) return j.raw("null");
     j.string(s, std::strlen(s));
 }
-inline void put(Json& j, char* s) { put(j, static_cast<const char*>(s)); }
 template <std::size_t N>
 void put(Json& j, const char (&s)[N]) {
     j.string(s, strnlen(s, N));
 }
+template <class T>
+void put_list(Json& j, const T* values, int count) {
+    j.open('[');
+    for (int i = 0; i < count; ++i) put(j, values[i]);
+    j.close(']');
+}
 template <class T, std::size_t N>
 void put(Json& j, const T (&values)[N]) {
-    j.open('[');
-    for (const T& v : values) put(j, v);
-    j.close(']');
+    put_list(j, values, static_cast<int>(N));
 }
 
 // The joint count of the model last given to Arx_API_Init or Init_Sys_Data:
@@ -83,79 +82,58 @@ void put(Json& j, const T (&values)[N]) {
 int recorded_joints();
 void note_recorded_model(int model);
 
-// One call of an export. Only the outermost call on the thread running the
-// row is recorded (an export that calls another records once).
+// One call of an export: its arguments, result and outputs (what a successful
+// call wrote). Only the outermost call on the thread running the row is
+// recorded (an export that calls another records once).
 class CallRecord {
 public:
     explicit CallRecord(const char* function);
     ~CallRecord();
     template <class T>
     void arg(const char* name, const T& value) {
-        if (active_) json_.key(name), put(json_, value);
+        if (active_) args_.key(name), put(args_, value);
     }
     void text(const char* name, const char* value) { arg(name, value); }
+    void given(const char* name, bool given) { arg(name, given); }
     template <class T>
     void pointed(const char* name, const T* value) {
         if (!active_) return;
-        json_.key(name);
-        value ? put(json_, *value) : json_.raw("null");
+        args_.key(name);
+        value ? put(args_, *value) : args_.raw("null");
     }
     template <class T>
     void array(const char* name, const T* values, int count) {
         if (!active_) return;
-        json_.key(name);
-        values ? list(values, count) : json_.raw("null");
+        args_.key(name);
+        values ? put_list(args_, values, count) : args_.raw("null");
     }
-    void given(const char* name, bool given) { arg(name, given); }
     template <class T>
     void result(const T& value) {
-        if (!active_) return;
-        json_.close('}');
-        arguments_open_ = false;
-        json_.key("result");
-        put(json_, value);
+        if (active_) put(result_, value);
     }
-
-    // Outputs, after result(): an "outputs" object of their values.
     template <class T>
     void output(const char* name, const T& value) {
-        if (active_) output_key(name), put(json_, value);
+        if (active_) outputs_.key(name), put(outputs_, value);
     }
     template <class T>
     void output_array(const char* name, const T* values, int count) {
-        if (active_) output_key(name), list(values, count);
+        if (active_) outputs_.key(name), put_list(outputs_, values, count);
     }
     void output_text(const char* name, const char* text, std::size_t capacity) {
-        if (active_) output_key(name), json_.string(text, strnlen(text, capacity));
+        if (active_) outputs_.key(name), outputs_.string(text, strnlen(text, capacity));
     }
     void names(const char* name, const FRAME_NAME* names, int count) {
         if (!active_) return;
-        output_key(name);
-        json_.open('[');
-        for (int i = 0; i < count && i < ARX_FRAME_NAME_CAPACITY; ++i) put(json_, names[i].name);
-        json_.close(']');
+        outputs_.key(name);
+        outputs_.open('[');
+        for (int i = 0; i < count && i < ARX_FRAME_NAME_CAPACITY; ++i) put(outputs_, names[i].name);
+        outputs_.close(']');
     }
 
 private:
-    template <class T>
-    void list(const T* values, int count) {
-        json_.open('[');
-        for (int i = 0; i < count; ++i) put(json_, values[i]);
-        json_.close(']');
-    }
-    void output_key(const char* name) {
-        if (!outputs_open_) json_.key("outputs"), json_.open('{'), outputs_open_ = true;
-        json_.key(name);
-    }
-    bool outputs_open_ = false;
+    const char* function_;
     bool active_;
-    bool arguments_open_ = true;
-    Json json_;
+    Json args_, result_, outputs_;  // args_ and outputs_ without their closing brace
 };
-
-// Starts recording the calls of one row on this thread; calls() gives them
-// as a JSON array and stops.
-void start_recording();
-std::string recorded_calls();
 
 }  // namespace arx::test

@@ -3,6 +3,7 @@ run as a user runs it, and a fake controller on loopback (a real TCP peer that
 records every byte and answers by script)."""
 from __future__ import annotations
 
+import contextlib
 import json
 import os
 import pathlib
@@ -26,11 +27,9 @@ STARTUP_REPLIES = {
 
 def command_of(line: bytes) -> str:
     try:
-        value = json.loads(line)
-    except ValueError:
+        return str(json.loads(line)["command"])
+    except (ValueError, TypeError, KeyError):  # not JSON, not an object, no command
         return ""
-    command = value.get("command") if isinstance(value, dict) else None
-    return command if isinstance(command, str) else ""
 
 
 class FakeController:
@@ -52,12 +51,6 @@ class FakeController:
         with self.changed:
             self.replies[command] = line
 
-    def push_line(self, line: str, connection: int = 0) -> None:
-        self.sockets[connection].sendall(line.encode() + b"\r\n")
-
-    def close_connection(self, connection: int = 0) -> None:
-        self.sockets[connection].shutdown(socket.SHUT_RDWR)
-
     def clear(self) -> None:
         with self.changed:
             for raw in self.raw:
@@ -77,51 +70,36 @@ class FakeController:
             return self.changed.wait_for(lambda: len(self.raw) >= n, limit)
 
     def close(self) -> None:
-        try:  # wakes the blocked accept(); a close alone leaves the port listening
+        with contextlib.suppress(OSError):  # wakes the blocked accept(); a close alone leaves the port listening
             self.listener.shutdown(socket.SHUT_RDWR)
-        except OSError:
-            pass
         self.listener.close()
         for s in self.sockets:
             s.close()
 
     def _accept(self) -> None:
-        while True:
-            try:
+        with contextlib.suppress(OSError):  # the listener closed
+            while True:
                 connection, _ = self.listener.accept()
-            except OSError:
-                return
-            with self.changed:
-                self.raw.append(bytearray())
-                self.sockets.append(connection)
-                index = len(self.raw) - 1
-                self.changed.notify_all()
-            threading.Thread(target=self._serve, args=(connection, index), daemon=True).start()
+                with self.changed:
+                    self.raw.append(bytearray())
+                    self.sockets.append(connection)
+                    index = len(self.raw) - 1
+                    self.changed.notify_all()
+                threading.Thread(target=self._serve, args=(connection, index), daemon=True).start()
 
     def _serve(self, connection: socket.socket, index: int) -> None:
         pending = b""
-        while True:
-            try:
-                data = connection.recv(65536)
-            except OSError:
-                data = b""
-            if not data:
-                return
-            pending += data
-            with self.changed:
-                self.raw[index] += data
-            while b"\n" in pending:
-                line, pending = pending.split(b"\n", 1)
-                line = line.rstrip(b"\r")
+        with contextlib.suppress(OSError):  # a reset or a close ends the connection
+            while data := connection.recv(65536):
+                *complete, pending = (pending + data).split(b"\n")
                 with self.changed:
-                    self.lines.append(line)
-                    reply = self.replies.get(command_of(line))
+                    self.raw[index] += data
+                    self.lines += [line.rstrip(b"\r") for line in complete]
+                    replies = [self.replies.get(command_of(line)) for line in complete]
                     self.changed.notify_all()
-                if reply is not None:
-                    try:
+                for reply in replies:
+                    if reply is not None:
                         connection.sendall(reply.encode() + b"\r\n")
-                    except OSError:
-                        return
 
 
 @pytest.fixture
@@ -131,30 +109,18 @@ def fake() -> Iterator[FakeController]:
     controller.close()
 
 
-class Sim:
-    """arx-sim on a free port (its first line names it), stopped on exit."""
-
-    def __init__(self, *options: str) -> None:
-        self.process = subprocess.Popen([os.environ["ARX_SIM"], "--port", "0", *options], stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL, text=True)
-        line = self.process.stdout.readline()
-        if not line.startswith("listening on 127.0.0.1:"):
-            self.process.kill()
-            raise RuntimeError(f"arx-sim did not start: {line!r}")
-        self.port = int(line.rsplit(":", 1)[1])
-
-    def __enter__(self) -> "Sim":
-        return self
-
-    def __exit__(self, *exc: object) -> None:
-        self.process.terminate()
-        self.process.wait(5)
-
-
-@pytest.fixture(scope="session")
-def sim_port() -> Iterator[int]:
-    with Sim() as sim:
-        yield sim.port
+@contextlib.contextmanager
+def simulator(*options: str) -> Iterator[int]:
+    """arx-sim on a free port (its first line names it), stopped on exit; gives the port."""
+    process = subprocess.Popen([os.environ["ARX_SIM"], "--port", "0", *options], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, text=True)
+    try:
+        line = process.stdout.readline()
+        assert line.startswith("listening on 127.0.0.1:"), f"arx-sim did not start: {line!r}"
+        yield int(line.rsplit(":", 1)[1])
+    finally:
+        process.terminate()
+        process.wait(5)
 
 
 def tool_environment(**extra: str) -> dict[str, str]:

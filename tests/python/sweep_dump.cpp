@@ -1,9 +1,6 @@
-// Writes every sweep row as JSON: the row's expected request line, the
-// controller's scripted answer and result, and each export call the row made
-// with its arguments and result (recorded by the generated __wrap_ functions).
-// The Python sweep test replays the calls through the package and compares
-// the bytes on the wire and the results: the rows stay the single source.
-//   sweep_dump OUT.json
+// sweep_dump OUT.json: every sweep row as JSON, its request line, scripted reply,
+// result and the export calls it made (recorded by the generated __wrap_
+// functions), for the Python sweep test to replay: the rows stay the single source.
 #include "kinematics/arm_models.h"
 #include "python/call_record.h"
 #include "support/command_cases.h"  // command_of, ControllerTest
@@ -11,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <mutex>
 
 namespace arx::test {
 
@@ -19,8 +15,7 @@ namespace {
 
 int g_model = ARM_MODEL_A;
 thread_local int t_depth = 0;
-thread_local bool t_recording = false;
-std::string* t_calls = nullptr;  // the row's calls, on the recording thread
+thread_local std::string* t_calls = nullptr;  // the row's calls, on the thread running it
 int g_port = 0;
 Json g_rows;
 
@@ -34,24 +29,25 @@ int recorded_joints() {
 }
 void note_recorded_model(int model) { g_model = model; }
 
-CallRecord::CallRecord(const char* function) : active_(t_recording && t_depth == 0) {
+CallRecord::CallRecord(const char* function) : function_(function), active_(t_calls && t_depth == 0) {
     if (!active_) return;
     ++t_depth;
-    json_.open('{');
-    json_.key("function");
-    put(json_, function);
-    json_.key("args");
-    json_.open('{');
+    args_.open('{');
+    outputs_.open('{');
 }
 
 CallRecord::~CallRecord() {
     if (!active_) return;
     --t_depth;
-    if (arguments_open_) json_.close('}');  // a void call: no result closed them
-    if (outputs_open_) json_.close('}');
-    json_.close('}');
+    Json call;
+    call.open('{');
+    call.key("function"), put(call, function_);
+    call.key("args"), call.raw(args_.text() + "}");
+    if (!result_.text().empty()) call.key("result"), call.raw(result_.text());  // none for a void call
+    if (outputs_.text() != "{") call.key("outputs"), call.raw(outputs_.text() + "}");
+    call.close('}');
     if (!t_calls->empty()) *t_calls += ',';
-    *t_calls += json_.text();
+    *t_calls += call.text();
 }
 
 namespace {
@@ -66,13 +62,11 @@ TEST_P(Dump, Family) {
     g_port = fc.port();
     for (const SweepRow& row : family->rows) {
         fc.clear();
-        const std::string line = row.line ? row.line : "";
-        if (row.line && row.reply) fc.on(command_of(line), row.reply);
+        if (row.line && row.reply) fc.on(command_of(row.line), row.reply);
         std::string calls;
         t_calls = &calls;
-        t_recording = true;
         const int rc = row.call(h);
-        t_recording = false;
+        t_calls = nullptr;
         if (row.line) fc.wait_lines(1);  // a queued line leaves before the next row
         const auto field = [](const char* key, const auto& value) { g_rows.key(key), put(g_rows, value); };
         g_rows.open('{');

@@ -6,7 +6,7 @@ import re
 import subprocess
 import sys
 
-from conftest import PACKAGE_DIR, ROOT, Sim, tool_environment
+from conftest import PACKAGE_DIR, ROOT, simulator, tool_environment
 
 STEP_LINE = re.compile(r"^(.{34}) (ok    |FAILED)  +\d+\.\d ms$")
 
@@ -19,19 +19,18 @@ def run_example(name: str, port: int, *options: str) -> subprocess.CompletedProc
 def test_pick_and_place_takes_the_c_examples_steps() -> None:
     c_source = (ROOT / "examples" / "pick_and_place.c").read_text()
     c_steps = [name.replace('\\"', '"') for name in re.findall(r'STEP\(&ex, "((?:[^"\\]|\\.)*)"', c_source)]
-    with Sim("--speed", "20") as sim:
-        done = run_example("pick_and_place.py", sim.port)
+    with simulator("--speed", "20") as port:
+        done = run_example("pick_and_place.py", port)
     assert done.returncode == 0, done.stdout + done.stderr
-    steps = [STEP_LINE.match(line) for line in done.stdout.splitlines()]
-    taken = [(step.group(1).rstrip(), step.group(2)) for step in steps if step]
+    out = done.stdout.splitlines()
+    taken = [(step.group(1).rstrip(), step.group(2)) for step in map(STEP_LINE.match, out) if step]
     assert taken == [(name, "ok    ") for name in c_steps], done.stdout
-    assert done.stdout.splitlines()[0] == f"connected to 127.0.0.1:{sim.port}"
-    assert done.stdout.splitlines()[-1].startswith("done: 0 step(s) failed")
+    assert out[0] == f"connected to 127.0.0.1:{port}" and out[-1].startswith("done: 0 step(s) failed")
 
 
 def test_streaming_sends_at_100_hz_and_the_callback_sees_the_reports() -> None:
-    with Sim() as sim:
-        done = run_example("streaming.py", sim.port, "--seconds", "0.5")
+    with simulator() as port:
+        done = run_example("streaming.py", port, "--seconds", "0.5")
     assert done.returncode == 0, done.stdout + done.stderr
     sent = re.search(r"sent (\d+) set-points in ([\d.]+) s", done.stdout)
     reports = re.search(r"(\d+) reports reached the callback", done.stdout)

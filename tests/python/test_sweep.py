@@ -4,6 +4,7 @@ here each call is made again through the package against a Python fake
 controller, and must send the same bytes and give the same result and values."""
 from __future__ import annotations
 
+import functools
 import json
 import math
 import os
@@ -26,7 +27,6 @@ FUNCTIONS = {f.name: f for f in read_functions(ROOT / "include" / "arx_api.h")}
 # Families whose rows wait longest (a port settling, a pause after a reply),
 # dealt out first so that the parts take about as long.
 SLOW_FAMILIES = ("modbus", "controller", "frames", "force")
-_rows: list[dict] = []
 UNSET = -99  # what a sweep row's output reads when the call left it alone
 
 
@@ -40,15 +40,14 @@ def part_families() -> list[str]:
     return families[index - 1::count]
 
 
+@functools.cache
 def rows() -> list[dict]:
-    if not _rows:
-        only = ":".join(f"Families/Dump.Family/{f}" for f in part_families())
-        with tempfile.TemporaryDirectory() as folder:
-            out = pathlib.Path(folder) / "rows.json"
-            subprocess.run([os.environ["ARX_SWEEP_DUMP"], f"--gtest_filter={only}", str(out)], check=True,
-                           stdout=subprocess.DEVNULL, timeout=90)
-            _rows.extend(json.loads(out.read_text()))
-    return _rows
+    only = ":".join(f"Families/Dump.Family/{f}" for f in part_families())
+    with tempfile.TemporaryDirectory() as folder:
+        out = pathlib.Path(folder) / "rows.json"
+        subprocess.run([os.environ["ARX_SWEEP_DUMP"], f"--gtest_filter={only}", str(out)], check=True,
+                       stdout=subprocess.DEVNULL, timeout=90)
+        return json.loads(out.read_text())
 
 
 def pytest_generate_tests(metafunc: pytest.Metafunc) -> None:
@@ -138,17 +137,13 @@ def check_result(replay: Replay, call: dict, outcome: Any, error: BaseException 
     name, expected = call["function"], call.get("result")
     f = FUNCTIONS[name]
     if name == "Arm_Socket_Start":
-        valid = 16 <= expected < 2**64 - 1
-        if valid:
-            if error:
-                return f"C connected, Python raised {error!r}"
+        if 16 <= expected < 2**64 - 1:  # a handle
             replay.arms[expected] = outcome
-            return None
+            return f"C connected, Python raised {error!r}" if error else None
         code = -1 if expected == 2**64 - 1 else expected
         return None if isinstance(error, arx.ArxError) and error.code == code else \
             f"C failed with {code}, Python gave {error or outcome!r}"
-    codes = f.result == "int" and name not in gen_python.VALUE_RESULTS
-    if codes:
+    if f.result == "int" and name not in gen_python.VALUE_RESULTS:  # a result code
         success = 1 if name == "inverse_kinematics" else 0
         if expected == success:
             return f"C succeeded, Python raised {error!r}" if error else check_outputs(f, call, outcome)
@@ -166,9 +161,8 @@ def check_result(replay: Replay, call: dict, outcome: Any, error: BaseException 
     return None
 
 
-def test_rows_send_the_c_calls_bytes_and_give_their_results(family: str) -> None:
+def test_rows_send_the_c_calls_bytes_and_give_their_results(family: str, fake: FakeController) -> None:
     family_rows = [r for r in rows() if r["family"] == family]
-    fake = FakeController()
     arx.init("A")
     replay = Replay(fake, family_rows[0]["handle"])
     failures = []
@@ -188,20 +182,14 @@ def test_rows_send_the_c_calls_bytes_and_give_their_results(family: str) -> None
                     outcome = replay.call(row, call)()
                 except arx.ArxError as e:
                     error = e
-                problem = check_result(replay, call, outcome, error)
-                if problem:
+                if problem := check_result(replay, call, outcome, error):
                     failures.append(f"{where}: {call['function']}: {problem}")
-            if not row["line"]:
-                if fake.received():
-                    failures.append(f"{where}: sent {fake.received()!r}, expected nothing")
-                continue
-            expected = row["line"].encode() + b"\r\n"
+            expected = row["line"].encode() + b"\r\n" if row["line"] else b""
             fake.wait_lines(expected.count(b"\r\n"))
             if fake.received() != expected:
                 failures.append(f"{where}: sent {fake.received()!r}, expected {expected!r}")
     finally:
         replay.arm.close()
-        fake.close()
     assert not failures, "\n".join(failures)
 
 

@@ -9,7 +9,7 @@ import subprocess
 from pathlib import Path
 
 import arx
-from conftest import PACKAGE_DIR, Sim
+from conftest import PACKAGE_DIR, simulator
 
 # Debian's interpreter: its venv module and setuptools, which the offline
 # install builds with (no build isolation, so nothing is fetched).
@@ -28,23 +28,21 @@ def test_installed_console_script_reads_the_version_from_arx_sim(tmp_path: Path)
                    timeout=60)
     env = {"PATH": f"{venv / 'bin'}:/usr/bin:/bin", "HOME": str(tmp_path), "PIP_NO_INDEX": "1",
            "PIP_DISABLE_PIP_VERSION_CHECK": "1", "ARX_LIBRARY": os.environ["ARX_LIBRARY"]}
-    install = subprocess.run([str(venv / "bin" / "python"), "-m", "pip", "install", "--no-build-isolation",
-                              "--no-deps", "--quiet", str(source)], env=env, cwd=tmp_path, capture_output=True,
-                             text=True, timeout=120)
-    assert install.returncode == 0, install.stdout + install.stderr
 
-    script = str(venv / "bin" / "arx")
-    with Sim() as sim:
-        done = subprocess.run([script, "version", "--json", "--port", str(sim.port)], env=env, cwd=tmp_path,
-                              capture_output=True, text=True, timeout=30)
+    def run(program: str, *args: str) -> subprocess.CompletedProcess:
+        return subprocess.run([str(venv / "bin" / program), *args], env=env, cwd=tmp_path, capture_output=True,
+                              text=True, timeout=120)
+
+    install = run("python", "-m", "pip", "install", "--no-build-isolation", "--no-deps", "--quiet", str(source))
+    assert install.returncode == 0, install.stdout + install.stderr
+    with simulator() as port:
+        done = run("arx", "version", "--json", "--port", str(port))
     assert done.returncode == 0, done.stderr
     version = json.loads(done.stdout)
     assert version["library"] == arx.__version__ and version["controller"]["plan"]
     # The console script's exit status is the result code: nothing listens on port 1.
-    refused = subprocess.run([script, "state", "--port", "1"], env=env, cwd=tmp_path, capture_output=True, text=True,
-                             timeout=30)
+    refused = run("arx", "state", "--port", "1")
     assert (refused.returncode, refused.stdout) == (5, "")
     # The package ran from the environment, not from the checkout.
-    where = subprocess.run([str(venv / "bin" / "python"), "-c", "import arx; print(arx.__file__)"], env=env,
-                           cwd=tmp_path, capture_output=True, text=True, timeout=30).stdout
+    where = run("python", "-c", "import arx; print(arx.__file__)").stdout
     assert Path(where.strip()).is_relative_to(venv), where

@@ -37,8 +37,7 @@ class ARX_API Arx_Service { public: int Service_Arx_API_Init(int model); };
 
 
 class ReadsTheExports(unittest.TestCase):
-    def setUp(self) -> None:
-        self.functions = arx_header.declared_functions(HEADER)
+    functions = arx_header.declared_functions(HEADER)
 
     def test_declarations_in_order_with_section_result_and_parameters(self) -> None:
         self.assertEqual([(f.name, f.section, f.result, f.parameters) for f in self.functions], [
@@ -67,35 +66,6 @@ class ReadsTheExports(unittest.TestCase):
             self.assertEqual(out.stat().st_mtime_ns, written)  # unchanged: not rewritten, the sweep not rebuilt
             header.write_text("/* nothing exported */\n")
             self.assertEqual(arx_header.main(["arx_header.py", "functions", str(header)]), 1)
-
-
-class FunctionComments(unittest.TestCase):
-    """The Python docstrings' text: the prose of a function's comment, what
-    @blocking says, none of the lines written for the C reference."""
-
-    HEADER = """
-/* Sets a limit (m/s). Errors: ARX_TYPE_ERROR when the reply
- * state is not true/false.
- * @param handle connection
- * @param speed m/s
- * @return ARX_SUCCESS, or the failure's result code
- * @blocking 20 ms pause; with block true, up to 3000 ms
- * more for the reply. */
-ARX_API int Set_Speed(SOCKHANDLE handle, float speed, bool block);
-ARX_API int Set_Acc(SOCKHANDLE handle, float acc, bool block);
-/* Reads it back.
- * @param handle connection
- * @blocking 20 ms pause.
- * @return ARX_SUCCESS */
-ARX_API int Get_Speed(SOCKHANDLE handle, float* speed);
-"""
-
-    def test_prose_and_blocking_for_each_export_of_the_comment(self) -> None:
-        comments = arx_header.function_comments(self.HEADER)
-        limit = ("Sets a limit (m/s). Errors: ARX_TYPE_ERROR when the reply\nstate is not true/false.\n"
-                 "Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.")
-        self.assertEqual(comments, {"Set_Speed": limit, "Set_Acc": limit,
-                                    "Get_Speed": "Reads it back.\nBlocking: 20 ms pause."})
 
 
 # Records, enumerations, constants and comments, shaped as the public header writes them.
@@ -127,31 +97,38 @@ ARX_API int Second(int b);
 ARX_API int Third(void);
 /* Its own. */
 ARX_API int Fourth(void);
+/* Sets a limit (m/s). Errors: ARX_TYPE_ERROR when the reply
+ * state is not true/false.
+ * @param handle connection
+ * @blocking 20 ms pause; with block true, up to 3000 ms
+ * more for the reply.
+ * @return ARX_SUCCESS, or the failure's result code */
+ARX_API int Set_Speed(SOCKHANDLE handle, float speed, bool block);
+ARX_API int Set_Acc(SOCKHANDLE handle, float acc, bool block);
 """
 
 
 class ReadsTheTypes(unittest.TestCase):
-    def test_records_with_fields_arrays_and_comments(self) -> None:
+    def test_records_enumerations_named_by_their_typedef_and_integer_constants_only(self) -> None:
         [record] = arx_header.declared_records(TYPES)
         self.assertEqual((record.name, record.comment), ("Pose", "A pose:\nposition (m)."))
         self.assertEqual([(f.type, f.name, f.dims, f.comment) for f in record.fields],
                          [("float", "x", (), ""), ("float", "y", (), ""), ("ort", "quaternion", (), "scalar first"),
                           ("float", "data", (4, 4), ""), ("char", "name", (10,), "")])
-
-    def test_enumerations_named_by_their_typedef(self) -> None:
         self.assertEqual([(e.name, e.members, e.comment) for e in arx_header.declared_enums(TYPES)], [
             ("ArmModel", (("MODEL_A", 0, ""), ("MODEL_B", 1, "seven joints")), "Arm models."),
             ("", (("OK", 0, ""), ("FAILED", -1, "gave up")), "Result codes."),
             ("AXES", (("AXIS_X", 0, ""), ("AXIS_Y", 2, "")), ""),
         ])
-
-    def test_integer_constants_only(self) -> None:
         self.assertEqual(arx_header.declared_constants(TYPES), {"LOG_DEBUG": (0, "raw texts"), "CAPACITY": (16, "")})
 
     def test_a_comment_describes_the_declarations_right_below_it(self) -> None:
+        # The Python docstrings' text: the prose, what @blocking says, no @param or @return line.
+        limit = ("Sets a limit (m/s). Errors: ARX_TYPE_ERROR when the reply\nstate is not true/false.\n"
+                 "Blocking: 20 ms pause; with block true, up to 3000 ms more for the reply.")
         self.assertEqual(arx_header.function_comments(TYPES), {
             "First": "Shared by the next two.", "Second": "Shared by the next two.", "Third": "",
-            "Fourth": "Its own."})
+            "Fourth": "Its own.", "Set_Speed": limit, "Set_Acc": limit})
 
 
 if __name__ == "__main__":

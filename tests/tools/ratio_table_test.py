@@ -49,25 +49,21 @@ def table(rounds: list[list[dict]]) -> dict[str, list[str]]:
 
 
 class RatioTableTest(unittest.TestCase):
-    def test_compared_values_are_medians_of_the_rounds(self) -> None:
-        # (arx values, reference values) per round -> printed arx, printed ref, ratio.
+    def test_compared_values_are_medians_of_the_rounds_and_ratios_of_the_printed_medians(self) -> None:
+        # value, arx values and reference values per round -> unit, printed arx, reference, printed ref, ratio.
         cases = [
-            ([100, 100, 1000], [100, 100, 100], "100", "100", "1.00"),  # an outlier round moves a mean, not the median
-            ([300, 100, 200], [60, 50, 70], "200", "60", "3.33"),
-            ([5, 7], [10, 10], "6", "10", "0.60"),  # even count: the middle two averaged
+            ("cpu", [100, 100, 1000], [100, 100, 100], "ns 100 raw 100 1.00"),  # an outlier moves a mean, not a median
+            ("cpu", [300, 100, 200], [60, 50, 70], "ns 200 raw 60 3.33"),
+            ("cpu", [5, 7], [10, 10], "ns 6 raw 10 0.60"),  # even count: the middle two averaged
+            # 0.01234 prints as 0.0123, 0.004567 as 0.00457: 2.69 from the printed values, 2.70 from the unrounded.
+            ("rate", [0.01234], [0.004567], "rate 0.0123 raw 0.00457 2.69"),
         ]
-        for arx, ref, arx_text, ref_text, ratio in cases:
+        for value, arx, ref, expected in cases:
             with self.subTest(arx=arx, ref=ref):
-                rounds = [[run("op/case/arx", cpu=a), run("op/case/raw", cpu=r)] for a, r in zip(arx, ref)]
-                row = table(rounds)["op/case|raw"]
-                self.assertEqual(row[1:6], ["ns", arx_text, "raw", ref_text, ratio])
-
-    def test_ratio_is_computed_from_the_printed_medians(self) -> None:
-        # 0.01234 prints as 0.0123 and 0.004567 as 0.00457: 2.69 from the printed
-        # values, 2.70 from the unrounded ones.
-        rounds = [[run("op/case/arx", label="rate", rate=0.01234), run("op/case/ref", label="rate", rate=0.004567)]]
-        row = table(rounds)["op/case|ref"]
-        self.assertEqual(row[1:6], ["rate", "0.0123", "ref", "0.00457", "2.69"])
+                label = "" if value == "cpu" else value
+                rounds = [[run("op/case/arx", label=label, **{value: a}), run("op/case/raw", label=label, **{value: r})]
+                          for a, r in zip(arx, ref)]
+                self.assertEqual(" ".join(table(rounds)["op/case|raw"][1:6]), expected)
 
     def test_each_row_compares_its_own_clock_or_labelled_counter(self) -> None:
         cases = [
