@@ -199,16 +199,6 @@ TEST(SimRequests, NumbersBeyondAnyLimitAreRefused) {
     EXPECT_NE(client.ask(R"({"command":"get_joint_max_speed"})").find("[180000,"), std::string::npos);
 }
 
-// The simulator's own word is answered whatever is injected for every word.
-TEST(SimFault, SimFaultIsAnsweredUnderADropForEveryWord) {
-    SimProcess sim({"--fault", "*=drop"});
-    ASSERT_NE(sim.port(), 0);
-    EXPECT_EQ(sim.ask(R"({"command":"get_joint_degree"})"), "");
-    EXPECT_TRUE(sim.set_fault("movej", "stall"));
-    EXPECT_TRUE(sim.set_fault("*", "none"));
-    EXPECT_NE(sim.ask(R"({"command":"get_joint_degree"})"), "");
-}
-
 // arx-sim's command line, as a person types it.
 struct SimRun {
     int status;
@@ -217,7 +207,8 @@ struct SimRun {
 
 SimRun run_sim(const std::string& arguments) {
     SimRun run{-1, {}};
-    std::FILE* pipe = popen((std::string(ARX_SIM_PATH) + " " + arguments + " 2>&1").c_str(), "r");
+    // An option taken by mistake would listen for ever: timeout ends it with 124.
+    std::FILE* pipe = popen(("timeout 10 " + std::string(ARX_SIM_PATH) + " " + arguments + " 2>&1").c_str(), "r");
     if (!pipe) return run;
     char buffer[512];
     while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
@@ -226,20 +217,37 @@ SimRun run_sim(const std::string& arguments) {
     return run;
 }
 
-TEST(SimOptions, HelpUnknownAndBadOptions) {
+// Bad options and values: the reason and the usage, status 2, nothing listening.
+TEST(SimOptions, HelpAndBadOptions) {
     const SimRun help = run_sim("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.output.rfind("usage: arx-sim [--port N]", 0), 0u) << help.output;
-    const SimRun unknown = run_sim("--colour blue");
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.output.rfind("arx-sim: unknown option --colour\nusage: arx-sim", 0), 0u) << unknown.output;
-    // Bad values: it prints its usage and exits without listening.
-    const std::vector<std::string> bad[] = {
-        {"--fault", "movej"}, {"--fault", "movej=melt"}, {"--fault", "=drop"}, {"--fault", "movej=delay:soon"},
-        {"--model", "D"},     {"--speed", "0"},          {"--port", "70000"},  {"--port"}};
-    for (const auto& options : bad)
-        EXPECT_EQ(SimProcess(options).port(), 0) << options.front() << " " << options.back();
-    EXPECT_NE(SimProcess({"--fault", "*=delay:5", "--model", "C2", "--speed", "0.5"}).port(), 0);
+    const std::pair<const char*, std::vector<const char*>> bad[] = {
+        {"unknown option --colour", {"--colour blue"}},
+        {"bad fault", {"--fault movej", "--fault movej=melt", "--fault =drop", "--fault movej=delay:soon"}},
+        {"model must be A, B, C1 or C2", {"--model D"}},
+        {"speed must be a factor above 0", {"--speed 0"}},
+        {"bad port", {"--port 70000", "--web -1", "--web 65536", "--web x", "--web ''"}},
+        {"missing value after --port", {"--port"}},
+    };
+    for (const auto& [why, options] : bad) {
+        for (const char* arguments : options) {
+            const SimRun run = run_sim(std::string("--port 0 ") + arguments);
+            EXPECT_EQ(run.status, 2) << arguments;
+            EXPECT_EQ(run.output.rfind(std::string("arx-sim: ") + why, 0), 0u) << run.output;
+            EXPECT_NE(run.output.find("\nusage: arx-sim [--port N]"), std::string::npos) << run.output;
+        }
+    }
+}
+
+// Good options start it; the simulator's own word is answered whatever is injected for every word.
+TEST(SimOptions, SimFaultIsAnsweredUnderADropForEveryWord) {
+    SimProcess sim({"--fault", "*=drop", "--model", "C2", "--speed", "0.5"});
+    ASSERT_NE(sim.port(), 0);
+    EXPECT_EQ(sim.ask(R"({"command":"get_joint_degree"})"), "");
+    EXPECT_TRUE(sim.set_fault("movej", "stall"));
+    EXPECT_TRUE(sim.set_fault("*", "none"));
+    EXPECT_NE(sim.ask(R"({"command":"get_joint_degree"})"), "");
 }
 
 }  // namespace
