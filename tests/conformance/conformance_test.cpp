@@ -37,6 +37,11 @@ protected:
         EXPECT_EQ(Get_Current_Arm_State(h, joint_out, &pose, &arm_err, &sys_err), 0);
         return pose;
     }
+    static void expect_at(const POSE& got, const POSE& want, double metres) {
+        EXPECT_NEAR(got.x, want.x, metres);
+        EXPECT_NEAR(got.y, want.y, metres);
+        EXPECT_NEAR(got.z, want.z, metres);
+    }
 };
 
 // Rows asking for what the controller refuses: t2, the active tool frame, stays; a step along the tool
@@ -80,18 +85,13 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     for (int i = 0; i < joints(); ++i) EXPECT_NEAR(now[i], target[i], 1e-3) << "joint " << i + 1;
     // The reported pose is the library's forward kinematics of the reported joints.
     const Pose computed = Forward_Kinematics(now);
-    EXPECT_NEAR(computed.x, pose.x, 1e-5);
-    EXPECT_NEAR(computed.y, pose.y, 1e-5);
-    EXPECT_NEAR(computed.z, pose.z, 1e-5);
+    expect_at(pose, {computed.x, computed.y, computed.z}, 1e-5);
 
     // A straight line 5 cm down from there ends where it was sent.
     POSE lower = pose;
     lower.z -= 0.05f;
     ASSERT_EQ(Movel_Cmd(h, lower, 30, 0, true), 0);
-    const POSE reached = pose_now(now);
-    EXPECT_NEAR(reached.x, lower.x, 1e-3);
-    EXPECT_NEAR(reached.y, lower.y, 1e-3);
-    EXPECT_NEAR(reached.z, lower.z, 1e-3);
+    expect_at(pose_now(now), lower, 1e-3);
 
     // A step turns one joint by its amount; a tool frame moves the reported pose.
     const float first = now[0];
@@ -106,11 +106,8 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     EXPECT_STREQ(frame.name.name, "grip");
     const POSE tipped = pose_now(now);
     EXPECT_GT(std::fabs(tipped.z - flange.z) + std::fabs(tipped.x - flange.x), 0.01f);
-}
 
-// A downloaded trajectory file runs as a project: its moves, one after the
-// other, leave the arm at the last one's joints.
-TEST_P(AgainstSim, TrajectoryFileRunsAsProject) {
+    // A downloaded trajectory file runs as a project: its moves leave the arm at the last one's joints.
     const TempFolder folder;
     std::string j7;  // the joints past six, at 0
     for (int i = 6; i < joints(); ++i) j7 += ",0";
@@ -120,7 +117,6 @@ TEST_P(AgainstSim, TrajectoryFileRunsAsProject) {
     std::vector<char> name(path.c_str(), path.c_str() + path.size() + 1);
     ASSERT_EQ(Send_TrajectoryFile(h, name.data(), static_cast<int>(path.size()), 50), 0);
     ASSERT_TRUE(sim->wait_idle());
-    float now[7];
     ASSERT_EQ(Get_Joint_Degree(h, now), 0);
     const float last[6] = {-15, 30, 60, 10, 80, 5};
     for (int i = 0; i < 6; ++i) EXPECT_NEAR(now[i], last[i], 1e-3) << "joint " << i + 1;
