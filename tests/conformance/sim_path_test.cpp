@@ -1,6 +1,6 @@
-// The simulator's tool paths: the geometry on its own (line, slerp, the
-// circle through three points and where none exists), and the arm following
-// a straight line and an arc, sampled through the library while it moves.
+// The simulator's tool paths: the geometry on its own (line, slerp, the circle through
+// three points and where none exists); through the library, paths the arm cannot follow
+// and a paused line (a line and an arc sampled while they run: viewer_paths).
 #include "conformance/sim_process.h"
 #include "sim/path.h"
 #include "support/command_cases.h"

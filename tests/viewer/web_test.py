@@ -70,8 +70,6 @@ class ViewerState(unittest.TestCase):
         events = read_events(self.sim.web, 2.0)
         self.assertGreaterEqual(len(events), 2 * EVENT_RATE_FLOOR)
         self.assertLessEqual(len(events), 2 * 30 + 3)  # paced, not as fast as it can
-        # A running move shows in the stream.
-        self.assertNotEqual(events[0]["joints"], events[-1]["joints"])
 
     def test_streams_beyond_four_are_refused_and_state_still_answers(self) -> None:
         def open_stream() -> tuple[socket.socket, bytes]:
