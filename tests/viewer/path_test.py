@@ -78,9 +78,11 @@ class PathsSeenByTheViewer(unittest.TestCase):
         pose = self.arm.get_current_arm_state().pose
         return np.array([pose.x, pose.y, pose.z]) * 1000
 
-    def sample(self, start_move: Callable[[], None]) -> tuple[list[dict[str, Any]], float]:
-        """The events from the start of the move (`start_move`, non-blocking) until
-        the first one after it ended, and the seconds they took to arrive."""
+    def check_path(self, start_move: Callable[[], None], start: Vec, end: Vec, off: Callable[[Vec], float],
+                   on_arc: Callable[[Vec], bool] = lambda p: True) -> list[dict[str, Any]]:
+        """The events from the start of the move (`start_move`, non-blocking) until the first one after it
+        ended: every one within OFF_PATH_LIMIT_MM by `off`, enough of them between the ends, at the event
+        rate, the move ending on `end`, and /state equal to the last event."""
         seen_moving = [False]
 
         def ended(event: dict[str, Any]) -> bool:
@@ -92,13 +94,6 @@ class PathsSeenByTheViewer(unittest.TestCase):
         events = read_events(self.sim.web, MOVE_LIMIT_S, until=ended)
         seconds = time.monotonic() - begun
         self.assertTrue(seen_moving[0] and events[-1]["moving"] == 0, "the move did not end in time")
-        return events, seconds
-
-    def check_path(self, start_move: Callable[[], None], start: Vec, end: Vec, off: Callable[[Vec], float],
-                   on_arc: Callable[[Vec], bool] = lambda p: True) -> list[dict[str, Any]]:
-        """Every sample within OFF_PATH_LIMIT_MM by `off`, enough of them between the ends, at the
-        event rate, the move ending on `end`, and /state equal to the last event."""
-        events, seconds = self.sample(start_move)
         self.assertGreaterEqual(len(events) / seconds, EVENT_RATE_FLOOR, f"{len(events)} events in {seconds:.2f} s")
         between = 0
         for event in events:
