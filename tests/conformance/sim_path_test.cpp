@@ -1,7 +1,9 @@
-// The simulator's tool paths: the geometry on its own (line, slerp, the
-// circle through three points and where none exists), and the arm following
-// a straight line and an arc, sampled through the library while it moves.
+// The simulator's tool paths: the geometry on its own (line, slerp, the circle through
+// three points and where none exists); through the library, paths the arm cannot follow
+// and a paused line (a line and an arc sampled while they run: viewer_paths). And its
+// reply lines, printed by itself: byte for byte what cJSON prints for the same values.
 #include "conformance/sim_process.h"
+#include "sim/json_line.h"
 #include "sim/path.h"
 #include "support/command_cases.h"
 
@@ -9,10 +11,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace arx::test {
 namespace {
 
+using sim::JsonLine;
 using sim::Path;
 using sim::PathPose;
 using sim::Quat;
@@ -28,14 +32,6 @@ double off_segment(const Vec3d& p, const Vec3d& a, const Vec3d& b) {
     const double t =
         dd > 0 ? std::clamp(((p[0] - a[0]) * d[0] + (p[1] - a[1]) * d[1] + (p[2] - a[2]) * d[2]) / dd, 0.0, 1.0) : 0.0;
     return distance(p, {a[0] + t * d[0], a[1] + t * d[1], a[2] + t * d[2]});
-}
-
-// Distance of `p` from the circle of `centre` and `radius` in the plane of unit `normal`.
-double off_circle(const Vec3d& p, const Vec3d& centre, double radius, const Vec3d& normal) {
-    const Vec3d r{p[0] - centre[0], p[1] - centre[1], p[2] - centre[2]};
-    const double height = r[0] * normal[0] + r[1] * normal[1] + r[2] * normal[2];
-    const double in_plane = std::sqrt(std::max(0.0, r[0] * r[0] + r[1] * r[1] + r[2] * r[2] - height * height));
-    return std::hypot(in_plane - radius, height);
 }
 
 PathPose at(double x, double y, double z, const Quat& q = {}) { return {{x, y, z}, q}; }
@@ -121,13 +117,14 @@ TEST(SimPath, ArcRunsOnTheCircleThroughItsThreePoints) {
         Vec3d centre;
         double radius, sweep;  // the angle from `from` to `to` through `via`
         double via_at;         // the progress at which it passes `via`
+        Vec3d ahead;           // unit, in its plane, square to from - centre, the way it turns
     };
     const double h = std::sqrt(0.5), w = 0.05 * h;
     const Case cases[] = {
-        {"half circle", {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, 0, 0}, 1, kPi, 0.5},
-        {"the long way round", {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, 0}, 1, 1.5 * kPi, 1.0 / 3},
-        {"short arc", {1, 0, 0}, {h, h, 0}, {0, 1, 0}, {0, 0, 0}, 1, kPi / 2, 0.5},
-        {"tilted, shifted", {0.35, 0, 0.3}, {0.3, w, 0.3 + w}, {0.25, 0, 0.3}, {0.3, 0, 0.3}, 0.05, kPi, 0.5},
+        {"half circle", {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, 0, 0}, 1, kPi, 0.5, {0, 1, 0}},
+        {"the long way round", {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, 0}, 1, 1.5 * kPi, 1.0 / 3, {0, -1, 0}},
+        {"short arc", {1, 0, 0}, {h, h, 0}, {0, 1, 0}, {0, 0, 0}, 1, kPi / 2, 0.5, {0, 1, 0}},
+        {"tilted", {0.35, 0, 0.3}, {0.3, w, 0.3 + w}, {0.25, 0, 0.3}, {0.3, 0, 0.3}, 0.05, kPi, 0.5, {0, h, h}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -139,17 +136,14 @@ TEST(SimPath, ArcRunsOnTheCircleThroughItsThreePoints) {
         EXPECT_LT(distance(arc->centre(), c.centre), 1e-12);
         EXPECT_NEAR(arc->radius(), c.radius, 1e-12);
         EXPECT_NEAR(arc->length(), c.radius * c.sweep, 1e-12);
-        const Vec3d a{c.via[0] - c.from[0], c.via[1] - c.from[1], c.via[2] - c.from[2]};
-        const Vec3d b{c.to[0] - c.from[0], c.to[1] - c.from[1], c.to[2] - c.from[2]};
-        Vec3d n{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-        const double nn = std::hypot(n[0], n[1], n[2]);
-        n = {n[0] / nn, n[1] / nn, n[2] / nn};
         for (int i = 0; i <= 100; ++i) {
-            const PathPose p = arc->at(i / 100.0);
-            EXPECT_NEAR(off_circle(p.position, c.centre, c.radius, n), 0, 1e-12) << i;
-            // Steady along the circle: the chord to the start matches the angle swept.
-            const double swept = c.sweep * i / 100.0;
-            EXPECT_NEAR(distance(p.position, c.from), 2 * c.radius * std::fabs(std::sin(swept / 2)), 1e-12) << i;
+            // On the circle at a steady rate: progress s is the angle s * sweep from the start.
+            const double angle = c.sweep * i / 100.0;
+            Vec3d on_circle;
+            for (int k = 0; k < 3; ++k)
+                on_circle[k] =
+                    c.centre[k] + std::cos(angle) * (c.from[k] - c.centre[k]) + c.radius * std::sin(angle) * c.ahead[k];
+            EXPECT_LT(distance(arc->at(i / 100.0).position, on_circle), 1e-12) << i;
         }
         // It passes the via pose (not the other arc of the circle), and ends at the target.
         EXPECT_LT(distance(arc->at(c.via_at).position, c.via), 1e-12);
@@ -185,6 +179,39 @@ TEST(SimPath, NoCircleThroughPointsOnOneLine) {
     for (const Case& c : cases) EXPECT_EQ(Path::arc(c.from, c.via, c.to).has_value(), c.circle) << c.name;
 }
 
+// cJSON's own compact text of what `line` parses back to.
+std::string as_cjson_prints(const std::string& line) {
+    sim::JsonPtr parsed(cJSON_Parse(line.c_str()));
+    if (!parsed) return "(not JSON)";
+    std::unique_ptr<char, decltype(&cJSON_free)> text(cJSON_PrintUnformatted(parsed.get()), &cJSON_free);
+    return std::string(text.get()) + "\r\n";
+}
+
+// One line of every kind of value: numbers whole and not, beyond 32 bits and
+// 15 digits, shortest round trip, NaN and infinity; escapes, arrays, objects.
+TEST(SimJsonLine, PrintsAsCjsonPrints) {
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const JsonLine inner = JsonLine().number("a", 1).flag("b", false).texts("c", {});
+    const std::string line =
+        JsonLine::command("w \"q\" \\ /")
+            .text("escapes", "\b\f\n\r\t\x01\x1f \xc3\xa9")
+            .flag("yes", true)
+            .number("third", 1.0 / 3)
+            .numbers("list", {0, -0.0, 20000, -1234, 2147483647, 2147483648.0, -2147483649.0, 999999999999999, 1e15,
+                              -1e16, 0.1, 1.5, -123.456, 1e-7, 1e300, -2.5, 3e20, nan, -inf})
+            .numbers("none", {})
+            .texts("names", {"x", "y"})
+            .object("inner", inner)
+            .object("empty", JsonLine())
+            .line();
+    EXPECT_EQ(line,
+              "{\"command\":\"w \\\"q\\\" \\\\ /\",\"escapes\":\"\\b\\f\\n\\r\\t\\u0001\\u001f \xc3\xa9\","
+              "\"yes\":true,\"third\":0.33333333333333331,\"list\":[0,-0,20000,-1234,2147483647,2147483648,"
+              "-2147483649,999999999999999,1e+15,-1e+16,0.1,1.5,-123.456,1e-07,1e+300,-2.5,3e+20,null,null],"
+              "\"none\":[],\"names\":[\"x\",\"y\"],\"inner\":{\"a\":1,\"b\":false,\"c\":[]},\"empty\":{}}\r\n");
+    EXPECT_EQ(line, as_cjson_prints(line));
+}
+
 // arx-sim at its natural speed, so that a move lasts long enough to be
 // sampled many times; model A, from its power-on pose.
 struct SlowSim : ::testing::Test, SimConnection {
@@ -203,11 +230,17 @@ POSE shifted(const Vec3d& p, double dx, double dy, double dz, float rz = 0) {
     return {
         static_cast<float>(p[0] + dx), static_cast<float>(p[1] + dy), static_cast<float>(p[2] + dz), 3.1415f, 0, rz};
 }
-Vec3d of(const POSE& p) { return {p.x, p.y, p.z}; }
 
-// A line that leaves what the arm can follow stops where it leaves it and arrives false.
-TEST_F(SlowSim, LineOutOfReachStopsWhereItLeavesIt) {
+// Paths the arm cannot follow arrive false: an arc with its via pose on the line
+// to the target at once, the arm staying; a line that leaves the reach where it leaves it.
+TEST_F(SlowSim, PathsItCannotFollowArriveFalse) {
     const Vec3d start = where();
+    const auto begun = std::chrono::steady_clock::now();
+    EXPECT_EQ(Movec_Cmd(h, shifted(start, 0.02, 0, 0), shifted(start, 0.04, 0, 0), 30, 0, 0, true),
+              ARX_CONTROLLER_FALSE);
+    EXPECT_LT(ms_since(begun), 1000);
+    EXPECT_LT(distance(where(), start), 1e-5);
+
     // Straight across the arm's base axis to the mirrored position: on the
     // axis the first joint would have to swing half a turn at once.
     ASSERT_LT(start[0], -0.1);
@@ -220,21 +253,11 @@ TEST_F(SlowSim, LineOutOfReachStopsWhereItLeavesIt) {
     EXPECT_TRUE(sim->wait_idle(1000));
 }
 
-// An arc with its via pose on the line to the target arrives false at once; the arm stays.
-TEST_F(SlowSim, ArcThroughPointsOnOneLineIsRefused) {
-    const Vec3d start = where();
-    const auto begun = std::chrono::steady_clock::now();
-    EXPECT_EQ(Movec_Cmd(h, shifted(start, 0.02, 0, 0), shifted(start, 0.04, 0, 0), 30, 0, 0, true),
-              ARX_CONTROLLER_FALSE);
-    EXPECT_LT(ms_since(begun), 1000);
-    EXPECT_LT(distance(where(), start), 1e-5);
-}
-
 // A paused line holds the tool still (the clock sleeps) and goes on along it when continued.
 TEST_F(SlowSim, PausedLineHoldsStillAndGoesOnAlongIt) {
     const Vec3d start = where();
     const POSE target = shifted(start, 0.06, 0.03, 0);
-    const Vec3d end = of(target);
+    const Vec3d end{target.x, target.y, target.z};
     ASSERT_EQ(Movel_Cmd(h, target, 20, 0, false), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(Move_Pause_Cmd(h, true), 0);

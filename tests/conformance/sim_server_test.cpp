@@ -1,7 +1,8 @@
 // arx-sim as a server that any client on the machine can reach: a client that
 // floods without reading, connections by the thousand, requests out of range
 // and numbers beyond any limit hold up, exhaust or corrupt nothing for the
-// other clients. And its command line.
+// other clients; idle, it does not wake (its motion clock runs only while
+// something moves). And its command line.
 #include "conformance/sim_process.h"
 #include "support/command_cases.h"
 
@@ -10,6 +11,7 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -35,12 +37,19 @@ long status_of(int pid, const std::string& key) {
     return value;
 }
 
-// A client that sends requests as fast as the simulator takes them and never
-// reads a reply stalls only itself: another client's blocking move arrives in
-// time, a new client is answered, and the flooder is dropped.
-TEST(SimServer, ClientThatStopsReadingHoldsUpNobody) {
+// A client whose line never ends costs at most 64 KiB, and one that sends requests
+// as fast as the simulator takes them and never reads a reply stalls only itself:
+// both are dropped, another client's blocking move arrives in time, a new one is answered.
+TEST(SimServer, ClientsThatNeverEndALineOrStopReadingHoldUpNobody) {
     SimConnection arm;
     ASSERT_NO_FATAL_FAILURE(arm.start("A", ARM_MODEL_A));
+    const LineClient endless(arm.sim->port());
+    ASSERT_GE(endless.socket(), 0);
+    const std::string chunk(4096, 'x');
+    bool refused = false;
+    for (int i = 0; i < 32 && !refused; ++i)
+        refused = send(endless.socket(), chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0;
+    EXPECT_TRUE(wait_until([&] { return ended(endless.socket()); }, 2000)) << "a line of 128 KiB is still being read";
     // A small receive buffer: the simulator's writes to it find no room soon,
     // also in a sanitizer build, where it answers slowly.
     const LineClient flooder(arm.sim->port(), 4096);
@@ -91,63 +100,10 @@ TEST(SimServer, ConnectionsLeaveNoThreadsOrMemoryBehind) {
     EXPECT_LT(ms_since(start), 10000);
 }
 
-// Requests beyond the protocol's range are refused at once, before a single
-// coil or register is touched; other clients are not held up.
-TEST(SimRequests, ModbusBeyondTheRangeIsRefusedAtOnce) {
-    SimProcess sim({});
-    ASSERT_NE(sim.port(), 0);
-    LineClient client(sim.port());
-    const char *write_refused = R"("write_state":false)", *read_refused = R"("read_state":false)";
-    const char* const cases[][3] = {
-        // word, its arguments, the reply's verdict
-        {"write_registers", R"("address":0,"num":1000000000,"data":[1,2])", write_refused},
-        {"write_coils", R"("address":0,"num":1000000000,"data":[1,2])", write_refused},
-        {"write_registers", R"("address":2147483647,"num":2,"data":[1,2,3,4])", write_refused},
-        {"write_registers", R"("address":65535,"num":2,"data":[1,2,3,4])", write_refused},
-        {"write_registers", R"("address":0,"num":-5,"data":[])", write_refused},
-        {"write_registers", R"("address":0,"num":1,"data":[256,0])", write_refused},
-        {"write_single_register", R"("address":1e10,"data":1)", write_refused},
-        {"write_single_coil", R"("address":-1,"data":1)", write_refused},
-        {"read_coils", R"("address":2147483647,"num":8)", read_refused},
-        {"read_holding_registers", R"("address":1e308)", read_refused},
-        {"write_registers", R"("address":65534,"num":2,"data":[1,2,3,4])", R"("write_state":true)"},  // in range
-    };
-    // A loop of 10^9 writes took seconds; a sanitizer build answers slower.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    constexpr long long kAnswerMs = 100;
-#else
-    constexpr long long kAnswerMs = 10;
-#endif
-    for (const auto& [word, arguments, expected] : cases) {
-        const std::string request =
-            std::string(R"({"command":")") + word + R"(","port":0,)" + arguments + R"(,"device":1})";
-        SCOPED_TRACE(request);
-        const auto start = Clock::now();
-        EXPECT_NE(client.ask(request).find(expected), std::string::npos);
-        EXPECT_LT(ms_since(start), kAnswerMs);
-    }
-    EXPECT_NE(
-        client.ask(R"({"command":"read_holding_registers","port":0,"address":65535,"device":1})").find(R"("data":772)"),
-        std::string::npos);
-}
-
-// A line that never ends costs at most 64 KiB: its sender is dropped, the others are served.
-TEST(SimRequests, EndlessLineDropsItsSender) {
-    SimProcess sim({});
-    ASSERT_NE(sim.port(), 0);
-    const LineClient sender(sim.port());
-    const int s = sender.socket();
-    ASSERT_GE(s, 0);
-    const std::string chunk(4096, 'x');
-    bool refused = false;
-    for (int i = 0; i < 32 && !refused; ++i) refused = send(s, chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0;
-    EXPECT_TRUE(wait_until([&] { return ended(s); }, 2000)) << "a line of 128 KiB is still being read";
-    EXPECT_NE(sim.ask(R"({"command":"sim_status"})"), "");
-}
-
-// Numbers no client of the library sends (it refuses them itself) are refused
-// by the simulator too: the shared arm stays where it is for every client.
-TEST(SimRequests, NumbersBeyondAnyLimitAreRefused) {
+// Modbus requests beyond the protocol's range, and numbers no client of the library
+// sends (it refuses them itself), are refused at once: no coil or register is
+// touched, and the arm shared by every client stays where it is.
+TEST(SimRequests, BeyondAnyRangeIsRefusedAtOnce) {
     SimProcess sim({});
     ASSERT_NE(sim.port(), 0);
     LineClient client(sim.port());
@@ -158,7 +114,19 @@ TEST(SimRequests, NumbersBeyondAnyLimitAreRefused) {
         std::string expected;  // "": no answer at all
         int lines = 1;         // a refused move: its acknowledgement, then a false arrival
     };
+    const char *write_refused = R"("write_state":false)", *read_refused = R"("read_state":false)";
     const Case cases[] = {
+        {"write_registers", R"("port":0,"device":1,"address":0,"num":1000000000,"data":[1,2])", write_refused},
+        {"write_coils", R"("port":0,"device":1,"address":0,"num":1000000000,"data":[1,2])", write_refused},
+        {"write_registers", R"("port":0,"device":1,"address":2147483647,"num":2,"data":[1,2,3,4])", write_refused},
+        {"write_registers", R"("port":0,"device":1,"address":65535,"num":2,"data":[1,2,3,4])", write_refused},
+        {"write_registers", R"("port":0,"device":1,"address":0,"num":-5,"data":[])", write_refused},
+        {"write_registers", R"("port":0,"device":1,"address":0,"num":1,"data":[256,0])", write_refused},
+        {"write_single_register", R"("port":0,"device":1,"address":1e10,"data":1)", write_refused},
+        {"write_single_coil", R"("port":0,"device":1,"address":-1,"data":1)", write_refused},
+        {"read_coils", R"("port":0,"device":1,"address":2147483647,"num":8)", read_refused},
+        {"read_holding_registers", R"("port":0,"device":1,"address":1e308)", read_refused},
+        {"write_registers", R"("port":0,"device":1,"address":65534,"num":2,"data":[1,2,3,4])", R"("write_state":true)"},
         {"Force_Position_Move", R"("joint":[1e308,0,0,0,0,0],"sensor":0,"mode":0,"dir":0,"force":10)",
          R"("arm_err":1)"},
         {"Force_Position_Move", R"("pose":[1e308,0,0,0,0,0],"sensor":0,"mode":0,"dir":0,"force":10)", R"("arm_err":1)"},
@@ -185,6 +153,12 @@ TEST(SimRequests, NumbersBeyondAnyLimitAreRefused) {
         {"set_init_pose", R"("init_pose":[1e308,0,0,0,0,0])", R"("init_pose":false)"},
         {"add_waypoint", R"("joint":[1e308,0,0,0,0,0])", R"("waypoint_state":false)"},
     };
+    // A loop of 10^9 Modbus writes took seconds; a sanitizer build answers slower.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    constexpr long long kAnswerMs = 100;
+#else
+    constexpr long long kAnswerMs = 10;
+#endif
     for (const Case& c : cases) {
         const std::string request = std::string(R"({"command":")") + c.word + R"(",)" + c.arguments + "}";
         SCOPED_TRACE(request);
@@ -192,21 +166,60 @@ TEST(SimRequests, NumbersBeyondAnyLimitAreRefused) {
             client.tell(request);  // a streamed set-point is never answered
             continue;
         }
+        const auto start = Clock::now();
         const std::string reply = client.ask(request, c.lines);
         EXPECT_NE(reply.find(c.expected), std::string::npos) << reply;
+        if (c.lines == 1) EXPECT_LT(ms_since(start), kAnswerMs);  // a false arrival waits for the motion clock
     }
+    EXPECT_NE(
+        client.ask(R"({"command":"read_holding_registers","port":0,"address":65535,"device":1})").find(R"("data":772)"),
+        std::string::npos);
     EXPECT_EQ(client.ask(R"({"command":"get_joint_degree"})"), joints);
     EXPECT_NE(client.ask(R"({"command":"get_joint_max_speed"})").find("[180000,"), std::string::npos);
 }
 
-// The simulator's own word is answered whatever is injected for every word.
-TEST(SimFault, SimFaultIsAnsweredUnderADropForEveryWord) {
-    SimProcess sim({"--fault", "*=drop"});
+// Context switches of the simulator's main thread (serving and clock; not a
+// sanitizer's own threads): one per wake-up at least.
+long long switches(int pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/status");
+    long long total = -1;
+    for (std::string key; status >> key;) {
+        long long n = 0;
+        if (key == "voluntary_ctxt_switches:" || key == "nonvoluntary_ctxt_switches:")
+            status >> n, total = std::max(total, 0LL) + n;
+    }
+    return total;
+}
+
+long long wake_ups_in(int pid, int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the last request's turn is over
+    const long long before = switches(pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return switches(pid) - before;
+}
+
+// Without a client, with a client that sends nothing, after a move, and
+// under a move that is stalled (it never moves): a second without a wake-up
+// (a ticking clock would wake 100 times). A running move wakes it.
+TEST(SimIdle, NoWakeUpsWhileNothingMoves) {
+    SimProcess sim({"--speed", "0.01"});
     ASSERT_NE(sim.port(), 0);
-    EXPECT_EQ(sim.ask(R"({"command":"get_joint_degree"})"), "");
-    EXPECT_TRUE(sim.set_fault("movej", "stall"));
-    EXPECT_TRUE(sim.set_fault("*", "none"));
-    EXPECT_NE(sim.ask(R"({"command":"get_joint_degree"})"), "");
+    ASSERT_GE(switches(sim.pid()), 0);
+    EXPECT_LE(wake_ups_in(sim.pid(), 1000), 1) << "no client";
+
+    const LineClient quiet(sim.port());
+    EXPECT_LE(wake_ups_in(sim.pid(), 1000), 1) << "one client, silent";
+
+    LineClient arm(sim.port());
+    // A slow move (speed 0.01): the clock ticks while it runs.
+    ASSERT_NE(arm.ask(R"({"command":"movej","joint":[0,20000,71000,0,90000,0],"v":100,"r":0})"), "");
+    EXPECT_GE(wake_ups_in(sim.pid(), 300), 5) << "a moving arm ticks";
+    ASSERT_NE(arm.ask(R"({"command":"set_arm_stop"})"), "");
+    EXPECT_LE(wake_ups_in(sim.pid(), 1000), 1) << "after the move was stopped";
+
+    ASSERT_TRUE(sim.set_fault("movej", "stall"));
+    ASSERT_NE(arm.ask(R"({"command":"movej","joint":[0,20000,72000,0,90000,0],"v":100,"r":0})"), "");
+    EXPECT_LE(wake_ups_in(sim.pid(), 1000), 1) << "a stalled move";
 }
 
 // arx-sim's command line, as a person types it.
@@ -217,7 +230,8 @@ struct SimRun {
 
 SimRun run_sim(const std::string& arguments) {
     SimRun run{-1, {}};
-    std::FILE* pipe = popen((std::string(ARX_SIM_PATH) + " " + arguments + " 2>&1").c_str(), "r");
+    // An option taken by mistake would listen for ever: timeout ends it with 124.
+    std::FILE* pipe = popen(("timeout 10 " + std::string(ARX_SIM_PATH) + " " + arguments + " 2>&1").c_str(), "r");
     if (!pipe) return run;
     char buffer[512];
     while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
@@ -226,20 +240,37 @@ SimRun run_sim(const std::string& arguments) {
     return run;
 }
 
-TEST(SimOptions, HelpUnknownAndBadOptions) {
+// Bad options and values: the reason and the usage, status 2, nothing listening.
+TEST(SimOptions, HelpAndBadOptions) {
     const SimRun help = run_sim("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.output.rfind("usage: arx-sim [--port N]", 0), 0u) << help.output;
-    const SimRun unknown = run_sim("--colour blue");
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.output.rfind("arx-sim: unknown option --colour\nusage: arx-sim", 0), 0u) << unknown.output;
-    // Bad values: it prints its usage and exits without listening.
-    const std::vector<std::string> bad[] = {
-        {"--fault", "movej"}, {"--fault", "movej=melt"}, {"--fault", "=drop"}, {"--fault", "movej=delay:soon"},
-        {"--model", "D"},     {"--speed", "0"},          {"--port", "70000"},  {"--port"}};
-    for (const auto& options : bad)
-        EXPECT_EQ(SimProcess(options).port(), 0) << options.front() << " " << options.back();
-    EXPECT_NE(SimProcess({"--fault", "*=delay:5", "--model", "C2", "--speed", "0.5"}).port(), 0);
+    const std::pair<const char*, std::vector<const char*>> bad[] = {
+        {"unknown option --colour", {"--colour blue"}},
+        {"bad fault", {"--fault movej", "--fault movej=melt", "--fault =drop", "--fault movej=delay:soon"}},
+        {"model must be A, B, C1 or C2", {"--model D"}},
+        {"speed must be a factor above 0", {"--speed 0"}},
+        {"bad port", {"--port 70000", "--web -1", "--web 65536", "--web x", "--web ''"}},
+        {"missing value after --port", {"--port"}},
+    };
+    for (const auto& [why, options] : bad) {
+        for (const char* arguments : options) {
+            const SimRun run = run_sim(std::string("--port 0 ") + arguments);
+            EXPECT_EQ(run.status, 2) << arguments;
+            EXPECT_EQ(run.output.rfind(std::string("arx-sim: ") + why, 0), 0u) << run.output;
+            EXPECT_NE(run.output.find("\nusage: arx-sim [--port N]"), std::string::npos) << run.output;
+        }
+    }
+}
+
+// Good options start it; the simulator's own word is answered whatever is injected for every word.
+TEST(SimOptions, SimFaultIsAnsweredUnderADropForEveryWord) {
+    SimProcess sim({"--fault", "*=drop", "--model", "C2", "--speed", "0.5"});
+    ASSERT_NE(sim.port(), 0);
+    EXPECT_EQ(sim.ask(R"({"command":"get_joint_degree"})"), "");
+    EXPECT_TRUE(sim.set_fault("movej", "stall"));
+    EXPECT_TRUE(sim.set_fault("*", "none"));
+    EXPECT_NE(sim.ask(R"({"command":"get_joint_degree"})"), "");
 }
 
 }  // namespace

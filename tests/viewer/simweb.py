@@ -58,25 +58,22 @@ class Simulator:
     def __exit__(self, *_: object) -> None:
         self.close()
 
-    def get(self, path: str) -> tuple[int, bytes]:
+    def get(self, path: str, form: Optional[dict[str, str]] = None) -> tuple[int, bytes]:
+        """GET `path`, or with `form` a POST of its fields: the status and the body."""
+        data = None if form is None else urllib.parse.urlencode(form).encode()
         try:
-            with urllib.request.urlopen(self.web + path, timeout=5) as reply:
+            with urllib.request.urlopen(self.web + path, data=data, timeout=5) as reply:
                 return reply.status, reply.read()
         except urllib.error.HTTPError as error:
             return error.code, error.read()
+
+    def post(self, path: str, form: dict[str, str]) -> int:
+        return self.get(path, form)[0]
 
     def state(self) -> dict[str, Any]:
         status, body = self.get("state")
         assert status == 200, status
         return json.loads(body)
-
-    def post(self, path: str, fields: dict[str, str]) -> int:
-        data = urllib.parse.urlencode(fields).encode()
-        try:
-            with urllib.request.urlopen(self.web + path, data=data, timeout=5) as reply:
-                return reply.status
-        except urllib.error.HTTPError as error:
-            return error.code
 
 
 class Client:
