@@ -118,10 +118,10 @@ const std::string kBegun = R"({"state":"joint_degree","joint":[1,2,3,4,5,6],"n":
 // Begun lines on several connections, each given up at its own limit (the
 // larger of its receive timeout and the reply timeout, 3000 ms), counted on
 // a clock moved by hand: a line completed before its limit is a reply, one
-// completed after it is the stray end of a dropped line.
+// completed after it is the stray end of a dropped line. Rows in completion order.
 TEST(ReceiveLoop, BegunLinesAreGivenUpEachAtItsOwnLimit) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
-    const struct { int recv_timeout_ms, completed_at_ms; bool reply; } cases[] = {  // in completion order
+    const struct { int recv_timeout_ms, completed_at_ms; bool reply; } cases[] = {
         {100, 2000, true},   {0, 3600, false},    {100, 4000, false},
         {5000, 4000, true},  {5000, 6000, false}, {8000, 7000, true},
     };
@@ -159,11 +159,11 @@ TEST(ReceiveLoop, BegunLinesAreGivenUpEachAtItsOwnLimit) {
 // half, so the receive thread holds a begun line on many connections at once.
 class TaggingPeer {
 public:
-    TaggingPeer() : sockets_{platform::tcp_listen_loopback(&port, 1024)}, thread_([this] { run(); }) {}
+    TaggingPeer() : links_{platform::tcp_listen_loopback(&port, 1024)}, thread_([this] { run(); }) {}
     ~TaggingPeer() {
         stop_ = true;
         thread_.join();
-        for (platform::Socket s : sockets_) platform::close_socket(s);
+        for (platform::Socket s : links_) platform::close_socket(s);
     }
     int port = 0;
     std::atomic<int> answered{0};
@@ -173,22 +173,22 @@ private:
         std::vector<std::string> pending(1);  // what each socket sent after its last line feed
         char buffer[4096];
         while (!stop_) {
-            auto ready = std::make_unique<bool[]>(sockets_.size());
-            if (platform::wait_readable(sockets_.data(), ready.get(), static_cast<int>(sockets_.size()), 5) <= 0) continue;
+            auto ready = std::make_unique<bool[]>(links_.size());
+            if (platform::wait_readable(links_.data(), ready.get(), static_cast<int>(links_.size()), 5) <= 0) continue;
             std::vector<std::pair<platform::Socket, std::string>> answers;
-            for (std::size_t i = 1; i < sockets_.size(); ++i) {
-                const long got = ready[i] ? platform::receive_bytes(sockets_[i], buffer, sizeof buffer) : 0;
+            for (std::size_t i = 1; i < links_.size(); ++i) {
+                const long got = ready[i] ? platform::receive_bytes(links_[i], buffer, sizeof buffer) : 0;
                 std::string& p = pending[i];
                 p.append(buffer, static_cast<std::size_t>(std::max(got, 0L)));
                 for (std::size_t end; (end = p.find('\n')) != std::string::npos; p.erase(0, end + 1)) {
                     const std::size_t tag = p.find("\"tag\":\""), close = p.find('"', tag + 7);
                     if (tag < end && close < end)  // untagged: no answer
-                        answers.emplace_back(sockets_[i], kAnswer + p.substr(tag, close + 1 - tag) + "}\r\n");
+                        answers.emplace_back(links_[i], kAnswer + p.substr(tag, close + 1 - tag) + "}\r\n");
                 }
             }
-            const platform::Socket accepted = ready[0] ? platform::tcp_accept(sockets_[0]) : platform::kInvalidSocket;
+            const platform::Socket accepted = ready[0] ? platform::tcp_accept(links_[0]) : platform::kInvalidSocket;
             if (accepted != platform::kInvalidSocket) {
-                sockets_.push_back(accepted);
+                links_.push_back(accepted);
                 pending.emplace_back();
             }
             for (auto a = answers.rbegin(); a != answers.rend(); ++a)
@@ -201,7 +201,7 @@ private:
 
     static constexpr const char* kAnswer = R"({"state":"joint_degree","joint":[1000,2000,3000,4000,5000,6000],)";
     std::atomic<bool> stop_{false};
-    std::vector<platform::Socket> sockets_;  // the listener, then the accepted ones; the peer thread's own
+    std::vector<platform::Socket> links_;  // the listener, then the accepted ones; the peer thread's own
     std::thread thread_;
 };
 
