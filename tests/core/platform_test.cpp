@@ -1,7 +1,5 @@
 // The platform contract on each host (POSIX here, WinSock and the Windows
-// kernel in the cross-built suite): handle values and the receive timeout; the
-// wake-up is the ready set's test, the monotonic condition wait every reply
-// time-out's (the hand-moved clock waits on it in slices of 1 ms).
+// kernel in the cross-built suite): handle values and the receive timeout.
 #include "core/platform.h"
 #include "support/socket_pair.h"
 

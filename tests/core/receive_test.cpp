@@ -1,6 +1,5 @@
-// The receive loop at scale: the set of sockets it waits on, the stall limits
-// of begun lines ordered by time, and 300 connections whose replies arrive
-// interleaved and cut.
+// The receive loop: the set of sockets it waits on, the stall limits of begun
+// lines ordered by time, 300 connections, and closes while streaming.
 #include "core/connections.h"
 #include "core/deadline_heap.h"
 #include "core/library.h"
@@ -153,10 +152,9 @@ TEST(ReceiveLoop, BegunLinesAreGivenUpEachAtItsOwnLimit) {
     }
 }
 
-// A controller for many connections that answers every request with its own
-// "tag", out of order: it collects what all ready connections asked, then
-// writes the first halves of all answers in reverse order before any second
-// half, so the receive thread holds a begun line on many connections at once.
+// A peer for many connections answering each request with its own "tag": it
+// writes the first halves of all pending answers in reverse order before any
+// second half, so the receive thread holds begun lines on many connections.
 class TaggingPeer {
 public:
     TaggingPeer() : links_{platform::tcp_listen_loopback(&port, 1024)}, thread_([this] { run(); }) {}
@@ -205,9 +203,8 @@ private:
     std::thread thread_;
 };
 
-// 300 connections, one caller each, asking in parallel: every reply reaches
-// the caller that asked for it, although the answers of all connections
-// arrive interleaved and every one of them cut in two.
+// 300 connections, one caller each: every reply reaches its caller, though the
+// answers of all connections arrive interleaved and each cut in two.
 TEST(ReceiveLoop, ThreeHundredConnectionsEachGetTheirOwnReplies) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     TaggingPeer peer;
@@ -240,10 +237,9 @@ TEST(ReceiveLoop, ThreeHundredConnectionsEachGetTheirOwnReplies) {
     for (SOCKHANDLE h : handles) EXPECT_TRUE(core::close_connection(h));
 }
 
-// Eight threads stream set-points, one connection each, with no lock shared
-// between them; each connection is closed while its line is being sent. The
-// close returns at once, every send after it fails with 6, and the
-// controller received only whole lines.
+// Eight threads stream set-points, one connection each (sharing no lock), and
+// each connection is closed mid-stream: the close returns at once, every later
+// send fails with 6, and the controller received only whole lines.
 TEST(SendPath, ClosesWhileStreamingEndEverySendWithSix) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     constexpr int kStreams = 8;

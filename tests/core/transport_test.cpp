@@ -68,13 +68,11 @@ TEST_F(Transport, BlockingRequestsSendExactLinesAndGetWholeReplies) {
 
 const std::string kFloodLine = "{\"command\":\"flood\",\"pad\":\"" + std::string(250, 'x') + "\"}\r\n";
 
-// A controller that stops reading its socket: once its buffers are full a
-// send to it blocks, for at most its send limit (the receive timeout, here
-// 3000 ms), then fails with 6. Meanwhile a healthy controller keeps its
-// latency, also beside a quiet one without a receive timeout, and closing a
-// healthy connection returns at once. A stored reply wakes its caller at once,
-// not at the next poll interval: a 10 ms poll never answers under 10 ms, and
-// the quickest call survives load.
+// A controller that stops reading: a send to it blocks for at most its send
+// limit (its receive timeout, here 3000 ms), then fails with 6. Meanwhile a
+// healthy controller keeps its latency beside a quiet connection without a
+// receive timeout, closing a healthy connection returns at once, and a reply
+// wakes its caller at once (a 10 ms poll never answers under 10 ms).
 TEST_F(Transport, StuckControllerStallsNoOtherConnection) {
     int port = 0;
     const platform::Socket listener = platform::tcp_listen_loopback(&port);
@@ -123,9 +121,8 @@ TEST_F(Transport, StuckControllerStallsNoOtherConnection) {
     platform::close_socket(listener);
 }
 
-// Replies reach the calls of their own connection and kind, the earliest
-// registered first; two replies in one read both arrive (an arrived one is
-// never overwritten).
+// Replies reach callers of their own connection and kind, the earliest first;
+// two replies in one read both arrive (an arrived one is never overwritten).
 TEST_F(Transport, RepliesReachTheirOwnConnectionsCallersInOrder) {
     FakeController other;
     SOCKHANDLE h2 = connect_to(other);
@@ -248,12 +245,10 @@ double set_point_lateness_ms(FakeController& fc, SOCKHANDLE h, int percentile) {
     return late_ms.empty() ? 1e9 : late_ms[late_ms.size() * percentile / 100];
 }
 
-// Set-points leave at once even while blocking calls share the connection:
-// no segment waits for the previous one's acknowledgement. Held back that
-// way they came 20 ms late at the median; a machine busy with other tests
-// can make a few late by a millisecond, so the best of three runs counts.
-// A sanitizer build slows the library's own path; Wine's loopback is slow
-// and uneven in itself, so there the median is what is checked.
+// Set-points leave at once beside blocking calls on their connection (held back
+// for acknowledgements they came 20 ms late at the median). The best of three
+// runs counts, as a busy machine makes a few late; sanitizers and Wine's uneven
+// loopback get 5 ms, and under Wine the median is what is checked.
 TEST_F(Transport, SetPointsArriveWithinAMillisecondBesideBlockingCalls) {
     fc.on("get_joint_degree", kDegree);
 #if defined(_WIN32)
@@ -271,9 +266,8 @@ TEST_F(Transport, SetPointsArriveWithinAMillisecondBesideBlockingCalls) {
     EXPECT_LE(best, bound) << "percentile " << percentile;
 }
 
-// The queue holds 599 lines (held back here by a download); the next is
-// refused with 20, and every accepted one leaves, in order, on the 10 ms beat
-// of the hand-moved clock.
+// 599 lines fit the queue (held back here by a download), the next is refused
+// with 20, and every accepted one leaves in order on the hand-moved clock's beat.
 TEST_F(Transport, FullQueueRefusesWithTwentyAndLosesNoAcceptedLine) {
     TestClock clock(true);
     std::vector<std::string> accepted;
@@ -290,8 +284,7 @@ TEST_F(Transport, FullQueueRefusesWithTwentyAndLosesNoAcceptedLine) {
     EXPECT_EQ(fc.lines(), accepted);
 }
 
-// A 10 ms beat, not the sum of 10 ms sleeps and sends; the bytes of queued
-// lines are pinned by the UnInit test.
+// A 10 ms beat, not the sum of 10 ms sleeps and sends.
 TEST_F(Transport, QueuedLinesDrainAtOneHundredPerSecond) {
     constexpr int kLines = 200;
     for (int n = 0; n < kLines; ++n) ASSERT_EQ(core::queue_line(h, "{\"n\":" + std::to_string(n) + "}\r\n"), 0);
@@ -364,8 +357,7 @@ TEST_F(Transport, WhatIsGivenUpIsLogged) {
     EXPECT_TRUE(logged(ARX_LOG_DEBUG, id + ": reply of kind 159 discarded, no call waits for it: " + kDegree));
     fc.push_line(kDegree + std::string(5000, ' '));
     EXPECT_TRUE(logged(ARX_LOG_WARNING, id + ": a reply line longer than 4096 bytes was cut to them"));
-    // A stalled line is dropped after the reply timeout with no traffic, as the
-    // call times out; the next line is not glued to it.
+    // A stalled line is dropped at the reply timeout without traffic; the next is not glued to it.
     fc.push_bytes(kDegree.substr(0, 10));
     EXPECT_EQ(clock.run([&] { return ask(h); }), ARX_REPLY_TIMEOUT);
     EXPECT_TRUE(logged(ARX_LOG_WARNING, id + ": a reply line stalled for 3000 ms and is dropped"));
