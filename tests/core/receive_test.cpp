@@ -146,9 +146,8 @@ TEST(ReceiveLoop, BegunLinesAreGivenUpEachAtItsOwnLimit) {
         std::string text;
         const auto reply = core::take_reply(slots[i], [&](const char* r) { return text = r, 0; });
         EXPECT_EQ(reply.has_value(), cases[i].reply) << text;
-        if (cases[i].reply) EXPECT_EQ(text, kBegun + std::to_string(i) + "}");
-        if (!reply) core::remove_slot(slots[i]);
-        Arm_Socket_Close(handles[i]);
+        EXPECT_EQ(text, cases[i].reply ? kBegun + std::to_string(i) + "}" : "");
+        Arm_Socket_Close(handles[i]);  // frees a slot left waiting
     }
 }
 
