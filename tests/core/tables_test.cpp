@@ -1,27 +1,12 @@
-#include "core/message_queue.h"
 #include "core/pending_table.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace arx::core {
 namespace {
-
-TEST(MessageQueue, HoldsFiveHundredNinetyNineOfSixHundredInOrder) {
-    auto q = std::make_unique<MessageQueue>();
-    ASSERT_TRUE(q->create(600));
-    for (int i = 0; i < 599; ++i) ASSERT_TRUE(q->push(7, std::to_string(i).c_str(), std::to_string(i).size())) << i;
-    EXPECT_FALSE(q->push(7, "x", 1));
-    QueuedMessage m;
-    for (int i = 0; i < 599; ++i) {
-        ASSERT_TRUE(q->pop(m));
-        EXPECT_EQ(std::string(m.text, m.length), std::to_string(i));
-    }
-    EXPECT_FALSE(q->pop(m));
-}
 
 TEST(PendingTable, RemovalKeepsRegistrationOrder) {
     auto t = std::make_unique<PendingReplyTable>();
