@@ -18,13 +18,6 @@ using arx::test::list;
 namespace {
 const arx::kin::KinematicState& kin() { return arx::kin::kinematic_state(); }
 float radians(float degrees) { return static_cast<float>(degrees * 3.1415926 / 180.0); }
-// A pose as the controller receives it: x y z in millionths, angles in thousandths, truncated.
-std::string wire(const Pose& p) {
-    const float v[6] = {p.x * 1e6f, p.y * 1e6f, p.z * 1e6f, p.euler.rx * 1e3f, p.euler.ry * 1e3f, p.euler.rz * 1e3f};
-    std::string out = "[";
-    for (int i = 0; i < 6; ++i) out += (i ? "," : "") + std::to_string(static_cast<std::int32_t>(v[i]));
-    return out + "]";
-}
 }  // namespace
 
 class Replies : public CommandTest {
@@ -238,32 +231,6 @@ TEST_F(Replies, CurrentTrajectoryDecodesByType) {
         {"type names are lower case", "get_arm_current_trajectory", reply(R"("type":"MOVEL","data":[1,2,3,4,5,6])"), query, {11, 2, untouched}},
         {"no type", "get_arm_current_trajectory", reply(R"("data":[1,2,3,4,5,6])"), query, {9, 2, untouched}},
     });
-}
-
-// The tool move starts from the caller's joints, the rotation from the joints
-// the arm reports; both travel as a straight-line move after the state query.
-TEST_F(Replies, DerivedMovesSendTheKinematicsTarget) {
-    fc.on("get_current_arm_state",
-          R"({"state":"current_arm_state","arm_state":{"pose":[0,0,0,0,0,0],"joint":[10000,20000,30000,0,45000,0],"arm_err":0,"sys_err":0}})");
-    float caller[6] = {0, 30, 60, 0, 90, 0};
-    const float reported[6] = {10, 20, 30, 0, 45, 0};
-    Pose axis{};
-    axis.euler = eul{0, 1.5708f, 0};
-    const std::string state_query = R"({"command":"get_current_arm_state"})";
-    struct Case { std::function<int()> call; std::string movel; };
-    const Case cases[] = {
-        {[&] { return MoveCartesianTool_Cmd(h, caller, 0.01f, -0.02f, 0.05f, 0, 15, 0, false); },
-         R"({"command":"movel","pose":)" + wire(Cartesian_Tool(caller, 0.01f, -0.02f, 0.05f, 0)) + R"(,"v":15,"r":0})"},
-        {[&] { return MoveRotate_Cmd(h, 2, 30, axis, 25, 0.2f, false); },
-         R"({"command":"movel","pose":)" + wire(RotateMove(reported, 2, 30, axis)) + R"(,"v":25,"r":200})"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.movel);
-        fc.clear();
-        EXPECT_EQ(c.call(), 0);
-        ASSERT_TRUE(fc.wait_lines(2));
-        EXPECT_EQ(fc.lines(), (std::vector<std::string>{state_query, c.movel}));
-    }
 }
 
 // A connection opened under ARM_MODEL_B carries seven joint values both ways;
