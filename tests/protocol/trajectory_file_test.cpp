@@ -17,9 +17,8 @@
 using arx::test::ms_since;
 using Clock = std::chrono::steady_clock;
 
-// Every send still reaches its socket; the sizes of those made with the
-// do-not-route flag (the file's pieces) are noted on the way. WinSock's send
-// cannot be interposed: on Windows the content is checked whole.
+// The sizes of sends with the do-not-route flag (the file's pieces) are noted on their way. WinSock's send cannot be
+// interposed: on Windows the content is checked whole.
 static std::mutex g_pieces_mutex;
 static std::vector<std::size_t> g_pieces;
 #ifdef _WIN32
@@ -109,10 +108,21 @@ TEST_F(TrajectoryFile, RefusalsSendNothingAndLeaveTheConnectionFree) {
     }
 }
 
-TEST_F(TrajectoryFile, AnnouncesThenSendsTheTextInTenBytePieces) {
+// The announcement, then the text in ten-byte pieces until the controller's verdict; no content after a refused
+// announcement.
+TEST_F(TrajectoryFile, AnnouncesSendsTenBytePiecesAndTakesTheVerdict) {
     const std::string big = text_of(102400) + text_of(100);  // the cut falls after a line feed
     const std::string prefix = dir.substr(dir.rfind('/') + 1);
-    struct Case { std::string path; int length; std::string announced, content; std::vector<std::size_t> pieces; };
+    const std::string verdict = file("v.txt", text_of(15)), refused = R"({"command":"run_project","project_state":false})";
+    const std::string verdict_is = R"({"command":"download_project","project_state":)";
+    struct Case {
+        std::string path;
+        int length;
+        std::string announced, content;
+        std::vector<std::size_t> pieces;
+        std::string accept = kAccepted, verdict = kVerdictTrue;
+        int rc = 0;
+    };
     const Case cases[] = {
         {file("pick.txt", text_of(25)), -2, announcement(25, "pick.txt"), text_of(25), {10, 10, 5}},
         {file("z.txt", text_of(40) + '\0' + text_of(19)), -2, announcement(40, "z.txt"), text_of(40), {10, 10, 10, 10}},
@@ -126,45 +136,27 @@ TEST_F(TrajectoryFile, AnnouncesThenSendsTheTextInTenBytePieces) {
         // A quote or backslash in the name stays text: the line is valid JSON with four members.
         {file("we\"ird\\name.txt", text_of(11)), -2, announcement(11, R"(we\"ird\\name.txt)"), text_of(11), {10, 1}},
 #endif
-    };
-    fc.on("run_project", kAccepted);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.announced);
-        fc.clear();
-        take_pieces();
-        auto transfer = std::async(std::launch::async, [&] { return send_file(c.path, c.length); });
-        ASSERT_TRUE(wait_raw(c.announced.size() + c.content.size()));
-        fc.push_line(kVerdictTrue);
-        EXPECT_EQ(transfer.get(), 0);
-        EXPECT_TRUE(fc.raw_of(0) == c.announced + c.content) << fc.raw_of(0).substr(0, 200);
-        if (kSeesPieces) { EXPECT_EQ(take_pieces(), c.pieces); }
-    }
-}
-
-TEST_F(TrajectoryFile, ControllerVerdicts) {
-    const std::string path = file("v.txt", text_of(15));
-    const std::string announced = announcement(15, "v.txt");
-    struct Case { std::string accept, verdict; int rc; };
-    const Case cases[] = {
-        {R"({"command":"run_project","project_state":false})", "", 16},  // refused: no content sent
-        {kAccepted, R"({"command":"download_project","project_state":false})", 16},
-        {kAccepted, R"({"command":"download_project","project_state":2})", 11},
+        {verdict, -2, announcement(15, "v.txt"), "", {}, refused, "", 16},
+        {verdict, -2, announcement(15, "v.txt"), text_of(15), {10, 5}, kAccepted, verdict_is + "false}", 16},
+        {verdict, -2, announcement(15, "v.txt"), text_of(15), {10, 5}, kAccepted, verdict_is + "2}", 11},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.accept + c.verdict);
+        SCOPED_TRACE(c.announced + c.verdict);
         fc.clear();
         fc.on("run_project", c.accept);
-        auto transfer = std::async(std::launch::async, [&] { return send_file(path); });
+        take_pieces();
+        auto transfer = std::async(std::launch::async, [&] { return send_file(c.path, c.length); });
         if (!c.verdict.empty()) {
-            ASSERT_TRUE(wait_raw(announced.size() + 15));
+            ASSERT_TRUE(wait_raw(c.announced.size() + c.content.size()));
             fc.push_line(c.verdict);
         }
         EXPECT_EQ(transfer.get(), c.rc);
-        EXPECT_EQ(fc.raw_of(0), c.verdict.empty() ? announced : announced + text_of(15));
+        EXPECT_TRUE(fc.raw_of(0) == c.announced + c.content) << fc.raw_of(0).substr(0, 200);
+        if (kSeesPieces) { EXPECT_EQ(take_pieces(), c.pieces); }
     }
     fc.on("run_project", kAccepted);  // no verdict: the reply timeout and 7 ms more
     const auto start = Clock::now();
-    EXPECT_EQ(send_file(path), 7);
+    EXPECT_EQ(send_file(verdict), 7);
     EXPECT_GE(ms_since(start), 3007);
     EXPECT_LT(ms_since(start), 3400);
 }
