@@ -3,6 +3,7 @@
 // the 20 ms pause; and values that have no sound line (11). Refused calls send
 // nothing and queue nothing.
 #include "core/library.h"
+#include "core/platform.h"
 #include "core/transfer_state.h"
 #include "kinematics/state.h"
 #include "support/command_cases.h"
@@ -28,7 +29,12 @@ TEST_F(Checks, RefuseInEachCommandsOwnOrderBeforeSending) {
     std::fill(std::begin(huge), std::end(huge), 1e30f);  // 34 digits each: the line would not fit
     const SOCKHANDLE closed = arx::test::connect_to(fc);
     Arm_Socket_Close(closed);
+    // A socket the library does not hold (say, one that took a closed handle's number) is never written to.
+    const arx::platform::Socket foreign = arx::platform::tcp_socket();
+    ASSERT_TRUE(arx::platform::tcp_connect(foreign, "127.0.0.1", fc.port(), 1000));
+    ASSERT_TRUE(fc.wait_connections(3));
     expect_sends({
+        {"a socket the library does not hold", [&] { return Arm_Socket_State(foreign); }, nullptr, 6},
         // Commands without the handle check take handle 0, which is no connection.
         {"min pos, handle 0", [] { return Set_Joint_Min_Pos(0, 1, 1.0f, false); }, nullptr, 6},
         {"set-point on a closed connection", [&] { return Movej_CANFD(closed, kJoints); }, nullptr, 6},
@@ -40,6 +46,8 @@ TEST_F(Checks, RefuseInEachCommandsOwnOrderBeforeSending) {
         {"auto tool frame name", [&] { return Generate_Auto_Tool_Frame(h, nullptr, 1, 0, 0, 0, true); }, nullptr, 19},
         {"second kernel version", [&] { return Get_Arm_Software_Version(h, k, k, k, nullptr); }, nullptr, 19},
     });
+    EXPECT_EQ(fc.raw_of(2), "");
+    arx::platform::close_socket(foreign);
 }
 
 // A file download refuses first, before its pause, and stores nothing.
@@ -76,7 +84,14 @@ TEST_F(Checks, PauseOnlyWhereTheCommandTakesIt) {
     }
 }
 
-TEST(ChecksUninitialised, SetterRefusesWith2) {
+// Before Arx_API_Init no thread reads replies: 2 at once, nothing connects.
+TEST(ChecksUninitialised, SetterAndConnectRefuseWith2) {
     if (arx::core::initialised()) GTEST_SKIP() << "the library was initialised earlier in this process";
+    arx::test::FakeController fc;
+    const auto start = Clock::now();
     EXPECT_EQ(Set_Joint_Speed(1234, 1, 1.0f, false), 2);
+    EXPECT_EQ(Arm_Socket_Start("127.0.0.1", fc.port(), 100), static_cast<SOCKHANDLE>(ARX_NOT_INITIALISED));
+    EXPECT_LT(ms_since(start), 100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(fc.connections(), 0);
 }

@@ -29,19 +29,6 @@ protected:
     FakeController fc;
 };
 
-// A socket the library does not hold (say, one that took a closed handle's
-// number) is never written to: 6.
-TEST_F(Registry, ForeignSocketIsNeverWrittenTo) {
-    ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
-    platform::Socket foreign = platform::tcp_socket();
-    ASSERT_TRUE(platform::tcp_connect(foreign, kIp, fc.port(), 1000));
-    ASSERT_TRUE(fc.wait_connections(1));
-    EXPECT_EQ(Arm_Socket_State(foreign), ARX_SEND_FAILED);
-    platform::sleep_ms(50);
-    EXPECT_EQ(fc.raw_of(0), "");
-    platform::close_socket(foreign);
-}
-
 TEST_F(Registry, ReusesClosedEntriesAndRefusesWithFourWhenFull) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     for (int i = 0; i < 301; ++i) {
@@ -56,15 +43,6 @@ TEST_F(Registry, ReusesClosedEntriesAndRefusesWithFourWhenFull) {
     open.back() = connect_to(fc);
     EXPECT_GT(open.back(), 5u);
     for (SOCKHANDLE h : open) Arm_Socket_Close(h);
-}
-
-// Before Arx_API_Init no thread reads replies: 2 at once, nothing connects.
-TEST_F(Registry, StartBeforeInitReturnsTwoWithoutConnecting) {
-    const auto start = platform::monotonic_ms();
-    EXPECT_EQ(Arm_Socket_Start(kIp, fc.port(), 100), static_cast<SOCKHANDLE>(ARX_NOT_INITIALISED));
-    EXPECT_LT(platform::monotonic_ms() - start, 100);
-    platform::sleep_ms(50);
-    EXPECT_EQ(fc.connections(), 0);
 }
 
 // A peer that never answers the handshake (here: a listener whose backlog
