@@ -1,6 +1,5 @@
-// The checks every command runs before it builds a line, in its own order:
-// file transfer (18), null pointers (19), handle 0 (5), initialisation (2),
-// the 20 ms pause; and values that have no sound line (11). Refused calls send
+// The checks every command runs before it builds a line, in its own order: file transfer (18), null pointers (19),
+// handle 0 (5), initialisation (2), the 20 ms pause; and values that have no sound line (11). Refused calls send
 // nothing and queue nothing.
 #include "core/library.h"
 #include "core/platform.h"

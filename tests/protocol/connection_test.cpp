@@ -45,9 +45,8 @@ TEST_F(Registry, ReusesClosedEntriesAndRefusesWithFourWhenFull) {
     for (SOCKHANDLE h : open) Arm_Socket_Close(h);
 }
 
-// A peer that never answers the handshake (here: a listener whose backlog
-// is full) makes the connect fail with 5 after the reply timeout, not after
-// the system's minutes.
+// A peer that never answers the handshake (here: a listener whose backlog is full) makes the connect fail with 5 after
+// the reply timeout, not after the system's minutes.
 TEST_F(Registry, ConnectWithoutAnswerGivesUpAfterTheReplyTimeout) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     int port = 0;
@@ -69,9 +68,8 @@ TEST_F(Registry, ConnectWithoutAnswerGivesUpAfterTheReplyTimeout) {
     platform::close_socket(listener);
 }
 
-// A handle the library does not know carries six joint values on both sides,
-// whatever the current arm model. The count is fixed by the model at connect
-// time; a reused socket number finds the new connection's record.
+// A handle the library does not know carries six joint values on both sides, whatever the current arm model. The count
+// is fixed by the model at connect time; a reused socket number finds the new connection's record.
 TEST_F(Registry, UnknownHandleCountsSixJointsBothWays) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, nullptr), 0);
     EXPECT_EQ(protocol::joints(123456), 6);
@@ -103,8 +101,7 @@ void expect_matrix(const kin::Transform& t, float x, float y, float z, float rx,
         for (int c = 0; c < 4; ++c) EXPECT_NEAR(t.m[r][c], expected.data[r][c], 1e-6) << r << "," << c;
 }
 
-// A failed tool-frame query refuses the connection, sends no work-frame query,
-// closes the socket and frees the registry entry.
+// A failed tool-frame query refuses the connection: no work-frame query, the socket closed, its registry entry freed.
 TEST(Startup, LoadsFramesAndASecondConnectionReplacesThem) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, nullptr), 0);
     const kin::KinematicState& state = kin::kinematic_state();

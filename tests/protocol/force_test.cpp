@@ -33,8 +33,7 @@ protected:
     void TearDown() override { Arx_API_Init(ARM_MODEL_A, nullptr); CommandTest::TearDown(); }
 };
 
-// Values without a sound line, and unknown calibration poses, are refused
-// before anything is sent.
+// Values without a sound line, and unknown calibration poses, are refused before anything is sent.
 TEST_F(Force, RefusalsSendNothing) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float bad_joint[6] = {0, 0, 3e6f, 0, 0, 0};
@@ -67,9 +66,8 @@ TEST_F(Force, SensorValuesDecode) {
     });
 }
 
-// Each set-point asks for one state report; the next report on the connection
-// reaches the callback once, decoded. Without a callback the report still
-// frees its set-point's place: a later report finds no set-point waiting.
+// Each set-point asks for one state report; the next report on the connection reaches the callback once, decoded.
+// Without a callback the report still frees its set-point's place: a later report finds no set-point waiting.
 TEST_F(Force, SetPointReportsReachTheCallbackOnce) {
     const std::size_t before = reports_seen();
     ASSERT_EQ(Force_Position_Move_Joint(h, kJoints, 1, 0, 2, 1.0f), 0);
@@ -101,9 +99,8 @@ TEST_F(Force, SetPointReportsReachTheCallbackOnce) {
 
 const char kForceReport[] = R"({"state":"Force_Position_State","joint":[0,0,0,0,0,0]})";
 
-// Unanswered set-points fill only their connection's share of the table of
-// awaited replies: the next is refused unsent, while the connection's other
-// commands and other connections carry on; reports free the places again.
+// Unanswered set-points fill only their connection's share of the table of awaited replies: the next is refused unsent,
+// while the connection's other commands and other connections carry on; reports free the places again.
 TEST_F(Force, UnansweredSetPointsFillOnlyTheirConnectionsShare) {
     const POSE pose{};
     for (int i = 0; i < arx::core::kCallbackSlotsPerConnection; ++i)

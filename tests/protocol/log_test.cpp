@@ -80,9 +80,8 @@ TEST_F(Log, RefusedRequestsReachTheHandlerAsWarningsWithNameAndCode) {
     EXPECT_EQ(arx::test::logged(), "");
 }
 
-// Callers on many threads while another thread sets and clears the handler:
-// every line arrives whole and at most once per call (ThreadSanitizer checks
-// the rest); with the handler left on, exactly once.
+// Callers on many threads while another thread sets and clears the handler: every line arrives whole and at most once
+// per call (ThreadSanitizer checks the rest); with the handler left on, exactly once.
 TEST_F(Log, HandlerSetAndCalledFromManyThreadsAtOnce) {
     constexpr int kThreads = 6, kCallsPerThread = 300;
     const auto call_from_threads = [] {
@@ -109,9 +108,9 @@ TEST_F(Log, HandlerSetAndCalledFromManyThreadsAtOnce) {
     EXPECT_EQ(LogRecorder::take().size(), static_cast<std::size_t>(kThreads * kCallsPerThread));
 }
 
-// Standard output belongs to the application (a tool that prints JSON, say): the all-state reply goes to the log
-// at debug level, whole, also when it does not decode, and never to standard output. The seventh joint's places
-// and the unused members stay as they were. The rows run in order: the handler is on again after a null one.
+// Standard output belongs to the application (a tool that prints JSON, say): the all-state reply goes to the log at
+// debug level, whole, also when it does not decode, and never to standard output. The seventh joint's places and the
+// unused members stay as they were. The rows run in order: the handler is on again after a null one.
 TEST_F(Log, AllStateReplyGoesToTheDebugLogNotStandardOutputAndLevelsFilter) {
     const std::string decodes =
         R"({"state":"arm_all_state","all_state":{"temperature":[1,2,3,4,5,6],"current":[1500,0,0,0,0,-2000],)"
@@ -143,8 +142,8 @@ TEST_F(Log, AllStateReplyGoesToTheDebugLogNotStandardOutputAndLevelsFilter) {
     const arx::test::TempFolder folder;
     std::FILE* capture = std::fopen(folder.file("stdout.txt").c_str(), "wb");
     ASSERT_NE(capture, nullptr);
-    // File descriptor 1 itself, so both the C library's stdout and direct
-    // writes land in the file; nothing is asserted while it is redirected.
+    // File descriptor 1 itself, so both the C library's stdout and direct writes land in the file; nothing is asserted
+    // while it is redirected.
     std::fflush(stdout);
     const int saved_stdout = dup(1);
     ASSERT_GE(dup2(fileno(capture), 1), 0);

@@ -1,5 +1,5 @@
-// Commands built from other commands' requests send their exact lines and take each step's 20 ms pause once, where
-// the step happens: never a second pause hidden in a call.
+// Commands built from other commands' requests send their exact lines and take each step's 20 ms pause once, where the
+// step happens: never a second pause hidden in a call.
 #include "support/command_cases.h"
 
 #include <cstdint>
@@ -33,8 +33,8 @@ std::string movel(const Pose& p, const char* v_r) {
     return out + "]," + v_r + "}";
 }
 
-// Runs `call` a few times: each line at least its pauses after the one before (the first after the call's start),
-// the quickest run within one step: a hidden pause makes every run late, a busy machine only some.
+// Runs `call` a few times: each line at least its pauses after the one before (the first after the call's start), the
+// quickest run within one step: a hidden pause makes every run late, a busy machine only some.
 constexpr int kRuns = 3;
 void expect_gaps(FakeController& fc, const std::function<void()>& call, const std::vector<Gap>& gaps) {
     std::vector<long long> quickest(gaps.size(), 1000000);

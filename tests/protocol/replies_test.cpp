@@ -106,9 +106,8 @@ TEST_F(Replies, SettingsStoreQueuedAtOnceBlockingOnlyWhenAccepted) {
     EXPECT_FLOAT_EQ(kin().install[2], radians(2.5f));
 }
 
-// The fourth DH value becomes the kinematics' end link only when it reads as
-// metres an arm can have (above 0, at most 1): a controller counting in a finer
-// unit (1440 for a 144 mm link, read as 144) must not leave every later pose
+// The fourth DH value becomes the kinematics' end link only when it reads as metres an arm can have (above 0, at most
+// 1): a controller counting in a finer unit (1440 for a 144 mm link, read as 144) must not leave every later pose
 // computation 144 m off. The outputs and the wire carry the value unchanged.
 TEST_F(Replies, DHEndLinkTakenOnlyAsMetresAnArmCanHave) {
     const float zero[7] = {};
@@ -167,8 +166,7 @@ TEST_F(Replies, DHEndLinkTakenOnlyAsMetresAnArmCanHave) {
     setLwt(0);
 }
 
-// The first array is copied whole before the second is looked up; a channel
-// list longer than the documented capacity stops at it.
+// The first array is copied whole before the second is looked up; a channel list longer than the capacity stops at it.
 TEST_F(Replies, TwoArrayRepliesDecodeInOrder) {
     // digital|analog, both with their first elements and the two past the capacity
     const auto inputs = [&] {
@@ -189,8 +187,7 @@ TEST_F(Replies, TwoArrayRepliesDecodeInOrder) {
     });
 }
 
-// A count that is negative, or whose bytes would not fit one line, is refused
-// with nothing sent and without reading past what the line could hold.
+// A negative count, or one whose bytes would not fit a line, is refused unsent, reading no more than a line holds.
 TEST_F(Replies, CountsWithoutASoundLineAreRefused) {
     unsigned char full[200];
     std::fill(std::begin(full), std::end(full), 255);
@@ -231,8 +228,7 @@ TEST_F(Replies, CurrentTrajectoryDecodesByType) {
     });
 }
 
-// A connection opened under ARM_MODEL_B carries seven joint values both ways;
-// a six-joint connection opened before keeps its own count.
+// A connection opened under ARM_MODEL_B carries seven joint values both ways; an earlier six-joint one keeps its count.
 TEST_F(Replies, SevenJointConnection) {
     const SOCKHANDLE six = h;
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, nullptr), 0);

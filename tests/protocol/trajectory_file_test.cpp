@@ -108,8 +108,7 @@ TEST_F(TrajectoryFile, RefusalsSendNothingAndLeaveTheConnectionFree) {
     }
 }
 
-// The announcement, then the text in ten-byte pieces until the controller's verdict; no content after a refused
-// announcement.
+// The announcement, the text in ten-byte pieces, the controller's verdict; no content after a refused announcement.
 TEST_F(TrajectoryFile, AnnouncesSendsTenBytePiecesAndTakesTheVerdict) {
     const std::string big = text_of(102400) + text_of(100);  // the cut falls after a line feed
     const std::string prefix = dir.substr(dir.rfind('/') + 1);
@@ -161,8 +160,7 @@ TEST_F(TrajectoryFile, AnnouncesSendsTenBytePiecesAndTakesTheVerdict) {
     EXPECT_LT(ms_since(start), 3400);
 }
 
-// Of two transfers started together on one connection one runs; while its
-// file travels that connection carries nothing else, another is not held up.
+// Of two transfers started together one runs; meanwhile its connection carries nothing else, another is not held up.
 TEST_F(TrajectoryFile, OnlyOneTransferAndOnlyItsConnectionIsBusy) {
     const SOCKHANDLE other = arx::test::connect_to(fc);
     const std::string path = file("busy.txt", text_of(30));

@@ -120,8 +120,8 @@ TEST_P(MoveWaits, TwoMovesOnOneConnectionOneStallsTheOtherArrives) {
     EXPECT_LT(clock.now_ms() - pushed, 500 + kSlackMs);  // the report ends the wait at once, not after the sampling interval
 }
 
-// A report beside the sample that completes a stall wins: the arm stands because it has arrived. A transfer on
-// another connection does not refuse this connection's samples.
+// A report beside the sample that completes a stall wins: the arm stands because it has arrived. A transfer on another
+// connection does not refuse this connection's samples.
 TEST_P(MoveWaits, ReportBesideTheStallingSampleWins) {
     TestClock clock(GetParam());
     arx::test::FakeController other;
@@ -137,8 +137,7 @@ TEST_P(MoveWaits, ReportBesideTheStallingSampleWins) {
     EXPECT_EQ(state_queries(fc), 6);
 }
 
-// Steps and the return to the drag origin wait for the arrival report only as long as any reply: a later report
-// finds no caller.
+// Steps and the return to the drag origin wait for their report only a reply's time: a later one finds no caller.
 TEST_P(MoveWaits, StepWaitsOnlyTheReplyTimeout) {
     TestClock clock(GetParam());
     fc.on("set_pos_step", late(kArrived, 3300));

@@ -18,8 +18,8 @@ std::string line_or_fault(Request& r) {
     return r.line().empty() ? "refused " + std::to_string(r.fault()) : std::string(r.line());
 }
 
-// Each value as the line's last member and as an array element. Whole numbers go by hand-written digit pairs up to
-// 32 bits and in the fixed form beyond; within the equality margin of a whole number they are that number. Scaled
+// Each value as the line's last member and as an array element. Whole numbers go by hand-written digit pairs up to 32
+// bits and in the fixed form beyond; within the equality margin of a whole number they are that number. Scaled
 // set-points truncate toward zero in single precision.
 TEST(RequestValues, TextAtTheEdgesOfEachForm) {
     struct Case { Value value; const char* text; };
@@ -56,8 +56,8 @@ TEST(RequestValues, TextAtTheEdgesOfEachForm) {
     }
 }
 
-// The controller's line buffer takes 299 characters: {"command":"x","n":"<text>"}\r\n is 24 plus the text, and
-// 16 more with ,"v":-2147483648 written in place at the end. Escaping doubles the quotes.
+// The controller's line buffer takes 299 characters: {"command":"x","n":"<text>"}\r\n is 24 plus the text, and 16 more
+// with ,"v":-2147483648 written in place at the end. Escaping doubles the quotes.
 TEST(Request, RefusesWhatCannotBeSentAndKeepsTheFirstFault) {
     struct Case { std::string text; bool number; int fault; std::size_t length; };
     const Case cases[] = {{std::string(275, 'a'), false, 0, 299}, {std::string(276, 'a'), false, 11, 0},
@@ -79,8 +79,8 @@ TEST(Request, RefusesWhatCannotBeSentAndKeepsTheFirstFault) {
     EXPECT_TRUE(first_fault_wins.line().empty());
 }
 
-// Arrays write all or nothing (an element that is not a number, or leaves
-// the float range, writes none); arrays "up to" a count never write past it.
+// Arrays write all or nothing (an element that is not a number, or leaves the float range, writes none); arrays "up to"
+// a count never write past it.
 TEST(Decoders, ScaledArrays) {
     constexpr float kUntouched = -7.0f;
     struct Case { const char* reply; int counted_rc; int up_to_rc; std::vector<float> counted; int up_to_written; };
