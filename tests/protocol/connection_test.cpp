@@ -3,7 +3,6 @@
 #include "core/library.h"
 #include "core/platform.h"
 #include "kinematics/state.h"
-#include "protocol/command.h"
 #include "protocol/startup.h"
 #include "support/fake_controller.h"
 
@@ -66,27 +65,6 @@ TEST_F(Registry, ConnectWithoutAnswerGivesUpAfterTheReplyTimeout) {
     EXPECT_EQ(registered(), 0);
     for (platform::Socket s : fillers) platform::close_socket(s);
     platform::close_socket(listener);
-}
-
-// A handle the library does not know carries six joint values on both sides, whatever the current arm model. The count
-// is fixed by the model at connect time; a reused socket number finds the new connection's record.
-TEST_F(Registry, UnknownHandleCountsSixJointsBothWays) {
-    ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, nullptr), 0);
-    EXPECT_EQ(protocol::joints(123456), 6);
-    SOCKHANDLE seven = connect_to(fc);
-    EXPECT_EQ(protocol::joints(seven), 7);
-    ASSERT_EQ(Arx_API_Init(ARM_MODEL_C2, nullptr), 0);
-    SOCKHANDLE six = connect_to(fc);
-    EXPECT_EQ(core::joint_count(seven), 7);
-    EXPECT_EQ(core::joint_count(six), 6);
-    Arm_Socket_Close(seven);
-    SOCKHANDLE reused = connect_to(fc);
-#ifndef _WIN32
-    ASSERT_EQ(reused, seven);  // the host hands out the lowest free number
-#endif
-    EXPECT_EQ(core::joint_count(reused), 6);
-    Arm_Socket_Close(reused);
-    Arm_Socket_Close(six);
 }
 
 void script(FakeController& fc, const char* tool_pose, const char* work_pose) {

@@ -2,6 +2,7 @@
 #include "kinematics/kinematic_state.h"
 #include "kinematics/state.h"
 #include "logged.h"
+#include "protocol/command.h"
 #include "support/command_cases.h"
 
 #include <climits>
@@ -228,10 +229,13 @@ TEST_F(Replies, CurrentTrajectoryDecodesByType) {
     });
 }
 
-// A connection opened under ARM_MODEL_B carries seven joint values both ways; an earlier six-joint one keeps its count.
+// A connection opened under ARM_MODEL_B carries seven joint values both ways; the count is fixed at connect time (an
+// earlier six-joint connection keeps its count, a reused socket number finds the new connection's), and a handle the
+// library does not know counts six whatever the model.
 TEST_F(Replies, SevenJointConnection) {
     const SOCKHANDLE six = h;
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_B, nullptr), 0);
+    EXPECT_EQ(arx::protocol::joints(123456), 6);
     h = arx::test::connect_to(fc);
     const float seven[7] = {1, 2, 3, 4, 5, 6, 7.5f};
     const float parm[14] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0.0125f, 14};
@@ -242,11 +246,19 @@ TEST_F(Replies, SevenJointConnection) {
          R"({"command":"movej","joint":[1000,2000,3000,4000,5000,6000,7500],"v":20,"r":0})"},
     });
     const std::string speeds = R"({"state":"joint_max_speed","joint_speed":[1000,2000,3000,4000,5000,6000,7000]})";
+    const std::string untouched = "-99,-99,-99,-99,-99,-99,-99,-99";
+    const auto speeds_of = [&](const SOCKHANDLE& s) { return [&] { return Got{Get_Joint_Speed(s, f), 0, list(f, 8)}; }; };
     expect_decodes({
-        {"seven joints read", "get_joint_max_speed", speeds, [&] { return Got{Get_Joint_Speed(h, f), 0, list(f, 8)}; },
-         {0, 0, "1,2,3,4,5,6,7,-99"}},
-        {"the six-joint connection keeps its count", "get_joint_max_speed", speeds,
-         [&] { return Got{Get_Joint_Speed(six, f), 0, list(f, 1)}; }, {10, 0, "-99"}},
+        {"seven joints read", "get_joint_max_speed", speeds, speeds_of(h), {0, 0, "1,2,3,4,5,6,7,-99"}},
+        {"the six-joint connection keeps its count", "get_joint_max_speed", speeds, speeds_of(six), {10, 0, untouched}},
     });
+    const SOCKHANDLE seven_joints = h;
+    Arm_Socket_Close(h);
+    ASSERT_EQ(Arx_API_Init(ARM_MODEL_C2, nullptr), 0);
+    h = arx::test::connect_to(fc);
+#ifndef _WIN32
+    ASSERT_EQ(h, seven_joints);  // the host hands out the lowest free number
+#endif
+    expect_decodes({{"a reused number: the new six-joint connection", "get_joint_max_speed", speeds, speeds_of(h), {10, 0, untouched}}});
     Arm_Socket_Close(six);
 }
