@@ -3,8 +3,6 @@
 // nothing and queue nothing.
 #include "core/library.h"
 #include "core/platform.h"
-#include "core/transfer_state.h"
-#include "kinematics/state.h"
 #include "support/command_cases.h"
 
 #include <limits>
@@ -47,21 +45,6 @@ TEST_F(Checks, RefuseInEachCommandsOwnOrderBeforeSending) {
     });
     EXPECT_EQ(fc.raw_of(2), "");
     arx::platform::close_socket(foreign);
-}
-
-// A file download refuses first, before its pause, and stores nothing.
-TEST_F(Checks, FileTransferRefusesFirstWithoutPauseAndStoresNothing) {
-    setAngle(1, 2, 3);
-    const arx::core::TransferClaim transfer(h);
-    ASSERT_TRUE(transfer);
-    const auto start = Clock::now();
-    expect_sends({
-        {"before the value", [&] { return Set_Joint_Speed(h, 1, kNaN, true); }, nullptr, 18},
-        {"before the null check", [&] { return Get_Joint_Speed(h, nullptr); }, nullptr, 18},
-        {"install pose", [&] { return Set_Install_Pose(h, 0, 0, 90, false); }, nullptr, 18},
-    });
-    EXPECT_LT(ms_since(start), arx::core::kCommandPauseMs);
-    EXPECT_FLOAT_EQ(arx::kin::kinematic_state().install[2], static_cast<float>(3 * 3.1415926 / 180));
 }
 
 TEST_F(Checks, PauseOnlyWhereTheCommandTakesIt) {

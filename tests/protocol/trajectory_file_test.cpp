@@ -1,4 +1,5 @@
 // Trajectory-file downloads: the announcement, ten-byte pieces, refusals, other commands meanwhile.
+#include "kinematics/state.h"
 #include "support/command_cases.h"
 #include "support/temp_folder.h"
 
@@ -8,6 +9,7 @@
 #include <unistd.h>
 #endif
 
+#include <cmath>
 #include <filesystem>
 #include <future>
 #include <mutex>
@@ -160,9 +162,11 @@ TEST_F(TrajectoryFile, AnnouncesSendsTenBytePiecesAndTakesTheVerdict) {
     EXPECT_LT(ms_since(start), 3400);
 }
 
-// Of two transfers started together one runs; meanwhile its connection carries nothing else, another is not held up.
+// Of two transfers started together one runs; meanwhile its connection carries nothing else (refused first, before
+// the value and null checks and the pause, storing nothing), another is not held up.
 TEST_F(TrajectoryFile, OnlyOneTransferAndOnlyItsConnectionIsBusy) {
     const SOCKHANDLE other = arx::test::connect_to(fc);
+    setAngle(1, 2, 3);
     const std::string path = file("busy.txt", text_of(30));
     fc.on("run_project", kAccepted);
     fc.on("set_arm_stop", R"({"command":"set_arm_stop","arm_stop":true})");
@@ -175,7 +179,11 @@ TEST_F(TrajectoryFile, OnlyOneTransferAndOnlyItsConnectionIsBusy) {
     EXPECT_EQ(Move_Stop_Cmd(h, true), 18);
     EXPECT_EQ(Movej_CANFD(h, joints), 18);
     EXPECT_EQ(Arm_Socket_State(h), 18);
-    EXPECT_LT(ms_since(start), 20);  // refused before the pause
+    EXPECT_EQ(Set_Joint_Speed(h, 1, std::nanf(""), true), 18);
+    EXPECT_EQ(Get_Joint_Speed(h, nullptr), 18);
+    EXPECT_EQ(Set_Install_Pose(h, 0, 0, 90, false), 18);
+    EXPECT_LT(ms_since(start), 20);
+    EXPECT_FLOAT_EQ(arx::kin::kinematic_state().install[2], static_cast<float>(3 * 3.1415926 / 180));
     EXPECT_EQ(Move_Stop_Cmd(other, true), 0);
     fc.push_line(kVerdictTrue);
     const int a = first.get(), b = second.get();
