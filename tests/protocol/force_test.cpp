@@ -1,10 +1,9 @@
-// Force sensing: decoders, refusals, and the set-point reports and their places in the table of awaited replies.
+// Force sensing: decoders, and the set-point reports and their places in the table of awaited replies.
 #include "core/library.h"
 #include "core/pending_table.h"
 #include "core/transport.h"
 #include "support/command_cases.h"
 
-#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -32,20 +31,6 @@ class Force : public CommandTest {
 protected:
     void TearDown() override { Arx_API_Init(ARM_MODEL_A, nullptr); CommandTest::TearDown(); }
 };
-
-// Values without a sound line, and unknown calibration poses, are refused before anything is sent.
-TEST_F(Force, RefusalsSendNothing) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float bad_joint[6] = {0, 0, 3e6f, 0, 0, 0};
-    expect_sends({
-        {"pose 0", [&] { return Manual_Set_Force(h, 0, kJoints); }, nullptr, 11},
-        {"pose -1, null joints first", [&] { return Manual_Set_Force(h, -1, nullptr); }, nullptr, 19},
-        {"N x10 beyond 32 bits", [&] { return Set_Force_Postion(h, 1, 0, 2, 300000000, 0); }, nullptr, 11},
-        {"force NaN", [&] { return Force_Position_Move_POSE(h, POSE{}, 1, 0, 2, nan); }, nullptr, 11},
-        {"joint beyond 32 bits x1000", [&] { return Force_Position_Move_Joint(h, bad_joint, 1, 0, 2, 1); }, nullptr, 11},
-        {"one-axis, null second pose", [&] { return Manual_Set_Fz(h, kJoints, nullptr); }, nullptr, 19},
-    });
-}
 
 TEST_F(Force, SensorValuesDecode) {
     float force[ARX_FORCE_DATA_CAPACITY + 2];

@@ -1,11 +1,10 @@
-// Replies refused or written in part, the kinematics that follow DH and installation, Modbus counts, derived moves.
+// Replies refused or written in part, the kinematics that follow DH and installation, seven-joint connections.
 #include "kinematics/kinematic_state.h"
 #include "kinematics/state.h"
 #include "logged.h"
 #include "protocol/command.h"
 #include "support/command_cases.h"
 
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -28,7 +27,6 @@ protected:
     FRAME_NAME names[ARX_FRAME_NAME_CAPACITY + 1];
     unsigned char bytes[kCap + 2];
     float values[kCap + 2];
-    unsigned char data[64] = {1, 2, 3, 4, 5, 6};
     void mark() override {
         CommandTest::mark();
         std::memset(&frame, 'Z', sizeof frame);  // every byte a known mark
@@ -185,28 +183,6 @@ TEST_F(Replies, TwoArrayRepliesDecodeInOrder) {
          {0, 0, "1,2,3|77,77|0.001,0.002|-99,-99"}},
         {"AI not an array: DI kept", "get_IO_input", in + R"("DI":[1,1],"AI":5})", inputs, {11, 0, "1,1,77|77,77|-99,-99|-99,-99"}},
         {"AI -1 V: low byte", "get_AI_state", R"({"state":"AI_state","voltage":-1500})", one(3), {0, 255}},
-    });
-}
-
-// A negative count, or one whose bytes would not fit a line, is refused unsent, reading no more than a line holds.
-TEST_F(Replies, CountsWithoutASoundLineAreRefused) {
-    unsigned char full[200];
-    std::fill(std::begin(full), std::end(full), 255);
-    const std::string registers = R"({"command":"write_registers","port":0,"address":4,"num":27,"data":[)";
-    std::string bytes27;
-    for (int i = 0; i < 54; ++i) bytes27 += std::string(i ? "," : "") + "255";
-    const std::string line27 = registers + bytes27 + R"(],"device":3})";
-    ASSERT_EQ(line27.size() + 2, 297u);  // 28 registers would need 305 of the 299 characters
-    expect_sends({
-        {"27 registers of 255 fit", [&] { return Write_Registers(h, 0, 4, 27, full, 3, false); }, line27.c_str()},
-        // Coil bytes go as one integer up to eight coils (more: the sweep), none included.
-        {"no coils", [&] { return Write_Coils(h, 1, 0, 0, data, 1, false); }, R"({"command":"write_coils","port":1,"address":0,"num":0,"data":1,"device":1})"},
-        {"28 registers do not", [&] { return Write_Registers(h, 0, 4, 28, full, 3, false); }, nullptr, 11},
-        {"negative registers", [&] { return Write_Registers(h, 0, 4, -1, full, 3, true); }, nullptr, 11},
-        {"registers beyond any line, two bytes given", [&] { return Write_Registers(h, 0, 4, INT_MAX, data, 3, true); }, nullptr, 11},
-        {"60 coil bytes of 255 do not fit", [&] { return Write_Coils(h, 1, 0, 480, full, 1, true); }, nullptr, 11},
-        {"negative coils", [&] { return Write_Coils(h, 1, 0, -8, full, 1, false); }, nullptr, 11},
-        {"coils beyond any line", [&] { return Write_Coils(h, 1, 0, INT_MAX, data, 1, false); }, nullptr, 11},
     });
 }
 
