@@ -59,13 +59,10 @@ static std::string announcement(std::size_t size, const std::string& escaped_nam
 
 class TrajectoryFile : public arx::test::ControllerTest {
 protected:
+    // A file named without a folder lands in the working directory: the test's own folder.
     void SetUp() override {
         ControllerTest::SetUp();
-        dir = folder.path();
-        ASSERT_FALSE(dir.empty());
-        // A file named without a folder lands in the working directory: the test's own folder.
         std::error_code error;
-        working_dir = std::filesystem::current_path(error);
         std::filesystem::current_path(dir, error);
         ASSERT_FALSE(error) << error.message();
     }
@@ -85,8 +82,8 @@ protected:
     // Waits until `n` bytes have reached the fake on the first connection (ten thousand sends take seconds under Wine).
     bool wait_raw(std::size_t n) const { return arx::test::wait_until([&] { return fc.raw_of(0).size() >= n; }, 10000); }
     arx::test::TempFolder folder;  // removed with everything in it after TearDown
-    std::string dir;
-    std::filesystem::path working_dir;
+    const std::string dir = folder.path();
+    const std::filesystem::path working_dir = std::filesystem::current_path();
 };
 
 TEST_F(TrajectoryFile, RefusalsSendNothingAndLeaveTheConnectionFree) {
