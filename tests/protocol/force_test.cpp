@@ -1,4 +1,4 @@
-// Force sensing: decoders, and the set-point reports and their places in the table of awaited replies.
+// Force sensing: the set-point reports and their places in the table of awaited replies.
 #include "core/library.h"
 #include "core/pending_table.h"
 #include "core/transport.h"
@@ -8,7 +8,6 @@
 #include <thread>
 
 using arx::test::CommandTest;
-using arx::test::Got;
 using arx::test::list;
 
 namespace {
@@ -31,25 +30,6 @@ class Force : public CommandTest {
 protected:
     void TearDown() override { Arx_API_Init(ARM_MODEL_A, nullptr); CommandTest::TearDown(); }
 };
-
-TEST_F(Force, SensorValuesDecode) {
-    float force[ARX_FORCE_DATA_CAPACITY + 2];
-    // the values, then the two past the capacity
-    const auto six = [&] {
-        std::fill(std::begin(force), std::end(force), kMark);
-        const int rc = Get_Force_Data(h, force);
-        return Got{rc, 0, list(force, 6) + "|" + list(&force[ARX_FORCE_DATA_CAPACITY], 2)};
-    };
-    const auto fz = [&] { const int rc = Get_Fz(h, &f[0]); return Got{rc, f[0]}; };
-    const std::string data = R"({"state":"get_force_data","force_data":)";
-    expect_decodes({
-        {"past the capacity", "get_force_data", data + "[1,2,3,4,5,6,7,8]}", six, {0, 0, "0.001,0.002,0.003,0.004,0.005,0.006|-99,-99"}},
-        {"fewer written", "get_force_data", data + "[2500.5]}", six, {0, 0, "2.5005,-99,-99,-99,-99,-99|-99,-99"}},
-        {"set_state false", "get_Fz", R"({"state":"get_Fz","set_state":false,"Fz":-3.25})", fz, {9, kMark}},
-        {"no Fz", "get_Fz", R"({"state":"get_Fz","set_state":true})", fz, {8, kMark}},
-        {"Fz as text", "get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":"-3"})", fz, {11, kMark}},
-    });
-}
 
 // Each set-point asks for one state report; the next report on the connection reaches the callback once, decoded.
 // Without a callback the report still frees its set-point's place: a later report finds no set-point waiting.

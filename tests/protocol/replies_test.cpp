@@ -36,7 +36,10 @@ protected:
     }
 };
 
-TEST_F(Replies, FrameQueriesStopAtTheFirstBadMember) {
+// Replies refused or written in part: frames stop at the first bad member; two-array replies: the first array is copied
+// whole before the second is looked up, and a channel list longer than the capacity stops at it. The current
+// trajectory: a "data" array shorter than the type needs is refused before anything is written.
+TEST_F(Replies, QueriesDecode) {
     // name|10th character|pose|position, and the payload
     const auto current = [&] {
         const int rc = Get_Current_Tool_Frame(h, &frame);
@@ -57,16 +60,6 @@ TEST_F(Replies, FrameQueriesStopAtTheFirstBadMember) {
     const std::string pose6 = R"("pose":[250000,0,-1000000,1571,0,0])";
     const std::string tool = R"({"state":"current_tool_frame","tool_name":"abcdefghijk",)" + pose6;
     const std::string names_reply = R"({"state":"total_tool_frame","tool_names":)";
-    expect_decodes({
-        {"tool position not an array", "get_current_tool_frame", tool + R"(,"payload":2.75,"position":5})", current,
-         {9, 2.0, "abcdefghi|90|0.25,0,-1,1.571,0,0|" + m + "," + m + "," + m}},
-        {"given tool position not an array", "get_tool_frame", R"({"state":"given_tool_frame",)" + pose6 + R"(,"payload":2.75,"position":5})", given, {11, 2.75, "0.25"}},
-        {"twelve names: cut at ten", "get_total_tool_frame", names_reply + R"(["abcdefghijk","b","c","d","e","f","g","h","i","j","k"]})", all_tools,
-         {0, ARX_FRAME_NAME_CAPACITY, "abcdefghi|90|90"}},
-    });
-}
-
-TEST_F(Replies, QueriesDecode) {
     const auto dh = [&] {
         arx::kin::store_end_link_length(0.5f);
         return Got{Get_DH_Data(h, &f[0], &f[1], &f[2], &f[3], &f[4]), kin().end_link, list(f, 5)};
@@ -75,12 +68,59 @@ TEST_F(Replies, QueriesDecode) {
         setAngle(1, 2, 3);
         return Got{Get_Install_Pose(h, &f[0], &f[1], &f[2]), kin().install[2] / radians(1), list(f, 3)};
     };
+    // digital|analog, both with their first elements and the two past the capacity
+    const auto inputs = [&] {
+        const int rc = Get_IO_Input(h, bytes, values);
+        return Got{rc, 0, list(bytes, 3) + "|" + list(&bytes[kCap], 2) + "|" + list(values, 2) + "|" + list(&values[kCap], 2)};
+    };
+    const auto one = [&](int type) {
+        return [this, type] { const int rc = Get_IO_State(h, type, 1, bytes); return Got{rc, double(bytes[0])}; };
+    };
+    const std::string in = R"({"state":"IO_input_state",)";
+    std::string many = "[";  // 1 to the capacity + 2
+    for (int i = 1; i <= kCap + 2; ++i) many += std::to_string(i) + (i < kCap + 2 ? "," : "]");
+    ARM_CTRL_MODES type;
+    const auto query = [&] {
+        type = ARM_CTRL_MOVEL;  // the mark: no row below that fails is of this type
+        const int rc = Get_Current_Trajectory(h, &type, f);
+        return Got{rc, double(type), list(f, 7)};
+    };
+    const auto reply = [](const char* members) { return std::string(R"({"state":"arm_current_trajectory",)") + members + "}"; };
+    const std::string untouched = "-99,-99,-99,-99,-99,-99,-99";  // the trajectory data
+    float force[ARX_FORCE_DATA_CAPACITY + 2];
+    // the values, then the two past the capacity
+    const auto six = [&] {
+        std::fill(std::begin(force), std::end(force), kMark);
+        const int rc = Get_Force_Data(h, force);
+        return Got{rc, 0, list(force, 6) + "|" + list(&force[ARX_FORCE_DATA_CAPACITY], 2)};
+    };
+    const auto fz = [&] { const int rc = Get_Fz(h, &f[0]); return Got{rc, f[0]}; };
+    const std::string data = R"({"state":"get_force_data","force_data":)";
     expect_decodes({
+        {"tool position not an array", "get_current_tool_frame", tool + R"(,"payload":2.75,"position":5})", current,
+         {9, 2.0, "abcdefghi|90|0.25,0,-1,1.571,0,0|" + m + "," + m + "," + m}},
+        {"given tool position not an array", "get_tool_frame", R"({"state":"given_tool_frame",)" + pose6 + R"(,"payload":2.75,"position":5})", given, {11, 2.75, "0.25"}},
+        {"twelve names: cut at ten", "get_total_tool_frame", names_reply + R"(["abcdefghijk","b","c","d","e","f","g","h","i","j","k"]})", all_tools,
+         {0, ARX_FRAME_NAME_CAPACITY, "abcdefghi|90|90"}},
         {"DH element not a number: nothing written, end link kept", "get_DH_data", R"({"state":"DH_data","data":[2405,0,2560,"1449",0]})", dh, {11, 0.5, "-99,-99,-99,-99,-99"}},
         {"install angles unscaled, stored", "get_install_pose", R"({"state":"install_pose","pose":[0.5,-45,90.25,7]})", install, {0, 90.25, "0.5,-45,90.25"}},
         {"install angle past the float range: refused, kept", "get_install_pose", R"({"state":"install_pose","pose":[0,1e300,0]})", install, {11, 3, "-99,-99,-99"}},
         {"line speed past the float range: refused", "get_arm_max_line_speed", R"({"state":"arm_max_line_speed","arm_line_speed":1e300})",
          [&] { return Got{Get_Arm_Line_Speed(h, f), f[0]}; }, {11, kMark}},
+        {"inputs past the capacity", "get_IO_input", in + R"("DI":)" + many + R"(,"AI":)" + many + "}", inputs,
+         {0, 0, "1,2,3|77,77|0.001,0.002|-99,-99"}},
+        {"AI not an array: DI kept", "get_IO_input", in + R"("DI":[1,1],"AI":5})", inputs, {11, 0, "1,1,77|77,77|-99,-99|-99,-99"}},
+        {"AI -1 V: low byte", "get_AI_state", R"({"state":"AI_state","voltage":-1500})", one(3), {0, 255}},
+        {"movec: a pose", "get_arm_current_trajectory", reply(R"("type":"movec","data":[-1,0,0,0,0,-1,99])"), query, {0, 3, "-1e-06,0,0,0,0,-0.001,-99"}},
+        {"none: joints", "get_arm_current_trajectory", reply(R"("type":"none","data":[1000,2000,3000,4000,5000,6500,7000])"), query, {0, 0, "1,2,3,4,5,6.5,-99"}},
+        {"movej: data too short", "get_arm_current_trajectory", reply(R"("type":"movej","data":[1000,2000,3000,4000,5000])"), query, {11, 2, untouched}},
+        {"type names are lower case", "get_arm_current_trajectory", reply(R"("type":"MOVEL","data":[1,2,3,4,5,6])"), query, {11, 2, untouched}},
+        {"no type", "get_arm_current_trajectory", reply(R"("data":[1,2,3,4,5,6])"), query, {9, 2, untouched}},
+        {"force data past the capacity", "get_force_data", data + "[1,2,3,4,5,6,7,8]}", six, {0, 0, "0.001,0.002,0.003,0.004,0.005,0.006|-99,-99"}},
+        {"force data: fewer written", "get_force_data", data + "[2500.5]}", six, {0, 0, "2.5005,-99,-99,-99,-99,-99|-99,-99"}},
+        {"set_state false", "get_Fz", R"({"state":"get_Fz","set_state":false,"Fz":-3.25})", fz, {9, kMark}},
+        {"no Fz", "get_Fz", R"({"state":"get_Fz","set_state":true})", fz, {8, kMark}},
+        {"Fz as text", "get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":"-3"})", fz, {11, kMark}},
     });
 }
 
@@ -163,46 +203,6 @@ TEST_F(Replies, DHEndLinkTakenOnlyAsMetresAnArmCanHave) {
     }
     Arx_Set_Log_Handler(ARX_LOG_DEBUG, nullptr);
     setLwt(0);
-}
-
-// The first array is copied whole before the second is looked up; a channel list longer than the capacity stops at it.
-TEST_F(Replies, TwoArrayRepliesDecodeInOrder) {
-    // digital|analog, both with their first elements and the two past the capacity
-    const auto inputs = [&] {
-        const int rc = Get_IO_Input(h, bytes, values);
-        return Got{rc, 0, list(bytes, 3) + "|" + list(&bytes[kCap], 2) + "|" + list(values, 2) + "|" + list(&values[kCap], 2)};
-    };
-    const auto one = [&](int type) {
-        return [this, type] { const int rc = Get_IO_State(h, type, 1, bytes); return Got{rc, double(bytes[0])}; };
-    };
-    const std::string in = R"({"state":"IO_input_state",)";
-    std::string many = "[";  // 1 to the capacity + 2
-    for (int i = 1; i <= kCap + 2; ++i) many += std::to_string(i) + (i < kCap + 2 ? "," : "]");
-    expect_decodes({
-        {"inputs past the capacity", "get_IO_input", in + R"("DI":)" + many + R"(,"AI":)" + many + "}", inputs,
-         {0, 0, "1,2,3|77,77|0.001,0.002|-99,-99"}},
-        {"AI not an array: DI kept", "get_IO_input", in + R"("DI":[1,1],"AI":5})", inputs, {11, 0, "1,1,77|77,77|-99,-99|-99,-99"}},
-        {"AI -1 V: low byte", "get_AI_state", R"({"state":"AI_state","voltage":-1500})", one(3), {0, 255}},
-    });
-}
-
-// A "data" array shorter than the type needs is refused before anything is written.
-TEST_F(Replies, CurrentTrajectoryDecodesByType) {
-    ARM_CTRL_MODES type;
-    const auto query = [&] {
-        type = ARM_CTRL_MOVEL;  // the mark: no row below that fails is of this type
-        const int rc = Get_Current_Trajectory(h, &type, f);
-        return Got{rc, double(type), list(f, 7)};
-    };
-    const auto reply = [](const char* members) { return std::string(R"({"state":"arm_current_trajectory",)") + members + "}"; };
-    const std::string untouched = "-99,-99,-99,-99,-99,-99,-99";
-    expect_decodes({
-        {"movec: a pose", "get_arm_current_trajectory", reply(R"("type":"movec","data":[-1,0,0,0,0,-1,99])"), query, {0, 3, "-1e-06,0,0,0,0,-0.001,-99"}},
-        {"none: joints", "get_arm_current_trajectory", reply(R"("type":"none","data":[1000,2000,3000,4000,5000,6500,7000])"), query, {0, 0, "1,2,3,4,5,6.5,-99"}},
-        {"movej: data too short", "get_arm_current_trajectory", reply(R"("type":"movej","data":[1000,2000,3000,4000,5000])"), query, {11, 2, untouched}},
-        {"type names are lower case", "get_arm_current_trajectory", reply(R"("type":"MOVEL","data":[1,2,3,4,5,6])"), query, {11, 2, untouched}},
-        {"no type", "get_arm_current_trajectory", reply(R"("data":[1,2,3,4,5,6])"), query, {9, 2, untouched}},
-    });
 }
 
 // A connection opened under ARM_MODEL_B carries seven joint values both ways; the count is fixed at connect time (an
