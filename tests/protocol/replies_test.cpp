@@ -6,7 +6,6 @@
 #include "support/command_cases.h"
 
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <iterator>
