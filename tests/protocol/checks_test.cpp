@@ -1,12 +1,11 @@
-// The checks every command runs before it builds a line, in its own order:
-// file transfer (18), null pointers (19), handle 0 (5), initialisation (2),
-// the 20 ms pause; and values that have no sound line (11). Refused calls send
+// The checks every command runs before it builds a line, in its own order: file transfer (18), null pointers (19),
+// handle 0 (5), initialisation (2), the 20 ms pause; and values that have no sound line (11). Refused calls send
 // nothing and queue nothing.
 #include "core/library.h"
-#include "core/transfer_state.h"
-#include "kinematics/state.h"
+#include "core/platform.h"
 #include "support/command_cases.h"
 
+#include <climits>
 #include <limits>
 
 using arx::test::CommandTest;
@@ -26,7 +25,16 @@ TEST_F(Checks, RefuseInEachCommandsOwnOrderBeforeSending) {
     char k[12];
     float huge[14];
     std::fill(std::begin(huge), std::end(huge), 1e30f);  // 34 digits each: the line would not fit
-    const SOCKHANDLE closed = arx::test::connect_to(fc);
+    unsigned char full[200];
+    std::fill(std::begin(full), std::end(full), 255);
+    const unsigned char two[2] = {1, 2};
+    const float far_joint[6] = {0, 0, 3e6f, 0, 0, 0};
+    std::string bytes27;
+    for (int b = 0; b < 54; ++b) bytes27 += std::string(b ? "," : "") + "255";
+    const std::string line27 = R"({"command":"write_registers","port":0,"address":4,"num":27,"data":[)" + bytes27 + R"(],"device":3})";
+    ASSERT_EQ(line27.size() + 2, 297u);  // 28 registers would need 305 of the 299 characters
+    arx::test::FakeController other;  // the requests' lines are looked for on fc's only connection
+    const SOCKHANDLE closed = arx::test::connect_to(other);
     Arm_Socket_Close(closed);
     expect_sends({
         // Commands without the handle check take handle 0, which is no connection.
@@ -39,22 +47,32 @@ TEST_F(Checks, RefuseInEachCommandsOwnOrderBeforeSending) {
         {"calibrate state second", [&] { return Get_Calibrate_State(h, j, nullptr, &i); }, nullptr, 19},
         {"auto tool frame name", [&] { return Generate_Auto_Tool_Frame(h, nullptr, 1, 0, 0, 0, true); }, nullptr, 19},
         {"second kernel version", [&] { return Get_Arm_Software_Version(h, k, k, k, nullptr); }, nullptr, 19},
+        // Force: values without a sound line, unknown calibration poses.
+        {"force calibration pose 0", [&] { return Manual_Set_Force(h, 0, kJoints); }, nullptr, 11},
+        {"force calibration pose -1, null joints first", [&] { return Manual_Set_Force(h, -1, nullptr); }, nullptr, 19},
+        {"force N x10 beyond 32 bits", [&] { return Set_Force_Postion(h, 1, 0, 2, 300000000, 0); }, nullptr, 11},
+        {"force NaN", [&] { return Force_Position_Move_POSE(h, POSE{}, 1, 0, 2, kNaN); }, nullptr, 11},
+        {"force joint beyond 32 bits x1000", [&] { return Force_Position_Move_Joint(h, far_joint, 1, 0, 2, 1); }, nullptr, 11},
+        {"one-axis force, null second pose", [&] { return Manual_Set_Fz(h, kJoints, nullptr); }, nullptr, 19},
+        // Modbus counts: negative, or bytes that would not fit a line, refused without reading past what a line holds.
+        {"27 registers of 255 fit", [&] { return Write_Registers(h, 0, 4, 27, full, 3, false); }, line27.c_str()},
+        // Coil bytes go as one integer up to eight coils (more: the sweep), none included.
+        {"no coils", [&] { return Write_Coils(h, 1, 0, 0, two, 1, false); }, R"({"command":"write_coils","port":1,"address":0,"num":0,"data":1,"device":1})"},
+        {"28 registers do not", [&] { return Write_Registers(h, 0, 4, 28, full, 3, false); }, nullptr, 11},
+        {"negative registers", [&] { return Write_Registers(h, 0, 4, -1, full, 3, true); }, nullptr, 11},
+        {"registers beyond any line, two bytes given", [&] { return Write_Registers(h, 0, 4, INT_MAX, two, 3, true); }, nullptr, 11},
+        {"60 coil bytes of 255 do not fit", [&] { return Write_Coils(h, 1, 0, 480, full, 1, true); }, nullptr, 11},
+        {"negative coils", [&] { return Write_Coils(h, 1, 0, -8, full, 1, false); }, nullptr, 11},
+        {"coils beyond any line", [&] { return Write_Coils(h, 1, 0, INT_MAX, two, 1, false); }, nullptr, 11},
     });
-}
-
-// A file download refuses first, before its pause, and stores nothing.
-TEST_F(Checks, FileTransferRefusesFirstWithoutPauseAndStoresNothing) {
-    setAngle(1, 2, 3);
-    const arx::core::TransferClaim transfer(h);
-    ASSERT_TRUE(transfer);
-    const auto start = Clock::now();
-    expect_sends({
-        {"before the value", [&] { return Set_Joint_Speed(h, 1, kNaN, true); }, nullptr, 18},
-        {"before the null check", [&] { return Get_Joint_Speed(h, nullptr); }, nullptr, 18},
-        {"install pose", [&] { return Set_Install_Pose(h, 0, 0, 90, false); }, nullptr, 18},
-    });
-    EXPECT_LT(ms_since(start), arx::core::kCommandPauseMs);
-    EXPECT_FLOAT_EQ(arx::kin::kinematic_state().install[2], static_cast<float>(3 * 3.1415926 / 180));
+    // A socket the library does not hold (say, one that took a closed handle's number) is never written to.
+    const arx::platform::Socket foreign = arx::platform::tcp_socket();
+    ASSERT_TRUE(arx::platform::tcp_connect(foreign, "127.0.0.1", fc.port(), 1000));
+    ASSERT_TRUE(fc.wait_connections(2));
+    EXPECT_EQ(Arm_Socket_State(foreign), 6);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(fc.raw_of(1), "");
+    arx::platform::close_socket(foreign);
 }
 
 TEST_F(Checks, PauseOnlyWhereTheCommandTakesIt) {
@@ -76,7 +94,14 @@ TEST_F(Checks, PauseOnlyWhereTheCommandTakesIt) {
     }
 }
 
-TEST(ChecksUninitialised, SetterRefusesWith2) {
+// Before Arx_API_Init no thread reads replies: 2 at once, nothing connects.
+TEST(ChecksUninitialised, SetterAndConnectRefuseWith2) {
     if (arx::core::initialised()) GTEST_SKIP() << "the library was initialised earlier in this process";
+    arx::test::FakeController fc;
+    const auto start = Clock::now();
     EXPECT_EQ(Set_Joint_Speed(1234, 1, 1.0f, false), 2);
+    EXPECT_EQ(Arm_Socket_Start("127.0.0.1", fc.port(), 100), static_cast<SOCKHANDLE>(ARX_NOT_INITIALISED));
+    EXPECT_LT(ms_since(start), 100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(fc.connections(), 0);
 }

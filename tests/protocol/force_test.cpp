@@ -1,15 +1,13 @@
-// Force sensing: decoders, refusals, and the set-point reports and their places in the table of awaited replies.
+// Force sensing: the set-point reports and their places in the table of awaited replies.
 #include "core/library.h"
 #include "core/pending_table.h"
 #include "core/transport.h"
 #include "support/command_cases.h"
 
-#include <limits>
 #include <mutex>
 #include <thread>
 
 using arx::test::CommandTest;
-using arx::test::Got;
 using arx::test::list;
 
 namespace {
@@ -33,43 +31,8 @@ protected:
     void TearDown() override { Arx_API_Init(ARM_MODEL_A, nullptr); CommandTest::TearDown(); }
 };
 
-// Values without a sound line, and unknown calibration poses, are refused
-// before anything is sent.
-TEST_F(Force, RefusalsSendNothing) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float bad_joint[6] = {0, 0, 3e6f, 0, 0, 0};
-    expect_sends({
-        {"pose 0", [&] { return Manual_Set_Force(h, 0, kJoints); }, nullptr, 11},
-        {"pose -1, null joints first", [&] { return Manual_Set_Force(h, -1, nullptr); }, nullptr, 19},
-        {"N x10 beyond 32 bits", [&] { return Set_Force_Postion(h, 1, 0, 2, 300000000, 0); }, nullptr, 11},
-        {"force NaN", [&] { return Force_Position_Move_POSE(h, POSE{}, 1, 0, 2, nan); }, nullptr, 11},
-        {"joint beyond 32 bits x1000", [&] { return Force_Position_Move_Joint(h, bad_joint, 1, 0, 2, 1); }, nullptr, 11},
-        {"one-axis, null second pose", [&] { return Manual_Set_Fz(h, kJoints, nullptr); }, nullptr, 19},
-    });
-}
-
-TEST_F(Force, SensorValuesDecode) {
-    float force[ARX_FORCE_DATA_CAPACITY + 2];
-    // the values, then the two past the capacity
-    const auto six = [&] {
-        std::fill(std::begin(force), std::end(force), kMark);
-        const int rc = Get_Force_Data(h, force);
-        return Got{rc, 0, list(force, 6) + "|" + list(&force[ARX_FORCE_DATA_CAPACITY], 2)};
-    };
-    const auto fz = [&] { const int rc = Get_Fz(h, &f[0]); return Got{rc, f[0]}; };
-    const std::string data = R"({"state":"get_force_data","force_data":)";
-    expect_decodes({
-        {"past the capacity", "get_force_data", data + "[1,2,3,4,5,6,7,8]}", six, {0, 0, "0.001,0.002,0.003,0.004,0.005,0.006|-99,-99"}},
-        {"fewer written", "get_force_data", data + "[2500.5]}", six, {0, 0, "2.5005,-99,-99,-99,-99,-99|-99,-99"}},
-        {"set_state false", "get_Fz", R"({"state":"get_Fz","set_state":false,"Fz":-3.25})", fz, {9, kMark}},
-        {"no Fz", "get_Fz", R"({"state":"get_Fz","set_state":true})", fz, {8, kMark}},
-        {"Fz as text", "get_Fz", R"({"state":"get_Fz","set_state":true,"Fz":"-3"})", fz, {11, kMark}},
-    });
-}
-
-// Each set-point asks for one state report; the next report on the connection
-// reaches the callback once, decoded. Without a callback the report still
-// frees its set-point's place: a later report finds no set-point waiting.
+// Each set-point asks for one state report; the next report on the connection reaches the callback once, decoded.
+// Without a callback the report still frees its set-point's place: a later report finds no set-point waiting.
 TEST_F(Force, SetPointReportsReachTheCallbackOnce) {
     const std::size_t before = reports_seen();
     ASSERT_EQ(Force_Position_Move_Joint(h, kJoints, 1, 0, 2, 1.0f), 0);
@@ -101,9 +64,8 @@ TEST_F(Force, SetPointReportsReachTheCallbackOnce) {
 
 const char kForceReport[] = R"({"state":"Force_Position_State","joint":[0,0,0,0,0,0]})";
 
-// Unanswered set-points fill only their connection's share of the table of
-// awaited replies: the next is refused unsent, while the connection's other
-// commands and other connections carry on; reports free the places again.
+// Unanswered set-points fill only their connection's share of the table of awaited replies: the next is refused unsent,
+// while the connection's other commands and other connections carry on; reports free the places again.
 TEST_F(Force, UnansweredSetPointsFillOnlyTheirConnectionsShare) {
     const POSE pose{};
     for (int i = 0; i < arx::core::kCallbackSlotsPerConnection; ++i)

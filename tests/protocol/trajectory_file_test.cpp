@@ -1,4 +1,5 @@
 // Trajectory-file downloads: the announcement, ten-byte pieces, refusals, other commands meanwhile.
+#include "kinematics/state.h"
 #include "support/command_cases.h"
 #include "support/temp_folder.h"
 
@@ -8,6 +9,7 @@
 #include <unistd.h>
 #endif
 
+#include <cmath>
 #include <filesystem>
 #include <future>
 #include <mutex>
@@ -17,9 +19,8 @@
 using arx::test::ms_since;
 using Clock = std::chrono::steady_clock;
 
-// Every send still reaches its socket; the sizes of those made with the
-// do-not-route flag (the file's pieces) are noted on the way. WinSock's send
-// cannot be interposed: on Windows the content is checked whole.
+// The sizes of sends with the do-not-route flag (the file's pieces) are noted on their way. WinSock's send cannot be
+// interposed: on Windows the content is checked whole.
 static std::mutex g_pieces_mutex;
 static std::vector<std::size_t> g_pieces;
 #ifdef _WIN32
@@ -58,13 +59,10 @@ static std::string announcement(std::size_t size, const std::string& escaped_nam
 
 class TrajectoryFile : public arx::test::ControllerTest {
 protected:
+    // A file named without a folder lands in the working directory: the test's own folder.
     void SetUp() override {
         ControllerTest::SetUp();
-        dir = folder.path();
-        ASSERT_FALSE(dir.empty());
-        // A file named without a folder lands in the working directory: the test's own folder.
         std::error_code error;
-        working_dir = std::filesystem::current_path(error);
         std::filesystem::current_path(dir, error);
         ASSERT_FALSE(error) << error.message();
     }
@@ -84,8 +82,8 @@ protected:
     // Waits until `n` bytes have reached the fake on the first connection (ten thousand sends take seconds under Wine).
     bool wait_raw(std::size_t n) const { return arx::test::wait_until([&] { return fc.raw_of(0).size() >= n; }, 10000); }
     arx::test::TempFolder folder;  // removed with everything in it after TearDown
-    std::string dir;
-    std::filesystem::path working_dir;
+    const std::string dir = folder.path();
+    const std::filesystem::path working_dir = std::filesystem::current_path();
 };
 
 TEST_F(TrajectoryFile, RefusalsSendNothingAndLeaveTheConnectionFree) {
@@ -109,10 +107,20 @@ TEST_F(TrajectoryFile, RefusalsSendNothingAndLeaveTheConnectionFree) {
     }
 }
 
-TEST_F(TrajectoryFile, AnnouncesThenSendsTheTextInTenBytePieces) {
+// The announcement, the text in ten-byte pieces, the controller's verdict; no content after a refused announcement.
+TEST_F(TrajectoryFile, AnnouncesSendsTenBytePiecesAndTakesTheVerdict) {
     const std::string big = text_of(102400) + text_of(100);  // the cut falls after a line feed
     const std::string prefix = dir.substr(dir.rfind('/') + 1);
-    struct Case { std::string path; int length; std::string announced, content; std::vector<std::size_t> pieces; };
+    const std::string verdict = file("v.txt", text_of(15)), refused = R"({"command":"run_project","project_state":false})";
+    const std::string verdict_is = R"({"command":"download_project","project_state":)";
+    struct Case {
+        std::string path;
+        int length;
+        std::string announced, content;
+        std::vector<std::size_t> pieces;
+        std::string accept = kAccepted, verdict = kVerdictTrue;
+        int rc = 0;
+    };
     const Case cases[] = {
         {file("pick.txt", text_of(25)), -2, announcement(25, "pick.txt"), text_of(25), {10, 10, 5}},
         {file("z.txt", text_of(40) + '\0' + text_of(19)), -2, announcement(40, "z.txt"), text_of(40), {10, 10, 10, 10}},
@@ -126,53 +134,36 @@ TEST_F(TrajectoryFile, AnnouncesThenSendsTheTextInTenBytePieces) {
         // A quote or backslash in the name stays text: the line is valid JSON with four members.
         {file("we\"ird\\name.txt", text_of(11)), -2, announcement(11, R"(we\"ird\\name.txt)"), text_of(11), {10, 1}},
 #endif
-    };
-    fc.on("run_project", kAccepted);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.announced);
-        fc.clear();
-        take_pieces();
-        auto transfer = std::async(std::launch::async, [&] { return send_file(c.path, c.length); });
-        ASSERT_TRUE(wait_raw(c.announced.size() + c.content.size()));
-        fc.push_line(kVerdictTrue);
-        EXPECT_EQ(transfer.get(), 0);
-        EXPECT_TRUE(fc.raw_of(0) == c.announced + c.content) << fc.raw_of(0).substr(0, 200);
-        if (kSeesPieces) { EXPECT_EQ(take_pieces(), c.pieces); }
-    }
-}
-
-TEST_F(TrajectoryFile, ControllerVerdicts) {
-    const std::string path = file("v.txt", text_of(15));
-    const std::string announced = announcement(15, "v.txt");
-    struct Case { std::string accept, verdict; int rc; };
-    const Case cases[] = {
-        {R"({"command":"run_project","project_state":false})", "", 16},  // refused: no content sent
-        {kAccepted, R"({"command":"download_project","project_state":false})", 16},
-        {kAccepted, R"({"command":"download_project","project_state":2})", 11},
+        {verdict, -2, announcement(15, "v.txt"), "", {}, refused, "", 16},
+        {verdict, -2, announcement(15, "v.txt"), text_of(15), {10, 5}, kAccepted, verdict_is + "false}", 16},
+        {verdict, -2, announcement(15, "v.txt"), text_of(15), {10, 5}, kAccepted, verdict_is + "2}", 11},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.accept + c.verdict);
+        SCOPED_TRACE(c.announced + c.verdict);
         fc.clear();
         fc.on("run_project", c.accept);
-        auto transfer = std::async(std::launch::async, [&] { return send_file(path); });
+        take_pieces();
+        auto transfer = std::async(std::launch::async, [&] { return send_file(c.path, c.length); });
         if (!c.verdict.empty()) {
-            ASSERT_TRUE(wait_raw(announced.size() + 15));
+            ASSERT_TRUE(wait_raw(c.announced.size() + c.content.size()));
             fc.push_line(c.verdict);
         }
         EXPECT_EQ(transfer.get(), c.rc);
-        EXPECT_EQ(fc.raw_of(0), c.verdict.empty() ? announced : announced + text_of(15));
+        EXPECT_TRUE(fc.raw_of(0) == c.announced + c.content) << fc.raw_of(0).substr(0, 200);
+        if (kSeesPieces) { EXPECT_EQ(take_pieces(), c.pieces); }
     }
     fc.on("run_project", kAccepted);  // no verdict: the reply timeout and 7 ms more
     const auto start = Clock::now();
-    EXPECT_EQ(send_file(path), 7);
+    EXPECT_EQ(send_file(verdict), 7);
     EXPECT_GE(ms_since(start), 3007);
     EXPECT_LT(ms_since(start), 3400);
 }
 
-// Of two transfers started together on one connection one runs; while its
-// file travels that connection carries nothing else, another is not held up.
+// Of two transfers started together one runs; meanwhile its connection carries nothing else (refused first, before
+// the value and null checks and the pause, storing nothing), another is not held up.
 TEST_F(TrajectoryFile, OnlyOneTransferAndOnlyItsConnectionIsBusy) {
     const SOCKHANDLE other = arx::test::connect_to(fc);
+    setAngle(1, 2, 3);
     const std::string path = file("busy.txt", text_of(30));
     fc.on("run_project", kAccepted);
     fc.on("set_arm_stop", R"({"command":"set_arm_stop","arm_stop":true})");
@@ -185,7 +176,11 @@ TEST_F(TrajectoryFile, OnlyOneTransferAndOnlyItsConnectionIsBusy) {
     EXPECT_EQ(Move_Stop_Cmd(h, true), 18);
     EXPECT_EQ(Movej_CANFD(h, joints), 18);
     EXPECT_EQ(Arm_Socket_State(h), 18);
-    EXPECT_LT(ms_since(start), 20);  // refused before the pause
+    EXPECT_EQ(Set_Joint_Speed(h, 1, std::nanf(""), true), 18);
+    EXPECT_EQ(Get_Joint_Speed(h, nullptr), 18);
+    EXPECT_EQ(Set_Install_Pose(h, 0, 0, 90, false), 18);
+    EXPECT_LT(ms_since(start), 20);
+    EXPECT_FLOAT_EQ(arx::kin::kinematic_state().install[2], static_cast<float>(3 * 3.1415926 / 180));
     EXPECT_EQ(Move_Stop_Cmd(other, true), 0);
     fc.push_line(kVerdictTrue);
     const int a = first.get(), b = second.get();

@@ -1,6 +1,5 @@
-// How long blocking commands wait: moves watch the arm only after 5 s (movel) or 23 s (the others); device
-// commands wait for arrival reports and answers, and settle after a mode or frame change. Each long case is its own
-// test (parallel ctest spreads them), run on a clock moved by hand (quick) and on the real clock (slow).
+// How long blocking commands wait: moves watch the arm only after 5 s (movel) or 23 s (the others); device commands
+// wait for arrival reports and answers, and settle after a mode or frame change. Each case on both clocks.
 #include "core/transfer_state.h"
 #include "support/command_cases.h"
 #include "support/manual_clock.h"
@@ -20,9 +19,7 @@ const std::string kArrived = R"({"state":"current_trajectory_state","trajectory_
 const std::string kStanding =
     R"({"state":"current_arm_state","arm_state":{"pose":[0,0,0,0,0,0],"joint":[1000,2000,3000,4000,5000,6000],"arm_err":0,"sys_err":0}})";
 constexpr long long kLongGraceMs = 3000 + 20000;
-// The hand-moved clock counts the real time a reply spends on its way as
-// steps. Under Wine every round trip is slow, so there the upper bounds get
-// room; the Linux suites hold them exactly, on both clocks.
+// The hand-moved clock counts a reply's real time on its way as steps: Wine's slow round trips get room.
 #if defined(_WIN32)
 constexpr long long kSlackMs = 5000;
 #else
@@ -40,6 +37,11 @@ struct WaitCase {
     int state_queries = -1;    // how often the arm is asked, when counted
 };
 Reply late(const std::string& line, int delay_ms) { return Reply{{line + "\r\n"}, false, delay_ms}; }
+int state_queries(const arx::test::FakeController& fc) {
+    const auto lines = fc.lines();
+    return static_cast<int>(std::count(lines.begin(), lines.end(), R"({"command":"get_current_arm_state"})"));
+}
+bool ready(std::future<int>& f) { return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }
 const std::string kCalibrated = R"({"command":"set_force_sensor","set_state":true})";
 
 const WaitCase kWaits[] = {
@@ -64,8 +66,7 @@ const WaitCase kWaits[] = {
      [](SOCKHANDLE h) { const float j[7] = {}; return Manual_Set_Fz(h, j, j); }, 7, 3000, 3500},
     {"ForcePositionOn", "set_force_position", late(R"({"command":"set_force_position","set_state":true})", 3500),
      [](SOCKHANDLE h) { return Set_Force_Postion(h, 1, 0, 2, 5, 1); }, 0, 3500, 4000},
-    // Blocking Modbus mode: returns no earlier than 2 s after the answer, and
-    // waits for a late answer up to 5 s.
+    // Blocking Modbus mode: returns no earlier than 2 s after the answer, and waits for a late answer up to 5 s.
     {"ModbusModeSettles", "set_modbus_mode", late(R"({"command":"set_modbus_mode","set_state":false})", 100),
      [](SOCKHANDLE h) { return Set_Modbus_Mode(h, 1, 9600, 1, true); }, 1, 2100, 2600},
     {"ModbusModeLateAnswer", "set_modbus_mode", late(R"({"command":"set_modbus_mode","set_state":true})", 3500),
@@ -91,9 +92,7 @@ TEST_P(DeviceWaits, TakeTheirTime) {
     const long long took = clock.now_ms() - start;
     EXPECT_GE(took, c.min_ms);
     EXPECT_LT(took, c.max_ms + kSlackMs);
-    const auto lines = fc.lines();
-    if (c.state_queries >= 0)
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), R"({"command":"get_current_arm_state"})"), c.state_queries);
+    if (c.state_queries >= 0) EXPECT_EQ(state_queries(fc), c.state_queries);
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, DeviceWaits, ::testing::Combine(::testing::ValuesIn(kWaits), ::testing::Bool()),
@@ -102,73 +101,54 @@ INSTANTIATE_TEST_SUITE_P(Devices, DeviceWaits, ::testing::Combine(::testing::Val
                                     (std::get<1>(info.param) ? "_ManualClock" : "_RealClock");
                          });
 
-class MoveWaits : public arx::test::ControllerTest, public ::testing::WithParamInterface<bool> {
-protected:
-    void SetUp() override {
-        ControllerTest::SetUp();
-        clock = std::make_unique<TestClock>(GetParam());  // after the connect: its start-up runs on the real clock
-    }
-    void TearDown() override {
-        clock.reset();
-        ControllerTest::TearDown();
-    }
-    std::unique_ptr<TestClock> clock;
-    long long since(long long start) const { return clock->now_ms() - start; }
-    int state_queries() const {
-        const auto lines = fc.lines();
-        return static_cast<int>(std::count(lines.begin(), lines.end(), R"({"command":"get_current_arm_state"})"));
-    }
-    // Waits up to `max_ms` until the arm has been asked `n` times.
-    bool wait_state_queries(int n, int max_ms) const { return clock->wait([&] { return state_queries() >= n; }, max_ms); }
-};
+class MoveWaits : public arx::test::ControllerTest, public ::testing::WithParamInterface<bool> {};
 
-// Ending one move's wait leaves the other's slot: the arc move, which never
-// stops on a standing arm, still receives its report.
+// Ending one move's wait leaves the other's slot: the arc move, never stopped by a standing arm, gets its report.
 TEST_P(MoveWaits, TwoMovesOnOneConnectionOneStallsTheOtherArrives) {
+    TestClock clock(GetParam());  // after the connect: its start-up runs on the real clock
     fc.on("get_current_arm_state", kStanding);
-    const auto ready = [](std::future<int>& f) { return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready; };
     auto joint_move = std::async(std::launch::async, [&] { return Movej_Cmd(h, kJoints, 10, 0, true); });
-    clock->pass(50);
+    clock.pass(50);
     auto arc_move = std::async(std::launch::async, [&] { return Movec_Cmd(h, kPose, kPose, 10, 0, 1, true); });
-    ASSERT_TRUE(clock->wait([&] { return ready(joint_move); }, kLongGraceMs + 3000));
+    ASSERT_TRUE(clock.wait([&] { return ready(joint_move); }, kLongGraceMs + 3000));
     EXPECT_EQ(joint_move.get(), ARX_MOVE_NOT_COMPLETED);
-    EXPECT_FALSE(clock->wait([&] { return ready(arc_move); }, 2000));  // samples succeed: it waits on
-    const auto pushed = clock->now_ms();
+    EXPECT_FALSE(clock.wait([&] { return ready(arc_move); }, 2000));  // samples succeed: it waits on
+    const auto pushed = clock.now_ms();
     fc.push_line(kArrived);
-    ASSERT_TRUE(clock->wait([&] { return ready(arc_move); }, 2000, 5));
+    ASSERT_TRUE(clock.wait([&] { return ready(arc_move); }, 2000, 5));
     EXPECT_EQ(arc_move.get(), 0);
-    EXPECT_LT(since(pushed), 500 + kSlackMs);  // the report ends the wait at once, not after the sampling interval
+    EXPECT_LT(clock.now_ms() - pushed, 500 + kSlackMs);  // the report ends the wait at once, not after the sampling interval
 }
 
-// A report that comes in beside the sample that completes a stall wins: the
-// arm stands still because it has arrived. A transfer on another connection
-// does not refuse this connection's samples.
+// A report beside the sample that completes a stall wins: the arm stands because it has arrived. A transfer on another
+// connection does not refuse this connection's samples.
 TEST_P(MoveWaits, ReportBesideTheStallingSampleWins) {
+    TestClock clock(GetParam());
     arx::test::FakeController other;
-    const SOCKHANDLE elsewhere = clock->run([&] { return arx::test::connect_to(other); });
+    const SOCKHANDLE elsewhere = clock.run([&] { return arx::test::connect_to(other); });
     const arx::core::TransferClaim transfer(elsewhere);
     ASSERT_TRUE(transfer);
     fc.on("get_current_arm_state", kStanding);
     auto line_move = std::async(std::launch::async, [&] { return Movel_Cmd(h, kPose, 10, 0, true); });
-    ASSERT_TRUE(wait_state_queries(5, kLineGraceMs + 6000));
+    ASSERT_TRUE(clock.wait([&] { return state_queries(fc) >= 5; }, kLineGraceMs + 6000));
     fc.on("get_current_arm_state", arx::test::Reply{{kArrived + "\r\n" + kStanding + "\r\n"}});
-    ASSERT_TRUE(clock->wait([&] { return line_move.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 3000));
+    ASSERT_TRUE(clock.wait([&] { return ready(line_move); }, 3000));
     EXPECT_EQ(line_move.get(), 0);
-    EXPECT_EQ(state_queries(), 6);
+    EXPECT_EQ(state_queries(fc), 6);
 }
 
-// Steps and the return to the drag origin wait for the arrival report only as
-// long as any reply: a later report finds no caller.
+// Steps and the return to the drag origin wait for their report only a reply's time: a later one finds no caller.
 TEST_P(MoveWaits, StepWaitsOnlyTheReplyTimeout) {
-    fc.on("set_pos_step", arx::test::Reply{{kArrived + "\r\n"}, false, 3300});
-    const auto start = clock->now_ms();
-    EXPECT_EQ(clock->run([&] { return Pos_Step_Cmd(h, POS_TEACH_Y, 0.001f, 5, true); }, 5), ARX_REPLY_TIMEOUT);
-    EXPECT_GE(since(start), 3000);
-    EXPECT_LT(since(start), 3250 + kSlackMs);
-    clock->pass(400);  // the late report has come and gone
+    TestClock clock(GetParam());
+    fc.on("set_pos_step", late(kArrived, 3300));
+    const auto start = clock.now_ms();
+    EXPECT_EQ(clock.run([&] { return Pos_Step_Cmd(h, POS_TEACH_Y, 0.001f, 5, true); }, 5), ARX_REPLY_TIMEOUT);
+    EXPECT_GE(clock.now_ms() - start, 3000);
+    EXPECT_LT(clock.now_ms() - start, 3250 + kSlackMs);
+    clock.pass(400);  // the late report has come and gone
     const std::string refused = R"({"state":"current_trajectory_state","trajectory_state":false})";
-    fc.on("drag_trajectory_origin", arx::test::Reply{{refused + "\r\n"}, false, 200});
-    EXPECT_EQ(clock->run([&] { return Drag_Trajectory_Origin(h, true); }), ARX_CONTROLLER_FALSE);
+    fc.on("drag_trajectory_origin", late(refused, 200));
+    EXPECT_EQ(clock.run([&] { return Drag_Trajectory_Origin(h, true); }), ARX_CONTROLLER_FALSE);
 }
 
 INSTANTIATE_TEST_SUITE_P(Clocks, MoveWaits, ::testing::Bool(), arx::test::clock_name);
