@@ -22,8 +22,7 @@ package_file() {
     [ -f "${f[0]}" ] || fail "$1: no package $1_${deb_version}_*.deb (have: $(ls "$work/packages"))"
     echo "${f[0]}"
 }
-packages=(libarx4 libarx-dev arx-sim)
-[ -f "$source/python/arx/__init__.py" ] && packages+=(python3-arx)
+packages=(libarx4 libarx-dev arx-sim python3-arx)
 
 mkdir -p "$work/root"
 for p in "${packages[@]}"; do
@@ -41,26 +40,25 @@ for p in "${packages[@]}"; do
     dpkg -x "$deb" "$work/root"
 done
 
-# The dependencies: the library needs cJSON's runtime package; the others the
-# library of exactly their version.
+# The dependencies: cJSON's runtime package for the library and arx-sim, three.js
+# for the viewer, the library of exactly their version for -dev and python3-arx.
 depends() { field "$(package_file "$1")" Depends; }
 grep -Eq '(^|, )libcjson1( |,|$)' <<<"$(depends libarx4)" || fail "libarx4: Depends lacks libcjson1: $(depends libarx4)"
 grep -q "libarx4 (= $deb_version)" <<<"$(depends libarx-dev)" || fail "libarx-dev: Depends: $(depends libarx-dev)"
 grep -Eq '(^|, )libcjson1( |,|$)' <<<"$(depends arx-sim)" || fail "arx-sim: Depends lacks libcjson1"
+grep -q "libjs-three" <<<"$(depends arx-sim)" || fail "arx-sim: Depends lacks libjs-three"
+grep -q "python3" <<<"$(depends python3-arx)" || fail "python3-arx: Depends lacks python3"
+grep -q "libarx4 (= $deb_version)" <<<"$(depends python3-arx)" || fail "python3-arx: Depends: $(depends python3-arx)"
 
 # What the packages hold: the soname link in libarx4, the link to it in
-# -dev, a man page for arx-sim; no file names a build or source path.
+# -dev, a man page and the viewer's page for arx-sim; no file names a build or
+# source path.
 root=$work/root
 [ "$(readlink "$root/usr/lib/libarx.so.4")" = "libarx.so.$version" ] || fail "libarx.so.4 does not point to libarx.so.$version"
 [ "$(readlink "$root/usr/lib/libarx.so")" = "libarx.so.4" ] || fail "libarx.so does not point to libarx.so.4"
 gzip -t "$root/usr/share/man/man1/arx-sim.1.gz" || fail "arx-sim: no man page"
-if [ -d "$source/sim/web" ]; then
-    [ -f "$root/usr/share/arx-sim/web/index.html" ] || fail "arx-sim: no viewer page in usr/share/arx-sim/web"
-    grep -q "libjs-three" <<<"$(depends arx-sim)" || fail "arx-sim: Depends lacks libjs-three"
-fi
-if grep -rlF -e "$build" -e "$source" "$root" >"$work/paths"; then
-    fail "build paths inside: $(cat "$work/paths")"
-fi
+[ -f "$root/usr/share/arx-sim/web/index.html" ] || fail "arx-sim: no viewer page in usr/share/arx-sim/web"
+grep -rlF -e "$build" -e "$source" "$root" >"$work/paths" && fail "build paths inside: $(cat "$work/paths")"
 
 # CMake: the README's installed consumer, with the unpacked root as prefix.
 generator=()
@@ -92,37 +90,31 @@ for app in "$work/cmake-build/my_app" "$work/pc-app"; do
     grep -q '^Get_Joint_Degree: 0 ' <<<"$out" || fail "$app against arx-sim printed: $out"
 done
 # The packaged arx-sim serves its viewer's page from usr/share/arx-sim/web.
-if [ -d "$source/sim/web" ]; then
-    "$root/usr/bin/arx-sim" --port 0 --web 0 >"$work/sim.out" &
-    sim=$!
-    viewer=""
-    for _ in $(seq 50); do
-        viewer=$(sed -n '2s/^viewer on \(http:.*\)$/\1/p' "$work/sim.out")
-        [ -n "$viewer" ] && break
-        sleep 0.1
-    done
-    page=$(python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1], timeout=10).read().decode())' \
-        "$viewer" 2>&1) || page=""
-    kill $sim; wait $sim 2>/dev/null
-    grep -q "<canvas\|<html" <<<"$page" || fail "the packaged arx-sim serves no viewer page at '$viewer'"
-fi
+"$root/usr/bin/arx-sim" --port 0 --web 0 >"$work/sim.out" &
+sim=$!
+viewer=""
+for _ in $(seq 50); do
+    viewer=$(sed -n '2s/^viewer on \(http:.*\)$/\1/p' "$work/sim.out")
+    [ -n "$viewer" ] && break
+    sleep 0.1
+done
+page=$(python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1], timeout=10).read().decode())' \
+    "$viewer" 2>&1) || page=""
+kill $sim; wait $sim 2>/dev/null
+grep -q "<canvas\|<html" <<<"$page" || fail "the packaged arx-sim serves no viewer page at '$viewer'"
 # The Python package loads the unpacked library through the system's search (its
 # sessions are python_package's; the library is the same file).
-if [ -f "$source/python/arx/__init__.py" ]; then
-    grep -q "python3" <<<"$(depends python3-arx)" || fail "python3-arx: Depends lacks python3"
-    grep -q "libarx4 (= $deb_version)" <<<"$(depends python3-arx)" || fail "python3-arx: Depends: $(depends python3-arx)"
-    [ -z "$(find "$root/usr/lib/python3" -name 'libarx.so*' -o -name '__pycache__')" ] ||
-        fail "python3-arx carries a library copy or byte code"
-    python=python3
-    [ -x /usr/bin/python3 ] && python=/usr/bin/python3
-    cat >"$work/session.py" <<'PY'
+[ -z "$(find "$root/usr/lib/python3" -name 'libarx.so*' -o -name '__pycache__')" ] ||
+    fail "python3-arx carries a library copy or byte code"
+python=python3
+[ -x /usr/bin/python3 ] && python=/usr/bin/python3
+cat >"$work/session.py" <<'PY'
 import arx
 maps = open("/proc/self/maps").read()
 library = next(line.split()[-1] for line in maps.splitlines() if "libarx.so" in line)
 print(arx.__version__, arx.api_version(), library)
 PY
-    out=$(env -u ARX_LIBRARY PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="$root/usr/lib/python3/dist-packages" \
-        LD_LIBRARY_PATH="$root/usr/lib" "$python" "$work/session.py") || fail "python3-arx: import arx: $out"
-    [ "$out" = "$version $version $root/usr/lib/libarx.so.$version" ] || fail "python3-arx printed '$out'"
-fi
+out=$(env -u ARX_LIBRARY PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="$root/usr/lib/python3/dist-packages" \
+    LD_LIBRARY_PATH="$root/usr/lib" "$python" "$work/session.py") || fail "python3-arx: import arx: $out"
+[ "$out" = "$version $version $root/usr/lib/libarx.so.$version" ] || fail "python3-arx printed '$out'"
 echo "debian: ${packages[*]} $deb_version; CMake and pkg-config consumers ran against the packaged arx-sim"
