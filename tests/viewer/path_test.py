@@ -95,6 +95,7 @@ class PathsSeenByTheViewer(unittest.TestCase):
         seconds = time.monotonic() - begun
         self.assertTrue(seen_moving[0] and events[-1]["moving"] == 0, "the move did not end in time")
         self.assertGreaterEqual(len(events) / seconds, EVENT_RATE_FLOOR, f"{len(events)} events in {seconds:.2f} s")
+        self.assertLessEqual(len(events), 30 * seconds + 3, "paced at 30 a second, not as fast as it can")
         between = 0
         for event in events:
             p = position_mm(event)

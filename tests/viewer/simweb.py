@@ -135,10 +135,9 @@ def open_events(web: str) -> tuple[socket.socket, bytes, bytes]:
     return sock, head, rest
 
 
-def read_events(web: str, seconds: float,
-                until: Optional[Callable[[dict[str, Any]], bool]] = None) -> list[dict[str, Any]]:
-    """The events /events delivers in `seconds`, parsed; with `until`, only up to
-    and including the first event it accepts."""
+def read_events(web: str, seconds: float, until: Callable[[dict[str, Any]], bool]) -> list[dict[str, Any]]:
+    """The events /events delivers, parsed, up to and including the first one
+    `until` accepts, or all of `seconds`' worth."""
     events: list[dict[str, Any]] = []
     sock, head, data = open_events(web)
     assert b"text/event-stream" in head, head
@@ -159,6 +158,6 @@ def read_events(web: str, seconds: float,
             for line in lines:
                 if line.startswith(b"data: "):
                     events.append(json.loads(line[len(b"data: "):]))
-                    if until is not None and until(events[-1]):
+                    if until(events[-1]):
                         return events
     return events

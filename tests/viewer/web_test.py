@@ -1,5 +1,5 @@
-"""arx-sim's viewer over HTTP: /state is the controller's state, /events
-streams it while a client listens, and the controls act as their requests do.
+"""arx-sim's viewer over HTTP: /state is the controller's state, /events takes
+four listeners at most (its pace: viewer_paths), the controls act as requests do.
 
     web_test.py <arx-sim>
 """
@@ -12,15 +12,11 @@ import sys
 import time
 import unittest
 
-from simweb import Client, Simulator, open_events, read_events
+from simweb import Client, Simulator, open_events
 
 SIM = ""
 # Joints in exact thousandths, away from limits, for model A.
 TARGET_DEG = [10.25, 25.5, 60.125, -5.0, 80.75, 12.5]
-# A move that runs for seconds (at --speed 4 and "v" 2, 14.4 degrees a second).
-FAR_TARGET_DEG = [120.0, 25.5, 60.125, -5.0, 80.75, 12.5]
-SLOW_V = 2
-EVENT_RATE_FLOOR = 20  # events a second while a client listens
 
 
 class ViewerState(unittest.TestCase):
@@ -64,12 +60,6 @@ class ViewerState(unittest.TestCase):
         work = state["work"]["frame"]
         for a, b in zip(work["origin"] + work["x"] + work["z"], [200, 0, 50, 0, 1, 0, 0, 0, 1]):
             self.assertAlmostEqual(a, b, delta=1e-3)
-
-    def test_events_arrive_at_least_twenty_a_second(self) -> None:
-        self.client.movej(FAR_TARGET_DEG, SLOW_V)
-        events = read_events(self.sim.web, 2.0)
-        self.assertGreaterEqual(len(events), 2 * EVENT_RATE_FLOOR)
-        self.assertLessEqual(len(events), 2 * 30 + 3)  # paced, not as fast as it can
 
     def test_streams_beyond_four_are_refused_and_state_still_answers(self) -> None:
         def open_stream() -> tuple[socket.socket, bytes]:
