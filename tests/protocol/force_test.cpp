@@ -90,7 +90,6 @@ TEST_F(Force, UnansweredSetPointsFillOnlyTheirConnectionsShare) {
     EXPECT_EQ(Force_Position_Move_POSE(h, pose, 0, 0, 0, 0), 0);
 }
 
-// Closing a connection frees every place its set-points held.
 TEST_F(Force, ClosedConnectionsLeaveTheTableEmpty) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, record), 0);
     const POSE pose{};
