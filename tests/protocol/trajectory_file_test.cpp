@@ -86,14 +86,13 @@ protected:
 
 TEST_F(TrajectoryFile, RefusalsSendNothingAndLeaveTheConnectionFree) {
     const std::string good = file("pick.txt", text_of(25));
-    const std::string long_name = file(std::string(240, 'n'), text_of(5));
     const std::pair<std::function<int()>, int> cases[] = {
         {[&] { return Send_TrajectoryFile(h, nullptr, 4, 50); }, 19},
         {[&] { return send_file(good, 301); }, 15},
         {[&] { return send_file("pick.txt"); }, 16},  // no separator
         {[&] { return send_file(dir + "/missing.txt"); }, 17},
         {[&] { return send_file(file("zero.txt", std::string("\0abc", 4))); }, 17},
-        {[&] { return send_file(long_name); }, 15},  // the name does not fit the line
+        {[&] { return send_file(file(std::string(240, 'n'), text_of(5))); }, 15},  // the name does not fit the line
     };
     for (const auto& [call, rc] : cases) {
         SCOPED_TRACE(rc);
@@ -179,9 +178,7 @@ TEST_F(TrajectoryFile, OnlyOneTransferAndOnlyItsConnectionIsBusy) {
     EXPECT_FLOAT_EQ(arx::kin::kinematic_state().install[2], static_cast<float>(3 * 3.1415926 / 180));
     EXPECT_EQ(Move_Stop_Cmd(other, true), 0);
     fc.push_line(kVerdictTrue);
-    const int a = first.get(), b = second.get();
-    EXPECT_EQ(std::min(a, b), 0);
-    EXPECT_EQ(std::max(a, b), 18);
+    EXPECT_EQ(std::minmax({first.get(), second.get()}), std::make_pair(0, 18));  // one ran, the other was refused
     EXPECT_EQ(fc.raw_of(0), announcement(30, "busy.txt") + text_of(30));
     EXPECT_EQ(Move_Stop_Cmd(h, false), 0);
     Arm_Socket_Close(other);
