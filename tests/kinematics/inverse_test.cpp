@@ -152,8 +152,7 @@ bool place_wrist_centre(std::vector<float>& q, double reach) {
 // Wrist centre on axis 1 or micrometres off: an exact seed keeps its joints (A, C2); C1's
 // (never nearer axis 1 than |d3|) on that cylinder or just outside still reaches its targets.
 TEST(Inverse, WristCentreAtTheShoulderAxis) {
-    const double d3 = std::fabs(kArmModelC1.link[2].d);
-    auto outside_cylinder = [&](double metres) { return std::sqrt(2 * d3 * metres + metres * metres); };
+    auto outside_cylinder = [d3 = std::fabs(kArmModelC1.link[2].d)](double metres) { return std::sqrt(2 * d3 * metres + metres * metres); };
     const struct { int model; std::vector<double> offsets; bool pins_joints; } rows[] = {
         {ARM_MODEL_A, {0, 1e-6, -3e-6, 8e-6}, true},
         {ARM_MODEL_C2, {0, -1e-6, 3e-6}, true},
