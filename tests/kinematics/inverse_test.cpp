@@ -152,44 +152,38 @@ bool place_wrist_centre(std::vector<float>& q, double reach) {
 // Wrist centre on axis 1 or micrometres off: an exact seed keeps its joints (A, C2); C1's
 // (never nearer axis 1 than |d3|) on that cylinder or just outside still reaches its targets.
 TEST(Inverse, WristCentreAtTheShoulderAxis) {
-    const double d3 = std::fabs(kArmModelC1.link[2].d);
-    auto outside_cylinder = [&](double metres) { return std::sqrt(2 * d3 * metres + metres * metres); };
-    const struct { const char* what; int model; double reach; bool pins_joints; } rows[] = {
-        {"A on axis 1", ARM_MODEL_A, 0, true},
-        {"A 1 um off axis 1", ARM_MODEL_A, 1e-6, true},
-        {"A 3 um off axis 1", ARM_MODEL_A, -3e-6, true},
-        {"A 8 um off axis 1", ARM_MODEL_A, 8e-6, true},
-        {"C2 on axis 1", ARM_MODEL_C2, 0, true},
-        {"C2 1 um off axis 1", ARM_MODEL_C2, -1e-6, true},
-        {"C2 3 um off axis 1", ARM_MODEL_C2, 3e-6, true},
-        {"C1 on the cylinder", ARM_MODEL_C1, 0, false},
-        {"C1 0.1 um outside", ARM_MODEL_C1, outside_cylinder(1e-7), false},
-        {"C1 0.02 um outside", ARM_MODEL_C1, -outside_cylinder(2e-8), false},
-        {"C1 3 um outside", ARM_MODEL_C1, outside_cylinder(3e-6), false},
+    auto outside_cylinder = [d3 = std::fabs(kArmModelC1.link[2].d)](double metres) { return std::sqrt(2 * d3 * metres + metres * metres); };
+    const struct { int model; std::vector<double> offsets; bool pins_joints; } rows[] = {
+        {ARM_MODEL_A, {0, 1e-6, -3e-6, 8e-6}, true},
+        {ARM_MODEL_C2, {0, -1e-6, 3e-6}, true},
+        {ARM_MODEL_C1, {0, outside_cylinder(1e-7), -outside_cylinder(2e-8), outside_cylinder(3e-6)}, false},
     };
     for (const auto& row : rows) {
-        Init_Sys_Data(row.model);
-        setAngle(0, 0, 0);
-        store_tool_frame(Transform::identity().to_matrix());
-        std::mt19937 rng(row.model);
-        int refused = 0, moved = 0;
-        for (int placed = 0; placed < 25;) {
-            std::vector<float> q = random_joints_within(rng, *kinematic_state().arm, 0.8f);
-            if (!place_wrist_centre(q, row.reach)) continue;
-            ++placed;
-            const Pose target = Forward_Kinematics(q.data());
-            float out[6];
-            if (inverse_kinematics(q.data(), &target, out, 1) != 1) {
-                ++refused;
-                continue;
+        for (const double reach : row.offsets) {
+            SCOPED_TRACE(testing::Message() << "model " << row.model << ", " << reach << " m off axis 1");
+            Init_Sys_Data(row.model);
+            setAngle(0, 0, 0);
+            store_tool_frame(Transform::identity().to_matrix());
+            std::mt19937 rng(row.model);
+            int refused = 0, moved = 0;
+            for (int placed = 0; placed < 25;) {
+                std::vector<float> q = random_joints_within(rng, *kinematic_state().arm, 0.8f);
+                if (!place_wrist_centre(q, reach)) continue;
+                ++placed;
+                const Pose target = Forward_Kinematics(q.data());
+                float out[6];
+                if (inverse_kinematics(q.data(), &target, out, 1) != 1) {
+                    ++refused;
+                    continue;
+                }
+                EXPECT_TRUE(reaches(out, target, 1e-5)) << "#" << placed;
+                float worst = 0;
+                for (int i = 0; i < 6; ++i) worst = std::max(worst, std::fabs(out[i] - q[i]));
+                if (row.pins_joints && worst > 1e-2f) ++moved;
             }
-            EXPECT_TRUE(reaches(out, target, 1e-5)) << row.what << " #" << placed;
-            float worst = 0;
-            for (int i = 0; i < 6; ++i) worst = std::max(worst, std::fabs(out[i] - q[i]));
-            if (row.pins_joints && worst > 1e-2f) ++moved;
+            EXPECT_EQ(refused, 0) << "targets refused of 25";
+            EXPECT_EQ(moved, 0) << "solutions away from the exact seed of 25";
         }
-        EXPECT_EQ(refused, 0) << row.what << ": targets refused of 25";
-        EXPECT_EQ(moved, 0) << row.what << ": solutions away from the exact seed of 25";
     }
 }
 

@@ -42,10 +42,9 @@ TEST_P(ReachProperty, EverySolutionReachesItsTarget) {
         for (const auto& seed : seeds) {
             for (unsigned char flag = 0; flag < (seven_axis ? 3 : 2); ++flag) {
                 float out[7];
-                const int code = inverse_kinematics(seed.joints.data(), &target, out, flag);
-                if (&seed == &seeds[0] && code == 1) ++near_solved[flag];
-                if (code == 1)
-                    ASSERT_TRUE(reaches(out, target, kReachTolerance)) << "#" << n << " " << seed.name << " seed, flag " << int(flag);
+                if (inverse_kinematics(seed.joints.data(), &target, out, flag) != 1) continue;
+                if (&seed == &seeds[0]) ++near_solved[flag];
+                ASSERT_TRUE(reaches(out, target, kReachTolerance)) << "#" << n << " " << seed.name << " seed, flag " << int(flag);
             }
         }
     }
@@ -58,11 +57,10 @@ TEST_P(ReachProperty, EverySolutionReachesItsTarget) {
 TEST(ElbowProperty, ExactSeedKeepsTheSevenAxisElbow) {
     Init_Sys_Data(ARM_MODEL_B);
     setAngle(0, 0, 0);
-    const ArmModelSpec& arm = *kinematic_state().arm;
     std::mt19937 rng(31);
     int solved = 0;
     for (int n = 0; n < kTargets; ++n) {
-        std::vector<float> q = random_joints_within(rng, arm, kLimitShare);
+        std::vector<float> q = random_joints_within(rng, *kinematic_state().arm, kLimitShare);
         if (n % 2 == 0) q[3] = std::uniform_real_distribution<float>(-10, 10)(rng);
         const Pose target = Forward_Kinematics(q.data());
         float out[7];

@@ -26,10 +26,7 @@ int pending_slots() {
 }
 }  // namespace
 
-class Force : public CommandTest {
-protected:
-    void TearDown() override { Arx_API_Init(ARM_MODEL_A, nullptr); CommandTest::TearDown(); }
-};
+using Force = CommandTest;  // its SetUp starts the library again without a callback
 
 // Each set-point asks for one state report; the next report on the connection reaches the callback once, decoded.
 // Without a callback the report still frees its set-point's place: a later report finds no set-point waiting.
@@ -90,7 +87,6 @@ TEST_F(Force, UnansweredSetPointsFillOnlyTheirConnectionsShare) {
     EXPECT_EQ(Force_Position_Move_POSE(h, pose, 0, 0, 0, 0), 0);
 }
 
-// Closing a connection frees every place its set-points held.
 TEST_F(Force, ClosedConnectionsLeaveTheTableEmpty) {
     ASSERT_EQ(Arx_API_Init(ARM_MODEL_A, record), 0);
     const POSE pose{};

@@ -41,17 +41,15 @@ protected:
 TEST_F(Replies, QueriesDecode) {
     // name|10th character|pose|position, and the payload
     const auto current = [&] {
-        const int rc = Get_Current_Tool_Frame(h, &frame);
-        return Got{rc, frame.payload, std::string(frame.name.name, 9) + "|" + list(&frame.name.name[9], 1) + "|" +
-                                          list(&frame.pose.x, 6) + "|" + list(&frame.x, 3)};
+        return Got{Get_Current_Tool_Frame(h, &frame), frame.payload, std::string(frame.name.name, 9) + "|" +
+                   list(&frame.name.name[9], 1) + "|" + list(&frame.pose.x, 6) + "|" + list(&frame.x, 3)};
     };
     const auto given = [&] { return Got{Get_Given_Tool_Frame(h, "any", &frame), frame.payload, list(&frame.pose.x, 1)}; };
     // first name|its 10th character|the name past the capacity, and the count
     const auto all_tools = [&] {
         n = -7;
-        const int rc = Get_All_Tool_Frame(h, names, &n);
-        return Got{rc, double(n), std::string(names[0].name, strnlen(names[0].name, 9)) + "|" + list(&names[0].name[9], 1) + "|" +
-                                      list(&names[ARX_FRAME_NAME_CAPACITY].name[0], 1)};
+        return Got{Get_All_Tool_Frame(h, names, &n), double(n), std::string(names[0].name, strnlen(names[0].name, 9)) + "|" +
+                   list(&names[0].name[9], 1) + "|" + list(&names[ARX_FRAME_NAME_CAPACITY].name[0], 1)};
     };
     float z;
     std::memset(&z, 'Z', sizeof z);
@@ -69,11 +67,8 @@ TEST_F(Replies, QueriesDecode) {
     };
     // digital|analog, both with their first elements and the two past the capacity
     const auto inputs = [&] {
-        const int rc = Get_IO_Input(h, bytes, values);
-        return Got{rc, 0, list(bytes, 3) + "|" + list(&bytes[kCap], 2) + "|" + list(values, 2) + "|" + list(&values[kCap], 2)};
-    };
-    const auto one = [&](int type) {
-        return [this, type] { const int rc = Get_IO_State(h, type, 1, bytes); return Got{rc, double(bytes[0])}; };
+        return Got{Get_IO_Input(h, bytes, values), 0,
+                   list(bytes, 3) + "|" + list(&bytes[kCap], 2) + "|" + list(values, 2) + "|" + list(&values[kCap], 2)};
     };
     const std::string in = R"({"state":"IO_input_state",)";
     std::string many = "[";  // 1 to the capacity + 2
@@ -81,8 +76,7 @@ TEST_F(Replies, QueriesDecode) {
     ARM_CTRL_MODES type;
     const auto query = [&] {
         type = ARM_CTRL_MOVEL;  // the mark: no row below that fails is of this type
-        const int rc = Get_Current_Trajectory(h, &type, f);
-        return Got{rc, double(type), list(f, 7)};
+        return Got{Get_Current_Trajectory(h, &type, f), double(type), list(f, 7)};
     };
     const auto reply = [](const char* members) { return std::string(R"({"state":"arm_current_trajectory",)") + members + "}"; };
     const std::string untouched = "-99,-99,-99,-99,-99,-99,-99";  // the trajectory data
@@ -90,10 +84,9 @@ TEST_F(Replies, QueriesDecode) {
     // the values, then the two past the capacity
     const auto six = [&] {
         std::fill(std::begin(force), std::end(force), kMark);
-        const int rc = Get_Force_Data(h, force);
-        return Got{rc, 0, list(force, 6) + "|" + list(&force[ARX_FORCE_DATA_CAPACITY], 2)};
+        return Got{Get_Force_Data(h, force), 0, list(force, 6) + "|" + list(&force[ARX_FORCE_DATA_CAPACITY], 2)};
     };
-    const auto fz = [&] { const int rc = Get_Fz(h, &f[0]); return Got{rc, f[0]}; };
+    const auto fz = [&] { return Got{Get_Fz(h, &f[0]), f[0]}; };
     const std::string data = R"({"state":"get_force_data","force_data":)";
     expect_decodes({
         {"tool position not an array", "get_current_tool_frame", tool + R"(,"payload":2.75,"position":5})", current,
@@ -109,7 +102,8 @@ TEST_F(Replies, QueriesDecode) {
         {"inputs past the capacity", "get_IO_input", in + R"("DI":)" + many + R"(,"AI":)" + many + "}", inputs,
          {0, 0, "1,2,3|77,77|0.001,0.002|-99,-99"}},
         {"AI not an array: DI kept", "get_IO_input", in + R"("DI":[1,1],"AI":5})", inputs, {11, 0, "1,1,77|77,77|-99,-99|-99,-99"}},
-        {"AI -1 V: low byte", "get_AI_state", R"({"state":"AI_state","voltage":-1500})", one(3), {0, 255}},
+        {"AI -1 V: low byte", "get_AI_state", R"({"state":"AI_state","voltage":-1500})",
+         [&] { return Got{Get_IO_State(h, 3, 1, bytes), double(bytes[0])}; }, {0, 255}},
         {"movec: a pose", "get_arm_current_trajectory", reply(R"("type":"movec","data":[-1,0,0,0,0,-1,99])"), query, {0, 3, "-1e-06,0,0,0,0,-0.001,-99"}},
         {"none: joints", "get_arm_current_trajectory", reply(R"("type":"none","data":[1000,2000,3000,4000,5000,6500,7000])"), query, {0, 0, "1,2,3,4,5,6.5,-99"}},
         {"movej: data too short", "get_arm_current_trajectory", reply(R"("type":"movej","data":[1000,2000,3000,4000,5000])"), query, {11, 2, untouched}},

@@ -11,7 +11,6 @@
 
 using namespace arx::protocol;
 
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
 std::string line_or_fault(Request& r) {
@@ -74,7 +73,7 @@ TEST(Request, RefusesWhatCannotBeSentAndKeepsTheFirstFault) {
         if (c.number && c.length) EXPECT_EQ(line.substr(line.size() - 18), "\"v\":-2147483648}\r\n");
     }
     Request first_fault_wins("c");
-    first_fault_wins.add("a", Text(nullptr)).add("b", Milli(kNaN));
+    first_fault_wins.add("a", Text(nullptr)).add("b", Milli(std::numeric_limits<float>::quiet_NaN()));
     EXPECT_EQ(first_fault_wins.fault(), 19);
     EXPECT_TRUE(first_fault_wins.line().empty());
 }
@@ -97,11 +96,9 @@ TEST(Decoders, ScaledArrays) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reply);
-        float counted[8], up_to[8];
-        std::fill(std::begin(counted), std::end(counted), kUntouched);
-        std::fill(std::begin(up_to), std::end(up_to), kUntouched);
-        EXPECT_EQ(CountedArray("joint", counted, 6, Thousandths, ArrayCodes{ARX_ARRAY_ERROR, ARX_POSE_ARRAY_ERROR})(c.reply), c.counted_rc);
-        EXPECT_EQ(ArrayUpTo("joint", up_to, 6, Thousandths, 11)(c.reply), c.up_to_rc);
+        std::vector<float> counted(8, kUntouched), up_to(8, kUntouched);
+        EXPECT_EQ(CountedArray("joint", counted.data(), 6, Thousandths, ArrayCodes{ARX_ARRAY_ERROR, ARX_POSE_ARRAY_ERROR})(c.reply), c.counted_rc);
+        EXPECT_EQ(ArrayUpTo("joint", up_to.data(), 6, Thousandths, 11)(c.reply), c.up_to_rc);
         for (std::size_t i = 0; i < 8; ++i) {
             EXPECT_FLOAT_EQ(counted[i], i < c.counted.size() ? c.counted[i] : kUntouched) << i;
             EXPECT_EQ(up_to[i] == kUntouched, static_cast<int>(i) >= c.up_to_written) << i;
