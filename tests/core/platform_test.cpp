@@ -23,10 +23,6 @@ TEST(Platform, ReceiveWaitsForItsTimeoutThenFails) {
         EXPECT_GE(took, timeout_ms - 20);
         EXPECT_LT(took, timeout_ms + 400);
     }
-    // The peer's close reads as 0.
-    platform::close_socket(pair.peer);
-    pair.peer = platform::kInvalidSocket;
-    EXPECT_EQ(platform::receive_bytes(pair.ours, buffer, sizeof buffer), 0);
 }
 
 }  // namespace
