@@ -35,8 +35,6 @@ protected:
         start(GetParam().name, GetParam().model);
         g_port = sim->port();
     }
-    int joints() const { return GetParam().joints; }
-    bool seven_axis() const { return GetParam().solver == kin::SolverFamily::SevenAxisHeldJoint; }
     POSE pose_now(float* joint_out) {
         POSE pose{};
         uint16_t arm_err = 0, sys_err = 0;
@@ -69,12 +67,11 @@ TEST_P(AgainstSim, EveryCommandRowSucceeds) {
             if (!row.line) continue;  // nothing reaches the controller
             SCOPED_TRACE(std::string(family.name) + ": " + row.function + " " + row.variant);
             const std::string name = std::string(row.function) + "/" + row.variant;
-            const bool refused = kRefused.count(name) > 0;
             const int rc = row.call(h);
             if (kPathMayLeaveReach.count(name))
                 EXPECT_TRUE(rc == ARX_SUCCESS || rc == ARX_CONTROLLER_FALSE) << rc;
             else
-                EXPECT_EQ(rc, refused ? ARX_CONTROLLER_FALSE : ARX_SUCCESS);
+                EXPECT_EQ(rc, kRefused.count(name) ? ARX_CONTROLLER_FALSE : ARX_SUCCESS);
             // A queued move's arrival report must not end the next row's wait.
             ASSERT_TRUE(sim->wait_idle());
             ++rows;
@@ -85,10 +82,10 @@ TEST_P(AgainstSim, EveryCommandRowSucceeds) {
 
 TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     float target[7] = {10, 30, 60, 5, 80, -20, 15}, now[7];
-    if (seven_axis()) target[3] = 60, target[2] = 5;  // its elbow is joint 4
+    if (GetParam().solver == kin::SolverFamily::SevenAxisHeldJoint) target[3] = 60, target[2] = 5;  // elbow: joint 4
     ASSERT_EQ(Movej_Cmd(h, target, 50, 0, true), 0);
     const POSE pose = pose_now(now);
-    for (int i = 0; i < joints(); ++i) EXPECT_NEAR(now[i], target[i], 1e-3) << "joint " << i + 1;
+    for (int i = 0; i < GetParam().joints; ++i) EXPECT_NEAR(now[i], target[i], 1e-3) << "joint " << i + 1;
     // The reported pose is the library's forward kinematics of the reported joints.
     const Pose computed = Forward_Kinematics(now);
     expect_at(pose, {computed.x, computed.y, computed.z}, 1e-5);
@@ -116,12 +113,11 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     // A downloaded trajectory file runs as a project: its moves leave the arm at the last one's joints.
     const TempFolder folder;
     std::string j7;  // the joints past six, at 0
-    for (int i = 6; i < joints(); ++i) j7 += ",0";
+    for (int i = 6; i < GetParam().joints; ++i) j7 += ",0";
     const std::string path = folder.write("project.txt",
         R"({"command":"movej","joint":[5000,25000,65000,0,85000,0)" + j7 + R"(],"v":50,"r":0})" "\n"
         R"({"command":"movej","joint":[-15000,30000,60000,10000,80000,5000)" + j7 + R"(],"v":50,"r":0})" "\n");
-    std::vector<char> name(path.c_str(), path.c_str() + path.size() + 1);
-    ASSERT_EQ(Send_TrajectoryFile(h, name.data(), static_cast<int>(path.size()), 50), 0);
+    ASSERT_EQ(Send_TrajectoryFile(h, path.c_str(), static_cast<int>(path.size()), 50), 0);
     ASSERT_TRUE(sim->wait_idle());
     ASSERT_EQ(Get_Joint_Degree(h, now), 0);
     const float last[6] = {-15, 30, 60, 10, 80, 5};

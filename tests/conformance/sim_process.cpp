@@ -1,4 +1,5 @@
 #include "conformance/sim_process.h"
+#include "support/command_cases.h"
 
 #include <gtest/gtest.h>
 
@@ -101,10 +102,8 @@ bool SimProcess::set_fault(const std::string& word, const std::string& fault) co
 }
 
 bool SimProcess::wait_idle(int limit_ms) const {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
-    for (; std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(10)))
-        if (ask(R"({"command":"sim_status"})").find(R"("moving":0)") != std::string::npos) return true;
-    return false;
+    return wait_until([this] { return ask(R"({"command":"sim_status"})").find(R"("moving":0)") != std::string::npos; },
+                      limit_ms);
 }
 
 void SimConnection::start(const char* model, int code, std::vector<std::string> options) {
