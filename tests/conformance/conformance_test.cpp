@@ -139,6 +139,7 @@ struct FaultCase {
     int min_ms, max_ms;  // how long the call takes
     // The library's own limit: timed on a hand-moved clock too (else the simulator's time is part of it).
     bool library_limit = false;
+    bool manual_clock = false;  // that second run
 };
 
 int query(SOCKHANDLE h) { return Get_Joint_Degree(h, g_joints); }
@@ -158,27 +159,23 @@ const FaultCase kFaults[] = {
     {"stalled_move_returns_standstill", "movej", "stall", move, ARX_MOVE_NOT_COMPLETED, 23000, 30000, true},
 };
 
-// A case and the clock it runs on (hand-moved only for the library's limits).
-struct ClockedFault {
-    FaultCase fault;
-    bool manual;
-};
-std::vector<ClockedFault> clocked_faults() {
-    std::vector<ClockedFault> all;
-    for (const FaultCase& c : kFaults) {
-        all.push_back({c, false});
-        if (c.library_limit) all.push_back({c, true});
+// Every case on the real clock, and those of the library's limits on a hand-moved one too.
+std::vector<FaultCase> clocked_faults() {
+    std::vector<FaultCase> all(std::begin(kFaults), std::end(kFaults));
+    for (FaultCase c : kFaults) {
+        c.manual_clock = true;
+        if (c.library_limit) all.push_back(c);
     }
     return all;
 }
 
-class SimFaultCases : public ::testing::TestWithParam<ClockedFault>, protected SimConnection {};
+class SimFaultCases : public ::testing::TestWithParam<FaultCase>, protected SimConnection {};
 
 TEST_P(SimFaultCases, GiveTheLibrarysCode) {
     ASSERT_NO_FATAL_FAILURE(start("A", ARM_MODEL_A));
-    const FaultCase& c = GetParam().fault;
+    const FaultCase& c = GetParam();
     ASSERT_TRUE(sim->set_fault(c.word, c.fault));
-    TestClock clock(GetParam().manual);
+    TestClock clock(c.manual_clock);
     const auto start_time = clock.now_ms();
     EXPECT_EQ(clock.run([&] { return c.call(h); }), c.rc);
     const long long took = clock.now_ms() - start_time;
@@ -187,10 +184,10 @@ TEST_P(SimFaultCases, GiveTheLibrarysCode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, SimFaultCases, ::testing::ValuesIn(clocked_faults()),
-                         [](const ::testing::TestParamInfo<ClockedFault>& info) {
-                             const FaultCase& c = info.param.fault;
+                         [](const ::testing::TestParamInfo<FaultCase>& info) {
+                             const FaultCase& c = info.param;
                              if (!c.library_limit) return std::string(c.name);
-                             return std::string(c.name) + (info.param.manual ? "_ManualClock" : "_RealClock");
+                             return std::string(c.name) + (c.manual_clock ? "_ManualClock" : "_RealClock");
                          });
 
 // Two replies that leave in one write both reach their callers: the held

@@ -11,10 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 namespace arx::test {
 
@@ -47,8 +45,7 @@ SimProcess::SimProcess(const std::vector<std::string>& options) {
 SimProcess::~SimProcess() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
-    for (int i = 0; i < 400; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(5)))
-        if (waitpid(pid_, nullptr, WNOHANG) != 0) return;
+    if (wait_until([this] { return waitpid(pid_, nullptr, WNOHANG) != 0; }, 2000)) return;
     kill(pid_, SIGKILL);  // not stopped within two seconds
     waitpid(pid_, nullptr, 0);
 }
