@@ -59,8 +59,7 @@ const std::set<std::string> kPathMayLeaveReach = {
     "Movel_Cmd/blocking, report false", "Movec_Cmd/blocking, report not true/false", "Ort_Step_Cmd/truncated, arrived"};
 
 TEST_P(AgainstSim, EveryCommandRowSucceeds) {
-    char tip[] = "tip";  // the frame the rows ask about by name
-    ASSERT_EQ(Manual_Set_Tool_Frame(h, tip, POSE{0, 0, 0.05f, 0, 0, 0}, 0.5f, 0, 0, 0, true), 0);
+    ASSERT_EQ(Manual_Set_Tool_Frame(h, "tip", POSE{0, 0, 0.05f, 0, 0, 0}, 0.5f, 0, 0, 0, true), 0);  // rows name it
     int rows = 0;
     for (const SweepFamily& family : sweep_families()) {
         for (const SweepRow& row : family.rows) {
@@ -101,9 +100,8 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     ASSERT_EQ(Joint_Step_Cmd(h, 1, 5, 20, true), 0);
     const POSE flange = pose_now(now);
     EXPECT_NEAR(now[0], first + 5, 1e-3);
-    char tool[] = "grip";
-    ASSERT_EQ(Manual_Set_Tool_Frame(h, tool, POSE{0, 0, 0.1f, 0, 0, 0}, 1, 0, 0, 0.05f, true), 0);
-    ASSERT_EQ(Change_Tool_Frame(h, tool, true), 0);
+    ASSERT_EQ(Manual_Set_Tool_Frame(h, "grip", POSE{0, 0, 0.1f, 0, 0, 0}, 1, 0, 0, 0.05f, true), 0);
+    ASSERT_EQ(Change_Tool_Frame(h, "grip", true), 0);
     FRAME frame{};
     ASSERT_EQ(Get_Current_Tool_Frame(h, &frame), 0);
     EXPECT_STREQ(frame.name.name, "grip");

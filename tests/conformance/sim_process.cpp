@@ -108,8 +108,7 @@ void SimConnection::start(const char* model, int code, std::vector<std::string> 
     sim = std::make_unique<SimProcess>(options);
     ASSERT_NE(sim->port(), 0) << "arx-sim did not start";
     ASSERT_EQ(Arx_API_Init(code, nullptr), 0);
-    char ip[] = "127.0.0.1";
-    h = Arm_Socket_Start(ip, sim->port(), 100);
+    h = Arm_Socket_Start("127.0.0.1", sim->port(), 100);
     ASSERT_TRUE(ARX_HANDLE_IS_VALID(h)) << "connect failed with " << h;
 }
 

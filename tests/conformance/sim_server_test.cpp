@@ -46,10 +46,8 @@ TEST(SimServer, ClientsThatNeverEndALineOrStopReadingHoldUpNobody) {
     ASSERT_NO_FATAL_FAILURE(arm.start("A", ARM_MODEL_A));
     const LineClient endless(arm.sim->port());
     ASSERT_GE(endless.socket(), 0);
-    const std::string chunk(4096, 'x');
-    bool refused = false;
-    for (int i = 0; i < 32 && !refused; ++i)
-        refused = send(endless.socket(), chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0;
+    const std::string line(128 * 1024, 'x');  // sent until it is refused
+    send(endless.socket(), line.data(), line.size(), MSG_NOSIGNAL);
     EXPECT_TRUE(wait_until([&] { return ended(endless.socket()); }, 2000)) << "a line of 128 KiB is still being read";
     // A small receive buffer: the simulator's writes to it find no room soon,
     // also in a sanitizer build, where it answers slowly.
@@ -123,6 +121,7 @@ TEST(SimRequests, BeyondAnyRangeIsRefusedAtOnce) {
         {"read_coils", R"("port":0,"device":1,"address":2147483647,"num":8)", read_refused},
         {"read_holding_registers", R"("port":0,"device":1,"address":1e308)", read_refused},
         {"write_registers", R"("port":0,"device":1,"address":65534,"num":2,"data":[1,2,3,4])", R"("write_state":true)"},
+        {"read_holding_registers", R"("port":0,"device":1,"address":65535)", R"("data":772)"},
         {"Force_Position_Move", R"("joint":[1e308,0,0,0,0,0],"sensor":0,"mode":0,"dir":0,"force":10)",
          R"("arm_err":1)"},
         {"Force_Position_Move", R"("pose":[1e308,0,0,0,0,0],"sensor":0,"mode":0,"dir":0,"force":10)", R"("arm_err":1)"},
@@ -167,9 +166,6 @@ TEST(SimRequests, BeyondAnyRangeIsRefusedAtOnce) {
         EXPECT_NE(reply.find(c.expected), std::string::npos) << reply;
         if (c.lines == 1) EXPECT_LT(ms_since(start), kAnswerMs);  // a false arrival waits for the motion clock
     }
-    EXPECT_NE(
-        client.ask(R"({"command":"read_holding_registers","port":0,"address":65535,"device":1})").find(R"("data":772)"),
-        std::string::npos);
     EXPECT_EQ(client.ask(R"({"command":"get_joint_degree"})"), joints);
     EXPECT_NE(client.ask(R"({"command":"get_joint_max_speed"})").find("[180000,"), std::string::npos);
 }
