@@ -129,9 +129,7 @@ float g_joints[7];
 const float kTarget[7] = {10, 30, 60, 5, 80, -20, 0};
 
 struct FaultCase {
-    const char* name;
-    const char* word;
-    const char* fault;
+    const char *name, *word, *fault;
     std::function<int(SOCKHANDLE)> call;
     int rc;
     int min_ms, max_ms;  // how long the call takes
