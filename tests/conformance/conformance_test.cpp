@@ -35,8 +35,6 @@ protected:
         start(GetParam().name, GetParam().model);
         g_port = sim->port();
     }
-    int joints() const { return GetParam().joints; }
-    bool seven_axis() const { return GetParam().solver == kin::SolverFamily::SevenAxisHeldJoint; }
     POSE pose_now(float* joint_out) {
         POSE pose{};
         uint16_t arm_err = 0, sys_err = 0;
@@ -61,20 +59,18 @@ const std::set<std::string> kPathMayLeaveReach = {
     "Movel_Cmd/blocking, report false", "Movec_Cmd/blocking, report not true/false", "Ort_Step_Cmd/truncated, arrived"};
 
 TEST_P(AgainstSim, EveryCommandRowSucceeds) {
-    char tip[] = "tip";  // the frame the rows ask about by name
-    ASSERT_EQ(Manual_Set_Tool_Frame(h, tip, POSE{0, 0, 0.05f, 0, 0, 0}, 0.5f, 0, 0, 0, true), 0);
+    ASSERT_EQ(Manual_Set_Tool_Frame(h, "tip", POSE{0, 0, 0.05f, 0, 0, 0}, 0.5f, 0, 0, 0, true), 0);  // rows name it
     int rows = 0;
     for (const SweepFamily& family : sweep_families()) {
         for (const SweepRow& row : family.rows) {
             if (!row.line) continue;  // nothing reaches the controller
             SCOPED_TRACE(std::string(family.name) + ": " + row.function + " " + row.variant);
             const std::string name = std::string(row.function) + "/" + row.variant;
-            const bool refused = kRefused.count(name) > 0;
             const int rc = row.call(h);
             if (kPathMayLeaveReach.count(name))
                 EXPECT_TRUE(rc == ARX_SUCCESS || rc == ARX_CONTROLLER_FALSE) << rc;
             else
-                EXPECT_EQ(rc, refused ? ARX_CONTROLLER_FALSE : ARX_SUCCESS);
+                EXPECT_EQ(rc, kRefused.count(name) ? ARX_CONTROLLER_FALSE : ARX_SUCCESS);
             // A queued move's arrival report must not end the next row's wait.
             ASSERT_TRUE(sim->wait_idle());
             ++rows;
@@ -85,10 +81,10 @@ TEST_P(AgainstSim, EveryCommandRowSucceeds) {
 
 TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     float target[7] = {10, 30, 60, 5, 80, -20, 15}, now[7];
-    if (seven_axis()) target[3] = 60, target[2] = 5;  // its elbow is joint 4
+    if (GetParam().solver == kin::SolverFamily::SevenAxisHeldJoint) target[3] = 60, target[2] = 5;  // elbow: joint 4
     ASSERT_EQ(Movej_Cmd(h, target, 50, 0, true), 0);
     const POSE pose = pose_now(now);
-    for (int i = 0; i < joints(); ++i) EXPECT_NEAR(now[i], target[i], 1e-3) << "joint " << i + 1;
+    for (int i = 0; i < GetParam().joints; ++i) EXPECT_NEAR(now[i], target[i], 1e-3) << "joint " << i + 1;
     // The reported pose is the library's forward kinematics of the reported joints.
     const Pose computed = Forward_Kinematics(now);
     expect_at(pose, {computed.x, computed.y, computed.z}, 1e-5);
@@ -104,9 +100,8 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     ASSERT_EQ(Joint_Step_Cmd(h, 1, 5, 20, true), 0);
     const POSE flange = pose_now(now);
     EXPECT_NEAR(now[0], first + 5, 1e-3);
-    char tool[] = "grip";
-    ASSERT_EQ(Manual_Set_Tool_Frame(h, tool, POSE{0, 0, 0.1f, 0, 0, 0}, 1, 0, 0, 0.05f, true), 0);
-    ASSERT_EQ(Change_Tool_Frame(h, tool, true), 0);
+    ASSERT_EQ(Manual_Set_Tool_Frame(h, "grip", POSE{0, 0, 0.1f, 0, 0, 0}, 1, 0, 0, 0.05f, true), 0);
+    ASSERT_EQ(Change_Tool_Frame(h, "grip", true), 0);
     FRAME frame{};
     ASSERT_EQ(Get_Current_Tool_Frame(h, &frame), 0);
     EXPECT_STREQ(frame.name.name, "grip");
@@ -116,12 +111,11 @@ TEST_P(AgainstSim, ArmStateFollowsTheCommands) {
     // A downloaded trajectory file runs as a project: its moves leave the arm at the last one's joints.
     const TempFolder folder;
     std::string j7;  // the joints past six, at 0
-    for (int i = 6; i < joints(); ++i) j7 += ",0";
+    for (int i = 6; i < GetParam().joints; ++i) j7 += ",0";
     const std::string path = folder.write("project.txt",
         R"({"command":"movej","joint":[5000,25000,65000,0,85000,0)" + j7 + R"(],"v":50,"r":0})" "\n"
         R"({"command":"movej","joint":[-15000,30000,60000,10000,80000,5000)" + j7 + R"(],"v":50,"r":0})" "\n");
-    std::vector<char> name(path.c_str(), path.c_str() + path.size() + 1);
-    ASSERT_EQ(Send_TrajectoryFile(h, name.data(), static_cast<int>(path.size()), 50), 0);
+    ASSERT_EQ(Send_TrajectoryFile(h, path.c_str(), static_cast<int>(path.size()), 50), 0);
     ASSERT_TRUE(sim->wait_idle());
     ASSERT_EQ(Get_Joint_Degree(h, now), 0);
     const float last[6] = {-15, 30, 60, 10, 80, 5};
@@ -135,14 +129,13 @@ float g_joints[7];
 const float kTarget[7] = {10, 30, 60, 5, 80, -20, 0};
 
 struct FaultCase {
-    const char* name;
-    const char* word;
-    const char* fault;
+    const char *name, *word, *fault;
     std::function<int(SOCKHANDLE)> call;
     int rc;
     int min_ms, max_ms;  // how long the call takes
     // The library's own limit: timed on a hand-moved clock too (else the simulator's time is part of it).
     bool library_limit = false;
+    bool manual_clock = false;  // that second run
 };
 
 int query(SOCKHANDLE h) { return Get_Joint_Degree(h, g_joints); }
@@ -162,27 +155,23 @@ const FaultCase kFaults[] = {
     {"stalled_move_returns_standstill", "movej", "stall", move, ARX_MOVE_NOT_COMPLETED, 23000, 30000, true},
 };
 
-// A case and the clock it runs on (hand-moved only for the library's limits).
-struct ClockedFault {
-    FaultCase fault;
-    bool manual;
-};
-std::vector<ClockedFault> clocked_faults() {
-    std::vector<ClockedFault> all;
-    for (const FaultCase& c : kFaults) {
-        all.push_back({c, false});
-        if (c.library_limit) all.push_back({c, true});
+// Every case on the real clock, and those of the library's limits on a hand-moved one too.
+std::vector<FaultCase> clocked_faults() {
+    std::vector<FaultCase> all(std::begin(kFaults), std::end(kFaults));
+    for (FaultCase c : kFaults) {
+        c.manual_clock = true;
+        if (c.library_limit) all.push_back(c);
     }
     return all;
 }
 
-class SimFaultCases : public ::testing::TestWithParam<ClockedFault>, protected SimConnection {};
+class SimFaultCases : public ::testing::TestWithParam<FaultCase>, protected SimConnection {};
 
 TEST_P(SimFaultCases, GiveTheLibrarysCode) {
     ASSERT_NO_FATAL_FAILURE(start("A", ARM_MODEL_A));
-    const FaultCase& c = GetParam().fault;
+    const FaultCase& c = GetParam();
     ASSERT_TRUE(sim->set_fault(c.word, c.fault));
-    TestClock clock(GetParam().manual);
+    TestClock clock(c.manual_clock);
     const auto start_time = clock.now_ms();
     EXPECT_EQ(clock.run([&] { return c.call(h); }), c.rc);
     const long long took = clock.now_ms() - start_time;
@@ -191,10 +180,10 @@ TEST_P(SimFaultCases, GiveTheLibrarysCode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, SimFaultCases, ::testing::ValuesIn(clocked_faults()),
-                         [](const ::testing::TestParamInfo<ClockedFault>& info) {
-                             const FaultCase& c = info.param.fault;
+                         [](const ::testing::TestParamInfo<FaultCase>& info) {
+                             const FaultCase& c = info.param;
                              if (!c.library_limit) return std::string(c.name);
-                             return std::string(c.name) + (info.param.manual ? "_ManualClock" : "_RealClock");
+                             return std::string(c.name) + (c.manual_clock ? "_ManualClock" : "_RealClock");
                          });
 
 // Two replies that leave in one write both reach their callers: the held

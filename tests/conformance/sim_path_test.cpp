@@ -16,7 +16,6 @@
 namespace arx::test {
 namespace {
 
-using sim::JsonLine;
 using sim::Path;
 using sim::PathPose;
 using sim::Quat;
@@ -113,8 +112,7 @@ TEST(SimPath, LineRunsStraightAtSteadySpeed) {
 TEST(SimPath, ArcRunsOnTheCircleThroughItsThreePoints) {
     struct Case {
         const char* name;
-        Vec3d from, via, to;
-        Vec3d centre;
+        Vec3d from, via, to, centre;
         double radius, sweep;  // the angle from `from` to `to` through `via`
         double via_at;         // the progress at which it passes `via`
         Vec3d ahead;           // unit, in its plane, square to from - centre, the way it turns
@@ -179,21 +177,13 @@ TEST(SimPath, NoCircleThroughPointsOnOneLine) {
     for (const Case& c : cases) EXPECT_EQ(Path::arc(c.from, c.via, c.to).has_value(), c.circle) << c.name;
 }
 
-// cJSON's own compact text of what `line` parses back to.
-std::string as_cjson_prints(const std::string& line) {
-    sim::JsonPtr parsed(cJSON_Parse(line.c_str()));
-    if (!parsed) return "(not JSON)";
-    std::unique_ptr<char, decltype(&cJSON_free)> text(cJSON_PrintUnformatted(parsed.get()), &cJSON_free);
-    return std::string(text.get()) + "\r\n";
-}
-
 // One line of every kind of value: numbers whole and not, beyond 32 bits and
 // 15 digits, shortest round trip, NaN and infinity; escapes, arrays, objects.
 TEST(SimJsonLine, PrintsAsCjsonPrints) {
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-    const JsonLine inner = JsonLine().number("a", 1).flag("b", false).texts("c", {});
+    const sim::JsonLine inner = sim::JsonLine().number("a", 1).flag("b", false).texts("c", {});
     const std::string line =
-        JsonLine::command("w \"q\" \\ /")
+        sim::JsonLine::command("w \"q\" \\ /")
             .text("escapes", "\b\f\n\r\t\x01\x1f \xc3\xa9")
             .flag("yes", true)
             .number("third", 1.0 / 3)
@@ -202,14 +192,18 @@ TEST(SimJsonLine, PrintsAsCjsonPrints) {
             .numbers("none", {})
             .texts("names", {"x", "y"})
             .object("inner", inner)
-            .object("empty", JsonLine())
+            .object("empty", sim::JsonLine())
             .line();
     EXPECT_EQ(line,
               "{\"command\":\"w \\\"q\\\" \\\\ /\",\"escapes\":\"\\b\\f\\n\\r\\t\\u0001\\u001f \xc3\xa9\","
               "\"yes\":true,\"third\":0.33333333333333331,\"list\":[0,-0,20000,-1234,2147483647,2147483648,"
               "-2147483649,999999999999999,1e+15,-1e+16,0.1,1.5,-123.456,1e-07,1e+300,-2.5,3e+20,null,null],"
               "\"none\":[],\"names\":[\"x\",\"y\"],\"inner\":{\"a\":1,\"b\":false,\"c\":[]},\"empty\":{}}\r\n");
-    EXPECT_EQ(line, as_cjson_prints(line));
+    // And as cJSON prints what it parses back to.
+    const sim::JsonPtr parsed(cJSON_Parse(line.c_str()));
+    ASSERT_TRUE(parsed);
+    const std::unique_ptr<char, decltype(&cJSON_free)> text(cJSON_PrintUnformatted(parsed.get()), &cJSON_free);
+    EXPECT_EQ(line, std::string(text.get()) + "\r\n");
 }
 
 // arx-sim at its natural speed, so that a move lasts long enough to be

@@ -1,4 +1,5 @@
 #include "conformance/sim_process.h"
+#include "support/command_cases.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 namespace arx::test {
 
@@ -46,8 +45,7 @@ SimProcess::SimProcess(const std::vector<std::string>& options) {
 SimProcess::~SimProcess() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
-    for (int i = 0; i < 400; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(5)))
-        if (waitpid(pid_, nullptr, WNOHANG) != 0) return;
+    if (wait_until([this] { return waitpid(pid_, nullptr, WNOHANG) != 0; }, 2000)) return;
     kill(pid_, SIGKILL);  // not stopped within two seconds
     waitpid(pid_, nullptr, 0);
 }
@@ -101,10 +99,8 @@ bool SimProcess::set_fault(const std::string& word, const std::string& fault) co
 }
 
 bool SimProcess::wait_idle(int limit_ms) const {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
-    for (; std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(10)))
-        if (ask(R"({"command":"sim_status"})").find(R"("moving":0)") != std::string::npos) return true;
-    return false;
+    return wait_until([this] { return ask(R"({"command":"sim_status"})").find(R"("moving":0)") != std::string::npos; },
+                      limit_ms);
 }
 
 void SimConnection::start(const char* model, int code, std::vector<std::string> options) {
@@ -112,8 +108,7 @@ void SimConnection::start(const char* model, int code, std::vector<std::string> 
     sim = std::make_unique<SimProcess>(options);
     ASSERT_NE(sim->port(), 0) << "arx-sim did not start";
     ASSERT_EQ(Arx_API_Init(code, nullptr), 0);
-    char ip[] = "127.0.0.1";
-    h = Arm_Socket_Start(ip, sim->port(), 100);
+    h = Arm_Socket_Start("127.0.0.1", sim->port(), 100);
     ASSERT_TRUE(ARX_HANDLE_IS_VALID(h)) << "connect failed with " << h;
 }
 
