@@ -96,10 +96,10 @@ BENCHMARK(BM_OneRaw)->Name("streaming_set_point/1_connection/raw_send")->UseReal
 
 // -------------------------------------------------- 8 threads, 8 arms
 // Each thread streams kPerThread set-points to its own connection; the time
-// (about half a second) is long enough that the kernel's coalescing of small
+// is from the moment all threads exist until the last has sent its last.
+// About half a second: long enough that the kernel's coalescing of small
 // segments, which swings a run of a tenth of a second by a third either way,
 // averages out.
-// is from the moment all threads exist until the last has sent its last.
 constexpr int kStreams = 8, kPerThread = 100000;
 
 template <class Send>
