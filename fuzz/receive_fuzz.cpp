@@ -103,8 +103,8 @@ void check_table(const arx::core::PendingReplyTable& table, const Model& model) 
         const arx::core::PendingSlot& s = table.slot(id);
         if (s.socket != want.socket || s.kind != want.kind || s.waiting != want.waiting) fail("slot fields changed");
         if (s.arrived != want.arrived) fail("a reply reached the wrong slot");
-        if (s.length > kReplyCapacity || s.text[s.length] != '\0') fail("stored text not terminated at its length");
-        if (s.arrived && std::string_view(s.text, s.length) != want.text) fail("stored text differs from the line");
+        if (s.length > kReplyCapacity || table.text(id)[s.length] != '\0') fail("stored text not terminated at its length");
+        if (s.arrived && std::string_view(table.text(id), s.length) != want.text) fail("stored text differs from the line");
     }
 }
 

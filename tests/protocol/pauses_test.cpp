@@ -75,8 +75,8 @@ TEST_F(DerivedMovePauses, StateQueryAfterTwoPausesLineMoveAfterOne) {
         {[&] { return MoveRotate_Cmd(h, 2, 30, axis, 25, 0.2f, true); },
          movel(RotateMove(reported, 2, 30, axis), R"("v":25,"r":200)")},
     };
-    for (const auto& [move, line] : moves)
-        expect_gaps(fc, [&] { EXPECT_EQ(move(), 0); }, {{R"({"command":"get_current_arm_state"})", 2}, {line, 1}});
+    for (const auto& move : moves)
+        expect_gaps(fc, [&] { EXPECT_EQ(move.first(), 0); }, {{R"({"command":"get_current_arm_state"})", 2}, {move.second, 1}});
 }
 
 // Start-up: each frame query after its pause; the mounting-angle query after start-up's own pause and the query's.
