@@ -12,6 +12,8 @@
 //                                recording is on, and the line kept.
 #pragma once
 
+#include "arx_api.h"
+
 #include <benchmark/benchmark.h>
 
 #include <netinet/in.h>
@@ -327,4 +329,44 @@ inline int raw_connect(int port) {
     return fd;
 }
 
+// The library's connections of one benchmark, opened from up to 50 threads at
+// once (each start-up takes four 20 ms pauses), closed when it ends; the
+// next benchmark starts when the peer has seen them all end.
+class Arms {
+public:
+    Arms(const Peer& peer, std::size_t count) : peer_(peer), handles_(count, 0) {
+        std::atomic<std::size_t> next{0};
+        std::vector<std::thread> openers;
+        for (std::size_t t = 0; t < std::min<std::size_t>(count, 50); ++t)
+            openers.emplace_back([&] {
+                char ip[] = "127.0.0.1";
+                for (std::size_t i; (i = next++) < handles_.size();)
+                    handles_[i] = Arm_Socket_Start(ip, peer_.port(), 3000);
+            });
+        for (auto& t : openers) t.join();
+    }
+    ~Arms() {
+        for (SOCKHANDLE h : handles_)
+            if (ARX_HANDLE_IS_VALID(h)) Arm_Socket_Close(h);
+        peer_.wait_until_no_connections();
+    }
+    Arms(const Arms&) = delete;
+    Arms& operator=(const Arms&) = delete;
+    bool opened(benchmark::State& state) const {
+        for (SOCKHANDLE h : handles_)
+            if (!ARX_HANDLE_IS_VALID(h)) {
+                state.SkipWithError("a connection failed to open");
+                return false;
+            }
+        return true;
+    }
+    SOCKHANDLE operator[](std::size_t i) const { return handles_[i]; }
+    std::size_t size() const { return handles_.size(); }
+
+private:
+    const Peer& peer_;
+    std::vector<SOCKHANDLE> handles_;
+};
+
 }  // namespace bench
+

@@ -31,31 +31,6 @@ bench::Peer& peer() {
 // The exact line Movej_CANFD sends for kJoint, as the peer received it.
 std::string g_set_point_line;
 
-bool usable(SOCKHANDLE h) { return h > 5 && h != ARX_START_FAILED_HANDLE; }
-
-// The library's connections of one benchmark, closed (and seen closed by the
-// peer) before the next starts.
-struct Arms {
-    std::vector<SOCKHANDLE> handles;
-    explicit Arms(int count) {
-        char ip[] = "127.0.0.1";
-        for (int i = 0; i < count; ++i) handles.push_back(Arm_Socket_Start(ip, peer().port(), 3000));
-    }
-    ~Arms() {
-        for (SOCKHANDLE h : handles)
-            if (usable(h)) Arm_Socket_Close(h);
-        peer().wait_until_no_connections();
-    }
-    bool opened(benchmark::State& state) const {
-        for (SOCKHANDLE h : handles)
-            if (!usable(h)) {
-                state.SkipWithError("a connection failed to open");
-                return false;
-            }
-        return true;
-    }
-};
-
 struct RawSockets {
     std::vector<int> fds;
     explicit RawSockets(int count) {
@@ -82,9 +57,9 @@ bool raw_send(int fd, const std::string& line) {
 
 // ------------------------------------------------------- one connection
 void BM_OneArx(benchmark::State& state) {
-    const Arms arms(1);
+    const bench::Arms arms(peer(), 1);
     if (!arms.opened(state)) return;
-    for (auto _ : state) benchmark::DoNotOptimize(Movej_CANFD(arms.handles[0], kJoint));
+    for (auto _ : state) benchmark::DoNotOptimize(Movej_CANFD(arms[0], kJoint));
 }
 void BM_OneRaw(benchmark::State& state) {
     const RawSockets raw(1);
@@ -127,25 +102,23 @@ void set_rate(benchmark::State& state) {
     state.SetLabel("set_points_per_s");
 }
 
-void BM_EightArx(benchmark::State& state) {
-    const Arms arms(kStreams);
-    if (!arms.opened(state)) return;
+// Streams from kStreams threads, each on its own connection of
+// `connections` (the library's or raw sockets); send_one(t) is one set-point.
+template <class Connections, class Send>
+void stream(benchmark::State& state, const Connections& connections, Send send_one) {
+    if (!connections.opened(state)) return;
     std::atomic<int> failed{0};
-    for (auto _ : state)
-        state.SetIterationTime(
-            stream_from_threads([&](int t) { return Movej_CANFD(arms.handles[std::size_t(t)], kJoint) == 0; }, failed));
+    for (auto _ : state) state.SetIterationTime(stream_from_threads(send_one, failed));
     if (failed) state.SkipWithError("set-points failed");
     set_rate(state);
 }
+void BM_EightArx(benchmark::State& state) {
+    const bench::Arms arms(peer(), kStreams);
+    stream(state, arms, [&](int t) { return Movej_CANFD(arms[std::size_t(t)], kJoint) == 0; });
+}
 void BM_EightRaw(benchmark::State& state) {
     const RawSockets raw(kStreams);
-    if (!raw.opened(state)) return;
-    std::atomic<int> failed{0};
-    for (auto _ : state)
-        state.SetIterationTime(
-            stream_from_threads([&](int t) { return raw_send(raw.fds[std::size_t(t)], g_set_point_line); }, failed));
-    if (failed) state.SkipWithError("sends failed");
-    set_rate(state);
+    stream(state, raw, [&](int t) { return raw_send(raw.fds[std::size_t(t)], g_set_point_line); });
 }
 BENCHMARK(BM_EightArx)->Name("streaming_8_threads/8_connections/arx")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_EightRaw)->Name("streaming_8_threads/8_connections/raw_send")->Iterations(3)->Unit(benchmark::kMillisecond)->UseManualTime();
@@ -185,9 +158,9 @@ void measure_set_point_latency(benchmark::State& state, SendSetPoint send_set_po
 }
 
 void BM_LatencyArx(benchmark::State& state) {
-    const Arms arms(1);
+    const bench::Arms arms(peer(), 1);
     if (!arms.opened(state)) return;
-    const SOCKHANDLE h = arms.handles[0];
+    const SOCKHANDLE h = arms[0];
     for (auto _ : state) {
         std::atomic<bool> done{false};
         std::atomic<int> queries{0};
@@ -244,7 +217,7 @@ BENCHMARK(BM_LatencyRaw)->Name("set_point_latency/blocking_call_every_20ms/raw_s
 bool capture_set_point_line() {
     char ip[] = "127.0.0.1";
     const SOCKHANDLE h = Arm_Socket_Start(ip, peer().port(), 3000);
-    if (!usable(h)) return false;
+    if (!ARX_HANDLE_IS_VALID(h)) return false;
     Movej_CANFD(h, kJoint);
     bench::PeerShared& shared = peer().shared();
     for (int waited = 0; shared.set_point_line_length.load() == 0 && waited < 2000; ++waited)

@@ -70,46 +70,6 @@ bench::Peer& peer() {
     return p;
 }
 
-bool usable(SOCKHANDLE h) { return h > 5 && h != ARX_START_FAILED_HANDLE; }
-
-// The library's connections of one benchmark, opened from up to 50 threads at
-// once (each start-up takes four 20 ms pauses), closed when it ends; the
-// next benchmark starts when the peer has seen them all end.
-class Arms {
-public:
-    explicit Arms(std::size_t count) : handles_(count, 0) {
-        std::atomic<std::size_t> next{0};
-        std::vector<std::thread> openers;
-        for (std::size_t t = 0; t < std::min<std::size_t>(count, 50); ++t)
-            openers.emplace_back([&] {
-                char ip[] = "127.0.0.1";
-                for (std::size_t i; (i = next++) < handles_.size();)
-                    handles_[i] = Arm_Socket_Start(ip, peer().port(), 3000);
-            });
-        for (auto& t : openers) t.join();
-    }
-    ~Arms() {
-        for (SOCKHANDLE h : handles_)
-            if (usable(h)) Arm_Socket_Close(h);
-        peer().wait_until_no_connections();
-    }
-    Arms(const Arms&) = delete;
-    Arms& operator=(const Arms&) = delete;
-    bool opened(benchmark::State& state) const {
-        for (SOCKHANDLE h : handles_)
-            if (!usable(h)) {
-                state.SkipWithError("a connection failed to open");
-                return false;
-            }
-        return true;
-    }
-    SOCKHANDLE operator[](std::size_t i) const { return handles_[i]; }
-    std::size_t size() const { return handles_.size(); }
-
-private:
-    std::vector<SOCKHANDLE> handles_;
-};
-
 // A raw client: its own socket, the same line, a blocking read of the reply.
 class RawClient {
 public:
@@ -161,7 +121,7 @@ const auto no_decode = [](const char*) { return 0; };
 // Context switches (wake-ups) and CPU time of the library's threads over 2 s
 // with no traffic.
 void idle(benchmark::State& state, std::size_t open_connections) {
-    const Arms arms(open_connections);
+    const bench::Arms arms(peer(), open_connections);
     if (!arms.opened(state)) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let the start-up traffic settle
     constexpr int kSeconds = 2;
@@ -181,7 +141,7 @@ BENCHMARK(BM_Idle300)->Name("idle/300_connections/arx")->Iterations(1)->Unit(ben
 
 // ------------------------------------------------------------ latency
 void query_arx(benchmark::State& state, bool pause, std::size_t open_connections) {
-    const Arms arms(open_connections);
+    const bench::Arms arms(peer(), open_connections);
     if (!arms.opened(state)) return;
     const SOCKHANDLE h = arms[0];
     std::vector<double> ms;
@@ -232,7 +192,7 @@ BENCHMARK(BM_QueryNoPauseRaw)->Name("query_without_pause/300_connections/raw_soc
 // blocking query without the pause, asked round-robin over every open
 // connection: what a reply costs at 300 connections beside at 1.
 void cpu_per_reply(benchmark::State& state, std::size_t open_connections) {
-    const Arms arms(open_connections);
+    const bench::Arms arms(peer(), open_connections);
     if (!arms.opened(state)) return;
     constexpr int kReplies = 1000;
     auto process_cpu_ns = [] {
@@ -276,7 +236,7 @@ void measure_receive(benchmark::State& state) {
 }
 
 void reports_arx(benchmark::State& state) {
-    const Arms arms(kManyConnections);
+    const bench::Arms arms(peer(), kManyConnections);
     if (!arms.opened(state)) return;
     for (std::size_t i = 0; i < arms.size(); ++i)
         if (core::send_line(arms[i], kPushLine) != 0) state.SkipWithError("push request failed");
@@ -369,15 +329,16 @@ double run_threads(int threads, Ask ask) {
     return double(now_ns() - start) / 1e9;
 }
 
-void throughput_arx(benchmark::State& state, int threads, int asks) {
-    const Arms arms(static_cast<std::size_t>(threads));
-    if (!arms.opened(state)) return;
+// `threads` threads each asking `asks` times on its own connection of
+// `connections` (the library's or raw clients); ask(t) is one query of thread t.
+template <class Connections, class Ask>
+void throughput(benchmark::State& state, int threads, int asks, const Connections& connections, Ask ask) {
+    if (!connections.opened(state)) return;
     std::atomic<int> failed{0};
     for (auto _ : state)
         state.SetIterationTime(run_threads(threads, [&](int t) {
-            float speed[7];
             for (int i = 0; i < asks; ++i)
-                if (Get_Joint_Speed(arms[std::size_t(t)], speed) != 0) ++failed;
+                if (!ask(t)) ++failed;
         }));
     if (failed) state.SkipWithError("queries failed");
     state.counters["queries_per_s"] =
@@ -385,19 +346,17 @@ void throughput_arx(benchmark::State& state, int threads, int asks) {
     state.SetLabel("queries_per_s");
 }
 
+void throughput_arx(benchmark::State& state, int threads, int asks) {
+    const bench::Arms arms(peer(), static_cast<std::size_t>(threads));
+    throughput(state, threads, asks, arms, [&](int t) {
+        float speed[7];
+        return Get_Joint_Speed(arms[std::size_t(t)], speed) == 0;
+    });
+}
+
 void throughput_raw(benchmark::State& state, int threads, int asks) {
     const RawClients raw(static_cast<std::size_t>(threads));
-    if (!raw.opened(state)) return;
-    std::atomic<int> failed{0};
-    for (auto _ : state)
-        state.SetIterationTime(run_threads(threads, [&](int t) {
-            for (int i = 0; i < asks; ++i)
-                if (!raw.clients[std::size_t(t)]->ask(kPauseMs)) ++failed;
-        }));
-    if (failed) state.SkipWithError("raw queries failed");
-    state.counters["queries_per_s"] =
-        benchmark::Counter(double(threads * asks) * double(state.iterations()), benchmark::Counter::kIsRate);
-    state.SetLabel("queries_per_s");
+    throughput(state, threads, asks, raw, [&](int t) { return raw.clients[std::size_t(t)]->ask(kPauseMs); });
 }
 
 void BM_Throughput16(benchmark::State& s) { throughput_arx(s, 16, 25); }
@@ -412,7 +371,7 @@ BENCHMARK(BM_Throughput300Raw)->Name("throughput_300_threads/pause/raw_socket")-
 // ---------------------------------------------------------- queued lines
 // 100 queued lines, timed until the last is answered (one line leaves per 10 ms).
 void BM_QueuedDrain(benchmark::State& state) {
-    const Arms arms(1);
+    const bench::Arms arms(peer(), 1);
     if (!arms.opened(state)) return;
     const SOCKHANDLE h = arms[0];
     constexpr int kLines = 100;
@@ -438,7 +397,7 @@ BENCHMARK(BM_QueuedDrain)->Name("queued_drain/100_lines/arx")->Iterations(1)->Un
 double wake_after_report_ms() { return double(now_ns() - peer().shared().report_sent_ns.load()) / 1e6; }
 
 void BM_ArrivalWake(benchmark::State& state) {
-    const Arms arms(1);
+    const bench::Arms arms(peer(), 1);
     if (!arms.opened(state)) return;
     const SOCKHANDLE h = arms[0];
     std::vector<double> ms;
@@ -457,7 +416,7 @@ void BM_ArrivalWake(benchmark::State& state) {
 
 // A blocking Movej_Cmd on a move that the peer reports arrived 50 ms later.
 void BM_MoveArrival(benchmark::State& state) {
-    const Arms arms(1);
+    const bench::Arms arms(peer(), 1);
     if (!arms.opened(state)) return;
     const SOCKHANDLE h = arms[0];
     const float joints[7] = {0, 10, 20, 30, 40, 50, 0};
@@ -486,7 +445,7 @@ double allocations_of(Call call) {
 }
 
 void BM_Allocations(benchmark::State& state) {
-    const Arms arms(1);
+    const bench::Arms arms(peer(), 1);
     if (!arms.opened(state)) return;
     const SOCKHANDLE h = arms[0];
     float speed[7];

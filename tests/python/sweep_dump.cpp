@@ -55,9 +55,7 @@ namespace {
 class Dump : public ControllerTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(Dump, Family) {
-    const SweepFamily* family = nullptr;
-    for (const SweepFamily& f : sweep_families())
-        if (GetParam() == f.name) family = &f;
+    const SweepFamily* family = sweep_family(GetParam());
     ASSERT_NE(family, nullptr);
     g_port = fc.port();
     for (const SweepRow& row : family->rows) {

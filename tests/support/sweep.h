@@ -93,6 +93,13 @@ inline std::vector<std::string> sweep_family_names() {
     return names;
 }
 
+// The family named `name`, or nullptr.
+inline const SweepFamily* sweep_family(const std::string& name) {
+    for (const SweepFamily& f : sweep_families())
+        if (name == f.name) return &f;
+    return nullptr;
+}
+
 // Registers a family's rows at static initialisation.
 struct SweepTable {
     SweepTable(const char* family, std::vector<SweepRow> rows) {

@@ -31,9 +31,7 @@ TEST(Sweep, EveryDeclaredFunctionHasARow) {
 class SweepFamilyTest : public ControllerTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(SweepFamilyTest, RowsSendTheirLineAndDecodeTheirReply) {
-    const SweepFamily* family = nullptr;
-    for (const SweepFamily& f : sweep_families())
-        if (GetParam() == f.name) family = &f;
+    const SweepFamily* family = sweep_family(GetParam());
     ASSERT_NE(family, nullptr);
     g_port = fc.port();
     for (const SweepRow& row : family->rows) {
