@@ -13,6 +13,7 @@
 #pragma once
 
 #include "arx_api.h"
+#include "bench/host.h"
 
 #include <benchmark/benchmark.h>
 
@@ -60,32 +61,6 @@ inline void report_percentiles(benchmark::State& state, std::vector<double>& ms)
     state.counters["p99_ms"] = ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
 }
 
-// Wake-ups (context switches) and CPU time of this process's threads, all but
-// the calling one: the scheduler's own nanosecond count, not clock ticks.
-struct ThreadTimes {
-    long switches = 0;
-    std::int64_t cpu_ns = 0;
-};
-
-inline ThreadTimes thread_times(const std::string& task_dir, bool skip_self) {
-    ThreadTimes sum;
-    const std::string self = std::to_string(gettid());
-    DIR* dir = opendir(task_dir.c_str());
-    if (!dir) return sum;
-    while (dirent* e = readdir(dir)) {
-        if (e->d_name[0] == '.' || (skip_self && self == e->d_name)) continue;
-        const std::string task = task_dir + "/" + e->d_name;
-        std::ifstream status(task + "/status");
-        for (std::string line; std::getline(status, line);)
-            if (line.find("ctxt_switches") != std::string::npos) sum.switches += std::atol(line.c_str() + line.find(':') + 1);
-        std::ifstream schedstat(task + "/schedstat");
-        std::int64_t on_cpu = 0;
-        schedstat >> on_cpu;
-        sum.cpu_ns += on_cpu;
-    }
-    closedir(dir);
-    return sum;
-}
 inline ThreadTimes other_threads() { return thread_times("/proc/self/task", true); }
 
 // A start line for many threads: none starts its timed part before all exist.
@@ -312,22 +287,6 @@ private:
     int port_ = 0;
     pid_t pid_ = -1;
 };
-
-// A plain blocking TCP client of the peer.
-inline int raw_connect(int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    const int on = 1;  // as the library's sockets
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    return fd;
-}
 
 // The library's connections of one benchmark, opened from up to 50 threads at
 // once (each start-up takes four 20 ms pauses), closed when it ends; the

@@ -24,18 +24,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <dirent.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "bench/host.h"
 
 #ifndef ARX_SIM_PATH
 #  define ARX_SIM_PATH "arx-sim"
@@ -55,24 +54,9 @@ struct Options {
     std::string out;
 };
 
-int connect_to(int port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(s);
-        return -1;
-    }
-    const int on = 1;
-    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    return s;
-}
-
 // One request on a connection of its own, the reply line.
 std::string ask_once(int port, const std::string& request) {
-    const int s = connect_to(port);
+    const int s = bench::raw_connect(port);
     if (s < 0) return "";
     (void)!::send(s, request.data(), request.size(), MSG_NOSIGNAL);
     std::string reply;
@@ -184,43 +168,6 @@ Sim read_port(Sim sim, int fd) {
     return sim;
 }
 
-// CPU seconds of a process (all its threads), from /proc.
-double process_cpu_seconds(pid_t pid) {
-    std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    const std::size_t close = text.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream rest(text.substr(close + 2));
-    std::string field;
-    double utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i) {
-        if (i == 14) utime = std::atof(field.c_str());
-        if (i == 15) stime = std::atof(field.c_str());
-    }
-    return (utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-// Context switches of all the threads of a process: each one a wake-up.
-long long context_switches(pid_t pid) {
-    long long total = 0;
-    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-    DIR* dir = opendir(tasks.c_str());
-    if (!dir) return -1;
-    while (dirent* entry = readdir(dir)) {
-        if (entry->d_name[0] == '.') continue;
-        std::ifstream status(tasks + "/" + entry->d_name + "/status");
-        for (std::string key; status >> key;) {
-            if (key == "voluntary_ctxt_switches:" || key == "nonvoluntary_ctxt_switches:") {
-                long long n = 0;
-                status >> n;
-                total += n;
-            }
-        }
-    }
-    closedir(dir);
-    return total;
-}
-
 struct Load {
     double requests_per_s = 0;
     double server_cpu_s = 0;  // filled by the caller
@@ -232,7 +179,7 @@ double drive(int port, int clients, double seconds) {
     std::vector<int> sockets;
     const int ep = ::epoll_create1(EPOLL_CLOEXEC);
     for (int i = 0; i < clients; ++i) {
-        const int s = connect_to(port);
+        const int s = bench::raw_connect(port);
         if (s < 0) break;
         sockets.push_back(s);
         epoll_event e{};
@@ -277,9 +224,9 @@ double median(std::vector<double> v) {
 
 // Wake-ups per second of the simulator's threads over `seconds`.
 double idle_wakeups(pid_t pid, double seconds) {
-    const long long before = context_switches(pid);
+    const long long before = bench::process_times(pid).switches;
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    return static_cast<double>(context_switches(pid) - before) / seconds;
+    return static_cast<double>(bench::process_times(pid).switches - before) / seconds;
 }
 
 Options parse(int argc, char** argv) {
@@ -332,9 +279,9 @@ int main(int argc, char** argv) {
         for (int turn = 0; turn < 2; ++turn) {
             const bool sim_turn = (turn == 0) == (r % 2 == 0);
             const Sim& server = sim_turn ? sim : reference;
-            const double cpu_before = process_cpu_seconds(server.pid);
+            const double cpu_before = double(bench::process_times(server.pid).cpu_ns) / 1e9;
             const double rate = drive(server.port, o.clients, o.seconds);
-            const double cpu = process_cpu_seconds(server.pid) - cpu_before;
+            const double cpu = double(bench::process_times(server.pid).cpu_ns) / 1e9 - cpu_before;
             // CPU per request over the whole run (warm-up included, roughly 10 %).
             const double per_request_us = rate > 0 ? cpu / (rate * (o.seconds + 0.2)) * 1e6 : 0;
             (sim_turn ? sim_rate : ref_rate).push_back(rate);
@@ -352,7 +299,7 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the load's last connections close
         idle = idle_wakeups(sim.pid, o.idle_seconds);
         std::vector<int> quiet;
-        for (int i = 0; i < 50; ++i) quiet.push_back(connect_to(sim.port));
+        for (int i = 0; i < 50; ++i) quiet.push_back(bench::raw_connect(sim.port));
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         idle_clients = idle_wakeups(sim.pid, o.idle_seconds);
         for (int s : quiet)

@@ -84,7 +84,7 @@ private:
     std::unique_ptr<Host> host_;
 };
 
-// A descriptor that a thread blocked in wait_readable can be woken through:
+// A descriptor that a thread blocked in a ReadySet wait can be woken through:
 // signal() makes its socket() readable until drain().
 class WakeUp {
 public:

@@ -1,0 +1,65 @@
+// What the benchmarks read of the host: a process's threads' wake-ups and CPU
+// time from /proc, and a plain TCP client on loopback.
+#pragma once
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace bench {
+
+// Wake-ups (context switches) and CPU time of the threads listed in a task
+// folder of /proc (`skip_self`: all but the calling one): the scheduler's own
+// nanosecond count, not clock ticks.
+struct ThreadTimes {
+    long switches = 0;
+    std::int64_t cpu_ns = 0;
+};
+
+inline ThreadTimes thread_times(const std::string& task_dir, bool skip_self) {
+    ThreadTimes sum;
+    const std::string self = std::to_string(gettid());
+    DIR* dir = opendir(task_dir.c_str());
+    if (!dir) return sum;
+    while (dirent* e = readdir(dir)) {
+        if (e->d_name[0] == '.' || (skip_self && self == e->d_name)) continue;
+        const std::string task = task_dir + "/" + e->d_name;
+        std::ifstream status(task + "/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.find("ctxt_switches") != std::string::npos) sum.switches += std::atol(line.c_str() + line.find(':') + 1);
+        std::ifstream schedstat(task + "/schedstat");
+        std::int64_t on_cpu = 0;
+        schedstat >> on_cpu;
+        sum.cpu_ns += on_cpu;
+    }
+    closedir(dir);
+    return sum;
+}
+// The same for another process.
+inline ThreadTimes process_times(pid_t pid) { return thread_times("/proc/" + std::to_string(pid) + "/task", false); }
+
+// A plain blocking TCP client on loopback, -1 when refused.
+inline int raw_connect(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    const int on = 1;  // as the library's sockets
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    return fd;
+}
+
+}  // namespace bench
