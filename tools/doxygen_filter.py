@@ -28,6 +28,8 @@ from __future__ import annotations
 import re
 import sys
 
+from arx_header import parameter_name, split_parameters
+
 _HEADING = re.compile(r"^/\*\s*-{3,}\s*(.*?)\s*\*/\s*$")
 _COMMENT_START = re.compile(r"^(\s*)/\*(?!\*)")
 _DECLARATION_START = re.compile(r"^ARX_API\s")
@@ -59,12 +61,7 @@ def declaration_end(lines: list[str], start: int) -> int:
 
 def parameter_names(declaration: str) -> set[str]:
     inside = declaration[declaration.index("(") + 1: declaration.rindex(")")]
-    names = set()
-    for part in inside.split(","):
-        words = re.findall(r"\w+", re.sub(r"\[.*?\]", "", part))
-        if words and words != ["void"]:
-            names.add(words[-1])
-    return names
+    return {parameter_name(p) for p in split_parameters(inside)}
 
 
 def doc_for(comment: list[str], parameters: set[str]) -> str:

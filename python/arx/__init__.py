@@ -127,7 +127,7 @@ class Arm(Commands):
     def __init__(self, handle: int, model: ArmModel, host: str = "", port: int = 0) -> None:
         self._handle = handle
         self.model = model
-        self.joint_count = 7 if model == ArmModel.ARM_MODEL_B else 6
+        self.joint_count = kinematics.joint_count(model)
         self.host, self.port = host, port
 
     @property

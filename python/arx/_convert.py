@@ -17,9 +17,14 @@ def _note_model(model: int) -> None:
         _kinematics_model[0] = _lib.ArmModel(model)
 
 
+def joints_of(model: int) -> int:
+    """ARM_MODEL_B has seven joints, the others six."""
+    return 7 if model == _lib.ArmModel.ARM_MODEL_B else 6
+
+
 def _joint_count() -> int:
     """Joints of the model the kinematics have loaded."""
-    return 7 if _kinematics_model[0] == _lib.ArmModel.ARM_MODEL_B else 6
+    return joints_of(_kinematics_model[0])
 
 
 def error_for(code: int, function: str) -> ArxError:

@@ -34,11 +34,6 @@ DEFAULT_MODEL = "A"
 MODELS = [model.name[len("ARM_MODEL_"):] for model in arx.ArmModel]  # A, B, C1, C2
 
 
-def joint_count(model: str) -> int:
-    """ARM_MODEL_B has seven joints, the others six."""
-    return 7 if arx.kinematics.model_of(model) == arx.ArmModel.ARM_MODEL_B else 6
-
-
 class CommandFailed(Exception):
     """A failure of the tool itself (not raised by the library): its exit status and text."""
 
@@ -224,12 +219,12 @@ def ik_flag(args: argparse.Namespace) -> int:
     from six numbers carries the quaternion of its Euler angles)."""
     if args.flag is not None:
         return args.flag
-    return 2 if joint_count(args.model) == 7 else 1
+    return 2 if arx.kinematics.joint_count(args.model) == 7 else 1
 
 
 def cmd_ik(args: argparse.Namespace, arm: Any) -> Dict[str, Any]:
     # Without a seed the solver picks the solution nearest the zero position.
-    seed = list(args.seed) if args.seed else [0.0] * joint_count(args.model)
+    seed = list(args.seed) if args.seed else [0.0] * arx.kinematics.joint_count(args.model)
     try:
         joints = arx.kinematics.inverse(args.model, list(args.pose), seed, ik_flag(args))
     except arx.InverseKinematicsFailed as failure:

@@ -14,7 +14,7 @@ from ._api import (arm_model_from_name, arm_model_name, base_to_work_frame, cart
                    end2tool, euler2matrix, euler2quaternion, forward_kinematics, init_sys_data,
                    inverse_kinematics, matrix2pos, pos2matrix, quaternion2euler, rotate_move, set_angle,
                    set_lwt, tool2end, work_frame_to_base)
-from ._convert import _kinematics_model
+from ._convert import _kinematics_model, joints_of
 
 def model_of(model: Any) -> _lib.ArmModel:
     """The ArmModel of a name ("A", "B", "C1", "C2") or a code."""
@@ -24,6 +24,11 @@ def model_of(model: Any) -> _lib.ArmModel:
             raise ValueError(f"unknown arm model {model!r}: one of A, B, C1, C2")
         return _lib.ArmModel(code)
     return _lib.ArmModel(int(model))
+
+
+def joint_count(model: Any) -> int:
+    """Joints of a model given by name or code: seven for B, six for the others."""
+    return joints_of(model_of(model))
 
 
 def use_model(model: Any) -> _lib.ArmModel:
