@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "bench/host.h"
+#include "sim/launch.h"
 
 #ifndef ARX_SIM_PATH
 #  define ARX_SIM_PATH "arx-sim"
@@ -121,23 +122,9 @@ struct Sim {
     int port = 0;
 };
 
-Sim read_port(Sim sim, int fd);
-
 Sim start_sim(const std::string& path) {
-    Sim sim;
-    int out[2];
-    if (::pipe(out) != 0) return sim;
-    sim.pid = ::fork();
-    if (sim.pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        dup2(out[1], STDOUT_FILENO);
-        ::close(out[0]);
-        ::close(out[1]);
-        execl(path.c_str(), path.c_str(), "--port", "0", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    ::close(out[1]);
-    return read_port(sim, out[0]);
+    const arx::sim::LaunchedSim launched = arx::sim::launch_sim(path);
+    return Sim{launched.pid, launched.port};
 }
 
 Sim start_reference(const std::string& reply) {
@@ -158,14 +145,6 @@ Sim start_reference(const std::string& reply) {
     ::close(listener);
     server.port = ntohs(a.sin_port);
     return server;
-}
-
-Sim read_port(Sim sim, int fd) {
-    std::FILE* first = fdopen(fd, "r");
-    char line[128] = {};
-    if (first && std::fgets(line, sizeof line, first)) std::sscanf(line, "listening on 127.0.0.1:%d", &sim.port);
-    if (first) std::fclose(first);
-    return sim;
 }
 
 struct Load {

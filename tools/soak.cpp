@@ -11,6 +11,7 @@
 // library's tables and the threads' stacks are in place by then), or when
 // descriptors were left open; 2 on bad usage or when arx-sim does not start.
 #include "arx_api.h"
+#include "sim/launch.h"
 
 #include <dirent.h>
 #include <signal.h>
@@ -63,27 +64,9 @@ bool parse(int argc, char** argv, Options& o) {
 class Simulator {
 public:
     explicit Simulator(const std::string& path) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            execl(path.c_str(), path.c_str(), "--port", "0", "--speed", "20", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        // The first line: "listening on 127.0.0.1:<port>".
-        char line[128] = {};
-        std::size_t got = 0;
-        while (got < sizeof line - 1) {
-            const ssize_t n = read(out[0], line + got, 1);
-            if (n <= 0 || line[got] == '\n') break;
-            ++got;
-        }
-        close(out[0]);
-        std::sscanf(line, "listening on 127.0.0.1:%d", &port_);
+        const arx::sim::LaunchedSim launched = arx::sim::launch_sim(path, {"--speed", "20"});
+        pid_ = launched.pid;
+        port_ = launched.port;
     }
     ~Simulator() {
         if (pid_ <= 0) return;

@@ -1,4 +1,5 @@
 #include "conformance/sim_process.h"
+#include "sim/launch.h"
 #include "support/command_cases.h"
 
 #include <gtest/gtest.h>
@@ -6,40 +7,20 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace arx::test {
 
 SimProcess::SimProcess(const std::vector<std::string>& options) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    std::vector<std::string> args = {ARX_SIM_PATH, "--port", "0"};
-    args.insert(args.end(), options.begin(), options.end());
-    if (std::getenv("ARX_SIM_LOG")) args.push_back("--log");
-    pid_ = fork();
-    if (pid_ == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test that dies (a sanitizer abort) takes its simulator along
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        close(out[1]);
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    // The first line: "listening on 127.0.0.1:<port>".
-    std::FILE* first = fdopen(out[0], "r");
-    char line[128] = {};
-    if (first && std::fgets(line, sizeof line, first)) std::sscanf(line, "listening on 127.0.0.1:%d", &port_);
-    if (first) std::fclose(first);
+    std::vector<std::string> all = options;
+    if (std::getenv("ARX_SIM_LOG")) all.push_back("--log");
+    const sim::LaunchedSim launched = sim::launch_sim(ARX_SIM_PATH, all);
+    pid_ = launched.pid;
+    port_ = launched.port;
 }
 
 SimProcess::~SimProcess() {
