@@ -179,13 +179,6 @@ bool Registry::view(int entry, ConnectionView* out) const {
     return true;
 }
 
-int Registry::snapshot(ConnectionView* out, int capacity) const {
-    int n = 0;
-    for (int i = 0; i < kMaxConnections && n < capacity; ++i)
-        if (view(i, &out[n])) ++n;
-    return n;
-}
-
 namespace {
 SOCKHANDLE discard(platform::Socket socket, SOCKHANDLE result) {
     platform::close_socket(socket);

@@ -94,8 +94,6 @@ public:
 
     // The entry's connection while it is open (false when it is not).
     bool view(int entry, ConnectionView* out) const;
-    // The open connections in entry order; returns how many were written.
-    int snapshot(ConnectionView* out, int capacity) const;
     // The receive thread's own state of an entry.
     Connection::Input& input(int entry) { return connections_[entry].input; }
 
