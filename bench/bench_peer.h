@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -74,6 +75,26 @@ public:
 private:
     std::atomic<bool> open_{false};
 };
+
+// Runs body(t) on `threads` threads at once: the seconds from the moment all
+// of them exist and start together until the last one is done.
+template <class Body>
+double run_threads(int threads, Body body) {
+    StartGate gate;
+    std::atomic<int> ready{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            ++ready;
+            gate.wait();
+            body(t);
+        });
+    while (ready.load() < threads) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const std::int64_t start = now_ns();
+    gate.open();
+    for (auto& w : workers) w.join();
+    return double(now_ns() - start) / 1e9;
+}
 
 // ------------------------------------------------------------------- peer
 constexpr int kMaxRecorded = 8192;

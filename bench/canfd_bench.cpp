@@ -77,25 +77,6 @@ BENCHMARK(BM_OneRaw)->Name("streaming_set_point/1_connection/raw_send")->UseReal
 // averages out.
 constexpr int kStreams = 8, kPerThread = 100000;
 
-template <class Send>
-double stream_from_threads(Send send_one, std::atomic<int>& failed) {
-    bench::StartGate gate;
-    std::atomic<int> ready{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kStreams; ++t)
-        threads.emplace_back([&, t] {
-            ++ready;
-            gate.wait();
-            for (int i = 0; i < kPerThread; ++i)
-                if (!send_one(t)) ++failed;
-        });
-    while (ready.load() < kStreams) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    const std::int64_t start = now_ns();
-    gate.open();
-    for (auto& t : threads) t.join();
-    return double(now_ns() - start) / 1e9;
-}
-
 void set_rate(benchmark::State& state) {
     state.counters["set_points_per_s"] =
         benchmark::Counter(double(kStreams) * kPerThread * double(state.iterations()), benchmark::Counter::kIsRate);
@@ -108,7 +89,11 @@ template <class Connections, class Send>
 void stream(benchmark::State& state, const Connections& connections, Send send_one) {
     if (!connections.opened(state)) return;
     std::atomic<int> failed{0};
-    for (auto _ : state) state.SetIterationTime(stream_from_threads(send_one, failed));
+    for (auto _ : state)
+        state.SetIterationTime(bench::run_threads(kStreams, [&](int t) {
+            for (int i = 0; i < kPerThread; ++i)
+                if (!send_one(t)) ++failed;
+        }));
     if (failed) state.SkipWithError("set-points failed");
     set_rate(state);
 }

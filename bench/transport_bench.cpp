@@ -308,26 +308,6 @@ BENCHMARK(reports_arx)->Name("receive_300x100Hz_reports/cpu/arx")->Iterations(1)
 BENCHMARK(reports_epoll)->Name("receive_300x100Hz_reports/cpu/epoll_receiver")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // --------------------------------------------------------- throughput
-// `threads` threads, each on its own connection, each asking `asks` times
-// with the pause; the time is from the moment all have started until the
-// last has its last reply.
-template <class Ask>
-double run_threads(int threads, Ask ask) {
-    bench::StartGate gate;
-    std::atomic<int> ready{0};
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t)
-        workers.emplace_back([&, t] {
-            ++ready;
-            gate.wait();
-            ask(t);
-        });
-    while (ready.load() < threads) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    const std::int64_t start = now_ns();
-    gate.open();
-    for (auto& w : workers) w.join();
-    return double(now_ns() - start) / 1e9;
-}
 
 // `threads` threads each asking `asks` times on its own connection of
 // `connections` (the library's or raw clients); ask(t) is one query of thread t.
@@ -336,7 +316,7 @@ void throughput(benchmark::State& state, int threads, int asks, const Connection
     if (!connections.opened(state)) return;
     std::atomic<int> failed{0};
     for (auto _ : state)
-        state.SetIterationTime(run_threads(threads, [&](int t) {
+        state.SetIterationTime(bench::run_threads(threads, [&](int t) {
             for (int i = 0; i < asks; ++i)
                 if (!ask(t)) ++failed;
         }));
