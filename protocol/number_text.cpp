@@ -20,47 +20,7 @@ bool is_int32_value(double d) {
     return std::fabs(static_cast<double>(static_cast<int32_t>(d)) - d) <= kEqualWithin;
 }
 
-std::size_t digit_count(std::uint32_t n) {
-    std::size_t count = 1;
-    for (std::uint32_t bound = 10; count < 10 && n >= bound; bound *= 10) ++count;
-    return count;
-}
-
-// Two digits at a time from the least significant pair, straight into the
-// text; the magnitude as unsigned so that INT32_MIN negates without overflow.
-char* write_int32(char* out, int32_t value) {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    std::uint32_t magnitude = static_cast<std::uint32_t>(value);
-    if (value < 0) {
-        *out++ = '-';
-        magnitude = 0u - magnitude;
-    }
-    char* const end = out + digit_count(magnitude);
-    char* p = end;
-    while (magnitude >= 100) {
-        const std::uint32_t pair = (magnitude % 100) * 2;
-        magnitude /= 100;
-        p -= 2;
-        p[0] = kPairs[pair];
-        p[1] = kPairs[pair + 1];
-    }
-    if (magnitude >= 10) {
-        p[-2] = kPairs[magnitude * 2];
-        p[-1] = kPairs[magnitude * 2 + 1];
-    } else {
-        p[-1] = static_cast<char>('0' + magnitude);
-    }
-    return end;
-}
-
 }  // namespace
-
-std::size_t NumberText::write_whole(std::int32_t value, char* out) {
-    return static_cast<std::size_t>(write_int32(out, value) - out);
-}
 
 std::size_t NumberText::write(double d, char* first) {
     if (!std::isfinite(d)) {

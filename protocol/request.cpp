@@ -3,6 +3,7 @@
 #include "protocol/number_text.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace arx::protocol {
 
@@ -31,16 +32,25 @@ void Request::write(std::string_view s) {
         fail(kRequestRefused);
         return;
     }
-    // Keys, words and runs are a few characters: copied here, a call to the
-    // general copy routine costs more than the copy.
-    char* out = text_.data() + length_;
-    for (const char c : s) *out++ = c;
+    if (s.empty()) return;  // an empty view may carry no pointer at all
+    std::memcpy(text_.data() + length_, s.data(), s.size());
     length_ += s.size();
 }
 
 namespace {
 
-bool needs_escape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
+// One table read a byte: the words and keys of every line pass through here.
+struct EscapeTable {
+    bool escaped[256] = {};
+    constexpr EscapeTable() {
+        for (int c = 0; c < 0x20; ++c) escaped[c] = true;
+        escaped[static_cast<unsigned char>('"')] = true;
+        escaped[static_cast<unsigned char>('\\')] = true;
+    }
+};
+constexpr EscapeTable kEscapes{};
+
+bool needs_escape(unsigned char c) { return kEscapes.escaped[c]; }
 
 }  // namespace
 
@@ -87,28 +97,22 @@ void Request::begin_member(std::string_view key) {
     }
 }
 
-void Request::write_value(const Value& value) {
-    if (value.fault() != 0) {
-        fail(value.fault());
-        return;
-    }
+void Request::write_other(const Value& value) {
     switch (value.type()) {
-        case Value::Type::Number: write_number(value); break;
+        case Value::Type::Number: {
+            if (fault_ != 0) return;
+            char* const out = text_.data() + length_;  // room for any number's text: see text_
+            const std::size_t written = NumberText::write(value.as_number(), out);
+            if (length_ + written > kMaxLineLength) {
+                fail(kRequestRefused);
+                return;
+            }
+            length_ += written;
+            break;
+        }
         case Value::Type::Text: write_string(value.as_text()); break;
         case Value::Type::Flag: write(value.as_flag() ? "true" : "false"); break;
     }
-}
-
-void Request::write_number(const Value& value) {
-    if (fault_ != 0) return;
-    char* const out = text_.data() + length_;  // room for any number's text: see text_
-    const std::size_t written = value.is_whole() ? NumberText::write_whole(static_cast<std::int32_t>(value.as_number()), out)
-                                                 : NumberText::write(value.as_number(), out);
-    if (length_ + written > kMaxLineLength) {
-        fail(kRequestRefused);
-        return;
-    }
-    length_ += written;
 }
 
 Request& Request::add(std::string_view key, const Value& value) {

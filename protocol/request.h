@@ -136,7 +136,13 @@ public:
     Request& array(std::string_view key, const T* values, int count, ToValue to_value) {
         open_array(key);
         if (values == nullptr && count > 0) fail(kRequestNullText);
-        for (int i = 0; values != nullptr && i < count; ++i) push(to_value(values[i]));
+        // The elements go straight in (a set-point line is mostly this loop):
+        // the array was just opened and is closed below, so only the
+        // separators need care.
+        for (int i = 0; values != nullptr && i < count; ++i) {
+            if (i > 0) write(',');
+            write_value(to_value(values[i]));
+        }
         return close();
     }
 
@@ -178,9 +184,27 @@ private:
     }
     void begin_member(std::string_view key);
     void open(std::string_view key, bool is_array);
-    void write_value(const Value& value);
+    void write_value(const Value& value) {
+        if (value.fault() != 0) {
+            fail(value.fault());
+        } else if (value.is_whole()) {
+            write_whole(static_cast<std::int32_t>(value.as_number()));
+        } else {
+            write_other(value);
+        }
+    }
+    void write_other(const Value& value);
     void write_string(std::string_view s);
-    void write_number(const Value& value);
+    void write_whole(std::int32_t n) {
+        if (fault_ != 0) return;
+        // Room for any number's text past the limit: see text_.
+        const std::size_t written = NumberText::write_whole(n, text_.data() + length_);
+        if (length_ + written > kMaxLineLength) {
+            fail(kRequestRefused);
+            return;
+        }
+        length_ += written;
+    }
     void write(std::string_view s);
     void write(char c) {  // most writes are one character: no copy routine for them
         if (fault_ != 0) return;
