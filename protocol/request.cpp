@@ -161,7 +161,12 @@ Request& Request::close() {
 
 Request& Request::array(std::string_view key, std::initializer_list<Value> values) {
     open_array(key);
-    for (const Value& v : values) push(v);
+    bool first = true;
+    for (const Value& v : values) {
+        if (!first) write(',');
+        first = false;
+        write_value(v);
+    }
     return close();
 }
 
