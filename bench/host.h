@@ -24,6 +24,17 @@ struct ThreadTimes {
     std::int64_t cpu_ns = 0;
 };
 
+// One thread's, from its task folder.
+inline ThreadTimes task_times(const std::string& task) {
+    ThreadTimes t;
+    std::ifstream status(task + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.find("ctxt_switches") != std::string::npos) t.switches += std::atol(line.c_str() + line.find(':') + 1);
+    std::ifstream schedstat(task + "/schedstat");
+    schedstat >> t.cpu_ns;
+    return t;
+}
+
 inline ThreadTimes thread_times(const std::string& task_dir, bool skip_self) {
     ThreadTimes sum;
     const std::string self = std::to_string(gettid());
@@ -31,18 +42,15 @@ inline ThreadTimes thread_times(const std::string& task_dir, bool skip_self) {
     if (!dir) return sum;
     while (dirent* e = readdir(dir)) {
         if (e->d_name[0] == '.' || (skip_self && self == e->d_name)) continue;
-        const std::string task = task_dir + "/" + e->d_name;
-        std::ifstream status(task + "/status");
-        for (std::string line; std::getline(status, line);)
-            if (line.find("ctxt_switches") != std::string::npos) sum.switches += std::atol(line.c_str() + line.find(':') + 1);
-        std::ifstream schedstat(task + "/schedstat");
-        std::int64_t on_cpu = 0;
-        schedstat >> on_cpu;
-        sum.cpu_ns += on_cpu;
+        const ThreadTimes t = task_times(task_dir + "/" + e->d_name);
+        sum.switches += t.switches;
+        sum.cpu_ns += t.cpu_ns;
     }
     closedir(dir);
     return sum;
 }
+// The calling thread's own.
+inline ThreadTimes this_thread_times() { return task_times("/proc/self/task/" + std::to_string(gettid())); }
 // The same for another process.
 inline ThreadTimes process_times(pid_t pid) { return thread_times("/proc/" + std::to_string(pid) + "/task", false); }
 

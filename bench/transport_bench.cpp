@@ -311,18 +311,35 @@ BENCHMARK(reports_epoll)->Name("receive_300x100Hz_reports/cpu/epoll_receiver")->
 
 // `threads` threads each asking `asks` times on its own connection of
 // `connections` (the library's or raw clients); ask(t) is one query of thread t.
+// Beside the rate: the CPU time and context switches a query costs, of the
+// asking threads and the library's own threads together, so the cost of
+// routing every reply through the receive thread shows beside raw clients.
 template <class Connections, class Ask>
 void throughput(benchmark::State& state, int threads, int asks, const Connections& connections, Ask ask) {
     if (!connections.opened(state)) return;
     std::atomic<int> failed{0};
-    for (auto _ : state)
+    std::atomic<std::int64_t> cpu_ns{0};
+    std::atomic<long> switches{0};
+    for (auto _ : state) {
+        const bench::ThreadTimes library_before = bench::other_threads();
         state.SetIterationTime(bench::run_threads(threads, [&](int t) {
+            const bench::ThreadTimes before = bench::this_thread_times();
             for (int i = 0; i < asks; ++i)
                 if (!ask(t)) ++failed;
+            const bench::ThreadTimes after = bench::this_thread_times();
+            cpu_ns += after.cpu_ns - before.cpu_ns;
+            switches += after.switches - before.switches;
         }));
+        // The askers have ended: the other threads now are the library's.
+        const bench::ThreadTimes library_after = bench::other_threads();
+        cpu_ns += library_after.cpu_ns - library_before.cpu_ns;
+        switches += library_after.switches - library_before.switches;
+    }
     if (failed) state.SkipWithError("queries failed");
-    state.counters["queries_per_s"] =
-        benchmark::Counter(double(threads * asks) * double(state.iterations()), benchmark::Counter::kIsRate);
+    const double queries = double(threads * asks) * double(state.iterations());
+    state.counters["queries_per_s"] = benchmark::Counter(queries, benchmark::Counter::kIsRate);
+    state.counters["cpu_us_per_query"] = double(cpu_ns) / 1e3 / queries;
+    state.counters["switches_per_query"] = double(switches) / queries;
     state.SetLabel("queries_per_s");
 }
 
