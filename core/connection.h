@@ -47,8 +47,15 @@ private:
     // `leases_` to reach 0) → Free. One word, so a lease sees one state.
     enum class State : int { Free, Open, Closing };
     std::atomic<State> state_;
-    std::atomic<int> leases_;          // reads and sends in progress on the socket
-    std::atomic<int> line_sends_;      // ordinary lines being sent; a transfer claim waits for 0
+    // Reads and sends in progress on the socket (the low 16 bits; a close
+    // waits for 0) and, above them, how many of those send ordinary lines (a
+    // transfer claim waits for 0). One word, so a line send takes and gives
+    // back both counts in one operation each.
+    static constexpr std::uint32_t kLeaseMask = 0xFFFF;
+    static constexpr std::uint32_t kLineSend = 0x10000;
+    std::atomic<std::uint32_t> leases_;
+    std::uint32_t leases() const { return leases_.load() & kLeaseMask; }
+    std::uint32_t line_sends() const { return leases_.load() / kLineSend; }
     std::atomic<bool> ended_;
     std::atomic<bool> transferring_;
     std::atomic<SOCKHANDLE> socket_;
@@ -68,15 +75,17 @@ public:
     ConnectionLease(const ConnectionLease&) = delete;
     ConnectionLease& operator=(const ConnectionLease&) = delete;
     ~ConnectionLease() {
-        if (connection_) connection_->leases_.fetch_sub(1);
+        if (connection_) connection_->leases_.fetch_sub(units_);
     }
     // A lease on `c` while it is open with `socket`, or with `generation`:
     // once counted, the entry cannot be closed and handed on under it.
-    bool take_socket(Connection& c, SOCKHANDLE socket) {
-        return take(c, [&] { return c.socket() == socket; });
+    // `line_send`: the lease sends an ordinary line, which a transfer claim
+    // waits for.
+    bool take_socket(Connection& c, SOCKHANDLE socket, bool line_send = false) {
+        return take(c, line_send, [&] { return c.socket() == socket; });
     }
     bool take_generation(Connection& c, std::uint32_t generation) {
-        return take(c, [&] { return c.generation() == generation; });
+        return take(c, false, [&] { return c.generation() == generation; });
     }
     Connection* operator->() const { return connection_; }
     Connection& operator*() const { return *connection_; }
@@ -84,17 +93,20 @@ public:
 
 private:
     template <typename Same>
-    bool take(Connection& c, Same same) {
-        c.leases_.fetch_add(1);
+    bool take(Connection& c, bool line_send, Same same) {
+        const std::uint32_t units = line_send ? 1 + Connection::kLineSend : 1;
+        c.leases_.fetch_add(units);
         if (c.open() && same()) {
             connection_ = &c;
+            units_ = units;
             return true;
         }
-        c.leases_.fetch_sub(1);
+        c.leases_.fetch_sub(units);
         return false;
     }
 
     Connection* connection_ = nullptr;
+    std::uint32_t units_ = 0;
 };
 
 }  // namespace arx::core

@@ -35,10 +35,10 @@ Connection* Registry::find(SOCKHANDLE socket) {
 
 const Connection* Registry::find(SOCKHANDLE socket) const { return const_cast<Registry*>(this)->find(socket); }
 
-bool Registry::lease(SOCKHANDLE socket, ConnectionLease& lease) {
+bool Registry::lease(SOCKHANDLE socket, ConnectionLease& lease, bool line_send) {
     if (socket > kMaxSocketValue) return false;
     const int slot = entry_of_socket_[socket].load() - 1;
-    return slot >= 0 && lease.take_socket(connections_[slot], socket);
+    return slot >= 0 && lease.take_socket(connections_[slot], socket, line_send);
 }
 
 void Registry::note_change() {
@@ -60,7 +60,6 @@ int Registry::add(SOCKHANDLE socket, int joints, int recv_timeout_ms) {
             c.generation_.fetch_add(1);
             c.ended_.store(false);
             c.transferring_.store(false);
-            c.line_sends_.store(0);
             c.state_.store(Connection::State::Open);  // published last: readers see a complete record
             entry_of_socket_[socket].store(static_cast<std::int16_t>(i + 1));
             index = i;
@@ -84,7 +83,7 @@ bool Registry::close(SOCKHANDLE socket) {
     // thread's wait; the socket value stays ours until close_socket below.
     platform::shutdown_socket(socket);
     note_change();
-    while (c->leases_.load() > 0) platform::sleep_ms(1);
+    while (c->leases() > 0) platform::sleep_ms(1);
     platform::close_socket(socket);
     {
         Lock lock(mutex());
@@ -102,21 +101,15 @@ bool Registry::close(SOCKHANDLE socket) {
 
 int Registry::send(SOCKHANDLE socket, const char* data, std::size_t length, SendRoute route) {
     ConnectionLease lease;
-    if (!this->lease(socket, lease) || lease->ended()) return ARX_SEND_FAILED;
-    if (route == SendRoute::Line) {
-        // Counted before the check, while a claim is set before it counts
-        // the sends: either the claim waits for this line or the line sees it.
-        lease->line_sends_.fetch_add(1);
-        if (lease->transferring()) {
-            lease->line_sends_.fetch_sub(1);
-            return ARX_FILE_TRANSFER_BUSY;
-        }
-    }
+    // A line is counted with its lease, before the transfer check, while a
+    // claim is set before it counts the lines: either the claim waits for
+    // this line or the line sees the claim.
+    if (!this->lease(socket, lease, route == SendRoute::Line) || lease->ended()) return ARX_SEND_FAILED;
+    if (route == SendRoute::Line && lease->transferring()) return ARX_FILE_TRANSFER_BUSY;
     int send_limit_ms = lease->recv_timeout_ms();
     if (send_limit_ms <= 0) send_limit_ms = reply_timeout_ms();
     // Whole within the connection's send limit, or failed.
     const bool sent = platform::send_all(socket, data, length, send_limit_ms, route == SendRoute::TransferPiece);
-    if (route == SendRoute::Line) lease->line_sends_.fetch_sub(1);
     return sent ? ARX_SUCCESS : ARX_SEND_FAILED;
 }
 
@@ -155,7 +148,7 @@ bool Registry::claim_transfer(SOCKHANDLE socket, TransferTicket* ticket) {
     transfers_.fetch_add(1);
     *ticket = TransferTicket{static_cast<int>(&*lease - connections_), lease->generation()};
     // A line that passed its checks before the claim finishes first, whole.
-    while (lease->line_sends_.load() > 0) platform::sleep_ms(1);
+    while (lease->line_sends() > 0) platform::sleep_ms(1);
     return true;
 }
 

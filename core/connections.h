@@ -105,8 +105,9 @@ public:
 private:
     // The open connection of `socket`: one array read, not a scan.
     Connection* find(SOCKHANDLE socket);
-    // A lease on the open connection of `socket`; false when there is none.
-    bool lease(SOCKHANDLE socket, ConnectionLease& lease);
+    // A lease on the open connection of `socket` (counted as a line send
+    // when `line_send`); false when there is none.
+    bool lease(SOCKHANDLE socket, ConnectionLease& lease, bool line_send = false);
     const Connection* find(SOCKHANDLE socket) const;
     void note_change();
 
