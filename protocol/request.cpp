@@ -99,17 +99,9 @@ void Request::begin_member(std::string_view key) {
 
 void Request::write_other(const Value& value) {
     switch (value.type()) {
-        case Value::Type::Number: {
-            if (fault_ != 0) return;
-            char* const out = text_.data() + length_;  // room for any number's text: see text_
-            const std::size_t written = NumberText::write(value.as_number(), out);
-            if (length_ + written > kMaxLineLength) {
-                fail(kRequestRefused);
-                return;
-            }
-            length_ += written;
+        case Value::Type::Number:
+            write_in_place([&value](char* out) { return NumberText::write(value.as_number(), out); });
             break;
-        }
         case Value::Type::Text: write_string(value.as_text()); break;
         case Value::Type::Flag: write(value.as_flag() ? "true" : "false"); break;
     }
@@ -160,14 +152,7 @@ Request& Request::close() {
 }
 
 Request& Request::array(std::string_view key, std::initializer_list<Value> values) {
-    open_array(key);
-    bool first = true;
-    for (const Value& v : values) {
-        if (!first) write(',');
-        first = false;
-        write_value(v);
-    }
-    return close();
+    return array(key, values.begin(), static_cast<int>(values.size()), [](const Value& v) -> const Value& { return v; });
 }
 
 Request& Request::pose(std::string_view key, const POSE& p) {

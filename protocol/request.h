@@ -188,17 +188,20 @@ private:
         if (value.fault() != 0) {
             fail(value.fault());
         } else if (value.is_whole()) {
-            write_whole(static_cast<std::int32_t>(value.as_number()));
+            const auto n = static_cast<std::int32_t>(value.as_number());
+            write_in_place([n](char* out) { return NumberText::write_whole(n, out); });
         } else {
             write_other(value);
         }
     }
     void write_other(const Value& value);
     void write_string(std::string_view s);
-    void write_whole(std::int32_t n) {
+    // A number's text is written straight into the line (text_ has room for
+    // one past the limit) and refused afterwards if it went past the limit.
+    template <class WriteText>
+    void write_in_place(WriteText write_text) {
         if (fault_ != 0) return;
-        // Room for any number's text past the limit: see text_.
-        const std::size_t written = NumberText::write_whole(n, text_.data() + length_);
+        const std::size_t written = write_text(text_.data() + length_);
         if (length_ + written > kMaxLineLength) {
             fail(kRequestRefused);
             return;
