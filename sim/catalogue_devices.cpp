@@ -11,8 +11,8 @@ namespace {
 
 using C = Controller;
 using X = Exchange;
-using Channels = std::array<int, ControllerState::kChannels>;
-using Volts = std::array<double, ControllerState::kChannels>;
+using Channels = std::array<int, IoChannels::kChannels>;
+using Volts = std::array<double, IoChannels::kChannels>;
 
 constexpr int kSetPointRefused = 1;          // "arm_err" of a force-position state that did not move
 constexpr int kGripperOpen = 1000;           // gripper units, 0 closed
@@ -210,47 +210,47 @@ const std::map<std::string, Handler>& device_handlers() {
         {"clear_system_err", [](C&, X& x) { x.ack("clear_state"); }},
         {"set_high_speed_eth", [](C&, X& x) { x.ack("set_state"); }},
         // IO
-        {"set_DO_state", [](C& c, X& x) { set_digital(x, c.state.digital_out); }},
+        {"set_DO_state", [](C& c, X& x) { set_digital(x, c.state.io.digital_out); }},
         {"set_AO_state", [](C& c, X& x) {
              const double n = x.number("IO_Num", -1);
-             const bool ok = valid_index(n, c.state.analog_out.size());
+             const bool ok = valid_index(n, c.state.io.analog_out.size());
              const bool ok_volts = ok && x.bounded("voltage", kWireIntegerLimit);
-             if (ok_volts) c.state.analog_out[static_cast<std::size_t>(n)] = x.number("voltage") / 1000;
+             if (ok_volts) c.state.io.analog_out[static_cast<std::size_t>(n)] = x.number("voltage") / 1000;
              x.answer(JsonLine::command(x.word).flag("state", ok_volts));
          }},
-        {"get_DO_state", [](C& c, X& x) { get_digital(x, "DO_state", c.state.digital_out); }},
-        {"get_DI_state", [](C& c, X& x) { get_digital(x, "DI_state", c.state.digital_in); }},
-        {"get_AO_state", [](C& c, X& x) { get_analog(x, "AO_state", c.state.analog_out); }},
-        {"get_AI_state", [](C& c, X& x) { get_analog(x, "AI_state", c.state.analog_in); }},
+        {"get_DO_state", [](C& c, X& x) { get_digital(x, "DO_state", c.state.io.digital_out); }},
+        {"get_DI_state", [](C& c, X& x) { get_digital(x, "DI_state", c.state.io.digital_in); }},
+        {"get_AO_state", [](C& c, X& x) { get_analog(x, "AO_state", c.state.io.analog_out); }},
+        {"get_AI_state", [](C& c, X& x) { get_analog(x, "AI_state", c.state.io.analog_in); }},
         {"get_IO_input", [](C& c, X& x) {
-             x.answer(JsonLine::state("IO_input_state").numbers("DI", as_numbers(c.state.digital_in)).numbers("AI", as_milli(c.state.analog_in)));
+             x.answer(JsonLine::state("IO_input_state").numbers("DI", as_numbers(c.state.io.digital_in)).numbers("AI", as_milli(c.state.io.analog_in)));
          }},
         {"get_IO_output", [](C& c, X& x) {
-             x.answer(JsonLine::state("IO_output_state").numbers("DO", as_numbers(c.state.digital_out)).numbers("AO", as_milli(c.state.analog_out)));
+             x.answer(JsonLine::state("IO_output_state").numbers("DO", as_numbers(c.state.io.digital_out)).numbers("AO", as_milli(c.state.io.analog_out)));
          }},
         {"set_tool_DO_state", [](C& c, X& x) {
              const double n = x.number("IO_Num", -1);
-             const bool ok = valid_index(n, c.state.tool_out.size());
-             if (ok) c.state.tool_out[static_cast<std::size_t>(n)] = x.number("state") != 0;
+             const bool ok = valid_index(n, c.state.io.tool_out.size());
+             if (ok) c.state.io.tool_out[static_cast<std::size_t>(n)] = x.number("state") != 0;
              x.answer(JsonLine::command(x.word).flag("state", ok));
          }},
         {"set_tool_IO_mode", [](C& c, X& x) {
              const double n = x.number("IO_Num", -1);
-             const bool ok = valid_index(n, c.state.tool_mode.size());
-             if (ok) c.state.tool_mode[static_cast<std::size_t>(n)] = x.number("state") != 0;
+             const bool ok = valid_index(n, c.state.io.tool_mode.size());
+             if (ok) c.state.io.tool_mode[static_cast<std::size_t>(n)] = x.number("state") != 0;
              x.answer(JsonLine::command(x.word).flag("set_state", ok));
          }},
         {"get_tool_IO_state", [](C& c, X& x) {
              const ControllerState& s = c.state;
-             x.answer(JsonLine::state("tool_IO_state").numbers("IO_Mode", {double(s.tool_mode[0]), double(s.tool_mode[1])})
-                          .numbers("IO_State", {double(s.tool_out[0]), double(s.tool_out[1])}));
+             x.answer(JsonLine::state("tool_IO_state").numbers("IO_Mode", {double(s.io.tool_mode[0]), double(s.io.tool_mode[1])})
+                          .numbers("IO_State", {double(s.io.tool_out[0]), double(s.io.tool_out[1])}));
          }},
         {"set_tool_voltage", [](C& c, X& x) {
              const std::optional<int> type = x.whole("voltage_type", INT32_MIN, INT32_MAX);
-             if (type) c.state.tool_voltage = *type;
+             if (type) c.state.io.tool_voltage = *type;
              ack_bool(x, "state", type.has_value());
          }},
-        {"get_tool_voltage", [](C& c, X& x) { x.answer(JsonLine::state("tool_voltage_state").number("voltage_type", c.state.tool_voltage)); }},
+        {"get_tool_voltage", [](C& c, X& x) { x.answer(JsonLine::state("tool_voltage_state").number("voltage_type", c.state.io.tool_voltage)); }},
         // grippers and hands
         {"set_gripper_route", [](C& c, X& x) {
              const std::optional<int> low = x.whole("min", 0, kGripperOpen, 0);

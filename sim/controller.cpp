@@ -112,8 +112,8 @@ Controller::Controller(int model, double speed, FaultTable& fault_table) : speed
     s.tool_order = {"Arm_Tip"};
     s.work_frames["World"] = Pose6{};
     s.work_order = {"World"};
-    s.analog_in[0] = 1.5;
-    s.digital_in[0] = 1;
+    s.io.analog_in[0] = 1.5;
+    s.io.digital_in[0] = 1;
 }
 
 Pose6 Controller::tool_pose(const Joints& joints) const {

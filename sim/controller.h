@@ -65,6 +65,15 @@ struct Motion {
     std::weak_ptr<Session> listener;
 };
 
+// The controller's IO channels and the tool's, numbered from 0.
+struct IoChannels {
+    static constexpr std::size_t kChannels = 8;
+    std::array<int, kChannels> digital_out{}, digital_in{};
+    std::array<double, kChannels> analog_out{}, analog_in{};  // volts
+    std::array<int, 2> tool_out{}, tool_mode{};
+    int tool_voltage = 0;
+};
+
 // Everything the controller remembers. Guarded by Controller::mutex.
 struct ControllerState {
     int model = 0;
@@ -85,12 +94,7 @@ struct ControllerState {
     std::string tool = "Arm_Tip", work = "World";
     double payload = 0;
 
-    // Controller channels, numbered from 0.
-    static constexpr std::size_t kChannels = 8;
-    std::array<int, kChannels> digital_out{}, digital_in{};
-    std::array<double, kChannels> analog_out{}, analog_in{};  // volts
-    std::array<int, 2> tool_out{}, tool_mode{};
-    int tool_voltage = 0;
+    IoChannels io;
 
     double gripper = 1000;  // 0 closed .. 1000 open
     int gripper_min = 0, gripper_max = 1000;
@@ -132,10 +136,7 @@ struct Snapshot {
     std::vector<std::array<double, 3>> link_path;  // millimetres: the chain as one line, base to flange
     FrameView tool_frame, work_frame;
     std::string tool, work;
-    std::array<int, ControllerState::kChannels> digital_out{}, digital_in{};
-    std::array<double, ControllerState::kChannels> analog_out{}, analog_in{};
-    std::array<int, 2> tool_out{};
-    int tool_voltage = 0;
+    IoChannels io;
     double gripper = 0, lift_height = 0;
     bool paused = false;
     std::string trajectory_type;

@@ -78,12 +78,7 @@ Snapshot Controller::snapshot_locked(bool full) const {
     out.work_frame = view_of(work == s.work_frames.end() ? kin::Transform::identity() : transform_of(work->second));
     out.tool = s.tool;
     out.work = s.work;
-    out.digital_out = s.digital_out;
-    out.digital_in = s.digital_in;
-    out.analog_out = s.analog_out;
-    out.analog_in = s.analog_in;
-    out.tool_out = s.tool_out;
-    out.tool_voltage = s.tool_voltage;
+    out.io = s.io;
     out.gripper = s.gripper;
     out.lift_height = s.lift_height;
     out.paused = s.paused;

@@ -79,12 +79,12 @@ std::string state_json(const Snapshot& s) {
         cJSON_AddStringToObject(work, "name", s.work.c_str());
         cJSON_AddItemToObject(work, "frame", frame(s.work_frame));
         cJSON* io = cJSON_AddObjectToObject(r, "io");
-        cJSON_AddItemToObject(io, "digital_out", numbers(s.digital_out));
-        cJSON_AddItemToObject(io, "digital_in", numbers(s.digital_in));
-        cJSON_AddItemToObject(io, "analog_out", numbers(s.analog_out));
-        cJSON_AddItemToObject(io, "analog_in", numbers(s.analog_in));
-        cJSON_AddItemToObject(io, "tool_out", numbers(s.tool_out));
-        cJSON_AddNumberToObject(io, "tool_voltage", s.tool_voltage);
+        cJSON_AddItemToObject(io, "digital_out", numbers(s.io.digital_out));
+        cJSON_AddItemToObject(io, "digital_in", numbers(s.io.digital_in));
+        cJSON_AddItemToObject(io, "analog_out", numbers(s.io.analog_out));
+        cJSON_AddItemToObject(io, "analog_in", numbers(s.io.analog_in));
+        cJSON_AddItemToObject(io, "tool_out", numbers(s.io.tool_out));
+        cJSON_AddNumberToObject(io, "tool_voltage", s.io.tool_voltage);
         cJSON_AddNumberToObject(r, "gripper", s.gripper);
         cJSON_AddNumberToObject(r, "lift", s.lift_height);
         cJSON_AddBoolToObject(r, "paused", s.paused);
